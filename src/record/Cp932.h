@@ -1,0 +1,19 @@
+// Shift-JIS (Windows code page 932) text of patient names and header fields.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <span>
+#include <cstdint>
+
+namespace corvale {
+
+/// Decodes cp932 bytes. Bytes that do not form a valid character each become
+/// U+FFFD, and decoding goes on after them, so nothing that follows is hidden.
+QString DecodeCp932(std::span<const std::uint8_t> bytes);
+
+/// Encodes text as cp932; empty optional when a character has no cp932 form.
+std::optional<QByteArray> EncodeCp932(const QString& text);
+
+}  // namespace corvale

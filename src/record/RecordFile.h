@@ -1,0 +1,26 @@
+// Reading a record file into a RecordImage, with errors as results.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "record/RecordFormat.h"
+
+namespace corvale {
+
+/// What went wrong with a file: which file and the reason, for the user.
+struct FileError {
+  QString path;
+  QString reason;
+
+  /// One sentence for a message box: the file, then the reason.
+  QString Describe() const;
+};
+
+/// Reads the first RecordFileSize bytes of `path` into `image`.
+/// A file that cannot be opened, cannot be read, or is shorter than a record is
+/// an error; `image` is then all zero, so no earlier record's bytes survive
+/// under this file's name. Returns nothing on success.
+[[nodiscard]] std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image);
+
+}  // namespace corvale

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <map>
+
+#include "record/Cp932.h"
+#include "record/HeaderPresentation.h"
+#include "support/RecordBuilder.h"
+
+namespace corvale {
+namespace {
+
+using test::RecordBuilder;
+
+std::map<QString, std::optional<QString>> Labels(const RecordImage& image) {
+  std::map<QString, std::optional<QString>> out;
+  for (const LabelText& l : PresentHeader(image)) out[QString::fromLatin1(l.control)] = l.text;
+  return out;
+}
+
+QByteArray Sjis(const QString& s) { return EncodeCp932(s).value(); }
+
+TEST(FieldText, CopyRules) {
+  struct Row { const char* what; FieldSpec field; QByteArray bytes; QString text; };
+  const Row rows[] = {
+      {"spaces kept", Field::HeartRate, QByteArray(" 72 "), QStringLiteral(" 72 ")},
+      {"NUL in second byte", Field::HeartRate, QByteArray("7\0" "99", 4), QStringLiteral("7")},
+      {"NUL first", Field::PatientId, QByteArray(8, '\0'), QString()},
+      {"whole field, no terminator", Field::PatientId, QByteArray("12345678"), QStringLiteral("12345678")},
+      {"letters not checked", Field::Age, QByteArray("x9?"), QStringLiteral("x9?")},
+  };
+  for (const Row& r : rows) {
+    RecordBuilder b;
+    b.SetBytes(r.field.offset, r.bytes);
+    b.SetBytes(r.field.offset + r.field.length, QByteArray("Z"));  // the next byte never leaks in
+    EXPECT_EQ(FieldText(b.Image(), r.field), r.text) << r.what;
+  }
+}
+
+TEST(FieldNumber, LittleEndianWords) {
+  struct Row { FieldSpec field; QByteArray bytes; unsigned value; };
+  const Row rows[] = {{Field::SamplingInterval, QByteArray("\xF4\x01", 2), 500},
+                      {Field::LsbSize, QByteArray("\x00\x00", 2), 0},
+                      {Field::HighFrequency, QByteArray("\xFF\xFF", 2), 65535},
+                      {Field::SampleCount, QByteArray("\x88\x13\x00\x00", 4), 5000},
+                      {Field::SampleCount, QByteArray("\x88\x13\xFF\x7F", 4), 5000}};  // bytes 398/399 unused
+  for (const Row& r : rows) {
+    RecordBuilder b;
+    b.SetBytes(r.field.offset, r.bytes);
+    EXPECT_EQ(FieldNumber(b.Image(), r.field), r.value) << r.field.name.data();
+    EXPECT_EQ(Labels(b.Image())[r.field.name == "SampleCount" ? "Label30" : "Label24"].has_value(), true);
+  }
+}
+
+TEST(PresentHeader, CodedLabels) {
+  struct Row { FieldSpec field; char code; const char* label; std::optional<QString> text; };
+  const Row rows[] = {
+      {Field::Sex, '1', "Label13", QStringLiteral("M")},
+      {Field::Sex, '0', "Label13", QStringLiteral("F")},
+      {Field::Sex, '2', "Label13", QStringLiteral("F")},
+      {Field::Sex, ' ', "Label13", QStringLiteral("F")},
+      {Field::AgeUnit, '0', "Label14", QStringLiteral("y.o.")},
+      {Field::AgeUnit, '1', "Label14", QStringLiteral("m.o.")},
+      {Field::AgeUnit, '2', "Label14", QStringLiteral("d.o.")},
+      {Field::AgeUnit, '9', "Label14", std::nullopt},
+      {Field::ProcessingResult, ' ', "Label90", QStringLiteral("正常終了")},
+      {Field::ProcessingResult, '1', "Label90", QStringLiteral("デコードエラー")},
+      {Field::ProcessingResult, '2', "Label90", QStringLiteral("データエラー")},
+      {Field::ProcessingResult, '3', "Label90", std::nullopt},
+      {Field::LateralLeadSelector, '5', "Label59", QStringLiteral("V5")},
+      {Field::LateralLeadSelector, '5', "Label35", QStringLiteral("V5")},
+      {Field::LateralLeadSelector, '5', "Label50", QStringLiteral("RV5")},
+      {Field::LateralLeadSelector, '5', "Label33", QStringLiteral("RV5")},
+      {Field::LateralLeadSelector, '6', "Label59", QStringLiteral("V6")},
+      {Field::LateralLeadSelector, ' ', "Label35", QStringLiteral("V6")},
+      {Field::LateralLeadSelector, '\0', "Label50", QStringLiteral("RV6")},
+      {Field::LateralLeadSelector, '4', "Label33", QStringLiteral("RV6")},
+  };
+  for (const Row& r : rows) {
+    RecordBuilder b;
+    b.SetBytes(r.field.offset, QByteArray(1, r.code));
+    EXPECT_EQ(Labels(b.Image())[r.label], r.text) << r.label << " for code '" << r.code << "'";
+  }
+}
+
+TEST(PresentHeader, FieldsReachTheirLabels) {
+  RecordBuilder b;
+  b.Set(Field::PatientId, "00012345").Set(Field::Age, "047").Set(Field::Sv1Amplitude, "1.25")
+      .Set(Field::RvAmplitude, "2.50").Set(Field::HeartRate, " 72 ").Set(Field::QtcInterval, "0412")
+      .Set(Field::RecordingYearHigh, "20").Set(Field::RecordingDate, "030514").Set(Field::RecordingTime, "094107")
+      .Set(Field::Height, "172").Set(Field::Weight, "065").Set(Field::BloodPressure, "120/80")
+      .Set(Field::AffiliationCode1, "A001").Set(Field::Medication, "M1").Set(Field::LoadInfo, "MASTER TWO   X")
+      .Set(Field::DataType, "N").Set(Field::FindingCodes, "1111", 0).Set(Field::FindingCodes, "9999", 8)
+      .Set(Field::MinnesotaCodes, "4-1 ", 0).Set(Field::MinnesotaCodes, "9-8 ", 13)
+      .SetNumber(Field::SamplingInterval, 2).SetNumber(Field::StoredLeadCount, 12);
+  auto l = Labels(b.Image());
+  const std::map<QString, QString> expected{
+      {"Label12", "00012345"}, {"Label15", "047"},     {"Label58", "1.25"},       {"Label34", "1.25"},
+      {"Label60", "2.50"},     {"Label36", "2.50"},    {"Label51", " 72 "},       {"Label57", "0412"},
+      {"Label39", "2003/05/14"}, {"Label40", "09:41:07"}, {"Label73", "172"},     {"Label74", "065"},
+      {"Label75", "120/80"},   {"Label81", "A001"},    {"Label84", "M1"},         {"Label85", "MASTER TWO   X"},
+      {"Label86", "20"},       {"Label91", "N"},       {"Label101", "1111"},      {"Label109", "9999"},
+      {"Label124", "4-1 "},    {"Label137", "9-8 "},   {"Label24", "2"},          {"Label29", "12"},
+      {"Label25", "0"}};
+  for (const auto& [label, text] : expected) EXPECT_EQ(l[label], text) << label.toStdString();
+}
+
+TEST(PresentHeader, EveryLabelOnceInFillOrder) {
+  RecordBuilder b;
+  const auto texts = PresentHeader(b.Image());
+  QSet<QString> seen;
+  for (const LabelText& t : texts) EXPECT_FALSE(seen.contains(t.control)) << t.control, seen.insert(t.control);
+  EXPECT_EQ(texts.size(), 5u + 7u + 4u + 4u + 7u + 2u + 3u + 6u + 2u + 9u + 14u);
+  const char* head[] = {"Label12", "Label11", "Label13", "Label14", "Label15", "Label24"};
+  for (std::size_t i = 0; i < std::size(head); ++i) EXPECT_STREQ(texts[i].control, head[i]);
+  EXPECT_STREQ(texts.back().control, "Label137");
+}
+
+TEST(PatientName, ShiftJisDecoding) {
+  struct Row { const char* what; QByteArray bytes; QString text; };
+  const QByteArray full = Sjis(QStringLiteral("見本　長い名前の患者さん"));
+  ASSERT_EQ(full.size(), 24);
+  const Row rows[] = {
+      {"kanji ending in NUL", Sjis(QStringLiteral("山田　花子")), QStringLiteral("山田　花子")},
+      {"fills all 24 bytes", full, QStringLiteral("見本　長い名前の患者さん")},
+      {"half-width katakana", Sjis(QStringLiteral("ｼｹﾝ ﾀﾛｳ")), QStringLiteral("ｼｹﾝ ﾀﾛｳ")},
+      {"invalid trail byte, rest still shown", QByteArray("\x81\x20" "AB"), QStringLiteral("\uFFFD AB")},
+      {"undefined single byte", QByteArray("\xA0" "X"), QStringLiteral("\uFFFDX")},
+      {"lead byte cut by the field's end", QByteArray(23, 'a') + QByteArray("\x82"), QString(23, u'a') + QChar(0xFFFD)},
+  };
+  for (const Row& r : rows) {
+    RecordBuilder b;
+    b.SetBytes(Field::PatientName.offset, QByteArray(24, '\0'));
+    b.SetBytes(Field::PatientName.offset, r.bytes);
+    b.SetBytes(Field::PatientName.offset + 24, QByteArray("\x82\xA0"));  // bytes after the field stay out
+    EXPECT_EQ(FieldText(b.Image(), Field::PatientName), r.text) << r.what;
+    EXPECT_EQ(Labels(b.Image())["Label11"], r.text) << r.what;
+  }
+}
+
+TEST(DeriveRecordNames, PathsAndDerivedNames) {
+  struct Row { QString dir, name; int position, count; QString path, bmp, counter; };
+  const QString longDir = QStringLiteral("/data/") + QString(400, u'x');
+  const Row rows[] = {
+      {"/data", "A0001.nrm", 0, 7, "/data/A0001.nrm", "A0001.BMP", "1/7"},
+      {"/", "A0001.nrm", 2, 12, "//A0001.nrm", "A0001.BMP", "3/12"},
+      {"/data", "B.msd", 0, 1, "/data/B.msd", "B.BMP", "1/1"},
+      {longDir, "Z.nrm", 9, 10, longDir + "/Z.nrm", "Z.BMP", "10/10"},
+      {"/d", "ab", 0, 1, "/d/ab", "BMP", "1/1"},
+  };
+  for (const Row& r : rows) {
+    const RecordNames n = DeriveRecordNames(r.dir, r.name, r.position, r.count);
+    EXPECT_EQ(n.recordPath, r.path);
+    EXPECT_EQ(n.labelFile, r.name);
+    EXPECT_EQ(n.editOut, r.name);
+    EXPECT_EQ(n.editBmp, r.bmp);
+    EXPECT_EQ(n.label147, r.counter);
+  }
+}
+
+}  // namespace
+}  // namespace corvale

@@ -1,0 +1,37 @@
+// Builds record images and files for tests, field by field.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <string_view>
+
+#include "record/RecordFormat.h"
+
+namespace corvale::test {
+
+class RecordBuilder {
+ public:
+  RecordBuilder();  // every character field spaces, numbers zero, samples zero
+
+  RecordBuilder& Set(const FieldSpec& field, std::string_view bytes, int element = 0);
+  RecordBuilder& SetBytes(std::size_t offset, const QByteArray& bytes);
+  RecordBuilder& SetNumber(const FieldSpec& field, unsigned value);
+  RecordBuilder& Lead(int lead, const std::function<std::int16_t(int n)>& sample);
+  RecordBuilder& LeadWord(int lead, std::uint16_t word);
+
+  const RecordImage& Image() const { return image_; }
+  QByteArray Bytes() const;
+  /// Writes the record (or its first `size` bytes, or more with zero padding) to `path`.
+  void Write(const QString& path, qsizetype size = RecordFileSize) const;
+
+ private:
+  RecordImage image_;
+};
+
+/// Absolute path of a file under the source tree.
+QString SourcePath(const QString& relative);
+/// Absolute path of a file under the shared ECG data.
+QString EcgDataPath(const QString& relative);
+
+}  // namespace corvale::test

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <numbers>
+
+#include "import/Import.h"
+#include "record/Cp932.h"
+#include "record/HeaderPresentation.h"
+#include "record/LeadArrays.h"
+#include "support/RecordBuilder.h"
+
+namespace corvale {
+namespace {
+
+using test::EcgDataPath;
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "missing fixture " << path.toStdString();
+  return f.readAll();
+}
+
+std::unique_ptr<RecordImage> Import(const QString& base, const HeaderOptions& options = {}) {
+  auto result = ImportRecord(EcgDataPath(base), options);
+  if (auto* err = std::get_if<QString>(&result)) {
+    ADD_FAILURE() << err->toStdString();
+    return std::make_unique<RecordImage>();
+  }
+  return std::move(std::get<std::unique_ptr<RecordImage>>(result));
+}
+
+// Raw int16 of frame `frame`, signal `signal` of an interleaved 12-signal file.
+int RawSample(const QByteArray& data, int byteOffset, int frame, int signal, int channels = 12) {
+  const int at = byteOffset + 2 * (frame * channels + signal);
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[at]) |
+                                                              (static_cast<std::uint8_t>(data[at + 1]) << 8)));
+}
+
+TEST(Import, FiveHundredHertzRecordsKeepEverySample) {
+  // 1 uV per adu in these records, so a record unit is round(adu / 4.88).
+  struct Row { QString base, dataFile; int byteOffset; };
+  const Row rows[] = {{"ptb-xl/00079_hr", "ptb-xl/00079_hr.dat", 0},
+                      {"ptb-xl/00180_hr", "ptb-xl/00180_hr.dat", 0},
+                      {"georgia/E07514", "georgia/E07514.mat", 24},
+                      {"ningbo/JS20008", "ningbo/JS20008.mat", 24}};
+  for (const Row& r : rows) {
+    const auto image = Import(r.base);
+    const QByteArray data = ReadAll(EcgDataPath(r.dataFile));
+    for (int lead = 0; lead < LeadCount; ++lead)
+      for (int n : {0, 1, 2500, 4999}) {
+        const double uv = RawSample(data, r.byteOffset, n, lead);
+        ASSERT_EQ(image->Sample(lead, n), std::lround(uv / 4.88)) << r.base.toStdString() << " lead " << lead << " n " << n;
+      }
+  }
+}
+
+TEST(Import, HandComputedFirstSamples) {
+  // Initial values from the headers: 00079 I -70 uV, II -105 uV; E07514 I -263 uV, V1 170 uV.
+  const auto ptb = Import("ptb-xl/00079_hr");
+  EXPECT_EQ(ptb->Sample(0, 0), -14);  // -70 / 4.88 = -14.34
+  EXPECT_EQ(ptb->Sample(1, 0), -22);  // -105 / 4.88 = -21.52
+  const auto georgia = Import("georgia/E07514");
+  EXPECT_EQ(georgia->Sample(0, 0), -54);  // -263 / 4.88 = -53.89
+  EXPECT_EQ(georgia->Sample(6, 0), 35);   // 170 / 4.88 = 34.84
+}
+
+TEST(Import, ThousandHertzTwoFileRecordIsResampled) {
+  // s0010_re: 1000 Hz, lower-case names, 0.5 uV per adu, Frank leads in a second file.
+  const auto image = Import("ptb-diagnostic/s0010_re");
+  const QByteArray data = ReadAll(EcgDataPath("ptb-diagnostic/s0010_re.dat"));
+  int worst = 0;
+  for (int lead = 0; lead < LeadCount; ++lead)
+    for (int n = 100; n < 4900; n += 7) {
+      // The 500 Hz sample n lies on the 1000 Hz sample 2n; QRS slopes allow a little filtering.
+      const double uv = RawSample(data, 0, 2 * n, lead) / 2.0;
+      worst = std::max(worst, std::abs(image->Sample(lead, n) - static_cast<int>(std::lround(uv / 4.88))));
+    }
+  EXPECT_LE(worst, 40);
+  // Header comments give age 81 and sex female.
+  EXPECT_EQ(FieldText(*image, Field::Age), QStringLiteral("081"));
+  EXPECT_EQ(FieldText(*image, Field::AgeUnit), QStringLiteral("0"));
+  EXPECT_EQ(FieldText(*image, Field::Sex), QStringLiteral("2"));
+}
+
+TEST(Import, ResamplingPassesTheBandAndStopsAliases) {
+  auto sine = [](double hz, double fs, int n) {
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = 1000.0 * std::sin(2 * std::numbers::pi * hz * i / fs);
+    return x;
+  };
+  struct Row { double hz, fs; double maxError; double maxAmplitude; };
+  const Row rows[] = {{10.0, 1000.0, 5.0, 1001.0},   // in band: kept
+                      {40.0, 250.0, 10.0, 1001.0},   // upsampling keeps it too
+                      {400.0, 1000.0, -1, 20.0},      // would alias to 100 Hz: removed
+                      {300.0, 1000.0, -1, 40.0}};
+  for (const Row& r : rows) {
+    const auto x = sine(r.hz, r.fs, static_cast<int>(12 * r.fs));
+    const auto y = Resample(x, r.fs, 500.0, 5000);
+    double err = 0, peak = 0;
+    for (int n = 200; n < 4800; ++n) {
+      const double want = 1000.0 * std::sin(2 * std::numbers::pi * r.hz * n / 500.0);
+      err = std::max(err, std::fabs(y[static_cast<std::size_t>(n)] - want));
+      peak = std::max(peak, std::fabs(y[static_cast<std::size_t>(n)]));
+    }
+    if (r.maxError >= 0) {
+      EXPECT_LE(err, r.maxError) << r.hz << " Hz from " << r.fs;
+    }
+    EXPECT_LE(peak, r.maxAmplitude) << r.hz << " Hz from " << r.fs;
+  }
+}
+
+TEST(Import, ConversionRoundsAndClamps) {
+  struct Row { double uv; std::int16_t units; };
+  const Row rows[] = {{0, 0}, {2.43, 0}, {2.45, 1}, {-2.45, -1}, {4.88 * 1000, 1000},
+                      {1e9, 32767}, {-1e9, -32768}, {std::nan(""), -32768}};
+  for (const Row& r : rows) EXPECT_EQ(ToRecordUnits(r.uv), r.units) << r.uv;
+}
+
+TEST(Import, HeaderFieldsFromOptionsAndComments) {
+  HeaderOptions o;
+  o.id = "79";
+  o.name = QStringLiteral("見本　太郎");
+  o.date = "2003-05-14";
+  o.time = "09:41:07";
+  o.height = "172";
+  o.bloodPressure = "120/80";
+  const auto image = Import("georgia/E07514", o);
+  const QByteArray name = EncodeCp932(QStringLiteral("見本　太郎")).value();
+  EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image->bytes.data()) + 62, name.size()), name);
+  EXPECT_EQ(image->bytes[62 + static_cast<std::size_t>(name.size())], 0);
+  EXPECT_EQ(FieldText(*image, Field::PatientName), QStringLiteral("見本　太郎"));
+  EXPECT_EQ(FieldText(*image, Field::PatientId), QStringLiteral("00000079"));
+  EXPECT_EQ(RecordingDateText(*image), QStringLiteral("2003/05/14"));
+  EXPECT_EQ(RecordingTimeText(*image), QStringLiteral("09:41:07"));
+  EXPECT_EQ(FieldText(*image, Field::Age), QStringLiteral("029"));  // "# Age: 29"
+  EXPECT_EQ(FieldText(*image, Field::Sex), QStringLiteral("1"));    // "# Sex: Male"
+  EXPECT_EQ(FieldText(*image, Field::BloodPressure), QStringLiteral("120/80"));
+  EXPECT_EQ(FieldText(*image, Field::HeartRate), QStringLiteral("    "));  // not known: spaces
+  EXPECT_EQ(FieldNumber(*image, Field::SampleCount), 5000u);
+  EXPECT_EQ(FieldNumber(*image, Field::StoredLeadCount), 12u);
+}
+
+TEST(Import, FlatLeadsOfTheNingboRecord) {
+  const auto image = Import("ningbo/JS20008");
+  auto arrays = std::make_unique<LeadArrays>();
+  DeriveLeadArrays(*image, *arrays);
+  for (int lead : {7, 9, 11}) {  // V2, V4, V6 are all zero
+    EXPECT_EQ(arrays->LeadRange[lead], 1.0);
+    EXPECT_EQ(arrays->LeadOffset[lead], 0.0);
+  }
+  EXPECT_GT(arrays->LeadRange[10], 1.0);
+}
+
+class ImportRefusals : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  void Write(const QString& name, const QByteArray& bytes) {
+    QFile f(dir.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  QByteArray Header(int samples, const char* lastLead = "V6", const char* format = "16") {
+    QByteArray h = "rec 12 500 " + QByteArray::number(samples) + "\n";
+    const char* names[] = {"I", "II", "III", "aVR", "aVL", "aVF", "V1", "V2", "V3", "V4", "V5", lastLead};
+    for (const char* n : names) h += QByteArray("rec.dat ") + format + " 1000/mV 16 0 0 0 0 " + n + "\n";
+    return h;
+  }
+  QString Run() {
+    auto r = ImportRecord(dir.filePath("rec"), {});
+    return std::holds_alternative<QString>(r) ? std::get<QString>(r) : QString();
+  }
+};
+
+TEST_F(ImportRefusals, ClearErrors) {
+  struct Row { const char* what; QByteArray header; qsizetype dataBytes; const char* message; };
+  const Row rows[] = {
+      {"shorter than 10 s", Header(4999), 4999 * 24, "lasts 9.998 s; a record needs 10 s"},
+      {"data file shorter than the header says", Header(5000), 4000 * 24, "lasts 8 s"},
+      {"lead missing", Header(5000, "V7"), 5000 * 24, "lacks the standard lead(s) V6"},
+      {"unsupported format", Header(5000, "V6", "80"), 5000 * 24, "format 80 is not supported"},
+      {"units not a voltage", QByteArray("rec 1 500 5000\nrec.dat 16 1000/mmHg 16 0 0 0 0 I\n"), 10000,
+       "not a voltage"},
+      {"no record line", QByteArray("# only a comment\n"), 0, "no record line"},
+  };
+  for (const Row& r : rows) {
+    Write("rec.hea", r.header);
+    Write("rec.dat", QByteArray(r.dataBytes, '\0'));
+    const QString err = Run();
+    EXPECT_TRUE(err.contains(QString::fromUtf8(r.message))) << r.what << ": " << err.toStdString();
+  }
+  HeaderOptions o;
+  o.name = QStringLiteral("とても長い名前の架空の患者さんです");
+  Write("rec.hea", Header(5000));
+  Write("rec.dat", QByteArray(5000 * 24, '\0'));
+  auto tooLong = ImportRecord(dir.filePath("rec"), o);
+  ASSERT_TRUE(std::holds_alternative<QString>(tooLong));
+  EXPECT_TRUE(std::get<QString>(tooLong).contains(QStringLiteral("the field holds 24")));
+}
+
+TEST_F(ImportRefusals, Format212IsUnpacked) {
+  // Two 12-bit samples in three bytes: 0x123 and -5 (0xFFB).
+  QByteArray h = "rec 12 500 5000\n";
+  for (const char* n : {"I", "II", "III", "AVR", "AVL", "AVF", "V1", "V2", "V3", "V4", "V5", "V6"})
+    h += QByteArray("rec.dat 212 1000(0)/mV 12 0 0 0 0 ") + n + "\n";
+  Write("rec.hea", h);
+  QByteArray data;
+  for (int pair = 0; pair < 5000 * 6; ++pair) data += QByteArray("\x23\xF1\xFB", 3);
+  Write("rec.dat", data);
+  auto r = ImportRecord(dir.filePath("rec"), {});
+  ASSERT_TRUE(std::holds_alternative<std::unique_ptr<RecordImage>>(r)) << std::get<QString>(r).toStdString();
+  const auto& image = *std::get<std::unique_ptr<RecordImage>>(r);
+  EXPECT_EQ(image.Sample(0, 0), std::lround(0x123 / 4.88));  // even signals get 0x123
+  EXPECT_EQ(image.Sample(1, 0), std::lround(-5 / 4.88));     // odd signals get -5
+  EXPECT_EQ(image.Sample(11, 4999), std::lround(-5 / 4.88));
+}
+
+}  // namespace
+}  // namespace corvale

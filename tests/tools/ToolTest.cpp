@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "record/RecordFormat.h"
+#include "support/RecordBuilder.h"
+
+namespace corvale {
+namespace {
+
+struct ToolRun {
+  int exitCode;
+  QByteArray out, err;
+};
+
+ToolRun Tool(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(CORVALE_TOOL_PATH), args);
+  if (!p.waitForFinished(60000)) ADD_FAILURE() << "corvale-tool did not finish";
+  return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+TEST(ToolInfo, JsonOfASample) {
+  const QString sample = test::SourcePath("samples/A0001.nrm");
+  const ToolRun r = Tool({"info", sample, "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+  EXPECT_EQ(o["file"].toString(), sample);
+  const QJsonObject fields = o["fields"].toObject();
+  EXPECT_EQ(fields["SampleCount"].toInt(), 5000);
+  EXPECT_TRUE(fields["PatientName"].isString());
+  EXPECT_EQ(fields["FindingCodes"].toArray().size(), 9);
+  EXPECT_EQ(fields["MinnesotaCodes"].toArray().size(), 14);
+  EXPECT_FALSE(fields.contains("Unused256"));
+  const QJsonObject labels = o["labels"].toObject();
+  EXPECT_EQ(labels["Label11"].toString(), fields["PatientName"].toString());
+  EXPECT_EQ(labels["Label30"].toString(), QStringLiteral("5000"));
+  EXPECT_EQ(labels.size(), 63);
+  const QJsonObject leads = o["leads"].toObject();
+  ASSERT_EQ(leads.size(), 12);
+  for (const QString& lead : leads.keys()) {
+    const QJsonObject l = leads[lead].toObject();
+    const double range = l["LeadRange"].toDouble(), offset = l["LeadOffset"].toDouble();
+    EXPECT_GT(range, 0.0) << lead.toStdString();
+    EXPECT_GE(offset, 0.0);
+    EXPECT_LE(offset, 1.0);
+    EXPECT_LE(l["min"].toDouble(), l["max"].toDouble());
+  }
+}
+
+TEST(ToolInfo, NullForLabelsLeftAsTheyWere) {
+  QTemporaryDir dir;
+  test::RecordBuilder b;
+  b.Set(Field::AgeUnit, "9").Set(Field::ProcessingResult, "3");
+  b.Write(dir.filePath("odd.nrm"));
+  const ToolRun r = Tool({"info", "--json", dir.filePath("odd.nrm")});
+  ASSERT_EQ(r.exitCode, 0);
+  const QJsonObject labels = QJsonDocument::fromJson(r.out).object()["labels"].toObject();
+  EXPECT_TRUE(labels["Label14"].isNull());
+  EXPECT_TRUE(labels["Label90"].isNull());
+  EXPECT_EQ(labels["Label13"].toString(), QStringLiteral("F"));
+}
+
+TEST(ToolInfo, ErrorsGoToStderrAndTheRestIsPrinted) {
+  QTemporaryDir dir;
+  test::RecordBuilder().Write(dir.filePath("short.nrm"), 1000);
+  const ToolRun r = Tool({"info", "--json", test::SourcePath("samples/A0001.nrm"), dir.filePath("missing.nrm"),
+                      dir.filePath("short.nrm"), test::SourcePath("samples/A0002.nrm")});
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_TRUE(r.err.contains("missing.nrm"));
+  EXPECT_TRUE(r.err.contains("has 1000 bytes; a record needs 120424 bytes"));
+  const QJsonArray reports = QJsonDocument::fromJson(r.out).array();
+  ASSERT_EQ(reports.size(), 2);
+  EXPECT_TRUE(reports[1].toObject()["file"].toString().endsWith("A0002.nrm"));
+}
+
+TEST(ToolImport, WritesOneRecordOrNothing) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath("X.nrm");
+  ToolRun r = Tool({"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", out, "--name", "見本　太郎", "--sex", "M",
+                "--age", "47"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_EQ(QFileInfo(out).size(), static_cast<qint64>(RecordFileSize));
+  r = Tool({"info", "--json", out});
+  const QJsonObject fields = QJsonDocument::fromJson(r.out).object()["fields"].toObject();
+  EXPECT_EQ(fields["PatientName"].toString(), QStringLiteral("見本　太郎"));
+  EXPECT_EQ(fields["Age"].toString(), QStringLiteral("047"));
+
+  const QString refused = dir.filePath("Y.nrm");
+  r = Tool({"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", refused, "--sex", "X"});
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_TRUE(r.err.contains("must be M or F"));
+  EXPECT_FALSE(QFileInfo::exists(refused));
+}
+
+}  // namespace
+}  // namespace corvale
