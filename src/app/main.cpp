@@ -1,13 +1,14 @@
-// The viewer's entry point.
+// The viewer's entry point: no arguments, no saved state.
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/SdiAppForm.h"
+#include "gfx/Fonts.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("CORVALE"));
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("CORVALE"));
-  window.setFixedSize(1216, 918);
+  corvale::InstallFontSubstitutions();
+  corvale::TSDIAppForm window;
   window.show();
   return app.exec();
 }

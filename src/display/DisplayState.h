@@ -1,0 +1,48 @@
+// What the screen display shows: per-lead gain, colours, time window, layout.
+#pragma once
+
+#include <array>
+
+#include "gfx/Canvas.h"
+#include "record/RecordFormat.h"
+
+namespace corvale {
+
+struct ColorScheme {
+  Color BackgroundColor;
+  Color TraceColor;
+  Color MinorGridColor;
+  Color MajorGridColor;
+  Color WindowFrameColor;
+  bool operator==(const ColorScheme&) const = default;
+};
+
+/// The colours of scheme 1, 2 or 3 (any other number gives scheme 1).
+ColorScheme SchemeColors(int scheme);
+
+struct DisplayState {
+  /// Divisor of each lead's amplitude: 1, 2 or 4.
+  std::array<double, LeadCount> LeadGain;
+  ColorScheme Colors = SchemeColors(1);
+  /// First sample of the 5 s window, 0..2499.
+  int TimeOffset = 0;
+  /// Limb column layout: 1 and 2 proportional bands, 3 equal slots.
+  int LimbLeadMode = 3;
+  /// 1 = 5 s window, 2 = the whole 10 s.
+  int DisplaySpan = 1;
+
+  DisplayState() { LeadGain.fill(1.0); }
+};
+
+/// Layout formulas are evaluated in extended precision, with their constants as
+/// double values, and results kept as doubles: values that fall a hair short
+/// of a whole number truncate exactly as the display defines them.
+using Real = long double;
+
+/// Screen scale: pixels of amplitude per sample unit before the gain.
+inline constexpr double MicrovoltsPerUnit = 4.88;
+inline constexpr double PixelsPerMicrovolt = 0.04;
+/// The equal-slot pitch of the limb column, 700 / 6 as the display writes it.
+inline constexpr double LimbSlotPitch = 116.66666666666667;
+
+}  // namespace corvale

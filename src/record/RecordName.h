@@ -1,0 +1,11 @@
+// Which directory entries are record files.
+#pragma once
+
+#include <QString>
+
+namespace corvale {
+
+/// True when `name` ends in `extension` (".nrm" or ".msd"), in any case.
+bool IsRecordFileName(const QString& name, QLatin1String extension);
+
+}  // namespace corvale

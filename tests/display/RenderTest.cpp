@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "display/Render.h"
+#include "record/LeadArrays.h"
+#include "record/RecordFile.h"
+#include "support/RecordBuilder.h"
+
+namespace corvale {
+namespace {
+
+class Screen : public ::testing::Test {
+ protected:
+  std::unique_ptr<LeadArrays> leads = std::make_unique<LeadArrays>();
+  DisplayState state;
+  Image grid{1040, 760}, stripGrid{1040, 100}, trace{1040, 760}, strip{1040, 100};
+  TraceLayout layout;
+
+  void Render() {
+    RenderGrid(state, *leads, grid, stripGrid);
+    layout = RenderTraces(state, *leads, grid, stripGrid, trace, strip);
+  }
+  void Load(const test::RecordBuilder& b) { DeriveLeadArrays(b.Image(), *leads); }
+  Color Ink() const { return state.Colors.TraceColor; }
+  // Rows [from, to] at column x that carry trace ink.
+  std::vector<int> InkRows(const Image& image, int x, int from, int to) const {
+    std::vector<int> rows;
+    for (int y = from; y <= to; ++y)
+      if (image.Pixel(x, y) == Ink()) rows.push_back(y);
+    return rows;
+  }
+};
+
+TEST_F(Screen, StartUpStateShowsSixFlatLimbLinesWithPulses) {
+  Render();
+  const int zero[] = {140, 256, 373, 490, 606, 723};
+  for (int y0 : zero) {
+    for (int x : {0, 1, 250, 498}) EXPECT_EQ(InkRows(trace, x, y0 - 60, y0 + 10), (std::vector<int>{y0, y0 + 1})) << "x " << x << " y " << y0;
+    // The line ends at (499, y0), which is its end point and not painted.
+    EXPECT_EQ(InkRows(trace, 499, y0 - 60, y0 + 10), std::vector<int>{});
+    // Pulse: baseline 500..503, rise at 504 to 40 px up, top 504..515, fall at 516, baseline to 519.
+    EXPECT_EQ(InkRows(trace, 502, y0 - 60, y0 + 10), (std::vector<int>{y0, y0 + 1}));
+    EXPECT_EQ(trace.Pixel(504, y0 - 20), Ink());
+    EXPECT_EQ(trace.Pixel(510, y0 - 40), Ink());
+    EXPECT_EQ(trace.Pixel(510, y0 - 39), Ink());  // second pass
+    EXPECT_NE(trace.Pixel(510, y0 - 41), Ink());
+    EXPECT_EQ(trace.Pixel(516, y0 - 20), Ink());
+    EXPECT_EQ(trace.Pixel(519, y0), Ink());
+  }
+  // Chest column: equal proportional bands.
+  for (int y0 : {156, 273, 390, 506, 623, 740}) EXPECT_EQ(InkRows(trace, 700, y0 - 30, y0 + 10), (std::vector<int>{y0, y0 + 1}));
+}
+
+TEST_F(Screen, PaperGrid) {
+  Render();
+  const ColorScheme c = SchemeColors(1);
+  struct Row { int x, y; Color color; const char* what; };
+  const Row rows[] = {
+      {20, 4, c.MinorGridColor, "minor row crosses major column"},
+      {4, 20, c.MajorGridColor, "major row runs unbroken"},
+      {0, 0, c.MajorGridColor, "origin"},
+      {1036, 1, c.MinorGridColor, "last column"},
+      {1037, 1, c.BackgroundColor, "no line after 1036"},
+      {1039, 1, c.BackgroundColor, "no line at 1040"},
+      {1, 756, c.MinorGridColor, "last row"},
+      {1, 757, c.BackgroundColor, "nothing below 756"},
+      {1, 740, c.MajorGridColor, "last major row"},
+      {2, 2, c.BackgroundColor, "inside a square"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(grid.Pixel(r.x, r.y), r.color) << r.what;
+  EXPECT_EQ(stripGrid.Pixel(1, 96), c.MinorGridColor);
+  EXPECT_EQ(stripGrid.Pixel(1, 97), c.BackgroundColor);
+  EXPECT_EQ(stripGrid.Pixel(1, 80), c.MajorGridColor);
+}
+
+TEST_F(Screen, StripZeroLine) {
+  struct Row { std::int16_t value; int zero; };
+  const Row rows[] = {{100, 70}, {-100, 12}};  // all positive: offset 0; all negative: offset 1
+  for (const Row& r : rows) {
+    test::RecordBuilder b;
+    b.Lead(1, [&](int n) { return n < 100 ? r.value : std::int16_t{0}; });
+    Load(b);
+    Render();
+    // Sample 2000 is zero: the strip sits on its zero line at x = 400, two rows.
+    EXPECT_EQ(InkRows(stripGrid, 400, 0, 99), (std::vector<int>{r.zero, r.zero + 1})) << r.value;
+    // Pulse: its rising edge at x = 1010.
+    EXPECT_EQ(stripGrid.Pixel(1010, r.zero - 5), Ink());
+  }
+}
+
+TEST_F(Screen, GainScalesTraceAndPulse) {
+  // 205 units = 40.016 px at gain 1: 40, 20 and 10 px at gains 1, 2, 4.
+  test::RecordBuilder b;
+  for (int lead = 0; lead < 12; ++lead)
+    b.Lead(lead, [](int n) { return n >= 1000 && n < 2000 ? std::int16_t{205} : std::int16_t{0}; });
+  Load(b);
+  for (double gain : {1.0, 2.0, 4.0}) {
+    state.LeadGain.fill(gain);
+    Render();
+    const int step = static_cast<int>(40 / gain);
+    for (int lead : {0, 3, 6, 11}) {
+      const int y0 = layout.ZeroLineY(lead);
+      const int left = lead < 6 ? 0 : 520;
+      // Samples 1000..1999 lie at x 200..399; the pulse's top at x 504..515.
+      EXPECT_EQ(InkRows(trace, left + 300, y0 - 50, y0 + 4), (std::vector<int>{y0 - step, y0 - step + 1}))
+          << "gain " << gain << " lead " << lead;
+      EXPECT_EQ(InkRows(trace, left + 510, y0 - 50, y0 + 4), (std::vector<int>{y0 - step, y0 - step + 1}))
+          << "gain " << gain << " lead " << lead;
+    }
+    // The rhythm strip follows lead II's gain.
+    const int stripZero = 70 - static_cast<int>(LimbSlotPitch * leads->LeadOffset[1] / 2.0);
+    EXPECT_EQ(InkRows(stripGrid, 300, 0, 99), (std::vector<int>{stripZero - step, stripZero - step + 1})) << gain;
+    EXPECT_EQ(InkRows(stripGrid, 1020, 0, 99), (std::vector<int>{stripZero - step, stripZero - step + 1})) << gain;
+  }
+}
+
+TEST_F(Screen, NegativeAmplitudesTruncateTowardZero) {
+  // -19 units = -3.7088 px: drawn 3 px below the zero line, not 4.
+  test::RecordBuilder b;
+  b.Lead(2, [](int n) { return n >= 500 ? std::int16_t{-19} : std::int16_t{0}; });
+  Load(b);
+  Render();
+  const int y0 = layout.ZeroLineY(2);
+  EXPECT_EQ(InkRows(trace, 20, y0 - 5, y0 + 8), (std::vector<int>{y0, y0 + 1}));
+  EXPECT_EQ(InkRows(trace, 300, y0 - 5, y0 + 8), (std::vector<int>{y0 + 3, y0 + 4}));
+}
+
+TEST_F(Screen, ColourSchemesAndRestore) {
+  Render();
+  const QImage first = trace.Qt().copy();
+  const QImage firstStrip = strip.Qt().copy();
+  state.Colors = SchemeColors(2);
+  Render();
+  EXPECT_EQ(trace.Pixel(2, 2), 0x000000u);
+  EXPECT_EQ(trace.Pixel(20, 4), 0x004400u);
+  EXPECT_EQ(trace.Pixel(4, 20), 0x007700u);
+  EXPECT_EQ(trace.Pixel(100, 140), 0xFFFFFFu);  // white trace
+  EXPECT_EQ(strip.Pixel(200, 10), 0x00FFFFu);   // yellow frame
+  state.Colors = SchemeColors(3);
+  Render();
+  EXPECT_EQ(trace.Pixel(20, 4), 0x006600u);
+  EXPECT_EQ(trace.Pixel(4, 20), 0x009900u);
+  state.Colors = SchemeColors(1);
+  Render();
+  EXPECT_EQ(trace.Qt(), first);
+  EXPECT_EQ(strip.Qt(), firstStrip);
+}
+
+TEST_F(Screen, TimeWindowsAndFrames) {
+  // Lead I and V1 carry a spike of 50 px at a single sample.
+  auto spikeAt = [&](int sample) {
+    test::RecordBuilder b;
+    for (int lead : {0, 6}) b.Lead(lead, [&](int n) { return n == sample ? std::int16_t{256} : std::int16_t{0}; });
+    Load(b);
+  };
+  struct Row { int span, offset, sample; int limbX, chestX; };  // x -1: not shown
+  const Row rows[] = {
+      {1, 0, 1234, 246, 520 + 246},
+      {1, 2499, 4998, 499, 520 + 499},
+      {1, 2499, 4999, -1, -1},  // never shown in 5 s mode
+      {2, 2499, 1234, 246, -1}, // 10 s: the limb column shows 0..2499 whatever the offset
+      {2, 0, 2600, -1, 520 + 20},
+  };
+  for (const Row& r : rows) {
+    spikeAt(r.sample);
+    state.DisplaySpan = r.span;
+    state.TimeOffset = r.offset;
+    Render();
+    for (int lead : {0, 6}) {
+      const int y0 = layout.ZeroLineY(lead);
+      const int x = lead == 0 ? r.limbX : r.chestX;
+      const int left = lead == 0 ? 0 : 520;
+      int spikeColumn = -1;
+      for (int cx = left; cx < left + 500; ++cx)
+        if (trace.Pixel(cx, y0 - 45) == Ink()) spikeColumn = cx;
+      EXPECT_EQ(spikeColumn, x) << "span " << r.span << " offset " << r.offset << " sample " << r.sample << " lead " << lead;
+    }
+  }
+  // Frames in the lower view.
+  const Color frame = state.Colors.WindowFrameColor;
+  state.DisplaySpan = 2;
+  Render();
+  for (auto [x, y] : {std::pair{0, 10}, {998, 10}, {999, 50}, {0, 50}, {500, 90}}) EXPECT_EQ(strip.Pixel(x, y), frame) << x << "," << y;
+  EXPECT_NE(strip.Pixel(1000, 10), frame);
+  state.DisplaySpan = 1;
+  state.TimeOffset = 2499;
+  Render();
+  for (auto [x, y] : {std::pair{499, 50}, {999, 50}, {700, 10}, {700, 90}}) EXPECT_EQ(strip.Pixel(x, y), frame) << x << "," << y;
+  EXPECT_NE(strip.Pixel(498, 50), frame);
+}
+
+TEST_F(Screen, EveryVertexOfARealRecordLiesWhereTheFormulaPutsIt) {
+  RecordImage image;
+  ASSERT_FALSE(ReadRecordFile(test::SourcePath("samples/A0004.nrm"), image));
+  DeriveLeadArrays(image, *leads);
+  for (int mode : {1, 2, 3}) {
+    state.LimbLeadMode = mode;
+    state.TimeOffset = 1234;
+    state.LeadGain[4] = 2.0;
+    Render();
+    int checked = 0;
+    for (int lead = 0; lead < 12; ++lead) {
+      const int left = lead < 6 ? 0 : 520;
+      for (int pass = 0; pass < 2; ++pass)
+        // A vertex is painted as the start of a later segment; the last group
+        // of five, at x = 499, may end on zero-length segments.
+        for (int k = 0; k < 2495; ++k) {
+          const int y = layout.ZeroLineY(lead) + pass -
+                        AmplitudePixels(leads->Sample(lead, 1234 + k), state.LeadGain[static_cast<std::size_t>(lead)]);
+          if (y < 0 || y >= 760) continue;
+          ASSERT_EQ(trace.Pixel(left + k / 5, y), Ink()) << "mode " << mode << " lead " << lead << " k " << k;
+          ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50000);
+  }
+}
+
+}  // namespace
+}  // namespace corvale

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "measure/Overlay.h"
+
+namespace corvale {
+namespace {
+
+class OverlayTest : public ::testing::Test {
+ protected:
+  Image trace{1040, 760};
+  Overlay overlay;
+  MeasurementList list;
+  int shown = 0;
+
+  void SetUp() override {
+    overlay.OverlayImage.SetSize(1040, 760);
+    overlay.show = [this](const Image&) { ++shown; };
+    trace.SetBrushColor(0xFFFFFF);
+    trace.Fill();
+  }
+  void Add(int x1, int x2, int y2) {
+    list.items[static_cast<std::size_t>(list.MeasurementCount++)] = {x1, 0, x2, y2, CaliperValue(x1, x2)};
+  }
+  Color At(int x, int y) const { return overlay.OverlayImage.Pixel(x, y); }
+  QSize Cell(const QString& text) const { return overlay.OverlayImage.TextExtent(text); }
+};
+
+TEST_F(OverlayTest, NoMeasurementsShowsTheTraceUnchanged) {
+  trace.SetPenColor(0x123456);
+  trace.MoveTo(5, 5);
+  trace.LineTo(500, 700);
+  ComposeOverlay(trace, list, overlay);
+  EXPECT_EQ(overlay.OverlayImage.Qt(), trace.Qt());
+  EXPECT_EQ(shown, 1);
+}
+
+TEST_F(OverlayTest, MarksBarAndLabel) {
+  Add(100, 137, 300);
+  ComposeOverlay(trace, list, overlay);
+  EXPECT_EQ(list.items[0].Value, 370);
+  for (int y : {0, 200, 759}) {
+    EXPECT_EQ(At(100, y), Colors::Blue) << y;
+    EXPECT_EQ(At(137, y), Colors::Blue) << y;
+  }
+  EXPECT_EQ(At(101, 300), Colors::Blue);  // bar
+  EXPECT_EQ(At(136, 100), 0xFFFFFFu);
+  // Label "370" with its cell's top-left at ((100 + 137) / 2 - 8, 300 - 8) = (110, 292).
+  const QSize cell = Cell(QStringLiteral("370"));
+  EXPECT_EQ(At(110, 292), Colors::Grey);
+  EXPECT_EQ(At(110 + cell.width() - 1, 292 + cell.height() - 1), Colors::Grey);
+  EXPECT_NE(At(109, 292), Colors::Grey);
+  EXPECT_NE(At(110, 291), Colors::Grey);
+  // The trace image itself never carries a mark.
+  EXPECT_EQ(trace.Pixel(100, 10), 0xFFFFFFu);
+}
+
+TEST_F(OverlayTest, LabelsAreClippedNotMoved) {
+  Add(3, 3, 400);  // label at x = -5
+  Add(600, 700, 2);  // label at y = -6
+  ComposeOverlay(trace, list, overlay);
+  const QSize zero = Cell(QStringLiteral("0"));
+  EXPECT_EQ(At(0, 392), Colors::Grey);
+  EXPECT_EQ(At(zero.width() - 6, 392), Colors::Grey);
+  EXPECT_NE(At(zero.width() - 5, 392), Colors::Grey);
+  const QSize thousand = Cell(QStringLiteral("1000"));
+  EXPECT_EQ(At(642, 0), Colors::Grey);
+  EXPECT_EQ(At(642, thousand.height() - 7), Colors::Grey);
+  EXPECT_NE(At(642, thousand.height() - 6), Colors::Grey);
+}
+
+TEST_F(OverlayTest, MarksEndAt759EvenOnATallerImage) {
+  overlay.OverlayImage.SetSize(1040, 800);
+  Image tall(1040, 800);
+  Add(50, 90, 100);
+  ComposeOverlay(tall, list, overlay);
+  EXPECT_EQ(At(50, 759), Colors::Blue);
+  EXPECT_NE(At(50, 760), Colors::Blue);
+}
+
+TEST_F(OverlayTest, ComposeDrawsLabelsOverEveryMark) {
+  Add(100, 200, 300);  // label "1000" from (142, 292)
+  Add(150, 400, 500);  // its left mark runs through that label
+  ComposeOverlay(trace, list, overlay);
+  const QSize cell = Cell(QStringLiteral("1000"));  // in the overlay's own font
+  auto colourInBox = [&](Color color) {
+    int n = 0;
+    for (int y = 292; y < 292 + cell.height(); ++y)
+      for (int x = 142; x < 142 + cell.width(); ++x) n += At(x, y) == color;
+    return n;
+  };
+  EXPECT_EQ(colourInBox(Colors::Blue), 0) << "a label is never crossed in ComposeOverlay";
+  EXPECT_GT(colourInBox(Colors::Grey), 0);
+  // Drawn one by one, as the hover pass does, the later mark crosses the earlier label.
+  PrepareOverlay(trace, overlay);
+  DrawMeasurement(overlay, list.items[0], Colors::Magenta);
+  DrawMeasurement(overlay, list.items[1], Colors::Blue);
+  EXPECT_GT(colourInBox(Colors::Blue), 0);
+  EXPECT_EQ(At(100, 10), Colors::Magenta);
+}
+
+TEST_F(OverlayTest, RubberBand) {
+  Add(10, 20, 30);
+  DrawRubberBand(trace, list, overlay, 300, 200, std::nullopt);
+  EXPECT_EQ(shown, 1) << "the composition inside is not shown on its own";
+  EXPECT_EQ(At(300, 0), Colors::Red);
+  EXPECT_EQ(At(300, 759), Colors::Red);
+  EXPECT_EQ(At(10, 100), Colors::Blue);
+  DrawRubberBand(trace, list, overlay, 300, 200, 263);
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(At(263, 5), Colors::Red);
+  EXPECT_EQ(At(265, 200), Colors::Red);  // the bar, left of its label
+  EXPECT_EQ(At(300, 5), Colors::Red);
+  // Live value 370 at ((263 + 300) / 2 - 8, 200 - 8).
+  EXPECT_EQ(At(273, 192), Colors::Grey);
+  EXPECT_FALSE(overlay.OverlayCopySuppressed);
+}
+
+TEST(CaliperValue, IntegerArithmetic) {
+  struct Row { int a, b, value; };
+  const Row rows[] = {{100, 137, 370}, {137, 100, 370}, {5, 5, 0}, {-3, 4, 70}};
+  for (const Row& r : rows) EXPECT_EQ(CaliperValue(r.a, r.b), r.value);
+}
+
+}  // namespace
+}  // namespace corvale
