@@ -1,0 +1,61 @@
+// Screen rendering of a real sample record: grid, traces, overlay.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <memory>
+
+#include "display/Render.h"
+#include "measure/Overlay.h"
+#include "record/LeadArrays.h"
+#include "record/RecordFile.h"
+
+namespace {
+
+using namespace corvale;
+
+struct Fixture {
+  std::unique_ptr<RecordImage> record = std::make_unique<RecordImage>();
+  std::unique_ptr<LeadArrays> leads = std::make_unique<LeadArrays>();
+  DisplayState state;
+  Image grid{1040, 760}, stripGrid{1040, 100}, trace{1040, 760}, strip{1040, 100};
+  Fixture() {
+    if (ReadRecordFile(QStringLiteral(CORVALE_SOURCE_DIR "/samples/A0001.nrm"), *record)) std::abort();
+    DeriveLeadArrays(*record, *leads);
+    RenderGrid(state, *leads, grid, stripGrid);
+    RenderTraces(state, *leads, grid, stripGrid, trace, strip);
+  }
+};
+
+void BM_RenderGrid(benchmark::State& s) {
+  Fixture f;
+  for (auto _ : s) RenderGrid(f.state, *f.leads, f.grid, f.stripGrid);
+}
+BENCHMARK(BM_RenderGrid)->Unit(benchmark::kMicrosecond);
+
+void BM_RenderTraces(benchmark::State& s) {
+  Fixture f;
+  for (auto _ : s) benchmark::DoNotOptimize(RenderTraces(f.state, *f.leads, f.grid, f.stripGrid, f.trace, f.strip));
+}
+BENCHMARK(BM_RenderTraces)->Unit(benchmark::kMicrosecond);
+
+void BM_ComposeOverlay19(benchmark::State& s) {
+  Fixture f;
+  Overlay overlay;
+  overlay.OverlayImage.SetSize(1040, 760);
+  MeasurementList list;
+  for (int i = 0; i < 19; ++i) list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
+  list.MeasurementCount = 19;
+  for (auto _ : s) ComposeOverlay(f.trace, list, overlay);
+}
+BENCHMARK(BM_ComposeOverlay19)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
