@@ -4,10 +4,14 @@
 #include <QJsonDocument>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
 
+#include <QGuiApplication>
+
+#include "display/Render.h"
 #include "import/Import.h"
 #include "info/Info.h"
 #include "record/LeadArrays.h"
@@ -26,12 +30,17 @@ const char* kUsage =
     "  corvale-tool import RECORD_BASE -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
     "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
     "               [--height CM] [--weight KG] [--bp TEXT]\n"
+    "  corvale-tool render FILE -o TRACE.png [--strip STRIP.png] [--gain LEAD=1|2|4 ...]\n"
+    "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n"
     "\n"
     "import reads RECORD_BASE.hea and its signal files (format 16, 212, or the .mat form\n"
     "16+24), takes the twelve standard leads by name, converts them to 4.88 uV units at\n"
     "500 Hz and writes the first 10 s. Unset age and sex come from the header's comments;\n"
     "measurements stay blank. SamplingInterval is written as 2 (ms), LsbSize as 488\n"
-    "(0.01 uV), StoredLeadCount 12, SampleCount 5000.\n";
+    "(0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
+    "\n"
+    "render writes the main view's trace image (and the lower view's) exactly as the\n"
+    "window shows them for that display state, without caliper marks.\n";
 
 int Usage(const QString& problem) {
   if (!problem.isEmpty()) Err(problem);
@@ -108,15 +117,107 @@ int Import(const QStringList& args) {
   return 0;
 }
 
+// Display options shared by render and print; returns an error or nothing.
+std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, DisplayState& state, bool& taken) {
+  taken = true;
+  const QString& a = args[i];
+  auto value = [&]() -> std::optional<QString> {
+    if (i + 1 >= args.size()) return std::nullopt;
+    return args[++i];
+  };
+  auto intIn = [&](const QString& text, int lo, int hi, int& out) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < lo || v > hi) return false;
+    out = v;
+    return true;
+  };
+  if (a == u"--gain" || a == u"--scheme" || a == u"--span" || a == u"--offset" || a == u"--limb-mode") {
+    const auto v = value();
+    if (!v) return QStringLiteral("%1 needs a value").arg(a);
+    if (a == u"--gain") {
+      const QString lead = v->section(u'=', 0, 0);
+      int gain = 0;
+      int index = -1;
+      for (int l = 0; l < LeadCount; ++l)
+        if (lead.compare(QLatin1String(LeadNames[static_cast<std::size_t>(l)].data()), Qt::CaseInsensitive) == 0) index = l;
+      if (index < 0 || !intIn(v->section(u'=', 1), 1, 4, gain) || gain == 3)
+        return QStringLiteral("--gain takes LEAD=1, LEAD=2 or LEAD=4 with a lead name such as aVR (got %1)").arg(*v);
+      state.LeadGain[static_cast<std::size_t>(index)] = gain;
+    } else if (a == u"--scheme") {
+      int scheme = 0;
+      if (!intIn(*v, 1, 3, scheme)) return QStringLiteral("--scheme takes 1, 2 or 3");
+      state.Colors = SchemeColors(scheme);
+    } else if (a == u"--span") {
+      if (*v == u"5") state.DisplaySpan = 1;
+      else if (*v == u"10") state.DisplaySpan = 2;
+      else return QStringLiteral("--span takes 5 or 10");
+    } else if (a == u"--offset") {
+      if (!intIn(*v, 0, 2499, state.TimeOffset)) return QStringLiteral("--offset takes 0 to 2499");
+    } else if (!intIn(*v, 1, 3, state.LimbLeadMode)) {
+      return QStringLiteral("--limb-mode takes 1, 2 or 3");
+    }
+    return std::nullopt;
+  }
+  taken = false;
+  return std::nullopt;
+}
+
+int Render(const QStringList& args) {
+  QString file, out, stripOut;
+  DisplayState state;
+  for (int i = 0; i < args.size(); ++i) {
+    bool taken = false;
+    if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(*err);
+    if (taken) continue;
+    const QString& a = args[i];
+    if (a == u"-o" || a == u"--strip") {
+      if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a file name").arg(a));
+      (a == u"-o" ? out : stripOut) = args[++i];
+    } else if (a.startsWith(u'-')) {
+      return Usage(QStringLiteral("unknown option %1").arg(a));
+    } else if (file.isEmpty()) {
+      file = a;
+    } else {
+      return Usage(QStringLiteral("render takes one record"));
+    }
+  }
+  if (file.isEmpty() || out.isEmpty()) return Usage(QStringLiteral("render needs FILE and -o TRACE.png"));
+  auto image = std::make_unique<RecordImage>();
+  if (auto err = ReadRecordFile(file, *image)) {
+    Err(err->Describe());
+    return 1;
+  }
+  auto leads = std::make_unique<LeadArrays>();
+  DeriveLeadArrays(*image, *leads);
+  Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+  RenderGrid(state, *leads, grid, stripGrid);
+  RenderTraces(state, *leads, grid, stripGrid, trace, strip);
+  if (!trace.Qt().save(out, "PNG")) {
+    Err(QStringLiteral("%1: cannot write the image").arg(out));
+    return 1;
+  }
+  if (!stripOut.isEmpty() && !strip.Qt().save(stripOut, "PNG")) {
+    Err(QStringLiteral("%1: cannot write the image").arg(stripOut));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  QStringList args = app.arguments().mid(1);
+  // Drawing needs a GUI application; it never opens a window.
+  const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0);
+  if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> app =
+      draws ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+  QStringList args = QCoreApplication::arguments().mid(1);
   if (args.isEmpty()) return Usage({});
   const QString command = args.takeFirst();
   if (command == u"info") return Info(args);
   if (command == u"import") return Import(args);
+  if (command == u"render") return Render(args);
   if (command == u"--help" || command == u"-h" || command == u"help") {
     std::fputs(kUsage, stdout);
     return 0;

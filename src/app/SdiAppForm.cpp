@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -498,17 +499,31 @@ void TSDIAppForm::ScanDirectory(const QString& directory) {
   // A refresh started while this scan lets events run takes over the list;
   // this scan then stops, so two directories never mix.
   const quint64 generation = ++scanGeneration_;
+  // Events run after every file, so the window stays responsive. Names reach
+  // the list in batches at most 40 ms apart: one insertion makes the list lay
+  // out and repaint all its rows, which for 10,000 files one by one would take
+  // seconds; the user still sees the list grow.
+  QStringList pending;
+  QElapsedTimer sinceShown;
+  sinceShown.start();
   for (const char* extension : {".nrm", ".msd"}) {
     QDirIterator it(directory, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
       it.next();
       const QString name = it.fileName();
       if (!IsRecordFileName(name, QLatin1String(extension))) continue;
-      ListBox1->addItem(name);
+      pending << name;
+      if (sinceShown.elapsed() >= 40) {
+        ListBox1->addItems(pending);
+        pending.clear();
+        sinceShown.restart();
+      }
       QCoreApplication::processEvents();
+      // A refresh run from those events has taken the list over.
       if (generation != scanGeneration_) return;
     }
   }
+  ListBox1->addItems(pending);
 }
 
 void TSDIAppForm::ButtonAddClick() {

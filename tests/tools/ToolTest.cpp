@@ -6,6 +6,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <QImage>
+
+#include "display/Render.h"
+#include "record/LeadArrays.h"
+#include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "support/RecordBuilder.h"
 
@@ -95,6 +100,40 @@ TEST(ToolImport, WritesOneRecordOrNothing) {
   EXPECT_NE(r.exitCode, 0);
   EXPECT_TRUE(r.err.contains("must be M or F"));
   EXPECT_FALSE(QFileInfo::exists(refused));
+}
+
+TEST(ToolRender, SameImagesAsTheScreen) {
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0005.nrm");
+  const ToolRun r = Tool({"render", sample, "-o", dir.filePath("t.png"), "--strip", dir.filePath("s.png"), "--gain",
+                          "aVR=4", "--gain", "ii=2", "--scheme", "3", "--span", "5", "--offset", "1200", "--limb-mode", "2"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  RecordImage image;
+  ASSERT_FALSE(ReadRecordFile(sample, image));
+  auto leads = std::make_unique<LeadArrays>();
+  DeriveLeadArrays(image, *leads);
+  DisplayState state;
+  state.LeadGain[3] = 4;
+  state.LeadGain[1] = 2;
+  state.Colors = SchemeColors(3);
+  state.TimeOffset = 1200;
+  state.LimbLeadMode = 2;
+  Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+  RenderGrid(state, *leads, grid, stripGrid);
+  RenderTraces(state, *leads, grid, stripGrid, trace, strip);
+  EXPECT_EQ(QImage(dir.filePath("t.png")).convertToFormat(QImage::Format_RGB32), trace.Qt());
+  EXPECT_EQ(QImage(dir.filePath("s.png")).convertToFormat(QImage::Format_RGB32), strip.Qt());
+}
+
+TEST(ToolRender, BadOptionsAreRefused) {
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0005.nrm");
+  for (const QStringList& bad : {QStringList{"--gain", "aVR=3"}, {"--gain", "V7=2"}, {"--scheme", "4"},
+                                 {"--span", "7"}, {"--offset", "2500"}, {"--limb-mode", "0"}}) {
+    const ToolRun r = Tool(QStringList{"render", sample, "-o", dir.filePath("t.png")} + bad);
+    EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("t.png")));
+  }
 }
 
 }  // namespace
