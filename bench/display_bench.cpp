@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "display/Render.h"
+#include "measure/Calipers.h"
 #include "measure/Overlay.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
@@ -48,6 +49,22 @@ void BM_ComposeOverlay19(benchmark::State& s) {
   for (auto _ : s) ComposeOverlay(f.trace, list, overlay);
 }
 BENCHMARK(BM_ComposeOverlay19)->Unit(benchmark::kMicrosecond);
+
+void BM_HoverPass19(benchmark::State& s) {
+  Fixture f;
+  Overlay overlay;
+  overlay.OverlayImage.SetSize(1040, 760);
+  MeasurementList list;
+  for (int i = 0; i < 19; ++i) list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
+  list.MeasurementCount = 19;
+  CaliperState state;
+  int x = 0;
+  for (auto _ : s) {
+    x = (x + 7) % 1040;  // over marks, bars and paper
+    Present(HoverPass(list, state, x, 300), list, f.trace, overlay);
+  }
+}
+BENCHMARK(BM_HoverPass19)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

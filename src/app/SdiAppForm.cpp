@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -256,6 +257,7 @@ void TSDIAppForm::BuildEcgTab(QWidget* page) {
   CheckBox5 = Make<QCheckBox>(page, "CheckBox5", 136, 72, 17, 17);
   CheckBox5->setChecked(true);
   CheckBox5->hide();
+  connect(CheckBox5, &QCheckBox::clicked, this, &TSDIAppForm::CheckBox5Click);
 
   ScrollBarFile = MakeScrollBar(page, "ScrollBarFile", 8, 96, 145, 17, 0, 100, 0);
   connect(ScrollBarFile, &QScrollBar::valueChanged, this, &TSDIAppForm::ScrollBarFileChange);
@@ -282,6 +284,9 @@ void TSDIAppForm::BuildEcgTab(QWidget* page) {
   SpeedButtonS1 = speed("SpeedButtonS1", QStringLiteral("|<-->|"), 8, 65);
   SpeedButtonS2 = speed("SpeedButtonS2", QStringLiteral("C"), 80, 33);
   SpeedButtonS3 = speed("SpeedButtonS3", QStringLiteral("AC"), 120, 33);
+  connect(SpeedButtonS1, &QToolButton::clicked, this, &TSDIAppForm::SpeedButtonS1Click);
+  connect(SpeedButtonS2, &QToolButton::clicked, this, &TSDIAppForm::SpeedButtonS2Click);
+  connect(SpeedButtonS3, &QToolButton::clicked, this, &TSDIAppForm::SpeedButtonS3Click);
 
   // Automatic measurements: row title, right-aligned value, unit.
   struct Row { const char* captionName; const char* caption; const char* value; const char* valueCaption; const char* unit; };
@@ -377,6 +382,13 @@ void TSDIAppForm::BuildEcgTab(QWidget* page) {
   PaintBox1 = Make<PaintBox>(views, "PaintBox1", 2, 2, 1040, 760);
   PaintBox1->setMouseTracking(true);
   PaintBox1->onPaint = [this] { PaintBox1Paint(); };
+  PaintBox1->onMouseDown = [this](QMouseEvent* e) {
+    PaintBox1MouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+  };
+  PaintBox1->onMouseMove = [this](QMouseEvent* e) {
+    PaintBox1MouseMove(e->position().toPoint().x(), e->position().toPoint().y());
+  };
+  PaintBox1->onMouseUp = [this](QMouseEvent* e) { PaintBox1MouseUp(e->button()); };
   PaintBox2 = Make<PaintBox>(views, "PaintBox2", 2, 762, 1040, 100);
   ScrollBar1 = MakeScrollBar(views, "ScrollBar1", 1, 864, 1044, 17, 0, 2499, 0);
   connect(ScrollBar1, &QScrollBar::valueChanged, this, &TSDIAppForm::ScrollBar1Change);
@@ -648,6 +660,41 @@ void TSDIAppForm::RadioButtonD1Click(int tag) {
   RenderGrid();
   RenderTraces();
   ScrollBar1->setEnabled(state_->display.DisplaySpan != 2);
+}
+
+// ---------------------------------------------------------------- calipers
+
+void TSDIAppForm::ShowCaliperPicture(const Picture& picture) {
+  QPalette palette = SpeedButtonS1->palette();
+  const Color c = CaliperButtonColor(state_->caliper);
+  palette.setColor(QPalette::ButtonText, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
+  SpeedButtonS1->setPalette(palette);
+  Present(picture, state_->measurements, trace_, overlay_);
+}
+
+void TSDIAppForm::PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
+  const MouseButton b = button == Qt::LeftButton    ? MouseButton::Left
+                        : button == Qt::RightButton ? MouseButton::Right
+                                                    : MouseButton::Middle;
+  const bool remove = modifiers & (Qt::ShiftModifier | Qt::AltModifier);
+  ShowCaliperPicture(MouseDown(state_->measurements, state_->caliper, b, remove, x, y));
+}
+
+void TSDIAppForm::PaintBox1MouseMove(int x, int y) {
+  ShowCaliperPicture(MouseMove(state_->measurements, state_->caliper, x, y));
+}
+
+void TSDIAppForm::PaintBox1MouseUp(Qt::MouseButton button) {
+  MouseUp(state_->caliper, button == Qt::LeftButton ? MouseButton::Left : MouseButton::Middle);
+}
+
+void TSDIAppForm::SpeedButtonS1Click() { ShowCaliperPicture(corvale::SpeedButtonS1(state_->measurements, state_->caliper)); }
+void TSDIAppForm::SpeedButtonS2Click() { ShowCaliperPicture(corvale::SpeedButtonS2(state_->measurements, state_->caliper)); }
+void TSDIAppForm::SpeedButtonS3Click() { ShowCaliperPicture(corvale::SpeedButtonS3(state_->measurements, state_->caliper)); }
+
+void TSDIAppForm::CheckBox5Click() {
+  RenderTraces();
+  ComposeOverlay();
 }
 
 // ---------------------------------------------------------------- printer settings

@@ -10,6 +10,7 @@
 
 #include "display/DisplayState.h"
 #include "gfx/Image.h"
+#include "measure/Calipers.h"
 #include "measure/Overlay.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFormat.h"
@@ -46,6 +47,7 @@ struct ViewerState {
   LeadArrays leads;
   DisplayState display;
   MeasurementList measurements;
+  CaliperState caliper;
   PrintPatterns print;
   int printedPageCount = 1;
 };
@@ -94,6 +96,13 @@ class TSDIAppForm : public QMainWindow {
   void RadioButtonR1Click(int tag);
   void RadioButtonD1Click(int tag);
   void PaintBox1Paint();
+  void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void PaintBox1MouseMove(int x, int y);
+  void PaintBox1MouseUp(Qt::MouseButton button);
+  void SpeedButtonS1Click();
+  void SpeedButtonS2Click();
+  void SpeedButtonS3Click();
+  void CheckBox5Click();
   void ScrollBarPChange();
   void ScrollBarMChange();
   void RadioButton37Click(int tag);
@@ -111,6 +120,8 @@ class TSDIAppForm : public QMainWindow {
   void SetListButtonsEnabled(bool enabled);
   void RestoreDesignCaptions();
   void Message(QMessageBox::Icon icon, const QString& text);
+  /// Shows what a caliper handler left and the caliper button's colour.
+  void ShowCaliperPicture(const Picture& picture);
 
   std::unique_ptr<ViewerState> state_;
   Image trace_, grid_, strip_, stripGrid_;

@@ -379,6 +379,57 @@ class WindowTest : public QObject {
     QCOMPARE(s.TimeOffset, 2499);
   }
 
+  void caliperEndToEnd() {
+    Numbered(1).Write(tmp->filePath("a.nrm"));
+    Numbered(2).Write(tmp->filePath("b.nrm"));
+    Open(tmp->path());
+    AnalyseAll();
+    PaintBox* view = w->PaintBox1;
+    const Image& overlay = w->OverlayImage();
+    auto caption = [&] { return w->SpeedButtonS1->palette().color(QPalette::ButtonText); };
+    QTest::mouseClick(w->SpeedButtonS1, Qt::LeftButton);
+    QCOMPARE(caption(), QColor(255, 0, 0));
+    QTest::mouseMove(view, QPoint(100, 50));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Red);  // guide line
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(100, 50));
+    QTest::mouseMove(view, QPoint(137, 300));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Red);  // rubber band from the first point
+    QCOMPARE(overlay.Pixel(104, 300), Colors::Red);
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(137, 300));
+    QCOMPARE(caption(), QColor(0, 0, 0));
+    QCOMPARE(overlay.Pixel(104, 300), Colors::Red);  // stays until the pointer moves
+    QCOMPARE(w->State().measurements.MeasurementCount, 1);
+    QCOMPARE(w->State().measurements.items[0].Value, 370);
+    QTest::mouseMove(view, QPoint(400, 600));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Blue);
+    QCOMPARE(overlay.Pixel(137, 700), Colors::Blue);
+    QCOMPARE(overlay.Pixel(104, 300), Colors::Blue);  // the bar
+    QCOMPARE(overlay.Pixel(110, 292), Colors::Grey);  // the label's box
+    QTest::mouseMove(view, QPoint(101, 600));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Magenta);
+    QVERIFY(w->TraceImage().Pixel(100, 700) != Colors::Magenta);
+    // Drag the left mark with the left button.
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(101, 600));
+    QTest::mouseMove(view, QPoint(80, 620));
+    QCOMPARE(overlay.Pixel(80, 10), Colors::Red);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(80, 620));
+    QCOMPARE(w->State().measurements.items[0].X1, 80);
+    QCOMPARE(w->State().measurements.items[0].Value, 570);
+    // Marks stay on the screen through scrolling and another record.
+    w->ScrollBar1->setValue(700);
+    QCOMPARE(overlay.Pixel(80, 10), Colors::Blue);
+    w->ScrollBarFile->setValue(1);
+    QCOMPARE(overlay.Pixel(80, 10), Colors::Blue);
+    QCOMPARE(w->State().measurements.items[0].Value, 570);
+    for (int y : {0, 100, 759}) QVERIFY(w->TraceImage().Pixel(80, y) != Colors::Blue);
+    // Shift-click removes it; AC on an empty list is harmless.
+    QTest::mouseMove(view, QPoint(80, 10));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, QPoint(80, 10));
+    QCOMPARE(w->State().measurements.MeasurementCount, 0);
+    QTest::mouseClick(w->SpeedButtonS3, Qt::LeftButton);
+    QCOMPARE(overlay.Qt(), w->TraceImage().Qt());
+  }
+
   void systemPaintRendersFromState() {
     Numbered(1).Write(tmp->filePath("a.nrm"));
     Open(tmp->path());
