@@ -25,6 +25,7 @@
 #include "app/Artwork.h"
 #include "app/Widgets.h"
 #include "display/Render.h"
+#include "output/Export.h"
 #include "record/HeaderPresentation.h"
 #include "record/RecordFile.h"
 #include "record/RecordName.h"
@@ -275,6 +276,9 @@ void TSDIAppForm::BuildEcgTab(QWidget* page) {
   Button3->setEnabled(false);
   Button4->setEnabled(false);
   Button5 = MakeButton(page, "Button5", QStringLiteral("to Clipboard >>"), 8, 224, 145, 25);
+  connect(Button5, &QPushButton::clicked, this, &TSDIAppForm::Button5Click);
+  connect(Button3, &QPushButton::clicked, this, &TSDIAppForm::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &TSDIAppForm::Button4Click);
 
   auto speed = [page](const char* objName, const QString& text, int x, int w) {
     auto* b = Make<QToolButton>(page, objName, x, 256, w, 22);
@@ -606,6 +610,7 @@ TSDIAppForm::LoadOutcome TSDIAppForm::LoadRecord() {
   const RecordNames names =
       DeriveRecordNames(DirectoryListBox1->Directory(), ListBox2->item(position)->text(), position, count);
   LabelFile->setText(names.labelFile);
+  recordPath_ = names.recordPath;
   setWindowTitle(names.recordPath);
   EditOut->setText(names.editOut);
   EditBMP->setText(names.editBmp);
@@ -698,6 +703,32 @@ void TSDIAppForm::SpeedButtonS3Click() { ShowCaliperPicture(corvale::SpeedButton
 void TSDIAppForm::CheckBox5Click() {
   RenderTraces();
   ComposeOverlay();
+}
+
+// ---------------------------------------------------------------- output
+
+void TSDIAppForm::Button5Click() {
+  CopyImageToClipboard(trace_);
+  Message(QMessageBox::Information, QStringLiteral("ファイルをクリップボードへ転送しました。"));
+}
+
+void TSDIAppForm::Button3Click() {
+  const QString path = OutputFilePath(DirectoryListBox2->Directory(), EditBMP->text());
+  if (const auto error = SaveBmp(trace_, path)) {
+    Message(QMessageBox::Warning, QStringLiteral("The BMP file was not saved.\n%1").arg(error->Describe()));
+    return;
+  }
+  Message(QMessageBox::Information, QStringLiteral("ＢＭＰファイルを出力しました。"));
+}
+
+void TSDIAppForm::Button4Click() {
+  const QString path = OutputFilePath(DirectoryListBox2->Directory(), EditOut->text());
+  setWindowTitle(recordPath_);
+  if (const auto error = CopyRecordFile(state_->record, CheckBoxID->isChecked(), path, recordPath_)) {
+    Message(QMessageBox::Warning, QStringLiteral("The record was not copied.\n%1").arg(error->Describe()));
+    return;
+  }
+  Message(QMessageBox::Information, QStringLiteral("ファイルをコピーしました。"));
 }
 
 // ---------------------------------------------------------------- printer settings

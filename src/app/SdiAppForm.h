@@ -103,6 +103,9 @@ class TSDIAppForm : public QMainWindow {
   void SpeedButtonS2Click();
   void SpeedButtonS3Click();
   void CheckBox5Click();
+  void Button5Click();
+  void Button3Click();
+  void Button4Click();
   void ScrollBarPChange();
   void ScrollBarMChange();
   void RadioButton37Click(int tag);
@@ -128,6 +131,7 @@ class TSDIAppForm : public QMainWindow {
   Overlay overlay_;
   quint64 scanGeneration_ = 0;
   QString loadError_;
+  QString recordPath_;  // the record last loaded
   std::map<QString, QLabel*> headerLabels_;
   std::map<QString, QString> designCaptions_;
   TAboutBox* aboutBox_ = nullptr;

@@ -1,6 +1,8 @@
 // The main window, driven through its controls by object name.
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -428,6 +430,47 @@ class WindowTest : public QObject {
     QCOMPARE(w->State().measurements.MeasurementCount, 0);
     QTest::mouseClick(w->SpeedButtonS3, Qt::LeftButton);
     QCOMPARE(overlay.Qt(), w->TraceImage().Qt());
+  }
+
+  void clipboardBmpAndCopy() {
+    Numbered(3).Write(tmp->filePath("A0001.msd"));
+    Open(tmp->path());
+    AnalyseAll();
+    w->State().measurements.items[0] = {100, 0, 200, 300, 1000};
+    w->State().measurements.MeasurementCount = 1;
+    w->ComposeOverlay();
+    QCOMPARE(w->OverlayImage().Pixel(100, 10), Colors::Blue);
+    QTest::mouseClick(w->Button5, Qt::LeftButton);
+    QCOMPARE(messages, QStringList{QStringLiteral("ファイルをクリップボードへ転送しました。")});
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), w->TraceImage().Qt());
+    // The disabled buttons' handlers, into the hidden output directory.
+    QTemporaryDir out;
+    w->DirectoryListBox2->SetDirectory(out.path());
+    QCOMPARE(w->EditBMP->text(), QStringLiteral("A0001.BMP"));
+    w->Button3Click();
+    QCOMPARE(messages.last(), QStringLiteral("ＢＭＰファイルを出力しました。"));
+    QCOMPARE(QImage(out.filePath("A0001.BMP")).convertToFormat(QImage::Format_RGB32), w->TraceImage().Qt());
+    w->CheckBoxID->setChecked(true);
+    w->Button4Click();
+    QCOMPARE(messages.last(), QStringLiteral("ファイルをコピーしました。"));
+    QFile copy(out.filePath("A0001.msd"));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll().mid(25, 8), QByteArray("00000000"));
+    QCOMPARE(Text("Label12"), QStringLiteral("00000003"));  // labels are not updated
+    // Same directory, default name: the original is never overwritten.
+    w->DirectoryListBox2->SetDirectory(tmp->path());
+    w->Button4Click();
+    QVERIFY(messages.last().contains("own file"));
+    QFile original(tmp->filePath("A0001.msd"));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), Numbered(3).Bytes());
+    // A BMP that cannot be written: a reason, no success message.
+    w->EditBMP->setText(QStringLiteral("no/such/dir/x.BMP"));
+    const int count = messages.size();
+    w->Button3Click();
+    QCOMPARE(messages.size(), count + 1);
+    QVERIFY(messages.last().contains("not saved"));
+    QVERIFY(w->isVisible());
   }
 
   void systemPaintRendersFromState() {

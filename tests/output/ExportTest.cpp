@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "output/Export.h"
+#include "support/RecordBuilder.h"
+
+namespace corvale {
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "cannot read " << path.toStdString();
+  return f.readAll();
+}
+
+// A record with a name of `nameBytes` bytes and something in every other byte.
+test::RecordBuilder Patient(int nameBytes) {
+  test::RecordBuilder b;
+  for (std::size_t i = 0; i < HeaderSize; ++i) b.SetBytes(i, QByteArray(1, static_cast<char>(0x20 + i % 90)));
+  b.SetBytes(Field::PatientName.offset, QByteArray(24, '\0'));
+  b.SetBytes(Field::PatientName.offset, QByteArray(nameBytes, 'N'));
+  b.Set(Field::PatientId, "12345678");
+  for (int lead = 0; lead < LeadCount; ++lead) b.Lead(lead, [lead](int n) { return static_cast<std::int16_t>(n * 7 - lead); });
+  return b;
+}
+
+QByteArray Blanked(QByteArray bytes) {
+  bytes.replace(static_cast<qsizetype>(Field::PatientId.offset), 8, "00000000");
+  bytes.replace(static_cast<qsizetype>(Field::PatientName.offset), 24, QByteArray("unknown") + QByteArray(17, '\0'));
+  return bytes;
+}
+
+class Export : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  QString Path(const QString& name) const { return dir.filePath(name); }
+};
+
+TEST_F(Export, BlankedCopiesKeepNothingOfTheName) {
+  for (int length : {5, 10, 11, 24}) {
+    const test::RecordBuilder b = Patient(length);
+    RecordImage image = b.Image();
+    const QString out = Path(QStringLiteral("copy%1.nrm").arg(length));
+    ASSERT_FALSE(CopyRecordFile(image, true, out, QString()));
+    const QByteArray copy = ReadAll(out);
+    EXPECT_EQ(copy, Blanked(b.Bytes())) << length << "-byte name";
+    EXPECT_FALSE(copy.mid(62, 24).contains('N')) << length << "-byte name";
+  }
+}
+
+TEST_F(Export, CopiesAreByteForByteAndBlankingStays) {
+  const test::RecordBuilder b = Patient(11);
+  RecordImage image = b.Image();
+  ASSERT_FALSE(CopyRecordFile(image, false, Path("plain.nrm"), QString()));
+  EXPECT_EQ(ReadAll(Path("plain.nrm")), b.Bytes());
+  ASSERT_FALSE(CopyRecordFile(image, true, Path("first.nrm"), QString()));
+  ASSERT_FALSE(CopyRecordFile(image, false, Path("second.nrm"), QString()));
+  EXPECT_EQ(ReadAll(Path("first.nrm")), Blanked(b.Bytes()));
+  EXPECT_EQ(ReadAll(Path("second.nrm")), Blanked(b.Bytes())) << "the blanking stays until the next load";
+}
+
+TEST_F(Export, ExistingTargetIsReplacedWhole) {
+  test::RecordBuilder().Write(Path("old.nrm"), static_cast<qsizetype>(RecordFileSize) + 5000);
+  RecordImage image = Patient(3).Image();
+  ASSERT_FALSE(CopyRecordFile(image, false, Path("old.nrm"), QString()));
+  EXPECT_EQ(ReadAll(Path("old.nrm")), Patient(3).Bytes());
+}
+
+TEST_F(Export, FailuresReportAndLeaveFilesAlone) {
+  const test::RecordBuilder b = Patient(8);
+  b.Write(Path("A0001.nrm"));
+  QDir(dir.path()).mkdir("folder.nrm");
+  struct Row { const char* what; QString out; QString source; const char* reason; };
+  const Row rows[] = {
+      {"the loaded record's own file", Path("A0001.nrm"), Path("A0001.nrm"), "own file"},
+      {"the same file by another path", dir.path() + "/./A0001.nrm", Path("A0001.nrm"), "own file"},
+      {"a directory", Path("folder.nrm"), QString(), ""},
+      {"a missing directory", Path("missing/A0001.nrm"), QString(), ""},
+      {"an empty name", OutputFilePath(dir.path(), QString()), QString(), ""},
+  };
+  for (const Row& r : rows) {
+    RecordImage image = b.Image();
+    const auto error = CopyRecordFile(image, true, r.out, r.source);
+    ASSERT_TRUE(error) << r.what;
+    EXPECT_EQ(error->path, r.out);
+    EXPECT_FALSE(error->reason.isEmpty());
+    EXPECT_TRUE(error->reason.contains(QString::fromUtf8(r.reason))) << error->reason.toStdString();
+    EXPECT_EQ(ReadAll(Path("A0001.nrm")), b.Bytes()) << r.what;
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"A0001.nrm"}) << "no partial or temporary file";
+  // Refused before anything changed: the record in memory is not blanked either.
+  RecordImage image = b.Image();
+  ASSERT_TRUE(CopyRecordFile(image, true, Path("A0001.nrm"), Path("A0001.nrm")));
+  EXPECT_EQ(image.bytes, b.Image().bytes);
+}
+
+TEST_F(Export, FullDiskLeavesTheOldCopy) {
+  const QString small = Path("small");
+  QDir().mkpath(small);
+  if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", small}) != 0)
+    GTEST_SKIP() << "cannot mount a small file system here to fill";
+  const QString out = small + "/copy.nrm";
+  {
+    QFile f(out);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("previous copy");
+  }
+  RecordImage image = Patient(4).Image();
+  const auto error = CopyRecordFile(image, false, out, QString());
+  const QByteArray after = ReadAll(out);
+  const QStringList left = QDir(small).entryList(QDir::Files);
+  Image picture(1040, 760);
+  const auto bmpError = SaveBmp(picture, small + "/picture.BMP");  // 3 MB on 64 KB
+  const QStringList leftAfterBmp = QDir(small).entryList(QDir::Files);
+  QProcess::execute("umount", {small});
+  ASSERT_TRUE(error);
+  EXPECT_EQ(after, QByteArray("previous copy"));
+  EXPECT_EQ(left, QStringList{"copy.nrm"});
+  ASSERT_TRUE(bmpError);
+  EXPECT_EQ(leftAfterBmp, QStringList{"copy.nrm"});
+}
+
+TEST_F(Export, BmpReadsBackAsTheImage) {
+  Image image(1040, 760);
+  image.SetPenColor(0x0000FF);
+  image.MoveTo(3, 700);
+  image.LineTo(1000, 9);
+  image.SetBrushColor(0x00FF00);
+  image.FillRect(100, 100, 200, 150);
+  ASSERT_FALSE(SaveBmp(image, Path("A0001.BMP")));
+  EXPECT_EQ(QImage(Path("A0001.BMP"), "BMP").convertToFormat(QImage::Format_RGB32), image.Qt());
+  const auto error = SaveBmp(image, Path("no/such/dir/A0001.BMP"));
+  ASSERT_TRUE(error);
+  EXPECT_FALSE(error->reason.isEmpty());
+}
+
+TEST(OutputPath, DirectoryAndName) {
+  EXPECT_EQ(OutputFilePath("/out", "A0001.BMP"), QStringLiteral("/out/A0001.BMP"));
+  EXPECT_EQ(OutputFilePath("/", "A0001.msd"), QStringLiteral("//A0001.msd"));
+  EXPECT_EQ(OutputFilePath("/out", ""), QStringLiteral("/out/"));
+}
+
+}  // namespace
+}  // namespace corvale
