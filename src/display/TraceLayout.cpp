@@ -23,8 +23,8 @@ TraceLayout ComputeScreenLayout(const DisplayState& state, const LeadArrays& lea
   auto& base = layout.LeadBaseY;
   auto& band = layout.LeadBandHeight;
   auto& shift = layout.LeadZeroShift;
-  const bool slots = state.LimbLeadMode != 1 && state.LimbLeadMode != 2;
-  if (slots) {
+  const bool equalSlots = state.LimbLeadMode != 1 && state.LimbLeadMode != 2;
+  if (equalSlots) {
     base[0] = 100.0;
     for (int i = 1; i < 6; ++i)
       base[static_cast<std::size_t>(i)] = static_cast<int>(static_cast<Real>(i) * LimbSlotPitch + 100.0);

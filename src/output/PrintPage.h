@@ -1,0 +1,65 @@
+// The printed page: ECG paper at true scale with the twelve leads, drawn
+// through the canvas interface so that it runs on a printer, a PDF file or a
+// recording canvas alike. Its layout values are its own.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "display/DisplayState.h"
+#include "display/TraceLayout.h"
+#include "gfx/Canvas.h"
+#include "record/LeadArrays.h"
+
+namespace corvale {
+
+struct PrintSettings {
+  int PenWidth = 2;     // 0..10, device pixels added to trunc(u)
+  int Margin = 50;      // 10..200, tenths of a percent of each page dimension
+  int PenPattern = 2;   // 1 = A (one wide pass), 2 = B (several thin passes)
+  int GridPattern = 2;  // 1 = A, 2 = B
+};
+
+struct PageGeometry {
+  double PageHeight = 0, PageWidth = 0;  // printable area, device pixels
+  double m = 0;
+  double UsableHeight = 0, UsableWidth = 0;
+  double PrintUnit = 0;  // u: device pixels per layout unit (0.25 mm)
+  int PrintOriginX = 0, PrintOriginY = 0;
+  int GridPenWidth = 1;
+};
+
+PageGeometry ComputePageGeometry(double pageHeight, double pageWidth, int margin);
+
+/// A real as the labels show it: at most 15 significant digits, no trailing
+/// zeros or decimal point (6460.0 gives "6460", 6665.2 gives "6665.2").
+QString GeneralFormat(double value);
+
+/// Trace pen: width and number of passes.
+struct TracePen {
+  int width;
+  int passes;
+};
+TracePen ComputeTracePen(const PageGeometry& g, const PrintSettings& s);
+
+/// The band layout at print scale, in device pixels.
+TraceLayout ComputePrintLayout(const DisplayState& state, const LeadArrays& leads, double u);
+
+/// Progress bar range; the count stops there.
+inline constexpr int PrintProgressMax = 580;
+
+/// What the page drawing tells its caller while it runs.
+struct PrintHooks {
+  std::function<void(int position)> progress;  // 0..580
+  std::function<void()> processEvents;
+};
+
+/// Draws the grid, the traces and their pulses on `canvas` (steps after the
+/// job has begun). The progress count starts at 0.
+void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s, const DisplayState& state,
+                   const LeadArrays& leads, const PrintHooks& hooks);
+
+/// Dash length of a grid line: 1/8 mm, at least one pixel.
+int DashLength(double pitch);
+
+}  // namespace corvale
