@@ -1,5 +1,6 @@
 // corvale-tool: the viewer's core from the command line.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
@@ -11,7 +12,13 @@
 
 #include <QGuiApplication>
 
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+
 #include "display/Render.h"
+#include "output/PainterCanvas.h"
+#include "output/PrintPage.h"
 #include "import/Import.h"
 #include "info/Info.h"
 #include "record/LeadArrays.h"
@@ -32,6 +39,9 @@ const char* kUsage =
     "               [--height CM] [--weight KG] [--bp TEXT]\n"
     "  corvale-tool render FILE -o TRACE.png [--strip STRIP.png] [--gain LEAD=1|2|4 ...]\n"
     "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n"
+    "  corvale-tool print FILE -o PAGE.pdf [--paper A4|Letter] [--landscape] [--dpi N]\n"
+    "               [--margin 10..200] [--pen-width 0..10] [--pen A|B] [--grid A|B]\n"
+    "               [display options as for render]\n"
     "\n"
     "import reads RECORD_BASE.hea and its signal files (format 16, 212, or the .mat form\n"
     "16+24), takes the twelve standard leads by name, converts them to 4.88 uV units at\n"
@@ -40,7 +50,11 @@ const char* kUsage =
     "(0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
     "\n"
     "render writes the main view's trace image (and the lower view's) exactly as the\n"
-    "window shows them for that display state, without caliper marks.\n";
+    "window shows them for that display state, without caliper marks.\n"
+    "\n"
+    "print draws the printed page into a PDF whose whole sheet is the printable area\n"
+    "(default A4 portrait, 600 dpi, margin 50, pen width 2, pen B, grid B) and prints\n"
+    "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY.\n";
 
 int Usage(const QString& problem) {
   if (!problem.isEmpty()) Err(problem);
@@ -204,6 +218,97 @@ int Render(const QStringList& args) {
   return 0;
 }
 
+int Print(const QStringList& args) {
+  QString file, out;
+  DisplayState state;
+  PrintSettings settings;
+  QPageSize paper(QPageSize::A4);
+  bool landscape = false;
+  int dpi = 600;
+  auto intIn = [](const QString& text, int lo, int hi, int& value) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < lo || v > hi) return false;
+    value = v;
+    return true;
+  };
+  for (int i = 0; i < args.size(); ++i) {
+    bool taken = false;
+    if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(*err);
+    if (taken) continue;
+    const QString& a = args[i];
+    if (a == u"--landscape") {
+      landscape = true;
+      continue;
+    }
+    const bool takesValue = a == u"-o" || a == u"--paper" || a == u"--dpi" || a == u"--margin" ||
+                            a == u"--pen-width" || a == u"--pen" || a == u"--grid";
+    if (takesValue) {
+      if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a value").arg(a));
+      const QString v = args[++i];
+      if (a == u"-o") out = v;
+      else if (a == u"--paper") {
+        if (v.compare(u"A4", Qt::CaseInsensitive) == 0) paper = QPageSize(QPageSize::A4);
+        else if (v.compare(u"Letter", Qt::CaseInsensitive) == 0) paper = QPageSize(QPageSize::Letter);
+        else return Usage(QStringLiteral("--paper takes A4 or Letter"));
+      } else if (a == u"--dpi") {
+        if (!intIn(v, 72, 2400, dpi)) return Usage(QStringLiteral("--dpi takes 72 to 2400"));
+      } else if (a == u"--margin") {
+        if (!intIn(v, 10, 200, settings.Margin)) return Usage(QStringLiteral("--margin takes 10 to 200"));
+      } else if (a == u"--pen-width") {
+        if (!intIn(v, 0, 10, settings.PenWidth)) return Usage(QStringLiteral("--pen-width takes 0 to 10"));
+      } else if (v == u"A" || v == u"B") {
+        (a == u"--pen" ? settings.PenPattern : settings.GridPattern) = v == u"A" ? 1 : 2;
+      } else {
+        return Usage(QStringLiteral("%1 takes A or B").arg(a));
+      }
+    } else if (a.startsWith(u'-')) {
+      return Usage(QStringLiteral("unknown option %1").arg(a));
+    } else if (file.isEmpty()) {
+      file = a;
+    } else {
+      return Usage(QStringLiteral("print takes one record"));
+    }
+  }
+  if (file.isEmpty() || out.isEmpty()) return Usage(QStringLiteral("print needs FILE and -o PAGE.pdf"));
+  auto image = std::make_unique<RecordImage>();
+  if (auto err = ReadRecordFile(file, *image)) {
+    Err(err->Describe());
+    return 1;
+  }
+  auto leads = std::make_unique<LeadArrays>();
+  DeriveLeadArrays(*image, *leads);
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(out);
+  printer.setResolution(dpi);
+  printer.setPageLayout(QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+  printer.setFullPage(true);
+  const QString name = QFileInfo(file).fileName();
+  printer.setDocName(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
+  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), settings.Margin);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    Err(QStringLiteral("%1: cannot write the PDF").arg(out));
+    return 1;
+  }
+  {
+    PainterCanvas canvas(painter);
+    DrawPrintPage(canvas, g, settings, state, *leads, {});
+  }
+  if (!painter.end()) {
+    Err(QStringLiteral("%1: cannot write the PDF").arg(out));
+    return 1;
+  }
+  Out(QStringLiteral("pix_X: %1\npix_Y: %2\nu: %3\nPrintOriginX: %4\nPrintOriginY: %5\n")
+          .arg(GeneralFormat(g.UsableHeight), GeneralFormat(g.UsableWidth), GeneralFormat(g.PrintUnit))
+          .arg(g.PrintOriginX)
+          .arg(g.PrintOriginY));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -218,6 +323,7 @@ int main(int argc, char** argv) {
   if (command == u"info") return Info(args);
   if (command == u"import") return Import(args);
   if (command == u"render") return Render(args);
+  if (command == u"print") return Print(args);
   if (command == u"--help" || command == u"-h" || command == u"help") {
     std::fputs(kUsage, stdout);
     return 0;

@@ -12,7 +12,10 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -26,6 +29,9 @@
 #include "app/Widgets.h"
 #include "display/Render.h"
 #include "output/Export.h"
+#include "output/PainterCanvas.h"
+#include "output/PrintPage.h"
+#include "app/PrinterSetupDialog.h"
 #include "record/HeaderPresentation.h"
 #include "record/RecordFile.h"
 #include "record/RecordName.h"
@@ -158,6 +164,8 @@ void TSDIAppForm::BuildMenus() {
   FileExit1 = action(file, "FileExit1", QStringLiteral("終了(&X)"), QString(), QStringLiteral("終了|アプリケーション終了"));
   // New, open, save and save-as do nothing.
   connect(FileExit1, &QAction::triggered, this, &TSDIAppForm::FileExit1Execute);
+  connect(printout1, &QAction::triggered, this, &TSDIAppForm::printout1Click);
+  connect(U1, &QAction::triggered, this, &TSDIAppForm::U1Click);
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   edit->setObjectName(QStringLiteral("Edit1"));
@@ -277,6 +285,7 @@ void TSDIAppForm::BuildEcgTab(QWidget* page) {
   Button4->setEnabled(false);
   Button5 = MakeButton(page, "Button5", QStringLiteral("to Clipboard >>"), 8, 224, 145, 25);
   connect(Button5, &QPushButton::clicked, this, &TSDIAppForm::Button5Click);
+  connect(Button2, &QPushButton::clicked, this, &TSDIAppForm::Button2Click);
   connect(Button3, &QPushButton::clicked, this, &TSDIAppForm::Button3Click);
   connect(Button4, &QPushButton::clicked, this, &TSDIAppForm::Button4Click);
 
@@ -572,6 +581,7 @@ void TSDIAppForm::ButtonDeleteClick() {
 }
 
 void TSDIAppForm::ButtonAnalyseClick() {
+  analysed_ = true;
   PageControl1->setCurrentIndex(1);
   PageControl1->setTabEnabled(1, true);
   PageControl1->setTabEnabled(2, true);
@@ -729,6 +739,75 @@ void TSDIAppForm::Button4Click() {
     return;
   }
   Message(QMessageBox::Information, QStringLiteral("ファイルをコピーしました。"));
+}
+
+// ---------------------------------------------------------------- printing
+
+void TSDIAppForm::printout1Click() {
+  printer_.setCopyCount(1);
+  QPrintDialog dialog(&printer_, this);
+  dialog.setObjectName(QStringLiteral("PrintDialog1"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  RunPrintJob();
+}
+
+void TSDIAppForm::Button2Click() { RunPrintJob(); }
+
+void TSDIAppForm::U1Click() {
+  PrinterSetupDialog dialog(printer_, this);
+  dialog.exec();
+}
+
+void TSDIAppForm::RunPrintJob() {
+  GroupBox13->hide();
+  Label148->show();
+  ProgressBar1->show();
+  setEnabled(false);
+  std::optional<QString> error;
+  {
+    const auto restore = qScopeGuard([this] {
+      setEnabled(true);
+      GroupBox13->show();
+      Label148->hide();
+      ProgressBar1->hide();
+    });
+    error = PrintRecordPage(printer_);
+  }
+  if (error) Message(QMessageBox::Warning, *error);
+}
+
+std::optional<QString> TSDIAppForm::PrintRecordPage(QPrinter& printer) {
+  const int position = ScrollBarFile->value();
+  if (!analysed_ || position < 0 || position >= ListBox2->count())
+    return QStringLiteral("There is no record to print. Choose records for the work list and press \"Analyse\" first.");
+  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), ScrollBarM->value());
+  Label140->setText(GeneralFormat(g.UsableHeight));
+  Label141->setText(GeneralFormat(g.UsableWidth));
+  const QString entry = ListBox2->item(position)->text();
+  printer.setDocName(QStringLiteral("CORVALE < ") + entry + QStringLiteral(" > "));
+  if (printer.outputFormat() == QPrinter::NativeFormat && !printer.isValid())
+    return QStringLiteral("No printer is available. Install one, or choose another in \"印刷設定(&U)\".");
+  QPainter painter;
+  if (!painter.begin(&printer))
+    return QStringLiteral("The printer \"%1\" could not start the job for %2.").arg(printer.printerName(), entry);
+  ProgressBar1->setValue(0);
+  PrintSettings settings;
+  settings.PenWidth = ScrollBarP->value();
+  settings.Margin = ScrollBarM->value();
+  settings.PenPattern = state_->print.PenPattern;
+  settings.GridPattern = state_->print.GridPattern;
+  PrintHooks hooks;
+  hooks.progress = [this](int p) { ProgressBar1->setValue(p); };
+  hooks.processEvents = [] { QCoreApplication::processEvents(); };
+  {
+    PainterCanvas canvas(painter);
+    DrawPrintPage(canvas, g, settings, state_->display, state_->leads, hooks);
+  }
+  if (!painter.end())
+    return QStringLiteral("The printer \"%1\" reported an error; the page of %2 may be incomplete.")
+        .arg(printer.printerName(), entry);
+  return std::nullopt;
 }
 
 // ---------------------------------------------------------------- printer settings

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 
 #include "display/DisplayState.h"
@@ -14,6 +15,8 @@
 #include "measure/Overlay.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFormat.h"
+
+#include <QPrinter>
 
 class QAction;
 class QCheckBox;
@@ -106,6 +109,14 @@ class TSDIAppForm : public QMainWindow {
   void Button5Click();
   void Button3Click();
   void Button4Click();
+  void printout1Click();
+  void Button2Click();
+  void U1Click();
+  /// Shows the print status, disables the window, prints, and always restores both.
+  void RunPrintJob();
+  /// Prints the shown record on `printer`; an error text when it could not.
+  std::optional<QString> PrintRecordPage(QPrinter& printer);
+  QPrinter& Printer() { return printer_; }
   void ScrollBarPChange();
   void ScrollBarMChange();
   void RadioButton37Click(int tag);
@@ -132,6 +143,8 @@ class TSDIAppForm : public QMainWindow {
   quint64 scanGeneration_ = 0;
   QString loadError_;
   QString recordPath_;  // the record last loaded
+  bool analysed_ = false;
+  QPrinter printer_{QPrinter::HighResolution};
   std::map<QString, QLabel*> headerLabels_;
   std::map<QString, QString> designCaptions_;
   TAboutBox* aboutBox_ = nullptr;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QMap>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -123,6 +125,28 @@ TEST(ToolRender, SameImagesAsTheScreen) {
   RenderTraces(state, *leads, grid, stripGrid, trace, strip);
   EXPECT_EQ(QImage(dir.filePath("t.png")).convertToFormat(QImage::Format_RGB32), trace.Qt());
   EXPECT_EQ(QImage(dir.filePath("s.png")).convertToFormat(QImage::Format_RGB32), strip.Qt());
+}
+
+TEST(ToolPrint, PageAndGeometry) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("page.pdf");
+  const ToolRun r = Tool({"print", test::SourcePath("samples/A0002.nrm"), "-o", pdf, "--paper", "Letter", "--dpi", "300",
+                          "--margin", "100", "--pen", "A", "--grid", "A", "--span", "10"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  QMap<QString, double> values;
+  for (const QByteArray& line : r.out.split('\n'))
+    if (line.contains(": ")) values[QString::fromUtf8(line.split(':')[0])] = line.split(' ')[1].toDouble();
+  ASSERT_EQ(values.size(), 5) << r.out.toStdString();
+  // Letter at 300 dpi: 2550 x 3300; margin 10 %: the page height sets u (3300 / 2550 < 1040 / 760).
+  EXPECT_DOUBLE_EQ(values["pix_X"], 2970);
+  EXPECT_DOUBLE_EQ(values["pix_Y"], 2295);
+  EXPECT_NEAR(values["u"], 2970.0 / 1040, 1e-12);
+  EXPECT_EQ(values["PrintOriginX"], static_cast<int>(100 * 0.1 * 4 * values["u"]));
+  EXPECT_EQ(values["PrintOriginY"], static_cast<int>(40 * values["u"]));
+  EXPECT_GT(QFileInfo(pdf).size(), 10000);
+  QFile f(pdf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.read(5) == "%PDF-");
 }
 
 TEST(ToolRender, BadOptionsAreRefused) {

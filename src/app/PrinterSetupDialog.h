@@ -1,0 +1,28 @@
+// Printer set-up: which printer, paper and orientation later jobs use.
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QPrinter;
+class QRadioButton;
+
+namespace corvale {
+
+class PrinterSetupDialog : public QDialog {
+  Q_OBJECT
+ public:
+  /// Shows the settings of `printer`; accepting writes the choices back to it.
+  PrinterSetupDialog(QPrinter& printer, QWidget* parent = nullptr);
+
+  QComboBox* printers = nullptr;
+  QComboBox* paper = nullptr;
+  QRadioButton* portrait = nullptr;
+  QRadioButton* landscape = nullptr;
+
+ private:
+  void Apply();
+  QPrinter& printer_;
+};
+
+}  // namespace corvale
