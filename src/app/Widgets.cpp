@@ -74,7 +74,7 @@ void DirectoryListBox::SetDirectory(const QString& path) {
   directory_ = clean;
   if (setsProcessDirectory) QDir::setCurrent(clean);
   Select(clean);
-  emit directoryChanged();
+  Q_EMIT directoryChanged();
 }
 
 DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {

@@ -53,7 +53,7 @@ class DirectoryListBox : public QTreeView {
   /// Follow the process's current directory (for the hidden output list).
   bool setsProcessDirectory = true;
 
- signals:
+ Q_SIGNALS:
   void directoryChanged();
 
  private:

@@ -104,7 +104,7 @@ class PrintTest : public QObject {
     QVERIFY(!r.Dark(QPointF(base - 50 * u, top + 1040 * u - 127.5 * 4 * u), 0));
   }
 
- private slots:
+ private Q_SLOTS:
   void init() {
     tmp = std::make_unique<QTemporaryDir>();
     record = tmp->filePath("A0001.nrm");

@@ -72,7 +72,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(w->ButtonAnalyse, Qt::LeftButton);
   }
 
- private slots:
+ private Q_SLOTS:
   void initTestCase() { startDir = QDir::currentPath(); }
 
   void init() {

@@ -59,36 +59,52 @@ double Blackman(double t) {  // t in [-1, 1]
 
 }  // namespace
 
-std::vector<double> Resample(const std::vector<double>& x, double fromHz, double toHz, std::size_t count) {
-  std::vector<double> y(count, 0.0);
-  if (x.empty()) return y;
+std::vector<std::vector<double>> Resample(const std::vector<const std::vector<double>*>& signals, double fromHz,
+                                          double toHz, std::size_t count) {
+  std::vector<std::vector<double>> out(signals.size(), std::vector<double>(count, 0.0));
+  if (signals.empty() || signals.front()->empty()) return out;
+  const std::size_t length = signals.front()->size();
   const double step = fromHz / toHz;  // input samples per output sample
   if (step == 1.0) {
-    for (std::size_t n = 0; n < count; ++n) y[n] = x[std::min(n, x.size() - 1)];
-    return y;
+    for (std::size_t s = 0; s < signals.size(); ++s)
+      for (std::size_t n = 0; n < count; ++n) out[s][n] = (*signals[s])[std::min(n, length - 1)];
+    return out;
   }
   // Cut-off as a fraction of the input's Nyquist frequency, a little below the
   // lower of the two rates' Nyquist limits, so that decimation does not alias.
   const double cutoff = std::min(1.0, toHz / fromHz) * 0.9;
   const double halfWidth = std::ceil(16.0 / cutoff);
-  const auto last = static_cast<long long>(x.size()) - 1;
+  const auto last = static_cast<long long>(length) - 1;
+  std::vector<double> weights;
+  std::vector<std::size_t> taps;
   for (std::size_t n = 0; n < count; ++n) {
     const double centre = static_cast<double>(n) * step;
     const auto lo = static_cast<long long>(std::floor(centre - halfWidth));
     const auto hi = static_cast<long long>(std::ceil(centre + halfWidth));
-    double sum = 0.0, weight = 0.0;
+    weights.clear();
+    taps.clear();
+    double total = 0.0;
     for (long long k = lo; k <= hi; ++k) {
       const double d = static_cast<double>(k) - centre;
       if (std::fabs(d) >= halfWidth) continue;
       const double arg = std::numbers::pi * cutoff * d;
       const double sinc = d == 0.0 ? 1.0 : std::sin(arg) / arg;
-      const double h = sinc * Blackman(d / halfWidth);
-      sum += h * x[static_cast<std::size_t>(std::clamp(k, 0LL, last))];  // edges repeat the end samples
-      weight += h;
+      weights.push_back(sinc * Blackman(d / halfWidth));
+      taps.push_back(static_cast<std::size_t>(std::clamp(k, 0LL, last)));  // edges repeat the end samples
+      total += weights.back();
     }
-    y[n] = weight != 0.0 ? sum / weight : 0.0;  // unit gain at DC
+    for (std::size_t s = 0; s < signals.size(); ++s) {
+      const std::vector<double>& x = *signals[s];
+      double sum = 0.0;
+      for (std::size_t t = 0; t < taps.size(); ++t) sum += weights[t] * x[taps[t]];
+      out[s][n] = total != 0.0 ? sum / total : 0.0;  // unit gain at DC
+    }
   }
-  return y;
+  return out;
+}
+
+std::vector<double> Resample(const std::vector<double>& x, double fromHz, double toHz, std::size_t count) {
+  return std::move(Resample(std::vector<const std::vector<double>*>{&x}, fromHz, toHz, count).front());
 }
 
 std::int16_t ToRecordUnits(double microvolts) {
@@ -124,16 +140,13 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const wfdb::Head
     return QStringLiteral("the record lasts %1 s; a record needs 10 s").arg(seconds, 0, 'g', 6);
 
   auto image = std::make_unique<RecordImage>();
-  for (int lead = 0; lead < LeadCount; ++lead) {
-    const auto& uv = samples.microvolts[static_cast<std::size_t>(source[static_cast<std::size_t>(lead)])];
-    std::vector<double> trimmed;
-    if (fs == RecordSamplingRate) {
-      trimmed.assign(uv.begin(), uv.begin() + SamplesPerLead);
-    } else {
-      trimmed = Resample(uv, fs, RecordSamplingRate, SamplesPerLead);
-    }
-    for (int n = 0; n < SamplesPerLead; ++n) image->SetSample(lead, n, ToRecordUnits(trimmed[static_cast<std::size_t>(n)]));
-  }
+  std::vector<const std::vector<double>*> leads;
+  for (int lead = 0; lead < LeadCount; ++lead)
+    leads.push_back(&samples.microvolts[static_cast<std::size_t>(source[static_cast<std::size_t>(lead)])]);
+  const auto converted = Resample(leads, fs, RecordSamplingRate, SamplesPerLead);  // a copy at 500 Hz
+  for (int lead = 0; lead < LeadCount; ++lead)
+    for (int n = 0; n < SamplesPerLead; ++n)
+      image->SetSample(lead, n, ToRecordUnits(converted[static_cast<std::size_t>(lead)][static_cast<std::size_t>(n)]));
 
   // Header: character fields start as spaces; unused bytes stay zero.
   for (const FieldSpec& f : RecordFields)
@@ -220,11 +233,15 @@ std::variant<std::unique_ptr<RecordImage>, QString> ImportRecord(const QString& 
   return built;
 }
 
+QByteArray RecordBytes(const RecordImage& image) {
+  return QByteArray(reinterpret_cast<const char*>(image.bytes.data()), static_cast<qsizetype>(image.bytes.size()));
+}
+
 std::optional<QString> WriteRecordFile(const QString& path, const RecordImage& image) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("%1: %2").arg(path, file.errorString());
-  const auto size = static_cast<qint64>(image.bytes.size());
-  if (file.write(reinterpret_cast<const char*>(image.bytes.data()), size) != size || !file.commit())
+  const QByteArray bytes = RecordBytes(image);
+  if (file.write(bytes) != bytes.size() || !file.commit())
     return QStringLiteral("%1: %2").arg(path, file.errorString());
   return std::nullopt;
 }

@@ -26,6 +26,11 @@ inline constexpr double RecordSamplingRate = 500.0;
 /// below the lower Nyquist frequency), giving `count` samples from time 0.
 std::vector<double> Resample(const std::vector<double>& x, double fromHz, double toHz, std::size_t count);
 
+/// The same for several signals of equal length at once (the filter weights
+/// are computed once per output sample).
+std::vector<std::vector<double>> Resample(const std::vector<const std::vector<double>*>& signals, double fromHz,
+                                          double toHz, std::size_t count);
+
 /// Microvolts to record units: rounded to nearest, clamped to 16 bits.
 std::int16_t ToRecordUnits(double microvolts);
 
@@ -37,6 +42,9 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const wfdb::Head
 /// Reads RECORD_BASE.hea and its signal files (beside it) and builds the record.
 std::variant<std::unique_ptr<RecordImage>, QString> ImportRecord(const QString& recordBase,
                                                                  const HeaderOptions& options);
+
+/// The bytes of a record file.
+QByteArray RecordBytes(const RecordImage& image);
 
 /// Writes the record to `path` through a temporary file in the same directory,
 /// so that a failed write never leaves a partial record behind.

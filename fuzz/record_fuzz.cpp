@@ -1,0 +1,77 @@
+// Any bytes as a record file: the reader, the header texts and the lead arrays.
+#include <QFile>
+#include <QString>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+#include "record/HeaderPresentation.h"
+#include "record/LeadArrays.h"
+#include "record/RecordFile.h"
+
+using namespace corvale;
+
+namespace {
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+QString ScratchPath() {
+  const char* dir = std::getenv("TMPDIR");
+  return QStringLiteral("%1/corvale-record-fuzz-%2.nrm").arg(dir ? dir : "/tmp").arg(getpid());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const QString path = ScratchPath();
+  static auto image = std::make_unique<RecordImage>();
+  static auto other = std::make_unique<RecordImage>();
+  static auto leads = std::make_unique<LeadArrays>();
+  {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return 0;
+    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+  }
+  image->bytes.fill(0xA5);  // a previous record's bytes
+  const auto error = ReadRecordFile(path, *image);
+  if (size < RecordFileSize) {
+    Check(error.has_value(), "a short file reads without error");
+    for (auto b : image->bytes) Check(b == 0, "bytes of a previous record survive a failed read");
+    Check(error->reason.contains(QString::number(size)), "the error does not say the file's size");
+    return 0;
+  }
+  Check(!error, "a whole record fails to read");
+  Check(std::memcmp(image->bytes.data(), data, RecordFileSize) == 0, "the record is not the file's first bytes");
+
+  // Each field's text depends on its own bytes only: change everything else
+  // in the header and the text stays.
+  *other = *image;
+  for (const FieldSpec& f : RecordFields) {
+    if (f.encoding == FieldEncoding::Unused || f.encoding == FieldEncoding::UInt16LE) continue;
+    auto flipOutside = [&] {
+      for (std::size_t i = 0; i < HeaderSize; ++i)
+        if (i < f.offset || i >= f.offset + f.length) other->bytes[i] = static_cast<uint8_t>(~other->bytes[i]);
+    };
+    flipOutside();
+    for (int k = 0; k < f.count; ++k) Check(FieldText(*image, f, k) == FieldText(*other, f, k), "a field's text reads another field");
+    flipOutside();
+  }
+  const auto labels = PresentHeader(*image);
+  Check(labels.size() == 63, "a label is missing");
+
+  DeriveLeadArrays(*image, *leads);
+  for (int lead = 0; lead < LeadCount; ++lead) {
+    const double range = leads->LeadRange[static_cast<std::size_t>(lead)];
+    const double offset = leads->LeadOffset[static_cast<std::size_t>(lead)];
+    Check(std::isfinite(range) && range > 0, "LeadRange not finite and positive");
+    Check(std::isfinite(offset) && offset >= 0.0 && offset <= 1.0, "LeadOffset outside [0, 1]");
+  }
+  return 0;
+}
