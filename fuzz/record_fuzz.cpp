@@ -22,15 +22,21 @@ void Check(bool ok, const char* what) {
   }
 }
 
-QString ScratchPath() {
-  const char* dir = std::getenv("TMPDIR");
-  return QStringLiteral("%1/corvale-record-fuzz-%2.nrm").arg(dir ? dir : "/tmp").arg(getpid());
-}
+// The file each input is written to, removed when the run ends.
+struct Scratch {
+  QString path;
+  Scratch() {
+    const char* dir = std::getenv("TMPDIR");
+    path = QStringLiteral("%1/corvale-record-fuzz-%2.nrm").arg(dir ? dir : "/tmp").arg(getpid());
+  }
+  ~Scratch() { QFile::remove(path); }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const QString path = ScratchPath();
+  static const Scratch scratch;
+  const QString& path = scratch.path;
   static auto image = std::make_unique<RecordImage>();
   static auto other = std::make_unique<RecordImage>();
   static auto leads = std::make_unique<LeadArrays>();

@@ -633,6 +633,9 @@ TSDIAppForm::LoadOutcome TSDIAppForm::LoadRecord() {
   }
   for (const LabelText& t : PresentHeader(state_->record))
     if (t.text) headerLabels_.at(QString::fromLatin1(t.control))->setText(*t.text);
+  // A name of twelve full-width characters is wider than its column: the
+  // whole name stays readable as the label's tool tip.
+  headerLabels_.at(QStringLiteral("Label11"))->setToolTip(headerLabels_.at(QStringLiteral("Label11"))->text());
   Label147->setText(names.label147);
   return LoadOutcome::Loaded;
 }
