@@ -59,6 +59,11 @@ DirectoryListBox::DirectoryListBox(QWidget* parent) : QTreeView(parent), model_(
   });
   directory_ = QDir::currentPath();
   Select(directory_);
+  // The model reads directories in the background and sorts rows as they
+  // arrive: select the current directory again once its parents are read.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    if (directory_ == path || directory_.startsWith(path.endsWith(u'/') ? path : path + u'/')) Select(directory_);
+  });
 }
 
 void DirectoryListBox::Select(const QString& path) {
@@ -66,7 +71,7 @@ void DirectoryListBox::Select(const QString& path) {
   if (!index.isValid()) return;
   setCurrentIndex(index);
   expand(index);
-  scrollTo(index);
+  scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void DirectoryListBox::SetDirectory(const QString& path) {

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,6 +88,21 @@ class WindowTest : public QObject {
   void cleanup() {
     w.reset();
     tmp.reset();
+  }
+
+  void directoryListSelectsTheCurrentDirectory() {
+    // Siblings that sort before it make the background-loaded rows move.
+    for (const char* d : {"a", "b", "c", "d", "e", "target", "z"}) QVERIFY(QDir(tmp->path()).mkpath(d));
+    QDir::setCurrent(tmp->filePath("target"));
+    TSDIAppForm window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(window.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(),
+                 tmp->filePath("target"));
+    QCOMPARE(window.DirectoryListBox1->Directory(), tmp->filePath("target"));
+    QTest::qWait(300);  // later loads keep it
+    QCOMPARE(window.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(),
+             tmp->filePath("target"));
   }
 
   void startUpState() {
