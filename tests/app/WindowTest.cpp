@@ -92,17 +92,18 @@ class WindowTest : public QObject {
 
   void directoryListSelectsTheCurrentDirectory() {
     // Siblings that sort before it make the background-loaded rows move.
-    for (const char* d : {"a", "b", "c", "d", "e", "target", "z"}) QVERIFY(QDir(tmp->path()).mkpath(d));
-    QDir::setCurrent(tmp->filePath("target"));
+    for (int i = 0; i < 40; ++i)
+      for (const QString& d : {QStringLiteral("a%1").arg(i), QStringLiteral("deep/b%1").arg(i), QStringLiteral("deep/z%1").arg(i)})
+        QVERIFY(QDir(tmp->path()).mkpath(d));
+    QVERIFY(QDir(tmp->path()).mkpath("deep/target"));
+    const QString target = tmp->filePath("deep/target");
+    QDir::setCurrent(target);
     TSDIAppForm window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_COMPARE(window.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(),
-                 tmp->filePath("target"));
-    QCOMPARE(window.DirectoryListBox1->Directory(), tmp->filePath("target"));
-    QTest::qWait(300);  // later loads keep it
-    QCOMPARE(window.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(),
-             tmp->filePath("target"));
+    QTest::qWait(500);  // the tree loads in the background meanwhile
+    QTRY_COMPARE(window.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(), target);
+    QCOMPARE(window.DirectoryListBox1->Directory(), target);
   }
 
   void startUpState() {
