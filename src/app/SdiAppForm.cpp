@@ -114,6 +114,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent), state_(std::mak
 
   FormCreate();
   aboutBox_ = new TAboutBox(this);
+  DirectoryListBox1->setFocus();  // Enter reads the current directory
 
   setFixedSize(sizeHint());
   if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -60,10 +60,12 @@ DirectoryListBox::DirectoryListBox(QWidget* parent) : QTreeView(parent), model_(
   directory_ = QDir::currentPath();
   Select(directory_);
   // The model reads directories in the background and sorts rows as they
-  // arrive: select the current directory again once its parents are read.
+  // arrive, which can leave the view's current row on another directory:
+  // point it at the current directory again after every load and sort.
   connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
     if (directory_ == path || directory_.startsWith(path.endsWith(u'/') ? path : path + u'/')) Select(directory_);
   });
+  connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { Select(directory_); });
 }
 
 void DirectoryListBox::Select(const QString& path) {
