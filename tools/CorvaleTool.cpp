@@ -131,6 +131,27 @@ int Import(const QStringList& args) {
   return 0;
 }
 
+// A whole number in [lo, hi], or false.
+bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
+  bool ok = false;
+  const int v = text.toInt(&ok);
+  if (!ok || v < lo || v > hi) return false;
+  value = v;
+  return true;
+}
+
+// The lead arrays of a record file, or null after reporting why not.
+std::unique_ptr<LeadArrays> LoadLeads(const QString& file) {
+  auto image = std::make_unique<RecordImage>();
+  if (auto err = ReadRecordFile(file, *image)) {
+    Err(err->Describe());
+    return nullptr;
+  }
+  auto leads = std::make_unique<LeadArrays>();
+  DeriveLeadArrays(*image, *leads);
+  return leads;
+}
+
 // Display options shared by render and print; returns an error or nothing.
 std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, DisplayState& state, bool& taken) {
   taken = true;
@@ -139,13 +160,7 @@ std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, Displa
     if (i + 1 >= args.size()) return std::nullopt;
     return args[++i];
   };
-  auto intIn = [&](const QString& text, int lo, int hi, int& out) {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v < lo || v > hi) return false;
-    out = v;
-    return true;
-  };
+  const auto intIn = ParseIntIn;
   if (a == u"--gain" || a == u"--scheme" || a == u"--span" || a == u"--offset" || a == u"--limb-mode") {
     const auto v = value();
     if (!v) return QStringLiteral("%1 needs a value").arg(a);
@@ -197,13 +212,8 @@ int Render(const QStringList& args) {
     }
   }
   if (file.isEmpty() || out.isEmpty()) return Usage(QStringLiteral("render needs FILE and -o TRACE.png"));
-  auto image = std::make_unique<RecordImage>();
-  if (auto err = ReadRecordFile(file, *image)) {
-    Err(err->Describe());
-    return 1;
-  }
-  auto leads = std::make_unique<LeadArrays>();
-  DeriveLeadArrays(*image, *leads);
+  const auto leads = LoadLeads(file);
+  if (!leads) return 1;
   Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
   RenderGrid(state, *leads, grid, stripGrid);
   RenderTraces(state, *leads, grid, stripGrid, trace, strip);
@@ -225,13 +235,7 @@ int Print(const QStringList& args) {
   QPageSize paper(QPageSize::A4);
   bool landscape = false;
   int dpi = 600;
-  auto intIn = [](const QString& text, int lo, int hi, int& value) {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v < lo || v > hi) return false;
-    value = v;
-    return true;
-  };
+  const auto intIn = ParseIntIn;
   for (int i = 0; i < args.size(); ++i) {
     bool taken = false;
     if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(*err);
@@ -271,13 +275,8 @@ int Print(const QStringList& args) {
     }
   }
   if (file.isEmpty() || out.isEmpty()) return Usage(QStringLiteral("print needs FILE and -o PAGE.pdf"));
-  auto image = std::make_unique<RecordImage>();
-  if (auto err = ReadRecordFile(file, *image)) {
-    Err(err->Describe());
-    return 1;
-  }
-  auto leads = std::make_unique<LeadArrays>();
-  DeriveLeadArrays(*image, *leads);
+  const auto leads = LoadLeads(file);
+  if (!leads) return 1;
 
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);

@@ -555,31 +555,23 @@ void TSDIAppForm::ScanDirectory(const QString& directory) {
   ListBox1->addItems(pending);
 }
 
-void TSDIAppForm::ButtonAddClick() {
+void TSDIAppForm::MoveSelectedItems(QListWidget* from, QListWidget* to) {
   SetListButtonsEnabled(false);
   setCursor(Qt::WaitCursor);
-  const int n = ListBox2->count();
-  for (int i = ListBox1->count() - 1; i >= 0; --i) {
-    if (!ListBox1->item(i)->isSelected()) continue;
-    ListBox2->insertItem(n, ListBox1->item(i)->text());
-    delete ListBox1->takeItem(i);
+  // Bottom up, always inserting at the old end: the moved items keep their
+  // top-to-bottom order after the ones already there.
+  const int n = to->count();
+  for (int i = from->count() - 1; i >= 0; --i) {
+    if (!from->item(i)->isSelected()) continue;
+    to->insertItem(n, from->item(i)->text());
+    delete from->takeItem(i);
   }
   SetListButtonsEnabled(true);
   unsetCursor();
 }
 
-void TSDIAppForm::ButtonDeleteClick() {
-  SetListButtonsEnabled(false);
-  setCursor(Qt::WaitCursor);
-  const int n = ListBox1->count();
-  for (int i = ListBox2->count() - 1; i >= 0; --i) {
-    if (!ListBox2->item(i)->isSelected()) continue;
-    ListBox1->insertItem(n, ListBox2->item(i)->text());
-    delete ListBox2->takeItem(i);
-  }
-  SetListButtonsEnabled(true);
-  unsetCursor();
-}
+void TSDIAppForm::ButtonAddClick() { MoveSelectedItems(ListBox1, ListBox2); }
+void TSDIAppForm::ButtonDeleteClick() { MoveSelectedItems(ListBox2, ListBox1); }
 
 void TSDIAppForm::ButtonAnalyseClick() {
   analysed_ = true;

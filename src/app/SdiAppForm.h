@@ -132,6 +132,7 @@ class TSDIAppForm : public QMainWindow {
   QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 0, int h = 0);
   QRadioButton* AddRadio(QWidget* parent, const char* name, const QString& text, int tag, int x, int y, int w, int h);
   void SetListButtonsEnabled(bool enabled);
+  void MoveSelectedItems(QListWidget* from, QListWidget* to);
   void RestoreDesignCaptions();
   void Message(QMessageBox::Icon icon, const QString& text);
   /// Shows what a caliper handler left and the caliper button's colour.
