@@ -1,4 +1,7 @@
 // Shift-JIS (Windows code page 932) text of patient names and header fields.
+// Converted with the C library's iconv rather than QStringDecoder: the latter
+// (ICU on Debian's Qt 6.4) marks a bad byte with U+001A, an invisible control
+// character, and silently drops a lead byte cut off by the field's end.
 #pragma once
 
 #include <QByteArray>
