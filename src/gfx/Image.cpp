@@ -100,12 +100,12 @@ void Image::CopyFrom(const Image& source, int x, int y) {
     std::memcpy(image_.scanLine(row) + left * 4, source.image_.constScanLine(row - y) + (left - x) * 4, bytes);
 }
 
-QFont QtFont(const FontSpec& spec) {
+QFont QtFont(const FontSpec& fontSpec) {
   InstallFontSubstitutions();
-  QFont font(spec.name);
+  QFont font(fontSpec.name);
   // Point sizes are for 96 dots per inch, rounded as the toolkit does.
-  font.setPixelSize((spec.pointSize * 96 + 36) / 72);
-  font.setBold(spec.bold);
+  font.setPixelSize((fontSpec.pointSize * 96 + 36) / 72);
+  font.setBold(fontSpec.bold);
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }

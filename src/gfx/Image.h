@@ -83,6 +83,6 @@ class Image final : public Canvas {
 };
 
 /// The font a FontSpec stands for, in pixels at 96 dots per inch, unsmoothed.
-QFont QtFont(const FontSpec& spec);
+QFont QtFont(const FontSpec& fontSpec);
 
 }  // namespace corvale

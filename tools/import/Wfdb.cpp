@@ -22,41 +22,41 @@ bool ParseInt64(const QString& s, qint64& out) {
 }
 
 // "16", "212", "16x1", "16+24", "16x1+24", with an optional ":skew" we refuse.
-std::optional<QString> ParseFormatField(const QString& field, SignalSpec& spec) {
+std::optional<QString> ParseFormatField(const QString& field, SignalSpec& signal) {
   static const QRegularExpression re(QStringLiteral(R"(^(\d+)(?:x(\d+))?(?::(\d+))?(?:\+(\d+))?$)"));
   const auto m = re.match(field);
   if (!m.hasMatch()) return QStringLiteral("unreadable format field \"%1\"").arg(field);
-  spec.format = m.captured(1).toInt();
-  if (!m.captured(2).isEmpty()) spec.samplesPerFrame = m.captured(2).toInt();
+  signal.format = m.captured(1).toInt();
+  if (!m.captured(2).isEmpty()) signal.samplesPerFrame = m.captured(2).toInt();
   if (!m.captured(3).isEmpty() && m.captured(3).toInt() != 0)
     return QStringLiteral("signal skew is not supported (\"%1\")").arg(field);
   if (!m.captured(4).isEmpty()) {
     bool ok = false;
-    spec.byteOffset = m.captured(4).toLongLong(&ok);
-    if (!ok || spec.byteOffset < 0) return QStringLiteral("unreadable byte offset in \"%1\"").arg(field);
+    signal.byteOffset = m.captured(4).toLongLong(&ok);
+    if (!ok || signal.byteOffset < 0) return QStringLiteral("unreadable byte offset in \"%1\"").arg(field);
   }
-  if (spec.format != 16 && spec.format != 212)
-    return QStringLiteral("format %1 is not supported (only 16 and 212)").arg(spec.format);
-  if (spec.samplesPerFrame != 1)
-    return QStringLiteral("%1 samples per frame is not supported (only 1)").arg(spec.samplesPerFrame);
+  if (signal.format != 16 && signal.format != 212)
+    return QStringLiteral("format %1 is not supported (only 16 and 212)").arg(signal.format);
+  if (signal.samplesPerFrame != 1)
+    return QStringLiteral("%1 samples per frame is not supported (only 1)").arg(signal.samplesPerFrame);
   return std::nullopt;
 }
 
 // "gain", "gain(baseline)", with "/units" after either.
-std::optional<QString> ParseGainField(const QString& field, SignalSpec& spec, bool& baselineGiven) {
+std::optional<QString> ParseGainField(const QString& field, SignalSpec& signal, bool& baselineGiven) {
   static const QRegularExpression re(QStringLiteral(R"(^([-+0-9.eE]+)(?:\(([-+0-9]+)\))?(?:/(\S+))?$)"));
   const auto m = re.match(field);
   if (!m.hasMatch()) return QStringLiteral("unreadable gain field \"%1\"").arg(field);
   double gain = 0;
   if (!ParseDouble(m.captured(1), gain)) return QStringLiteral("unreadable gain \"%1\"").arg(field);
-  spec.gain = gain == 0.0 ? 200.0 : gain;
+  signal.gain = gain == 0.0 ? 200.0 : gain;
   if (!m.captured(2).isEmpty()) {
     double baseline = 0;
     if (!ParseDouble(m.captured(2), baseline)) return QStringLiteral("unreadable baseline \"%1\"").arg(field);
-    spec.baseline = baseline;
+    signal.baseline = baseline;
     baselineGiven = true;
   }
-  if (!m.captured(3).isEmpty()) spec.units = m.captured(3);
+  if (!m.captured(3).isEmpty()) signal.units = m.captured(3);
   return std::nullopt;
 }
 
@@ -96,21 +96,21 @@ std::variant<Header, QString> ParseHeader(const QByteArray& text) {
     }
     if (static_cast<int>(header.channels.size()) >= expectedSignals) continue;  // trailing info lines
     if (f.size() < 2) return QStringLiteral("signal line %1 needs a file name and a format").arg(header.channels.size() + 1);
-    SignalSpec spec;
-    spec.fileName = f[0];
-    if (auto err = ParseFormatField(f[1], spec)) return *err;
+    SignalSpec signal;
+    signal.fileName = f[0];
+    if (auto err = ParseFormatField(f[1], signal)) return *err;
     bool baselineGiven = false;
     if (f.size() > 2)
-      if (auto err = ParseGainField(f[2], spec, baselineGiven)) return *err;
+      if (auto err = ParseGainField(f[2], signal, baselineGiven)) return *err;
     // f[3] is the ADC resolution, which the conversion does not need.
     if (f.size() > 4) {
       bool ok = false;
-      spec.adcZero = f[4].toInt(&ok);
+      signal.adcZero = f[4].toInt(&ok);
       if (!ok) return QStringLiteral("unreadable ADC zero \"%1\"").arg(f[4]);
     }
-    if (!baselineGiven) spec.baseline = spec.adcZero;
-    if (f.size() > 8) spec.description = f.mid(8).join(u' ');
-    header.channels.push_back(spec);
+    if (!baselineGiven) signal.baseline = signal.adcZero;
+    if (f.size() > 8) signal.description = f.mid(8).join(u' ');
+    header.channels.push_back(signal);
   }
   if (!haveRecordLine) return QStringLiteral("the header has no record line");
   if (static_cast<int>(header.channels.size()) != expectedSignals)
@@ -143,13 +143,13 @@ std::variant<Samples, QString> DecodeSignals(const Header& header,
   std::map<QString, std::vector<int>> byFile;
   std::vector<QString> fileOrder;
   for (int s = 0; s < static_cast<int>(header.channels.size()); ++s) {
-    const SignalSpec& spec = header.channels[static_cast<std::size_t>(s)];
-    auto [it, inserted] = byFile.try_emplace(spec.fileName);
-    if (inserted) fileOrder.push_back(spec.fileName);
+    const SignalSpec& signal = header.channels[static_cast<std::size_t>(s)];
+    auto [it, inserted] = byFile.try_emplace(signal.fileName);
+    if (inserted) fileOrder.push_back(signal.fileName);
     else {
       const SignalSpec& first = header.channels[static_cast<std::size_t>(it->second.front())];
-      if (first.format != spec.format || first.byteOffset != spec.byteOffset)
-        return QStringLiteral("signals in %1 disagree on format or offset").arg(spec.fileName);
+      if (first.format != signal.format || first.byteOffset != signal.byteOffset)
+        return QStringLiteral("signals in %1 disagree on format or offset").arg(signal.fileName);
     }
     it->second.push_back(s);
   }
@@ -177,13 +177,13 @@ std::variant<Samples, QString> DecodeSignals(const Header& header,
     std::vector<std::vector<double>*> dest;
     std::vector<double> scale, base;
     for (int s : sigs) {
-      const SignalSpec& spec = header.channels[static_cast<std::size_t>(s)];
-      const auto perUnit = MicrovoltsPerUnit(spec.units);
-      if (!perUnit) return QStringLiteral("signal %1 has units \"%2\", not a voltage").arg(spec.description, spec.units);
+      const SignalSpec& signal = header.channels[static_cast<std::size_t>(s)];
+      const auto perUnit = MicrovoltsPerUnit(signal.units);
+      if (!perUnit) return QStringLiteral("signal %1 has units \"%2\", not a voltage").arg(signal.description, signal.units);
       out.microvolts[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(frames));
       dest.push_back(&out.microvolts[static_cast<std::size_t>(s)]);
-      scale.push_back(*perUnit / spec.gain);
-      base.push_back(spec.baseline);
+      scale.push_back(*perUnit / signal.gain);
+      base.push_back(signal.baseline);
     }
     for (qint64 v = 0; v < frames * nsig; ++v) {
       int adc = 0;
