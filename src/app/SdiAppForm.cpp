@@ -10,14 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QProgressBar>
-#include <QScopeGuard>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabBar>
@@ -26,12 +26,12 @@
 
 #include "app/AboutBox.h"
 #include "app/Artwork.h"
+#include "app/PrinterSetupDialog.h"
 #include "app/Widgets.h"
 #include "display/Render.h"
 #include "output/Export.h"
 #include "output/PainterCanvas.h"
 #include "output/PrintPage.h"
-#include "app/PrinterSetupDialog.h"
 #include "record/HeaderPresentation.h"
 #include "record/RecordFile.h"
 #include "record/RecordName.h"
