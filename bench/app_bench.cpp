@@ -1,7 +1,6 @@
 // Window-level hot paths: showing a record, scanning a large directory.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -44,12 +43,3 @@ void BM_ScanDirectory10000(benchmark::State& s) {
 BENCHMARK(BM_ScanDirectory10000)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(1);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -1,7 +1,6 @@
 // Screen rendering of a real sample record: grid, traces, overlay.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <memory>
 
 #include "display/Render.h"
@@ -27,6 +26,14 @@ struct Fixture {
   }
 };
 
+// Nineteen calipers spread over the view, at different heights.
+MeasurementList NineteenMeasurements() {
+  MeasurementList list;
+  for (int i = 0; i < 19; ++i) list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
+  list.MeasurementCount = 19;
+  return list;
+}
+
 void BM_RenderGrid(benchmark::State& s) {
   Fixture f;
   for (auto _ : s) RenderGrid(f.state, *f.leads, f.grid, f.stripGrid);
@@ -43,9 +50,7 @@ void BM_ComposeOverlay19(benchmark::State& s) {
   Fixture f;
   Overlay overlay;
   overlay.OverlayImage.SetSize(1040, 760);
-  MeasurementList list;
-  for (int i = 0; i < 19; ++i) list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
-  list.MeasurementCount = 19;
+  MeasurementList list = NineteenMeasurements();
   for (auto _ : s) ComposeOverlay(f.trace, list, overlay);
 }
 BENCHMARK(BM_ComposeOverlay19)->Unit(benchmark::kMicrosecond);
@@ -54,9 +59,7 @@ void BM_HoverPass19(benchmark::State& s) {
   Fixture f;
   Overlay overlay;
   overlay.OverlayImage.SetSize(1040, 760);
-  MeasurementList list;
-  for (int i = 0; i < 19; ++i) list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
-  list.MeasurementCount = 19;
+  MeasurementList list = NineteenMeasurements();
   CaliperState state;
   int x = 0;
   for (auto _ : s) {
@@ -67,12 +70,3 @@ void BM_HoverPass19(benchmark::State& s) {
 BENCHMARK(BM_HoverPass19)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -46,12 +45,3 @@ void BM_PrintJobPdf(benchmark::State& s) {
 BENCHMARK(BM_PrintJobPdf)->Arg(2)->Arg(1)->ArgName("grid")->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -12,16 +12,12 @@
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
 
+#include "FuzzCheck.h"
+
 using namespace corvale;
 
 namespace {
 
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 // The file each input is written to, removed when the run ends.
 struct Scratch {

@@ -10,16 +10,9 @@
 #include "import/Import.h"
 #include "import/Wfdb.h"
 
-using namespace corvale;
+#include "FuzzCheck.h"
 
-namespace {
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
-}  // namespace
+using namespace corvale;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto* text = reinterpret_cast<const char*>(data);
