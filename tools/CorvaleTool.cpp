@@ -27,6 +27,7 @@ void PrintUsage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  corvale::cli::PrepareProcess();
   // Drawing needs a GUI application; it never opens a window.
   const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0);
   if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
