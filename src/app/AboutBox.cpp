@@ -51,7 +51,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* licence = new QLabel(QStringLiteral("Licence : %1").arg(QLatin1String(ProgramLicence)), panel);
   licence->setObjectName(QStringLiteral("Licence"));
   licence->move(136, 72);
-  auto* samples = new QLabel(QStringLiteral("Sample records: public data under their own licences (see Details)."), panel);
+  auto* samples =
+      new QLabel(QStringLiteral("Sample records: public data under their own licences (see Details)."), panel);
   samples->setObjectName(QStringLiteral("SampleRecordsNote"));
   samples->setWordWrap(true);
   samples->setGeometry(24, 116, 241, 32);
@@ -89,8 +90,9 @@ QString TAboutBox::DetailsText() {
   // The notes are a document of their own; their headings sit two levels lower here.
   QString notes = QString::fromUtf8(SampleRecordNotes);
   notes.replace(QRegularExpression(QStringLiteral("^#"), QRegularExpression::MultilineOption), QStringLiteral("###"));
-  return QStringLiteral("**CORVALE** version %1, built with Qt %2, running on Qt %3.\n\n"
-                        "### Licence\n\nCORVALE is distributed under the %4 licence:\n\n%5\n\n%6")
+  return QStringLiteral(
+             "**CORVALE** version %1, built with Qt %2, running on Qt %3.\n\n"
+             "### Licence\n\nCORVALE is distributed under the %4 licence:\n\n%5\n\n%6")
       .arg(QLatin1String(ProgramVersion), QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()),
            QLatin1String(ProgramLicence), QString::fromUtf8(ProgramLicenceText), notes);
 }

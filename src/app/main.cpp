@@ -22,8 +22,7 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   QCommandLineParser parser;
   // "-reverse" or "-style" are the toolkit's, not clusters of -v and -h.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.setApplicationDescription(
-      QStringLiteral("View, measure and print resting 12-lead ECG records (.nrm, .msd)."));
+  parser.setApplicationDescription(QStringLiteral("View, measure and print resting 12-lead ECG records (.nrm, .msd)."));
   // Not addHelpOption(): its --help-all would promise the toolkit's options too.
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
   parser.addOption(help);

@@ -13,11 +13,11 @@ struct Case {
   const char* name;
   Program program;
   QStringList args;
-  int exitCode;           // -1: the program must not end normally with status 0
-  QString out;            // the whole standard output, when not empty
-  QStringList outHas;     // pieces standard output must hold
-  QStringList outLacks;   // pieces it must not hold
-  QString errHas;         // a piece standard error must hold
+  int exitCode;          // -1: the program must not end normally with status 0
+  QString out;           // the whole standard output, when not empty
+  QStringList outHas;    // pieces standard output must hold
+  QStringList outLacks;  // pieces it must not hold
+  QString errHas;        // a piece standard error must hold
 };
 
 // Test names in CTest and failure messages show the case, not its bytes.
@@ -79,12 +79,13 @@ TEST_P(CommandLine, Answers) {
 
 // `help NAME` shows that subcommand's usage and paragraph, and no other's.
 Case HelpFor(const char* name, int index, const char* about) {
-  QStringList others = kToolUsages;
-  const QString own = others.takeAt(index);
-  return {name, Program::Tool, {"help", QString::fromLatin1(name).section(u'_', 1)}, 0, {}, {"usage:\n", own, about},
-          others, {}};
+  Case c{name, Program::Tool, {"help", QString::fromLatin1(name).section(u'_', 1)}, 0, {}, {}, kToolUsages, {}};
+  c.outHas = {"usage:\n", c.outLacks.takeAt(index), about};
+  return c;
 }
 
+// One row per case reads better than one field per line.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Programs, CommandLine,
     ::testing::Values(
@@ -109,5 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
              "unknown command export-all"},
         Case{"tool_nothing", Program::Tool, {}, 2, {}, {}, {"usage:"}, "usage:"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+// clang-format on
 
 }  // namespace
