@@ -1,0 +1,67 @@
+// Writing output files so that a failure never leaves a partial or empty file
+// and never reports success: every output is written to a temporary file
+// beside its target, checked, flushed to disk and only then renamed over it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <variant>
+
+#include "record/RecordFile.h"
+
+namespace corvale {
+
+/// What an output may replace.
+struct OutputPolicy {
+  /// An existing regular file may be replaced (never a device, FIFO or directory).
+  bool overwrite = true;
+  /// The files the output is made from: the output may be none of them (by identity,
+  /// so a second name or link to an input is refused as well).
+  QStringList inputs;
+};
+
+/// Why `path` may not be written under `policy`, or nothing when it may.
+[[nodiscard]] std::optional<FileError> CheckOutputPath(const QString& path, const OutputPolicy& policy);
+
+/// An output being written: an empty temporary file beside the target, which
+/// the caller fills (through Write, or by handing TemporaryPath() to a library
+/// that writes by file name) and then commits. Dropped uncommitted, the
+/// temporary file is removed and the target is untouched.
+class PendingOutput {
+ public:
+  /// Checks the path (CheckOutputPath) and creates the temporary file.
+  static std::variant<PendingOutput, FileError> Begin(const QString& path, const OutputPolicy& policy = {});
+
+  PendingOutput(PendingOutput&&) noexcept;
+  PendingOutput& operator=(PendingOutput&&) noexcept;
+  ~PendingOutput();
+
+  /// The file the output will have when committed (links to a file resolved).
+  const QString& Path() const;
+  /// Where the bytes go until the commit.
+  const QString& TemporaryPath() const;
+
+  /// Appends bytes to the temporary file; a short write is an error with the system's reason.
+  [[nodiscard]] std::optional<FileError> Write(const char* data, qint64 size);
+  [[nodiscard]] std::optional<FileError> Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+
+  /// Flushes the bytes to the disk, closes, checks that the file holds
+  /// `expectedSize` bytes (or at least one byte when not given), then renames it
+  /// over the target. Under a policy without overwrite, an existing target is
+  /// never replaced, even one that appeared while writing.
+  [[nodiscard]] std::optional<FileError> Commit(std::optional<qint64> expectedSize = std::nullopt);
+
+ private:
+  struct State;
+  explicit PendingOutput(std::unique_ptr<State> state);
+  std::unique_ptr<State> d_;
+};
+
+/// The whole of `bytes` to `path` through a PendingOutput.
+[[nodiscard]] std::optional<FileError> WriteFileSafely(const QString& path, const QByteArray& bytes,
+                                                       const OutputPolicy& policy = {});
+
+}  // namespace corvale
