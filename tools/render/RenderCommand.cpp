@@ -1,6 +1,7 @@
 // corvale-tool render: the main and lower views of a record as PNG images.
 #include "cli/Cli.h"
 #include "display/Render.h"
+#include "display/ViewGeometry.h"
 
 namespace corvale::cli {
 namespace {
@@ -27,7 +28,9 @@ int Render(const QStringList& args) {
   if (file.isEmpty() || out.isEmpty()) return Usage(RenderCommand, QStringLiteral("render needs FILE and -o TRACE.png"));
   const auto leads = LoadLeads(file);
   if (!leads) return 1;
-  Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+  using G = ViewGeometry;
+  Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
+  Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
   RenderGrid(state, *leads, grid, stripGrid);
   RenderTraces(state, *leads, grid, stripGrid, trace, strip);
   if (!trace.Qt().save(out, "PNG")) {
