@@ -691,20 +691,20 @@ void TSDIAppForm::PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifie
                         : button == Qt::RightButton ? MouseButton::Right
                                                     : MouseButton::Middle;
   const bool remove = modifiers & (Qt::ShiftModifier | Qt::AltModifier);
-  ShowCaliperPicture(MouseDown(state_->measurements, state_->caliper, b, remove, x, y));
+  ShowCaliperPicture(PointerPressed(state_->measurements, state_->caliper, b, remove, x, y));
 }
 
 void TSDIAppForm::PaintBox1MouseMove(int x, int y) {
-  ShowCaliperPicture(MouseMove(state_->measurements, state_->caliper, x, y));
+  ShowCaliperPicture(PointerMoved(state_->measurements, state_->caliper, x, y));
 }
 
 void TSDIAppForm::PaintBox1MouseUp(Qt::MouseButton button) {
-  MouseUp(state_->caliper, button == Qt::LeftButton ? MouseButton::Left : MouseButton::Middle);
+  PointerReleased(state_->caliper, button == Qt::LeftButton ? MouseButton::Left : MouseButton::Middle);
 }
 
-void TSDIAppForm::SpeedButtonS1Click() { ShowCaliperPicture(corvale::SpeedButtonS1(state_->measurements, state_->caliper)); }
-void TSDIAppForm::SpeedButtonS2Click() { ShowCaliperPicture(corvale::SpeedButtonS2(state_->measurements, state_->caliper)); }
-void TSDIAppForm::SpeedButtonS3Click() { ShowCaliperPicture(corvale::SpeedButtonS3(state_->measurements, state_->caliper)); }
+void TSDIAppForm::SpeedButtonS1Click() { ShowCaliperPicture(corvale::ToggleCaliperMode(state_->measurements, state_->caliper)); }
+void TSDIAppForm::SpeedButtonS2Click() { ShowCaliperPicture(corvale::RemoveLastMeasurement(state_->measurements, state_->caliper)); }
+void TSDIAppForm::SpeedButtonS3Click() { ShowCaliperPicture(corvale::ClearMeasurements(state_->measurements, state_->caliper)); }
 
 void TSDIAppForm::CheckBox5Click() {
   RenderTraces();
