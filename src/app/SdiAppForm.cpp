@@ -776,33 +776,31 @@ std::optional<QString> TSDIAppForm::PrintRecordPage(QPrinter& printer) {
   const int position = ScrollBarFile->value();
   if (!analysed_ || position < 0 || position >= ListBox2->count())
     return QStringLiteral("There is no record to print. Choose records for the work list and press \"Analyse\" first.");
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), ScrollBarM->value());
-  Label140->setText(GeneralFormat(g.UsableHeight));
-  Label141->setText(GeneralFormat(g.UsableWidth));
   const QString entry = ListBox2->item(position)->text();
   printer.setDocName(QStringLiteral("CORVALE < ") + entry + QStringLiteral(" > "));
-  if (printer.outputFormat() == QPrinter::NativeFormat && !printer.isValid())
-    return QStringLiteral("No printer is available. Install one, or choose another in \"印刷設定(&U)\".");
-  QPainter painter;
-  if (!painter.begin(&printer))
-    return QStringLiteral("The printer \"%1\" could not start the job for %2.").arg(printer.printerName(), entry);
-  ProgressBar1->setValue(0);
   PrintSettings settings;
   settings.PenWidth = ScrollBarP->value();
   settings.Margin = ScrollBarM->value();
   settings.PenPattern = state_->print.PenPattern;
   settings.GridPattern = state_->print.GridPattern;
   PrintHooks hooks;
+  hooks.pageGeometry = [this](const PageGeometry& g) {
+    Label140->setText(GeneralFormat(g.UsableHeight));
+    Label141->setText(GeneralFormat(g.UsableWidth));
+  };
   hooks.progress = [this](int p) { ProgressBar1->setValue(p); };
   hooks.processEvents = [] { QCoreApplication::processEvents(); };
-  {
-    PainterCanvas canvas(painter);
-    DrawPrintPage(canvas, g, settings, state_->display, state_->leads, hooks);
+  const PrintResult result = corvale::PrintRecordPage(printer, settings, state_->display, state_->leads, hooks);
+  if (!result.error) return std::nullopt;
+  switch (*result.error) {
+    case PrintError::NoPrinter:
+      return QStringLiteral("No printer is available. Install one, or choose another in \"印刷設定(&U)\".");
+    case PrintError::CannotBegin:
+      return QStringLiteral("The printer \"%1\" could not start the job for %2.").arg(printer.printerName(), entry);
+    case PrintError::DeviceError:
+      return QStringLiteral("The printer \"%1\" reported an error; the page of %2 may be incomplete.")
+          .arg(printer.printerName(), entry);
   }
-  if (!painter.end())
-    return QStringLiteral("The printer \"%1\" reported an error; the page of %2 may be incomplete.")
-        .arg(printer.printerName(), entry);
   return std::nullopt;
 }
 

@@ -1,6 +1,11 @@
 #include "output/PrintPage.h"
 
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
 #include <algorithm>
+
+#include "output/PainterCanvas.h"
 
 namespace corvale {
 namespace {
@@ -220,6 +225,31 @@ void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s
   DrawColumn(canvas, g, state, leads, layout, 0, tenSeconds ? 0 : state.TimeOffset, pen.passes, progress);
   DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? G::WindowSamples : state.TimeOffset, pen.passes,
              progress);
+}
+
+PrintResult PrintRecordPage(QPagedPaintDevice& device, const PrintSettings& s, const DisplayState& state,
+                            const LeadArrays& leads, const PrintHooks& hooks) {
+  auto* printer = dynamic_cast<QPrinter*>(&device);
+  const int resolution = printer ? printer->resolution() : device.logicalDpiX();
+  const QRect area = device.pageLayout().paintRectPixels(resolution);
+  PrintResult result;
+  result.geometry = ComputePageGeometry(area.height(), area.width(), s.Margin);
+  if (hooks.pageGeometry) hooks.pageGeometry(result.geometry);
+  if (printer && printer->outputFormat() == QPrinter::NativeFormat && !printer->isValid()) {
+    result.error = PrintError::NoPrinter;
+    return result;
+  }
+  QPainter painter;
+  if (!painter.begin(&device)) {
+    result.error = PrintError::CannotBegin;
+    return result;
+  }
+  {
+    PainterCanvas canvas(painter);
+    DrawPrintPage(canvas, result.geometry, s, state, leads, hooks);
+  }
+  if (!painter.end()) result.error = PrintError::DeviceError;
+  return result;
 }
 
 }  // namespace corvale

@@ -1,11 +1,9 @@
 // corvale-tool print: the printed page of a record into a PDF.
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrinter>
 
 #include "cli/Cli.h"
-#include "output/PainterCanvas.h"
 #include "output/PrintPage.h"
 
 namespace corvale::cli {
@@ -70,21 +68,12 @@ int Print(const QStringList& args) {
   printer.setFullPage(true);
   const QString name = QFileInfo(file).fileName();
   printer.setDocName(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), settings.Margin);
-  QPainter painter;
-  if (!painter.begin(&printer)) {
+  const PrintResult result = PrintRecordPage(printer, settings, state, *leads);
+  if (result.error) {
     Err(QStringLiteral("%1: cannot write the PDF").arg(out));
     return 1;
   }
-  {
-    PainterCanvas canvas(painter);
-    DrawPrintPage(canvas, g, settings, state, *leads, {});
-  }
-  if (!painter.end()) {
-    Err(QStringLiteral("%1: cannot write the PDF").arg(out));
-    return 1;
-  }
+  const PageGeometry& g = result.geometry;
   Out(QStringLiteral("pix_X: %1\npix_Y: %2\nu: %3\nPrintOriginX: %4\nPrintOriginY: %5\n")
           .arg(GeneralFormat(g.UsableHeight), GeneralFormat(g.UsableWidth), GeneralFormat(g.PrintUnit))
           .arg(g.PrintOriginX)
