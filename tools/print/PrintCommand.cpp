@@ -2,11 +2,9 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
 
 #include "cli/Cli.h"
-#include "output/PainterCanvas.h"
 #include "output/PrintPage.h"
 
 namespace corvale::cli {
@@ -75,22 +73,13 @@ int Print(const QStringList& args) {
   writer.setPageLayout(QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
   const QString name = QFileInfo(file).fileName();
   writer.setTitle(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  const QRect area = writer.pageLayout().paintRectPixels(writer.resolution());
-  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), settings.Margin);
-  QPainter painter;
-  if (!painter.begin(&writer)) {
-    Err(QStringLiteral("%1: the PDF could not be started").arg(out));
-    return 1;
-  }
-  {
-    PainterCanvas canvas(painter);
-    DrawPrintPage(canvas, g, settings, state, *leads, {});
-  }
-  if (!painter.end() || pdf.isEmpty()) {
+  const PrintResult result = PrintRecordPage(writer, settings, state, *leads);
+  if (result.error || pdf.isEmpty()) {
     Err(QStringLiteral("%1: the PDF could not be completed").arg(out));
     return 1;
   }
   if (!WriteOutputs({{out, pdf}}, {file})) return 1;
+  const PageGeometry& g = result.geometry;
   Out(QStringLiteral("pix_X: %1\npix_Y: %2\nu: %3\nPrintOriginX: %4\nPrintOriginY: %5\n")
           .arg(GeneralFormat(g.UsableHeight), GeneralFormat(g.UsableWidth), GeneralFormat(g.PrintUnit))
           .arg(g.PrintOriginX)

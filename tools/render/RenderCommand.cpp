@@ -6,6 +6,7 @@
 
 #include "cli/Cli.h"
 #include "display/Render.h"
+#include "display/ViewGeometry.h"
 
 namespace corvale::cli {
 namespace {
@@ -64,7 +65,9 @@ int Render(const QStringList& args) {
   if (!CheckOutputs(outputs, {file})) return 1;
   const auto leads = LoadLeads(file);
   if (!leads) return 1;
-  Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+  using G = ViewGeometry;
+  Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
+  Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
   RenderGrid(state, *leads, grid, stripGrid);
   RenderTraces(state, *leads, grid, stripGrid, trace, strip);
   std::vector<Output> written;
