@@ -1,5 +1,7 @@
 #include "display/Render.h"
 
+#include "display/LeadLabels.h"
+
 namespace corvale {
 namespace {
 
@@ -109,6 +111,7 @@ TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, con
     strip.LineTo(0, 90);
     strip.LineTo(0, 10);
   }
+  if (state.LeadNames) DrawLeadLabels(state, layout, trace, strip);
   return layout;
 }
 
