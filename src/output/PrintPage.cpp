@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "output/PageAnnotations.h"
+
 namespace corvale {
 namespace {
 
@@ -196,7 +198,7 @@ TraceLayout ComputePrintLayout(const DisplayState& state, const LeadArrays& lead
 }
 
 void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s, const DisplayState& state,
-                   const LeadArrays& leads, const PrintHooks& hooks) {
+                   const LeadArrays& leads, const PrintHooks& hooks, const PageAnnotationInput* annotations) {
   Progress progress(hooks);
   canvas.SetPenColor(Colors::Black);
   canvas.SetPenWidth(g.GridPenWidth);
@@ -207,6 +209,8 @@ void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s
   const bool tenSeconds = state.DisplaySpan == 2;
   DrawColumn(canvas, g, state, leads, layout, 0, tenSeconds ? 0 : state.TimeOffset, pen.passes, progress);
   DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? 2500 : state.TimeOffset, pen.passes, progress);
+  if (state.LeadNames) DrawPageTexts(canvas, ComputePrintLeadLabels(g, state, layout));
+  if (s.Annotations && annotations) DrawPageTexts(canvas, ComputePageAnnotations(g, *annotations).texts);
 }
 
 }  // namespace corvale
