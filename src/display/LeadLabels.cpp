@@ -46,19 +46,39 @@ std::array<int, 6> SpreadLabels(std::array<int, 6> wanted, int height, int gap, 
   return wanted;
 }
 
+namespace {
+
+// The names' ink in their fixed fonts, measured once.
+struct Inks {
+  std::array<TextInk, LeadCount> leads;
+  TextInk strip;
+  int capTop = 0;  // every name has a capital or a digit: their common top
+  int height = 0;
+};
+
+const Inks& LabelInks() {
+  static const Inks inks = [] {
+    Inks out;
+    int inkBottom = -1;
+    for (int k = 0; k < LeadCount; ++k) {
+      const auto i = static_cast<std::size_t>(k);
+      out.leads[i] = RenderTextInk(LeadName(k), LeadLabelFont());
+      out.capTop = std::min(out.capTop, out.leads[i].bounds.top());
+      inkBottom = std::max(inkBottom, out.leads[i].bounds.bottom());
+    }
+    out.height = inkBottom - out.capTop + 1;
+    out.strip = RenderTextInk(LeadName(1), StripLabelFont());
+    return out;
+  }();
+  return inks;
+}
+
+}  // namespace
+
 LeadLabelPlacement PlaceLeadLabels(const DisplayState& state, const TraceLayout& layout) {
   LeadLabelPlacement out;
-  const TextFont font = LeadLabelFont();
-  std::array<TextInk, LeadCount> inks;
-  // Every name has a capital or a digit: their common top is the cap height.
-  int capTop = 0, inkBottom = -1;
-  for (int k = 0; k < LeadCount; ++k) {
-    const auto i = static_cast<std::size_t>(k);
-    inks[i] = RenderTextInk(LeadName(k), font);
-    capTop = std::min(capTop, inks[i].bounds.top());
-    inkBottom = std::max(inkBottom, inks[i].bounds.bottom());
-  }
-  const int height = inkBottom - capTop + 1;
+  const Inks& inks = LabelInks();
+  const int capTop = inks.capTop, height = inks.height;
   const auto tops = LeadBandTops(state, layout, 1.0);
   for (int column = 0; column < 2; ++column) {
     std::array<int, 6> wanted{};
@@ -69,11 +89,11 @@ LeadLabelPlacement PlaceLeadLabels(const DisplayState& state, const TraceLayout&
       LeadLabel& label = out.leads[k];
       label.text = LeadName(column * 6 + r);
       const int left = column * 520 + kInsetX;
-      label.origin = QPoint(left - inks[k].bounds.x(), placed[static_cast<std::size_t>(r)] - capTop);
-      label.box = inks[k].bounds.translated(label.origin);
+      label.origin = QPoint(left - inks.leads[k].bounds.x(), placed[static_cast<std::size_t>(r)] - capTop);
+      label.box = inks.leads[k].bounds.translated(label.origin);
     }
   }
-  const TextInk strip = RenderTextInk(LeadName(1), StripLabelFont());
+  const TextInk& strip = inks.strip;
   // Its ink ends a row clear of the frame's upper line, in rows that no frame
   // position reaches.
   out.strip.text = LeadName(1);
