@@ -82,7 +82,10 @@ LeadLabelPlacement PlaceLeadLabels(const DisplayState& state, const TraceLayout&
   const auto tops = LeadBandTops(state, layout, 1.0);
   for (int column = 0; column < 2; ++column) {
     std::array<int, 6> wanted{};
-    for (int r = 0; r < 6; ++r) wanted[static_cast<std::size_t>(r)] = static_cast<int>(std::ceil(tops[static_cast<std::size_t>(column * 6 + r)])) + kInsetY;
+    for (int r = 0; r < 6; ++r) {
+      const double top = tops[static_cast<std::size_t>(column * 6 + r)];
+      wanted[static_cast<std::size_t>(r)] = static_cast<int>(std::ceil(top)) + kInsetY;
+    }
     const auto placed = SpreadLabels(wanted, height, kGap, kViewHeight);
     for (int r = 0; r < 6; ++r) {
       const auto k = static_cast<std::size_t>(column * 6 + r);
@@ -106,7 +109,8 @@ void DrawLeadLabels(const DisplayState& state, const TraceLayout& layout, Image&
   const LeadLabelPlacement placement = PlaceLeadLabels(state, layout);
   const TextFont font = LeadLabelFont();
   trace.SetPenColor(state.Colors.TraceColor);
-  for (const LeadLabel& label : placement.leads) trace.DrawText(label.origin.x(), label.origin.y(), 0, label.text, font);
+  for (const LeadLabel& label : placement.leads)
+    trace.DrawText(label.origin.x(), label.origin.y(), 0, label.text, font);
   const Color frame = strip.PenColor();
   strip.SetPenColor(state.Colors.TraceColor);
   strip.DrawText(placement.strip.origin.x(), placement.strip.origin.y(), 0, placement.strip.text, StripLabelFont());

@@ -327,7 +327,8 @@ PageAnnotations ComputePageAnnotations(const PageGeometry& g, const PageAnnotati
   return best->result;
 }
 
-std::vector<PageText> ComputePrintLeadLabels(const PageGeometry& g, const DisplayState& state, const TraceLayout& layout) {
+std::vector<PageText> ComputePrintLeadLabels(const PageGeometry& g, const DisplayState& state,
+                                             const TraceLayout& layout) {
   const long double u = g.PrintUnit;
   TextFont font = LeadLabelFont();
   font.pixelSize = std::max(1, static_cast<int>(std::lround(font.pixelSize * static_cast<double>(u))));

@@ -81,7 +81,8 @@ PageAnnotations ComputePageAnnotations(const PageGeometry& g, const PageAnnotati
 /// The lead names beside the traces, the page's counterpart of the screen's:
 /// at the start of each lead's trace, in the upper corner of its band as the
 /// turned sheet is read, in the screen's font scaled by u.
-std::vector<PageText> ComputePrintLeadLabels(const PageGeometry& g, const DisplayState& state, const TraceLayout& layout);
+std::vector<PageText> ComputePrintLeadLabels(const PageGeometry& g, const DisplayState& state,
+                                             const TraceLayout& layout);
 
 /// Draws the texts in black.
 void DrawPageTexts(Canvas& canvas, const std::vector<PageText>& texts);

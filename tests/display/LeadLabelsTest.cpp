@@ -146,7 +146,8 @@ TEST_F(Labels, EqualSlotsAndEqualBandsPutNamesInRows) {
   // names (in the slots of mode 3 as in the bands of modes 1 and 2) and the
   // chest names lie in the same rows, 3 px below each band's top.
   test::RecordBuilder b;
-  for (int lead = 0; lead < 12; ++lead) b.Lead(lead, [](int n) { return n % 100 == 0 ? std::int16_t{300} : std::int16_t{0}; });
+  for (int lead = 0; lead < 12; ++lead)
+    b.Lead(lead, [](int n) { return n % 100 == 0 ? std::int16_t{300} : std::int16_t{0}; });
   Load(b);
   const int rows[] = {43, 160, 277, 393, 510, 627};  // ceil(40 + k x 700/6) + 3
   for (int mode : {1, 2, 3}) {
@@ -196,8 +197,10 @@ TEST_F(Labels, ThinBandsNeverMakeNamesOverlap) {
   // II, III, V2 and V3 flat: in the proportional layouts their bands are 0 px
   // high, and the names are pushed apart instead of printed over each other.
   test::RecordBuilder b;
-  for (int lead : {0, 3, 4, 5, 6, 9, 10, 11}) b.Lead(lead, [](int n) { return n % 250 < 5 ? std::int16_t{400} : std::int16_t{-50}; });
-  b.Lead(5, [](int n) { return n % 250 < 5 ? std::int16_t{4000} : std::int16_t{-50}; });  // aVF takes most of the column
+  for (int lead : {0, 3, 4, 6, 9, 10, 11})
+    b.Lead(lead, [](int n) { return n % 250 < 5 ? std::int16_t{400} : std::int16_t{-50}; });
+  // aVF takes most of the column.
+  b.Lead(5, [](int n) { return n % 250 < 5 ? std::int16_t{4000} : std::int16_t{-50}; });
   Load(b);
   for (int mode : {1, 2}) {
     DisplayState s;

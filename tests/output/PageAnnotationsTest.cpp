@@ -92,10 +92,11 @@ std::uint64_t Checksum(const RecordingCanvas& c) {
 
 bool SameDrawing(const RecordingCanvas& a, const RecordingCanvas& b) {
   if (a.fills.size() != b.fills.size()) return false;
-  for (std::size_t i = 0; i < a.fills.size(); ++i)
-    if (a.fills[i].left != b.fills[i].left || a.fills[i].top != b.fills[i].top || a.fills[i].right != b.fills[i].right ||
-        a.fills[i].bottom != b.fills[i].bottom || a.fills[i].color != b.fills[i].color)
+  for (std::size_t i = 0; i < a.fills.size(); ++i) {
+    const auto &f = a.fills[i], &h = b.fills[i];
+    if (f.left != h.left || f.top != h.top || f.right != h.right || f.bottom != h.bottom || f.color != h.color)
       return false;
+  }
   return a.segments == b.segments && a.moves == b.moves;
 }
 
@@ -219,7 +220,8 @@ TEST_F(Page, AnnotationsLieOutsideTheGridAndChangeNoLine) {
     const QRect page(0, 0, static_cast<int>(paper.width), static_cast<int>(paper.height));
     for (std::size_t i = 0; i < texts.size(); ++i) {
       const PageText& t = placed.texts[i];
-      EXPECT_EQ(texts[i], (RecordingCanvas::Text{t.origin.x(), t.origin.y(), 1, t.text, t.font, Colors::Black})) << paper.what;
+      EXPECT_EQ(texts[i], (RecordingCanvas::Text{t.origin.x(), t.origin.y(), 1, t.text, t.font, Colors::Black}))
+          << paper.what;
       EXPECT_FALSE(t.box.intersects(grid)) << paper.what << ": " << t.text.toStdString();
       EXPECT_TRUE(page.contains(t.box)) << paper.what << ": " << t.text.toStdString();
       EXPECT_GE(t.font.pixelSize, static_cast<int>(1.5 * 4 * g.PrintUnit)) << paper.what;
@@ -408,7 +410,8 @@ TEST(PainterText, TurnedOnTheDevice) {
 // The job as a PDF, rasterised: the annotated page differs from the bare one
 // only inside the texts' boxes, and each box carries ink.
 TEST_F(Page, PdfPageDiffersOnlyWhereTheTextsAre) {
-  if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-v")}) < 0) GTEST_SKIP() << "pdftoppm is not installed";
+  if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-v")}) < 0)
+    GTEST_SKIP() << "pdftoppm is not installed";
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   DisplayState state;
@@ -436,10 +439,10 @@ TEST_F(Page, PdfPageDiffersOnlyWhereTheTextsAre) {
       DrawPrintPage(canvas, g, s, shown, *leads, {}, &in);
     }
     EXPECT_TRUE(painter.end());
-    EXPECT_EQ(QProcess::execute(QStringLiteral("pdftoppm"),
-                                {QStringLiteral("-r"), QString::number(rasterDpi), QStringLiteral("-gray"), QStringLiteral("-png"),
-                                 QStringLiteral("-singlefile"), dir.filePath(stem + ".pdf"), dir.filePath(stem)}),
-              0);
+    const QStringList args{QStringLiteral("-r"),   QString::number(rasterDpi),   QStringLiteral("-gray"),
+                           QStringLiteral("-png"), QStringLiteral("-singlefile"), dir.filePath(stem + ".pdf"),
+                           dir.filePath(stem)};
+    EXPECT_EQ(QProcess::execute(QStringLiteral("pdftoppm"), args), 0);
     return std::pair{g, QImage(dir.filePath(stem + ".png"))};
   };
   const auto [g, annotated] = render(true, QStringLiteral("annotated"));
@@ -457,7 +460,8 @@ TEST_F(Page, PdfPageDiffersOnlyWhereTheTextsAre) {
     boxes.push_back(r);
     int ink = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x) ink += qGray(annotated.pixel(x, y)) < 128 && qGray(bare.pixel(x, y)) >= 128;
+      for (int x = r.left(); x <= r.right(); ++x)
+        ink += qGray(annotated.pixel(x, y)) < 128 && qGray(bare.pixel(x, y)) >= 128;
     EXPECT_GT(ink, 3) << t.text.toStdString();
   }
   int changed = 0;
