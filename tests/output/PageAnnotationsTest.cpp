@@ -272,6 +272,7 @@ TEST_F(Page, IdentityAboveAndScaleBelowAsTheSheetIsRead) {
 
 TEST_F(Page, DeleteIdLeavesNameAndIdOff) {
   DisplayState state;
+  state.LeadGain[3] = 2;
   PageAnnotationInput in = Input(state);
   const PageGeometry g = ComputePageGeometry(7016, 4960, 50);
   const auto named = Print(g, PrintSettings{}, state, *leads, &in);
@@ -281,7 +282,7 @@ TEST_F(Page, DeleteIdLeavesNameAndIdOff) {
   const auto anonymous = Print(g, PrintSettings{}, state, *leads, &in);
   for (const char* gone : {"見本", "太郎", "00012345", "Name", "ID:"})
     EXPECT_FALSE(Contains(anonymous->canvas.texts, QString::fromUtf8(gone))) << gone;
-  for (const char* kept : {"47 y.o.", "Sex: M", "2003/05/14 09:41:07", "A0001.nrm", "25 mm/s", "10 mm/mV"})
+  for (const char* kept : {"47 y.o.", "Sex: M", "2003/05/14 09:41:07", "A0001.nrm", "25 mm/s", "10 mm/mV", "aVR 5 mm/mV"})
     EXPECT_TRUE(Contains(anonymous->canvas.texts, QString::fromUtf8(kept))) << kept;
   EXPECT_TRUE(SameDrawing(named->canvas, anonymous->canvas));
 }
