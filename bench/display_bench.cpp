@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "display/LeadLabels.h"
 #include "display/Render.h"
 #include "display/ViewGeometry.h"
 #include "measure/Calipers.h"
@@ -48,6 +49,22 @@ void BM_RenderTraces(benchmark::State& s) {
   for (auto _ : s) benchmark::DoNotOptimize(RenderTraces(f.state, *f.leads, f.grid, f.stripGrid, f.trace, f.strip));
 }
 BENCHMARK(BM_RenderTraces)->Unit(benchmark::kMicrosecond);
+
+// The trace render with lead names off (0, the picture without text) and on (1).
+void BM_RenderTracesLeadNames(benchmark::State& s) {
+  Fixture f;
+  f.state.LeadNames = s.range(0) != 0;
+  for (auto _ : s) benchmark::DoNotOptimize(RenderTraces(f.state, *f.leads, f.grid, f.stripGrid, f.trace, f.strip));
+}
+BENCHMARK(BM_RenderTracesLeadNames)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The names' own share of that render: placing and drawing the thirteen labels.
+void BM_DrawLeadLabels(benchmark::State& s) {
+  Fixture f;
+  const TraceLayout layout = ComputeScreenLayout(f.state, *f.leads);
+  for (auto _ : s) DrawLeadLabels(f.state, layout, f.trace, f.strip);
+}
+BENCHMARK(BM_DrawLeadLabels)->Unit(benchmark::kMicrosecond);
 
 void BM_ComposeOverlay19(benchmark::State& s) {
   Fixture f;

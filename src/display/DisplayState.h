@@ -30,6 +30,8 @@ struct DisplayState {
   int LimbLeadMode = 3;
   /// 1 = 5 s window, 2 = the whole 10 s.
   int DisplaySpan = 1;
+  /// Lead names on the trace and strip images and beside the printed traces.
+  bool LeadNames = true;
 
   DisplayState() { LeadGain.fill(1.0); }
 };

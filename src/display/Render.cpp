@@ -1,5 +1,7 @@
 #include "display/Render.h"
 
+#include "display/LeadLabels.h"
+
 namespace corvale {
 namespace {
 
@@ -112,6 +114,7 @@ TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, con
   strip.SetPenColor(c.WindowFrameColor);
   if (!tenSeconds) DrawWindowFrame(strip, limbStart / G::SamplesPerPixel, G::TraceWidth);
   else DrawWindowFrame(strip, 0, SamplesPerLead / G::SamplesPerPixel - 1);
+  if (state.LeadNames) DrawLeadLabels(state, layout, trace, strip);
   return layout;
 }
 

@@ -2,6 +2,7 @@
 // recording canvas of tests. Colours are 0x00BBGGRR values.
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 namespace corvale {
@@ -22,6 +23,14 @@ constexpr int RedOf(Color c) { return static_cast<int>(c & 0xFF); }
 constexpr int GreenOf(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
 constexpr int BlueOf(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
 
+/// A font for text drawn through a canvas, sized in device pixels.
+struct TextFont {
+  QString family = QStringLiteral("Arial");
+  int pixelSize = 12;
+  bool bold = false;
+  bool operator==(const TextFont&) const = default;
+};
+
 class Canvas {
  public:
   virtual ~Canvas() = default;
@@ -35,6 +44,10 @@ class Canvas {
   /// A line from the current point to (x, y), which becomes the current point.
   /// The end point itself is not painted; a zero-length line paints nothing.
   virtual void LineTo(int x, int y) = 0;
+  /// Text in the pen colour with no background box: its baseline starts at
+  /// (x, y) and runs turned by `quarterTurns` x 90 degrees counter-clockwise
+  /// (0 reads left to right, 1 reads upwards).
+  virtual void DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) = 0;
 };
 
 }  // namespace corvale

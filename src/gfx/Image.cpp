@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "gfx/Fonts.h"
+#include "gfx/TextInk.h"
 
 namespace corvale {
 
@@ -142,6 +143,21 @@ void Image::TextOut(int x, int y, const QString& text) {
   const auto bytes = static_cast<std::size_t>(right - left) * 4;
   for (int row = top; row < bottom; ++row)
     std::memcpy(image_.scanLine(row) + left * 4, box.constScanLine(row - y) + (left - x) * 4, bytes);
+}
+
+void Image::DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) {
+  const TextInk ink = RenderTextInk(text, font);
+  if (ink.mask.isNull()) return;
+  bits_ = image_.bits();
+  stride_ = image_.bytesPerLine();
+  for (int my = 0; my < ink.mask.height(); ++my) {
+    const uchar* row = ink.mask.constScanLine(my);
+    for (int mx = 0; mx < ink.mask.width(); ++mx)
+      if (row[mx]) {
+        const QPoint p = TurnedPixel(ink.bounds.x() + mx, ink.bounds.y() + my, quarterTurns);
+        Plot(x + p.x(), y + p.y());
+      }
+  }
 }
 
 }  // namespace corvale

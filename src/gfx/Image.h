@@ -42,6 +42,8 @@ class Image final : public Canvas {
   void FillRect(int left, int top, int right, int bottom) override;
   void MoveTo(int x, int y) override { x_ = x; y_ = y; }
   void LineTo(int x, int y) override;
+  /// Unsmoothed text in the pen colour; the paper shows between the strokes.
+  void DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) override;
 
   Color PenColor() const { return pen_; }
   Color BrushColor() const { return brush_; }

@@ -19,6 +19,13 @@ class RecordingCanvas final : public Canvas {
     int left, top, right, bottom;
     Color color;
   };
+  struct Text {
+    int x, y, quarterTurns;
+    QString text;
+    TextFont font;
+    Color color;
+    bool operator==(const Text&) const = default;
+  };
 
   void SetPenColor(Color color) override { color_ = color; }
   void SetPenWidth(int width) override { width_ = width; }
@@ -30,12 +37,16 @@ class RecordingCanvas final : public Canvas {
     moves.push_back(segments.size());
   }
   void LineTo(int x, int y) override;
+  void DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) override {
+    texts.push_back({x, y, quarterTurns, text, font, color_});
+  }
 
   /// Each LineTo as a segment from the current point, in drawing order.
   std::vector<Segment> segments;
   /// Index into `segments` at which each MoveTo happened: the polylines' starts.
   std::vector<std::size_t> moves;
   std::vector<Fill> fills;
+  std::vector<Text> texts;
 
  private:
   Color color_ = 0;

@@ -2,6 +2,8 @@
 
 #include <QPen>
 
+#include "gfx/TextInk.h"
+
 namespace corvale {
 
 PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter) {
@@ -44,6 +46,17 @@ void PainterCanvas::LineTo(int x, int y) {
   if (path_.isEmpty()) path_ << current_;
   current_ = {x, y};
   if (path_.last() != current_) path_ << current_;
+}
+
+void PainterCanvas::DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) {
+  Flush();
+  painter_.save();
+  painter_.setFont(QtTextFont(font, false));
+  painter_.setPen(QColor(RedOf(color_), GreenOf(color_), BlueOf(color_)));
+  painter_.translate(x, y);
+  painter_.rotate(-90.0 * quarterTurns);
+  painter_.drawText(0, 0, text);
+  painter_.restore();
 }
 
 void PainterCanvas::Flush() {

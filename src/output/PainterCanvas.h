@@ -20,6 +20,7 @@ class PainterCanvas final : public Canvas {
   void FillRect(int left, int top, int right, int bottom) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
+  void DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) override;
   /// Sends the polyline under way to the painter.
   void Flush();
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "output/PainterCanvas.h"
+#include "output/PageAnnotations.h"
 
 namespace corvale {
 namespace {
@@ -213,7 +214,7 @@ TraceLayout ComputePrintLayout(const DisplayState& state, const LeadArrays& lead
 }
 
 void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s, const DisplayState& state,
-                   const LeadArrays& leads, const PrintHooks& hooks) {
+                   const LeadArrays& leads, const PrintHooks& hooks, const PageAnnotationInput* annotations) {
   Progress progress(hooks);
   canvas.SetPenColor(Colors::Black);
   canvas.SetPenWidth(g.GridPenWidth);
@@ -225,10 +226,12 @@ void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s
   DrawColumn(canvas, g, state, leads, layout, 0, tenSeconds ? 0 : state.TimeOffset, pen.passes, progress);
   DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? G::WindowSamples : state.TimeOffset, pen.passes,
              progress);
+  if (state.LeadNames) DrawPageTexts(canvas, ComputePrintLeadLabels(g, state, layout));
+  if (s.Annotations && annotations) DrawPageTexts(canvas, ComputePageAnnotations(g, *annotations).texts);
 }
 
 PrintResult PrintRecordPage(QPagedPaintDevice& device, const PrintSettings& s, const DisplayState& state,
-                            const LeadArrays& leads, const PrintHooks& hooks) {
+                            const LeadArrays& leads, const PrintHooks& hooks, const PageAnnotationInput* annotations) {
   auto* printer = dynamic_cast<QPrinter*>(&device);
   const int resolution = printer ? printer->resolution() : device.logicalDpiX();
   const QRect area = device.pageLayout().paintRectPixels(resolution);
@@ -246,7 +249,7 @@ PrintResult PrintRecordPage(QPagedPaintDevice& device, const PrintSettings& s, c
   }
   {
     PainterCanvas canvas(painter);
-    DrawPrintPage(canvas, result.geometry, s, state, leads, hooks);
+    DrawPrintPage(canvas, result.geometry, s, state, leads, hooks, annotations);
   }
   if (!painter.end()) result.error = PrintError::DeviceError;
   return result;
