@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
@@ -410,6 +411,63 @@ TEST(ToolInfo, AFifoIsRefusedAtOnce) {
   EXPECT_TRUE(run.out.contains("A0001.nrm")) << "the other file is still reported";
 }
 #endif
+
+}  // namespace
+}  // namespace corvale
+
+namespace corvale {
+namespace {
+
+// The text a PDF carries, through poppler's pdftotext; empty when it is not installed.
+QString PdfText(const QString& pdf) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST(ToolRender, LeadNamesAreOnUnlessTurnedOff) {
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0001.nrm");
+  ASSERT_EQ(Tool({"render", sample, "-o", dir.filePath("on.png")}).exitCode, 0);
+  ASSERT_EQ(Tool({"render", sample, "-o", dir.filePath("off.png"), "--no-lead-names"}).exitCode, 0);
+  RecordImage image;
+  ASSERT_FALSE(ReadRecordFile(sample, image));
+  auto leads = std::make_unique<LeadArrays>();
+  DeriveLeadArrays(image, *leads);
+  DisplayState state;
+  state.LeadNames = false;
+  Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+  RenderGrid(state, *leads, grid, stripGrid);
+  RenderTraces(state, *leads, grid, stripGrid, trace, strip);
+  EXPECT_EQ(QImage(dir.filePath("off.png")).convertToFormat(QImage::Format_RGB32), trace.Qt());
+  EXPECT_NE(QImage(dir.filePath("on.png")).convertToFormat(QImage::Format_RGB32), trace.Qt());
+}
+
+TEST(ToolPrint, TheMarginIdentifiesTheRecordUnlessTurnedOff) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0005.nrm");  // ID 00424
+  struct Case {
+    QStringList options;
+    bool id, scale;
+  };
+  const Case cases[] = {{{}, true, true},
+                        {{"--delete-id"}, false, true},
+                        {{"--no-annotations"}, false, false},
+                        {{"--no-annotations", "--no-lead-names"}, false, false}};
+  for (const Case& c : cases) {
+    const QString pdf = dir.filePath("page.pdf");
+    const ToolRun r = Tool(QStringList{"print", sample, "-o", pdf, "--dpi", "150"} + c.options);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString text = PdfText(pdf);
+    const QString options = c.options.join(' ');
+    EXPECT_EQ(text.contains(QLatin1String("00424")), c.id) << options.toStdString();
+    EXPECT_EQ(text.contains(QLatin1String("25 mm/s")), c.scale) << options.toStdString();
+    EXPECT_EQ(text.contains(QLatin1String("A0005.nrm")), c.scale) << options.toStdString();
+  }
+}
 
 }  // namespace
 }  // namespace corvale

@@ -129,7 +129,7 @@ bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
   return true;
 }
 
-std::unique_ptr<LeadArrays> LoadLeads(const QString& file) {
+std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) {
   auto image = std::make_unique<RecordImage>();
   if (auto err = ReadRecordFile(file, *image)) {
     Err(err->Describe());
@@ -137,12 +137,17 @@ std::unique_ptr<LeadArrays> LoadLeads(const QString& file) {
   }
   auto leads = std::make_unique<LeadArrays>();
   DeriveLeadArrays(*image, *leads);
+  if (record) *record = *image;
   return leads;
 }
 
 std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, DisplayState& state, bool& taken) {
   taken = true;
   const QString& a = args[i];
+  if (a == u"--no-lead-names") {
+    state.LeadNames = false;
+    return std::nullopt;
+  }
   auto value = [&]() -> std::optional<QString> {
     if (i + 1 >= args.size()) return std::nullopt;
     return args[++i];

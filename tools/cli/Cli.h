@@ -65,7 +65,7 @@ bool WriteOutputs(const std::vector<Output>& outputs, const QStringList& inputs)
 bool ParseIntIn(const QString& text, int lo, int hi, int& value);
 
 /// The lead arrays of a record file, or null after reporting why not.
-std::unique_ptr<LeadArrays> LoadLeads(const QString& file);
+std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record = nullptr);
 
 /// Display options shared by render and print (--gain, --scheme, --span,
 /// --offset, --limb-mode): sets `taken` when args[i] was one, and returns the

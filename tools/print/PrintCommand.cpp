@@ -5,6 +5,7 @@
 #include <QPdfWriter>
 
 #include "cli/Cli.h"
+#include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
 
 namespace corvale::cli {
@@ -16,6 +17,7 @@ int Print(const QStringList& args) {
   PrintSettings settings;
   QPageSize paper(QPageSize::A4);
   bool landscape = false;
+  bool deleteId = false;
   int dpi = 600;
   for (int i = 0; i < args.size(); ++i) {
     if (IsHelp(args[i])) return Help(PrintCommand);
@@ -23,8 +25,10 @@ int Print(const QStringList& args) {
     if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(PrintCommand, *err);
     if (taken) continue;
     const QString& a = args[i];
-    if (a == u"--landscape") {
-      landscape = true;
+    if (a == u"--landscape" || a == u"--no-annotations" || a == u"--delete-id") {
+      if (a == u"--landscape") landscape = true;
+      else if (a == u"--no-annotations") settings.Annotations = false;
+      else deleteId = true;
       continue;
     }
     const bool takesValue = a == u"-o" || a == u"--paper" || a == u"--dpi" || a == u"--margin" ||
@@ -60,7 +64,8 @@ int Print(const QStringList& args) {
   }
   if (file.isEmpty() || out.isEmpty()) return Usage(PrintCommand, QStringLiteral("print needs FILE and -o PAGE.pdf"));
   if (!CheckOutputs({out}, {file})) return 1;
-  const auto leads = LoadLeads(file);
+  auto record = std::make_unique<RecordImage>();
+  const auto leads = LoadLeads(file, record.get());
   if (!leads) return 1;
 
   // The page is drawn into memory and written as a whole: a PDF writer that
@@ -73,7 +78,11 @@ int Print(const QStringList& args) {
   writer.setPageLayout(QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
   const QString name = QFileInfo(file).fileName();
   writer.setTitle(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  const PrintResult result = PrintRecordPage(writer, settings, state, *leads);
+  PageAnnotationInput annotations;
+  annotations.identity = PageIdentityFromRecord(*record, name);
+  annotations.leadGain = state.LeadGain;
+  annotations.deleteId = deleteId;
+  const PrintResult result = PrintRecordPage(writer, settings, state, *leads, {}, &annotations);
   if (result.error || pdf.isEmpty()) {
     Err(QStringLiteral("%1: the PDF could not be completed").arg(out));
     return 1;
@@ -93,7 +102,7 @@ const Command PrintCommand{
     "print",
     "  corvale-tool print FILE -o PAGE.pdf [--paper A4|Letter] [--landscape] [--dpi N]\n"
     "               [--margin 10..200] [--pen-width 0..10] [--pen A|B] [--grid A|B]\n"
-    "               [display options as for render]\n",
+    "               [--no-annotations] [--delete-id] [display options as for render]\n",
     "print draws the printed page into a PDF whose whole sheet is the printable area\n"
     "(default A4 portrait, 600 dpi, margin 50, pen width 2, pen B, grid B) and prints\n"
     "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY. The PDF is\n"

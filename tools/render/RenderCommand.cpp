@@ -88,7 +88,8 @@ int Render(const QStringList& args) {
 const Command RenderCommand{
     "render",
     "  corvale-tool render FILE -o TRACE.png [--strip STRIP.png] [--gain LEAD=1|2|4 ...]\n"
-    "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n",
+    "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n"
+    "               [--no-lead-names]\n",
     "render writes the main view's trace image (and the lower view's) exactly as the\n"
     "window shows them for that display state, without caliper marks. The name's\n"
     "suffix chooses the image type (.png, .bmp, .jpg, .ppm, ...; PNG without one).\n"
