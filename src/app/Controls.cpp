@@ -1,3 +1,4 @@
+// Building controls at their design places (see Controls.h).
 #include "app/Controls.h"
 
 #include <QLabel>

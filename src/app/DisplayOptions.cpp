@@ -1,3 +1,4 @@
+// The display options of the "ECG" tab: colour, calibration panel, span, limb layout.
 #include "app/DisplayOptions.h"
 
 #include <QGroupBox>

@@ -1,3 +1,4 @@
+// The "ECG" tab: its controls, the views, the caliper and output handlers.
 #include "app/EcgTab.h"
 
 #include <QCheckBox>

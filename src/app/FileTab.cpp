@@ -1,3 +1,4 @@
+// The "File" tab: directory, scan, the two lists and "Analyse".
 #include "app/FileTab.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The window's header labels, one per row of the header label table.
 #include "app/HeaderLabels.h"
 
 #include <QLabel>

@@ -1,3 +1,4 @@
+// The "Header and Printer Setup" tab: header row captions and the printer settings.
 #include "app/HeaderTab.h"
 
 #include <QGroupBox>

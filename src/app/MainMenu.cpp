@@ -1,3 +1,4 @@
+// The menu bar: File, Edit and Help, one table of items per menu.
 #include "app/MainMenu.h"
 
 #include <QAction>

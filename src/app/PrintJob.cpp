@@ -1,3 +1,4 @@
+// The print job: printer, dialogs, and a run from status to restored window.
 #include "app/PrintJob.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The printer set-up dialog: printer, paper and orientation for later jobs.
 #include "app/PrinterSetupDialog.h"
 
 #include <QComboBox>
@@ -39,6 +40,8 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& printer, QWidget* parent) : QDi
   row->setContentsMargins(0, 0, 0, 0);
   portrait = new QRadioButton(QStringLiteral("Portrait"), orientation);
   landscape = new QRadioButton(QStringLiteral("Landscape"), orientation);
+  portrait->setObjectName(QStringLiteral("Portrait"));
+  landscape->setObjectName(QStringLiteral("Landscape"));
   row->addWidget(portrait);
   row->addWidget(landscape);
   (printer.pageLayout().orientation() == QPageLayout::Landscape ? landscape : portrait)->setChecked(true);

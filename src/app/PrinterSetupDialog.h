@@ -13,16 +13,16 @@ class PrinterSetupDialog : public QDialog {
   Q_OBJECT
  public:
   /// Shows the settings of `printer`; accepting writes the choices back to it.
+  /// The controls are named "Printers", "Paper", "Portrait" and "Landscape".
   PrinterSetupDialog(QPrinter& printer, QWidget* parent = nullptr);
-
-  QComboBox* printers = nullptr;
-  QComboBox* paper = nullptr;
-  QRadioButton* portrait = nullptr;
-  QRadioButton* landscape = nullptr;
 
  private:
   void Apply();
   QPrinter& printer_;
+  QComboBox* printers = nullptr;
+  QComboBox* paper = nullptr;
+  QRadioButton* portrait = nullptr;
+  QRadioButton* landscape = nullptr;
 };
 
 }  // namespace corvale

@@ -1,3 +1,5 @@
+// The main window: the state and images it owns, its tabs and their wiring, and the
+// operations that show a record.
 #include "app/SdiAppForm.h"
 
 #include <QAction>

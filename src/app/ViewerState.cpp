@@ -1,3 +1,4 @@
+// LoadRecord: the work list's current entry into the viewer state.
 #include "app/ViewerState.h"
 
 namespace corvale {

@@ -1,3 +1,4 @@
+// The paint box, the directory list and the drive box.
 #include "app/Widgets.h"
 
 #include <QDir>

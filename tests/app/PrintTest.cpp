@@ -246,8 +246,10 @@ class PrintTest : public QObject {
     QTimer::singleShot(100, w.get(), [] {
       auto* dialog = qobject_cast<PrinterSetupDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog);
-      dialog->paper->setCurrentIndex(dialog->paper->findData(static_cast<int>(QPageSize::Letter)));
-      dialog->landscape->setChecked(true);
+      auto* paper = dialog->findChild<QComboBox*>("Paper");
+      QVERIFY(paper);
+      paper->setCurrentIndex(paper->findData(static_cast<int>(QPageSize::Letter)));
+      dialog->findChild<QRadioButton*>("Landscape")->setChecked(true);
       QTest::keyClick(dialog, Qt::Key_Return);
     });
     Get<QAction>("U1")->trigger();

@@ -41,16 +41,16 @@ TEST(ScreenLayout, ProportionalBandsFollowRangeOverGain) {
   state.LeadGain[8] = 2.0;  // V3: 500 of 5500
   const TraceLayout l = ComputeScreenLayout(state, *leads);
   EXPECT_DOUBLE_EQ(l.ColumnSum[0], 575.0);
-  EXPECT_DOUBLE_EQ(l.LeadBandHeight[1], 75.0 / 575.0 * 700.0);
+  EXPECT_DOUBLE_EQ(l.LeadBandHeight[1], 91.304347826086953);  // 75 / 575 * 700
+  EXPECT_DOUBLE_EQ(l.LeadBaseY[4], 578.26086956521738);        // 475 / 575 * 700
   EXPECT_DOUBLE_EQ(l.LeadBaseY[5], l.LeadBaseY[4] + l.LeadBandHeight[5]);
   EXPECT_NEAR(l.LeadBaseY[5], 700.0, 1e-9);
-  EXPECT_EQ(l.LeadZeroShift[1], static_cast<int>(l.LeadBandHeight[1] * 0.5));
+  EXPECT_EQ(l.LeadZeroShift[1], 45);  // trunc(91.3 * 0.5)
   EXPECT_DOUBLE_EQ(l.ColumnSum[1], 5500.0);
-  EXPECT_EQ(l.LeadZeroShift[8], static_cast<int>(500.0 / 5500.0 * 700.0 * 0.25));
+  EXPECT_EQ(l.LeadZeroShift[8], 15);  // trunc(500 / 5500 * 700 * 0.25)
   // Mode 1 adds 8 px per lead above aVF; mode 3 shifts by at most 58 px.
   state.LimbLeadMode = 1;
-  EXPECT_EQ(ComputeScreenLayout(state, *leads).LeadZeroShift[1],
-            static_cast<int>(l.LeadBandHeight[1] * 0.5 / 2.5) + 32);
+  EXPECT_EQ(ComputeScreenLayout(state, *leads).LeadZeroShift[1], 50);  // trunc(91.3 * 0.5 / 2.5) + 32
   state.LimbLeadMode = 3;
   leads->LeadOffset[0] = 1.0;
   EXPECT_EQ(ComputeScreenLayout(state, *leads).LeadZeroShift[0], 58);
@@ -66,7 +66,7 @@ TEST(ScreenLayout, EmptyColumnGetsEqualBands) {
   DisplayState state;
   state.LimbLeadMode = 2;
   const TraceLayout l = ComputeScreenLayout(state, *leads);
-  for (int i = 0; i < 12; ++i) EXPECT_DOUBLE_EQ(l.LeadBandHeight[static_cast<std::size_t>(i)], 700.0 / 6.0);
+  for (int i = 0; i < 12; ++i) EXPECT_DOUBLE_EQ(l.LeadBandHeight[static_cast<std::size_t>(i)], 116.66666666666667);
   EXPECT_EQ(l.ZeroLineY(11), 740);
 }
 

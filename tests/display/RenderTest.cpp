@@ -95,23 +95,25 @@ TEST_F(Screen, GainScalesTraceAndPulse) {
   for (int lead = 0; lead < 12; ++lead)
     b.Lead(lead, [](int n) { return n >= 1000 && n < 2000 ? std::int16_t{205} : std::int16_t{0}; });
   Load(b);
-  for (double gain : {1.0, 2.0, 4.0}) {
-    state.LeadGain.fill(gain);
+  // Equal leads with offset 0: the limb zero lines of the equal slots, the
+  // chest zero lines of equal bands.
+  const std::pair<int, int> zeroLines[] = {{0, 140}, {3, 490}, {6, 156}, {11, 740}};
+  struct Row { double gain; int step; };
+  for (const Row& r : {Row{1.0, 40}, Row{2.0, 20}, Row{4.0, 10}}) {
+    state.LeadGain.fill(r.gain);
     Render();
-    const int step = static_cast<int>(40 / gain);
-    for (int lead : {0, 3, 6, 11}) {
-      const int y0 = layout.ZeroLineY(lead);
+    for (const auto& [lead, y0] : zeroLines) {
+      EXPECT_EQ(layout.ZeroLineY(lead), y0);
       const int left = lead < 6 ? 0 : 520;
       // Samples 1000..1999 lie at x 200..399; the pulse's top at x 504..515.
-      EXPECT_EQ(InkRows(trace, left + 300, y0 - 50, y0 + 4), (std::vector<int>{y0 - step, y0 - step + 1}))
-          << "gain " << gain << " lead " << lead;
-      EXPECT_EQ(InkRows(trace, left + 510, y0 - 50, y0 + 4), (std::vector<int>{y0 - step, y0 - step + 1}))
-          << "gain " << gain << " lead " << lead;
+      EXPECT_EQ(InkRows(trace, left + 300, y0 - 50, y0 + 4), (std::vector<int>{y0 - r.step, y0 - r.step + 1}))
+          << "gain " << r.gain << " lead " << lead;
+      EXPECT_EQ(InkRows(trace, left + 510, y0 - 50, y0 + 4), (std::vector<int>{y0 - r.step, y0 - r.step + 1}))
+          << "gain " << r.gain << " lead " << lead;
     }
-    // The rhythm strip follows lead II's gain.
-    const int stripZero = 70 - static_cast<int>(ViewGeometry::LimbSlotPitch * leads->LeadOffset[1] / 2.0);
-    EXPECT_EQ(InkRows(stripGrid, 300, 0, 99), (std::vector<int>{stripZero - step, stripZero - step + 1})) << gain;
-    EXPECT_EQ(InkRows(stripGrid, 1020, 0, 99), (std::vector<int>{stripZero - step, stripZero - step + 1})) << gain;
+    // The rhythm strip follows lead II's gain; lead II's offset is 0, so its zero line is y 70.
+    EXPECT_EQ(InkRows(stripGrid, 300, 0, 99), (std::vector<int>{70 - r.step, 70 - r.step + 1})) << r.gain;
+    EXPECT_EQ(InkRows(stripGrid, 1020, 0, 99), (std::vector<int>{70 - r.step, 70 - r.step + 1})) << r.gain;
   }
 }
 
@@ -121,7 +123,9 @@ TEST_F(Screen, NegativeAmplitudesTruncateTowardZero) {
   b.Lead(2, [](int n) { return n >= 500 ? std::int16_t{-19} : std::int16_t{0}; });
   Load(b);
   Render();
-  const int y0 = layout.ZeroLineY(2);
+  // Lead III lies all below zero (offset 1): 333 - trunc(700 / 6 / 2) + 40.
+  const int y0 = 315;
+  EXPECT_EQ(layout.ZeroLineY(2), y0);
   EXPECT_EQ(InkRows(trace, 20, y0 - 5, y0 + 8), (std::vector<int>{y0, y0 + 1}));
   EXPECT_EQ(InkRows(trace, 300, y0 - 5, y0 + 8), (std::vector<int>{y0 + 3, y0 + 4}));
 }
@@ -168,7 +172,9 @@ TEST_F(Screen, TimeWindowsAndFrames) {
     state.TimeOffset = r.offset;
     Render();
     for (int lead : {0, 6}) {
-      const int y0 = layout.ZeroLineY(lead);
+      // Lead I in the first equal slot; V1 holds 256 of the chest column's 261 units of range.
+      const int y0 = lead == 0 ? 140 : 726;
+      EXPECT_EQ(layout.ZeroLineY(lead), y0);
       const int x = lead == 0 ? r.limbX : r.chestX;
       const int left = lead == 0 ? 0 : 520;
       int spikeColumn = -1;
@@ -194,22 +200,35 @@ TEST_F(Screen, EveryVertexOfARealRecordLiesWhereTheFormulaPutsIt) {
   RecordImage image;
   ASSERT_FALSE(ReadRecordFile(test::SourcePath("samples/A0004.nrm"), image));
   DeriveLeadArrays(image, *leads);
-  for (int mode : {1, 2, 3}) {
-    state.LimbLeadMode = mode;
+  // Zero lines of A0004 with aVL at 1/2, and each lead's first vertex (sample 1234).
+  struct Row { int mode; std::array<int, 12> zero, first; };
+  const Row rows[] = {
+      {1, {140, 280, 401, 576, 653, 720, 67, 189, 376, 521, 636, 711}, {105, 284, 441, 591, 634, 742, 110, 260, 452, 615, 583, 637}},
+      {2, {109, 246, 385, 565, 642, 690, 67, 189, 376, 521, 636, 711}, {74, 250, 425, 580, 623, 712, 110, 260, 452, 615, 583, 637}},
+      {3, {104, 207, 333, 474, 578, 679, 67, 189, 376, 521, 636, 711}, {69, 211, 373, 489, 559, 701, 110, 260, 452, 615, 583, 637}},
+  };
+  for (const Row& r : rows) {
+    state.LimbLeadMode = r.mode;
     state.TimeOffset = 1234;
     state.LeadGain[4] = 2.0;
     Render();
     int checked = 0;
     for (int lead = 0; lead < 12; ++lead) {
+      const auto l = static_cast<std::size_t>(lead);
+      EXPECT_EQ(layout.ZeroLineY(lead), r.zero[l]) << "mode " << r.mode << " lead " << lead;
       const int left = lead < 6 ? 0 : 520;
+      // The amplitude as the display defines it: trunc(sample * 4.88 * 0.04 / gain).
+      auto amplitude = [&](int k) {
+        return static_cast<int>(static_cast<long double>(leads->Sample(lead, 1234 + k)) * 4.88 * 0.04 / state.LeadGain[l]);
+      };
+      EXPECT_EQ(r.zero[l] - amplitude(0), r.first[l]) << "mode " << r.mode << " lead " << lead;
       for (int pass = 0; pass < 2; ++pass)
         // A vertex is painted as the start of a later segment; the last group
         // of five, at x = 499, may end on zero-length segments.
         for (int k = 0; k < 2495; ++k) {
-          const int y = layout.ZeroLineY(lead) + pass -
-                        AmplitudePixels(leads->Sample(lead, 1234 + k), state.LeadGain[static_cast<std::size_t>(lead)]);
+          const int y = r.zero[l] + pass - amplitude(k);
           if (y < 0 || y >= 760) continue;
-          ASSERT_EQ(trace.Pixel(left + k / 5, y), Ink()) << "mode " << mode << " lead " << lead << " k " << k;
+          ASSERT_EQ(trace.Pixel(left + k / 5, y), Ink()) << "mode " << r.mode << " lead " << lead << " k " << k;
           ++checked;
         }
     }

@@ -22,8 +22,17 @@ class OverlayTest : public ::testing::Test {
     list.items[static_cast<std::size_t>(list.MeasurementCount++)] = {x1, 0, x2, y2, CaliperValue(x1, x2)};
   }
   Color At(int x, int y) const { return overlay.OverlayImage.Pixel(x, y); }
-  QSize Cell(const QString& text) const { return overlay.OverlayImage.TextExtent(text); }
 };
+
+// Text cells of the labels' face, bold Arial (Liberation Sans) 10 pt at 96 dpi.
+const QSize kCell370{22, 15}, kCell0{7, 15}, kCell1000{29, 15};
+
+TEST_F(OverlayTest, LabelCells) {
+  ApplyOverlayStyle(overlay.OverlayImage);
+  EXPECT_EQ(overlay.OverlayImage.TextExtent(QStringLiteral("370")), kCell370);
+  EXPECT_EQ(overlay.OverlayImage.TextExtent(QStringLiteral("0")), kCell0);
+  EXPECT_EQ(overlay.OverlayImage.TextExtent(QStringLiteral("1000")), kCell1000);
+}
 
 TEST_F(OverlayTest, NoMeasurementsShowsTheTraceUnchanged) {
   trace.SetPenColor(0x123456);
@@ -45,7 +54,7 @@ TEST_F(OverlayTest, MarksBarAndLabel) {
   EXPECT_EQ(At(101, 300), Colors::Blue);  // bar
   EXPECT_EQ(At(136, 100), 0xFFFFFFu);
   // Label "370" with its cell's top-left at ((100 + 137) / 2 - 8, 300 - 8) = (110, 292).
-  const QSize cell = Cell(QStringLiteral("370"));
+  const QSize cell = kCell370;
   EXPECT_EQ(At(110, 292), Colors::Grey);
   EXPECT_EQ(At(110 + cell.width() - 1, 292 + cell.height() - 1), Colors::Grey);
   EXPECT_NE(At(109, 292), Colors::Grey);
@@ -58,11 +67,11 @@ TEST_F(OverlayTest, LabelsAreClippedNotMoved) {
   Add(3, 3, 400);  // label at x = -5
   Add(600, 700, 2);  // label at y = -6
   ComposeOverlay(trace, list, overlay);
-  const QSize zero = Cell(QStringLiteral("0"));
+  const QSize zero = kCell0;
   EXPECT_EQ(At(0, 392), Colors::Grey);
   EXPECT_EQ(At(zero.width() - 6, 392), Colors::Grey);
   EXPECT_NE(At(zero.width() - 5, 392), Colors::Grey);
-  const QSize thousand = Cell(QStringLiteral("1000"));
+  const QSize thousand = kCell1000;
   EXPECT_EQ(At(642, 0), Colors::Grey);
   EXPECT_EQ(At(642, thousand.height() - 7), Colors::Grey);
   EXPECT_NE(At(642, thousand.height() - 6), Colors::Grey);
@@ -81,7 +90,7 @@ TEST_F(OverlayTest, ComposeDrawsLabelsOverEveryMark) {
   Add(100, 200, 300);  // label "1000" from (142, 292)
   Add(150, 400, 500);  // its left mark runs through that label
   ComposeOverlay(trace, list, overlay);
-  const QSize cell = Cell(QStringLiteral("1000"));  // in the overlay's own font
+  const QSize cell = kCell1000;
   auto colourInBox = [&](Color color) {
     int n = 0;
     for (int y = 292; y < 292 + cell.height(); ++y)

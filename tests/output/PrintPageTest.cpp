@@ -62,17 +62,18 @@ TEST(PrintGeometry, GeneralFormatAndOtherPages) {
   EXPECT_EQ(GeneralFormat(6460.0), QStringLiteral("6460"));
   struct Row { double h, w; int margin; double u; int originX, originY; };
   const Row rows[] = {
-      {7016, 4960, 50, 4960 * 0.95 / 760, 0, 0},  // A4 at 600 dpi: the width sets u
-      {4960, 7016, 50, 4960 * 0.95 / 1040, 0, 0}, // landscape: the page height sets u
-      {6800, 4800, 200, 4800 * 0.8 / 760, 0, 0},
+      {7016, 4960, 50, 6.2, 124, 248},                 // A4 at 600 dpi: the width sets u, 4960 * 0.95 / 760
+      {4960, 7016, 50, 4.5307692307692307, 90, 181},   // landscape: the page height sets u, 4960 * 0.95 / 1040
+      {6800, 4800, 200, 5.0526315789473681, 404, 202}, // 4800 * 0.8 / 760
   };
   for (const Row& r : rows) {
     const PageGeometry g = ComputePageGeometry(r.h, r.w, r.margin);
-    EXPECT_NEAR(g.PrintUnit, r.u, 1e-9);
-    EXPECT_EQ(g.PrintOriginX, static_cast<int>(r.margin * 0.1 * 4 * g.PrintUnit));
+    EXPECT_NEAR(g.PrintUnit, r.u, 1e-12);
+    // trunc(margin * 0.1 * 4u) and trunc(40u): at margin 200 the grid starts
+    // 20 mm (80u) from the left of the printable area.
+    EXPECT_EQ(g.PrintOriginX, r.originX);
+    EXPECT_EQ(g.PrintOriginY, r.originY);
   }
-  // Margin 200: the grid starts 20 mm (80u) from the left of the printable area.
-  EXPECT_EQ(ComputePageGeometry(6800, 4800, 200).PrintOriginX, static_cast<int>(80 * (4800 * 0.8 / 760)));
 }
 
 TEST(PrintPage, GridOfBothPatterns) {
