@@ -79,6 +79,19 @@ QString PersonName(const QString& pn) {
   return parts.join(ideographic ? QStringLiteral("\u3000") : QStringLiteral(" "));
 }
 
+// The reverse: a name written as family and given name, the Japanese form
+// (an ideographic space between them) in the ideographic group, so that it
+// reads back exactly as it was.
+QString PersonNameValue(const QString& name) {
+  const QChar ideographicSpace(0x3000);
+  if (name.count(ideographicSpace) == 1 && !name.contains(u' ')) {
+    const qsizetype at = name.indexOf(ideographicSpace);
+    return QStringLiteral("=%1^%2").arg(name.left(at), name.mid(at + 1));
+  }
+  if (name.count(u' ') == 1 && !name.contains(ideographicSpace)) return QString(name).replace(u' ', u'^');
+  return name;
+}
+
 int LeadFromCode(DcmItem* channel) {
   DcmItem* source = nullptr;
   if (channel->findAndGetSequenceItem(DCM_ChannelSourceSequence, source, 0).bad() || !source) return -1;
@@ -388,13 +401,14 @@ std::optional<FileError> WriteDicom(const RecordImage& image, const QString& pat
   put(DCM_Modality, QStringLiteral("ECG"));
   put(DCM_Manufacturer, {});
   put(DCM_ReferringPhysicianName, {});
-  put(DCM_PatientName, f.name.value_or(QString()));
+  put(DCM_PatientName, PersonNameValue(f.name.value_or(QString())));
   put(DCM_PatientID, f.id.value_or(QString()));
   put(DCM_PatientBirthDate, {});
   put(DCM_PatientSex, f.sex.value_or(QString()));
   if (f.age) {
     const QString unit = f.ageUnit.value_or(QStringLiteral("y")).toUpper();
-    if (f.age->toInt() <= 999) put(DCM_PatientAge, QStringLiteral("%1%2").arg(f.age->toInt(), 3, 10, QLatin1Char('0')).arg(unit == u"Y" ? u'Y' : unit == u"M" ? u'M' : u'D'));
+    if (f.age->toInt() <= 999)
+      put(DCM_PatientAge, QStringLiteral("%1%2").arg(f.age->toInt(), 3, 10, QLatin1Char('0')).arg(unit == u"M" || unit == u"D" ? unit : QStringLiteral("Y")));
   }
   bool ok = false;
   if (f.height) {
@@ -407,8 +421,8 @@ std::optional<FileError> WriteDicom(const RecordImage& image, const QString& pat
   }
   put(DCM_StudyInstanceUID, NewUid(SITE_STUDY_UID_ROOT));
   put(DCM_SeriesInstanceUID, NewUid(SITE_SERIES_UID_ROOT));
-  put(DCM_StudyID, {});
-  put(DCM_SeriesNumber, {});
+  put(DCM_StudyID, QStringLiteral("1"));
+  put(DCM_SeriesNumber, QStringLiteral("1"));
   put(DCM_InstanceNumber, QStringLiteral("1"));
   if (c.good()) c = ds->insertEmptyElement(DCM_AcquisitionContextSequence);
 
@@ -418,7 +432,6 @@ std::optional<FileError> WriteDicom(const RecordImage& image, const QString& pat
     if (c.good()) c = item->putAndInsertString(tag, value.toLatin1().constData());
   };
   if (c.good()) {
-    putIn(group, DCM_MultiplexGroupTimeOffset, QStringLiteral("0"));
     putIn(group, DCM_WaveformOriginality, QStringLiteral("ORIGINAL"));
     if (c.good()) c = group->putAndInsertUint16(DCM_NumberOfWaveformChannels, LeadCount);
     if (c.good()) c = group->putAndInsertUint32(DCM_NumberOfWaveformSamples, SamplesPerLead);

@@ -65,7 +65,25 @@ const Measurement kMeasurements[] = {
     {&HeaderOptions::qrsAxis, "QRS axis", "deg"}, {&HeaderOptions::qtInterval, "QT", "ms"},
     {&HeaderOptions::qtcInterval, "QTc", "ms"}, {&HeaderOptions::sv1Amplitude, "SV1", "mV"},
 };
-const char kNameAnnotation[] = "Patient name";
+// EDFlib keeps at most 40 bytes of an annotation's text: a longer name goes in
+// parts, each "Name: " and whole UTF-8 characters, joined again in file order.
+const char kNameAnnotation[] = "Name";
+constexpr int kMaxAnnotationBytes = 40;
+
+QStringList NameAnnotations(const QString& name) {
+  const QString prefix = QStringLiteral("%1: ").arg(QLatin1String(kNameAnnotation));
+  QStringList parts;
+  QString part;
+  for (QChar c : name) {
+    if ((prefix + part + c).toUtf8().size() > kMaxAnnotationBytes) {
+      parts << prefix + part;
+      part.clear();
+    }
+    part += c;
+  }
+  if (!part.isEmpty()) parts << prefix + part;
+  return parts;
+}
 
 QString Subfield(const char* text) {
   QString s = QString::fromLatin1(text).trimmed();
@@ -93,7 +111,9 @@ void ParseAnnotation(const QString& text, HeaderOptions& h) {
   const QString key = text.left(colon).trimmed();
   QString value = text.mid(colon + 1).trimmed();
   if (key.compare(QLatin1String(kNameAnnotation), Qt::CaseInsensitive) == 0) {
-    if (!value.isEmpty()) h.name = value;
+    // The parts of one name; a space that ended a part was trimmed with it, so take the raw text.
+    const QString raw = text.mid(colon + 1);
+    h.name = h.name.value_or(QString()) + (raw.startsWith(u' ') ? raw.mid(1) : raw);
     return;
   }
   for (const Measurement& m : kMeasurements)
@@ -141,10 +161,19 @@ HeaderOptions FieldsFromEdf(const edf_hdr_struct& hdr, int handle) {
       h.ageUnit = QStringLiteral("y");
     }
   }
-  for (long long i = 0; i < hdr.annotations_in_file; ++i) {
+  HeaderOptions annotated;
+  for (long long i = 0; i < hdr.annotations_in_file && i < INT32_MAX; ++i) {
     edf_annotation_struct a{};
-    if (edf_get_annotation(handle, static_cast<int>(std::min<long long>(i, INT32_MAX)), &a) != 0) break;
-    ParseAnnotation(QString::fromUtf8(a.annotation), h);
+    if (edf_get_annotation(handle, static_cast<int>(i), &a) != 0) break;
+    ParseAnnotation(QString::fromUtf8(a.annotation), annotated);
+  }
+  if (annotated.name) h.name = annotated.name;  // the header holds "X" or an ASCII form
+  annotated.name.reset();
+  for (const Measurement& m : kMeasurements)
+    if (annotated.*(m.member)) h.*(m.member) = annotated.*(m.member);
+  if (annotated.rvAmplitude) {
+    h.rvAmplitude = annotated.rvAmplitude;
+    h.rvLead = annotated.rvLead;
   }
   return h;
 }
@@ -288,7 +317,7 @@ std::optional<FileError> WriteEdf(const RecordImage& image, const QString& path,
   if (edf_set_equipment(h, "CORVALE") != 0) return fail(QStringLiteral("the equipment"));
 
   QStringList annotations;
-  if (f.name && !asciiName) annotations << QStringLiteral("%1: %2").arg(QLatin1String(kNameAnnotation), *f.name);
+  if (f.name && !asciiName) annotations << NameAnnotations(*f.name);
   for (const Measurement& m : kMeasurements)
     if (const auto& v = f.*(m.member))
       annotations << QStringLiteral("%1: %2 %3").arg(QLatin1String(m.key), MeasurementValue(*v), QLatin1String(m.unit));

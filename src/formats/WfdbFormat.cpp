@@ -137,7 +137,8 @@ std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path
   std::array<int, LeadCount> checksum{};
   for (int n = 0; n < SamplesPerLead; ++n)
     for (int lead = 0; lead < LeadCount; ++lead) {
-      const std::int16_t v = image.Sample(lead, n);
+      // WFDB reserves -32768 for "no sample": the lowest value moves up one unit.
+      const std::int16_t v = std::max<std::int16_t>(image.Sample(lead, n), -32767);
       const auto at = static_cast<qsizetype>(2 * (n * LeadCount + lead));
       data[at] = static_cast<char>(static_cast<std::uint16_t>(v) & 0xFF);
       data[at + 1] = static_cast<char>(static_cast<std::uint16_t>(v) >> 8);
@@ -157,7 +158,7 @@ std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path
     const auto sum = static_cast<std::int16_t>(static_cast<std::uint16_t>(checksum[static_cast<std::size_t>(lead)] & 0xFFFF));
     text += QStringLiteral("%1 16 %2(0)/mV 16 0 %3 %4 0 %5\n")
                 .arg(dataName, gain)
-                .arg(image.Sample(lead, 0))
+                .arg(std::max<std::int16_t>(image.Sample(lead, 0), -32767))
                 .arg(sum)
                 .arg(QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()));
   }

@@ -1,0 +1,55 @@
+// Many records through one writer on several threads: the inputs, their
+// output names, the pool, and what is reported while it runs.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "record/RecordFile.h"
+#include "record/RecordFormat.h"
+#include "record/SafeOutput.h"
+
+namespace corvale::batch {
+
+/// Files named on the command line, directories replaced by the readable
+/// files in them (not their subdirectories), in name order. A name that is
+/// neither gives an entry whose error says so.
+struct Input {
+  QString path;
+  std::optional<FileError> error;
+};
+std::vector<Input> ExpandInputs(const QStringList& names);
+
+/// One record to do: where it comes from and where it goes.
+struct Job {
+  QString input;
+  QString output;
+  std::optional<FileError> error;  // set when the job cannot run at all
+};
+
+/// Output paths in `outDir` by `nameFor(input)`; a name that an earlier input
+/// already takes is an error of the later one, so no output is written twice.
+std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDir,
+                          const std::function<QString(const QString& input)>& nameFor);
+
+/// Reads one input and writes its output; called on worker threads.
+using Work = std::function<std::optional<FileError>(const Job& job)>;
+
+/// What the pool reports after each job, on one thread at a time.
+using Report = std::function<void(const Job& job, const std::optional<FileError>& error, int done, int failed)>;
+
+struct Summary {
+  int done = 0;
+  int failed = 0;
+};
+
+/// Runs every job on `threads` threads (at least 1). A failed job never stops the others.
+Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report);
+
+/// A progress line for a terminal: "[#####.....] 512/1000  3 failed".
+QString ProgressBar(int done, int total, int failed, int width = 30);
+
+}  // namespace corvale::batch
