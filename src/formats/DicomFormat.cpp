@@ -304,7 +304,8 @@ std::variant<ReadRecord, FileError> ReadDicom(const QString& path, const HeaderO
   stream.setEos();
   DcmFileFormat file;
   file.transferInit();
-  const OFCondition read = file.read(stream, EXS_Unknown, EGL_noChange, DCM_MaxReadLength);
+  // Every value is loaded while parsing: a memory stream cannot be read again later.
+  const OFCondition read = file.read(stream, EXS_Unknown, EGL_noChange, 0xFFFFFFFEu);
   file.transferEnd();
   if (read.bad()) return FileError{path, QStringLiteral("is not a readable DICOM file (%1)").arg(QString::fromLatin1(read.text()))};
   DcmDataset* ds = file.getDataset();
