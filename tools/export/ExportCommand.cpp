@@ -32,6 +32,9 @@ int Export(const QStringList& args) {
       else if (a == u"-o") outDir = v;
       else if (!ParseIntIn(v, 1, kMaxThreads, threads))
         return Usage(ExportCommand, QStringLiteral("-j takes 1 to %1 (got %2)").arg(kMaxThreads).arg(v));
+    } else if (a.startsWith(u"-j") && a.size() > 2) {  // -j2, as make takes it
+      if (!ParseIntIn(a.mid(2), 1, kMaxThreads, threads))
+        return Usage(ExportCommand, QStringLiteral("-j takes 1 to %1 (got %2)").arg(kMaxThreads).arg(a.mid(2)));
     } else if (a == u"--anonymise" || a == u"--anonymize") {
       anonymise = true;
     } else if (a == u"--force") {
