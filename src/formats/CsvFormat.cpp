@@ -1,7 +1,6 @@
 #include "formats/CsvFormat.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace corvale::formats {
 namespace {
@@ -37,8 +36,12 @@ QByteArray CsvText(const RecordImage& image) {
   char* out = text.data();
   out = std::copy(header.begin(), header.end(), out);
   for (int n = 0; n < SamplesPerLead; ++n) {
-    const int ms = n * 2;  // 500 Hz
-    out += std::snprintf(out, 8, "%d.%03d", ms / 1000, ms % 1000);
+    const int ms = n * 2;  // 500 Hz: "s.mmm"
+    *out++ = static_cast<char>('0' + ms / 1000);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + ms / 100 % 10);
+    *out++ = static_cast<char>('0' + ms / 10 % 10);
+    *out++ = static_cast<char>('0' + ms % 10);
     for (int lead = 0; lead < LeadCount; ++lead) {
       *out++ = ',';
       out = PutFixed(out, static_cast<long long>(image.Sample(lead, n)) * 488);  // 4.88 uV in hundredths
@@ -49,8 +52,20 @@ QByteArray CsvText(const RecordImage& image) {
   return text;
 }
 
+Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+  auto begun = PendingOutput::Begin(path, policy);
+  if (auto* err = std::get_if<FileError>(&begun)) return *err;
+  PendingOutput& output = std::get<PendingOutput>(begun);
+  const QByteArray text = CsvText(image);
+  if (auto err = output.Write(text)) return *err;
+  if (auto err = output.Close(text.size())) return *err;
+  PreparedOutputs outputs;
+  outputs.push_back(std::move(output));
+  return outputs;
+}
+
 std::optional<FileError> WriteCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
-  return WriteFileSafely(path, CsvText(image), policy);
+  return CommitPrepared(PrepareCsv(image, path, policy));
 }
 
 }  // namespace corvale::formats

@@ -7,6 +7,7 @@
 
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
+#include "formats/Outputs.h"
 #include "record/SafeOutput.h"
 
 namespace corvale::formats {
@@ -18,5 +19,6 @@ QByteArray CsvText(const RecordImage& image);
 
 [[nodiscard]] std::optional<FileError> WriteCsv(const RecordImage& image, const QString& path,
                                                const OutputPolicy& policy = {});
+Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
 
 }  // namespace corvale::formats

@@ -295,7 +295,12 @@ std::variant<ReadRecord, FileError> ReadDicom(const QString& path, const HeaderO
   if (auto* err = std::get_if<FileError>(&opened)) return *err;
   auto bytes = std::get<InputFile>(opened).ReadAll(MaxDicomBytes);
   if (auto* err = std::get_if<FileError>(&bytes)) return *err;
-  const QByteArray& data = std::get<QByteArray>(bytes);
+  return ReadDicomBytes(std::get<QByteArray>(bytes), path, options);
+}
+
+std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const QString& path,
+                                                   const HeaderOptions& options) {
+  InitDcmtk();
 
   // Parsed from memory: DCMTK never reads past the bytes it is given, and an
   // element longer than what remains is an error, not an allocation.
@@ -377,7 +382,7 @@ QString NewUid(const char* root) {
 
 }  // namespace
 
-std::optional<FileError> WriteDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
   InitDcmtk();
   const HeaderOptions f = HeaderFromRecord(image);
   if (!f.date || !f.time)
@@ -491,7 +496,14 @@ std::optional<FileError> WriteDicom(const RecordImage& image, const QString& pat
   PendingOutput& output = std::get<PendingOutput>(begun);
   c = file.saveFile(OFFilename(QFile::encodeName(output.TemporaryPath()).constData()), EXS_LittleEndianExplicit);
   if (c.bad()) return FileError{path, QStringLiteral("could not be written (%1)").arg(QString::fromLatin1(c.text()))};
-  return output.Commit();
+  if (auto err = output.Close()) return *err;
+  PreparedOutputs outputs;
+  outputs.push_back(std::move(output));
+  return outputs;
+}
+
+std::optional<FileError> WriteDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+  return CommitPrepared(PrepareDicom(image, path, policy));
 }
 
 }  // namespace corvale::formats

@@ -22,6 +22,10 @@ inline constexpr qint64 MaxDicomBytes = 64LL * 1024 * 1024;
 /// time, and the global measurements among the waveform annotations.
 std::variant<ReadRecord, FileError> ReadDicom(const QString& path, const HeaderOptions& options = {});
 
+/// The same from the bytes of a file already read; `path` names it in errors.
+std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& bytes, const QString& path,
+                                                   const HeaderOptions& options = {});
+
 /// Writes a 12-Lead ECG Waveform object: one multiplex group "RHYTHM" of twelve
 /// channels at 500 Hz (SS, 16 bits, 4.88 uV per unit), with SCPECG channel
 /// source codes; the patient (name in UTF-8, ID, sex, age, size, weight), the
@@ -30,5 +34,6 @@ std::variant<ReadRecord, FileError> ReadDicom(const QString& path, const HeaderO
 /// recording date and time is refused: the object must carry them.
 [[nodiscard]] std::optional<FileError> WriteDicom(const RecordImage& image, const QString& path,
                                                   const OutputPolicy& policy = {});
+Prepared PrepareDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
 
 }  // namespace corvale::formats

@@ -264,7 +264,7 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
   return result;
 }
 
-std::optional<FileError> WriteEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
@@ -333,7 +333,14 @@ std::optional<FileError> WriteEdf(const RecordImage& image, const QString& path,
         return FileError{path, QStringLiteral("the samples could not be written")};
     }
   if (handle.Close() != 0) return FileError{path, QStringLiteral("the file could not be completed")};
-  return output.Commit();
+  if (auto err = output.Close()) return *err;
+  PreparedOutputs outputs;
+  outputs.push_back(std::move(output));
+  return outputs;
+}
+
+std::optional<FileError> WriteEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+  return CommitPrepared(PrepareEdf(image, path, policy));
 }
 
 }  // namespace corvale::formats

@@ -66,15 +66,19 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   return opened;
 }
 
-std::optional<FileError> WriteRecordAs(const RecordImage& image, OutputFormat format, const QString& path,
-                                       const OutputPolicy& policy) {
+Prepared PrepareRecordAs(const RecordImage& image, OutputFormat format, const QString& path, const OutputPolicy& policy) {
   switch (format) {
-    case OutputFormat::Wfdb: return WriteWfdb(image, path, policy);
-    case OutputFormat::Edf: return WriteEdf(image, path, policy);
-    case OutputFormat::Dicom: return WriteDicom(image, path, policy);
-    case OutputFormat::Csv: return WriteCsv(image, path, policy);
+    case OutputFormat::Wfdb: return PrepareWfdb(image, path, policy);
+    case OutputFormat::Edf: return PrepareEdf(image, path, policy);
+    case OutputFormat::Dicom: return PrepareDicom(image, path, policy);
+    case OutputFormat::Csv: return PrepareCsv(image, path, policy);
   }
   return FileError{path, QStringLiteral("unknown output format")};
+}
+
+std::optional<FileError> WriteRecordAs(const RecordImage& image, OutputFormat format, const QString& path,
+                                       const OutputPolicy& policy) {
+  return CommitPrepared(PrepareRecordAs(image, format, path, policy));
 }
 
 std::optional<OutputFormat> ParseOutputFormat(const QString& name) {

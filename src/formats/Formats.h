@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/Conversion.h"
+#include "formats/Outputs.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "record/SafeOutput.h"
@@ -45,6 +46,11 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
 /// rename (for WFDB, `path` names the .hea and the .dat goes beside it).
 [[nodiscard]] std::optional<FileError> WriteRecordAs(const RecordImage& image, OutputFormat format,
                                                      const QString& path, const OutputPolicy& policy = {});
+
+/// The same, written and closed but not yet in place: a batch makes many such
+/// outputs durable at once (SyncFileSystem) and then calls PublishInOrder.
+Prepared PrepareRecordAs(const RecordImage& image, OutputFormat format, const QString& path,
+                         const OutputPolicy& policy = {});
 
 /// "wfdb", "edf", "dicom", "csv" (any case); empty when unknown.
 std::optional<OutputFormat> ParseOutputFormat(const QString& name);

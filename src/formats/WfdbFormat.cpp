@@ -122,7 +122,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   return result;
 }
 
-std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
   const QString headerPath = WfdbHeaderPath(path);
   const QFileInfo info(headerPath);
   const QString name = info.completeBaseName();
@@ -174,19 +174,21 @@ std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path
 
   // Both files are checked before either is written, and the header is put in
   // place last, so a failure never leaves a header without its signal file.
-  auto dataOut = PendingOutput::Begin(dataPath, policy);
-  if (auto* err = std::get_if<FileError>(&dataOut)) return *err;
-  auto headerOut = PendingOutput::Begin(headerPath, policy);
-  if (auto* err = std::get_if<FileError>(&headerOut)) return *err;
-  if (auto err = std::get<PendingOutput>(dataOut).Write(data)) return err;
-  if (auto err = std::get<PendingOutput>(headerOut).Write(headerBytes)) return err;
-  const bool dataExisted = QFileInfo::exists(dataPath);
-  if (auto err = std::get<PendingOutput>(dataOut).Commit(data.size())) return err;
-  if (auto err = std::get<PendingOutput>(headerOut).Commit(headerBytes.size())) {
-    if (!dataExisted) QFile::remove(dataPath);
-    return err;
+  PreparedOutputs outputs;
+  for (const auto& [target, bytes] : {std::pair{dataPath, data}, std::pair{headerPath, headerBytes}}) {
+    auto begun = PendingOutput::Begin(target, policy);
+    if (auto* err = std::get_if<FileError>(&begun)) return *err;
+    outputs.push_back(std::move(std::get<PendingOutput>(begun)));
   }
-  return std::nullopt;
+  if (auto err = outputs[0].Write(data)) return *err;
+  if (auto err = outputs[0].Close(data.size())) return *err;
+  if (auto err = outputs[1].Write(headerBytes)) return *err;
+  if (auto err = outputs[1].Close(headerBytes.size())) return *err;
+  return outputs;
+}
+
+std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+  return CommitPrepared(PrepareWfdb(image, path, policy));
 }
 
 }  // namespace corvale::formats

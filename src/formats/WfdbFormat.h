@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "formats/Conversion.h"
+#include "formats/Outputs.h"
 #include "record/RecordFile.h"
 #include "record/SafeOutput.h"
 
@@ -37,5 +38,7 @@ QString WfdbHeaderPath(const QString& path);
 /// digits and underscores, as WFDB record names do.
 [[nodiscard]] std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path,
                                                  const OutputPolicy& policy = {});
+/// The same, closed but not in place (the .dat, then the .hea).
+Prepared PrepareWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
 
 }  // namespace corvale::formats

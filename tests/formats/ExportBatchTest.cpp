@@ -171,10 +171,10 @@ TEST(Batch, PlanProgressAndPool) {
     bool ordered = true;
     const auto s = batch::RunJobs(
         many, threads,
-        [&](const batch::Job& j) -> std::optional<FileError> {
+        [&](const batch::Job& j) -> formats::Prepared {
           ++runs[static_cast<std::size_t>(j.input.toInt())];  // distinct element per job: no race
           if (j.input.toInt() % 10 == 0) return FileError{j.input, "odd one"};
-          return std::nullopt;
+          return formats::PreparedOutputs{};
         },
         [&](const batch::Job&, const std::optional<FileError>&, int done, int failed) {
           ++reports;
@@ -187,6 +187,41 @@ TEST(Batch, PlanProgressAndPool) {
     EXPECT_TRUE(ordered);
     EXPECT_TRUE(std::all_of(runs.begin(), runs.end(), [](int n) { return n == 1; })) << threads;
   }
+}
+
+TEST(Batch, OutputsArePutInPlaceInGroups) {
+  // Ten records in groups of three on two threads: every output lands, the one
+  // whose name is taken fails alone, and no temporary file is left.
+  QTemporaryDir dir;
+  const test::RecordBuilder b;
+  std::vector<batch::Job> jobs(10);
+  for (int i = 0; i < 10; ++i)
+    jobs[static_cast<std::size_t>(i)] = {QString::number(i), dir.filePath(QStringLiteral("r%1.csv").arg(i)), std::nullopt};
+  QFile taken(dir.filePath("r4.csv"));
+  ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+  taken.write("taken");
+  taken.close();
+  std::vector<QString> failed;
+  const auto s = batch::RunJobs(
+      jobs, 2,
+      [&](const batch::Job& j) {
+        OutputPolicy keep;
+        keep.overwrite = false;
+        return formats::PrepareRecordAs(b.Image(), formats::OutputFormat::Csv, j.output, keep);
+      },
+      [&](const batch::Job& j, const std::optional<FileError>& e, int, int) {
+        if (e) failed.push_back(j.input + ": " + e->reason);
+      },
+      3);
+  EXPECT_EQ(s.done, 9);
+  EXPECT_EQ(s.failed, 1);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_TRUE(failed[0].startsWith(QStringLiteral("4: already exists"))) << failed[0].toStdString();
+  QStringList expected;
+  for (int i = 0; i < 10; ++i) expected << QStringLiteral("r%1.csv").arg(i);
+  EXPECT_EQ(Files(dir.path()), expected);
+  EXPECT_EQ(Content(dir.filePath("r4.csv")), QByteArray("taken"));
+  EXPECT_TRUE(Content(dir.filePath("r9.csv")).startsWith("time_s,"));
 }
 
 }  // namespace

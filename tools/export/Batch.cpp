@@ -49,20 +49,58 @@ std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDi
   return jobs;
 }
 
-Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report) {
+Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group) {
   std::atomic<std::size_t> next{0};
-  std::mutex reportMutex;
+  std::mutex reportMutex, pendingMutex;
   Summary summary;
+  struct Written {
+    std::size_t job;
+    formats::PreparedOutputs outputs;
+  };
+  std::vector<Written> pending;
+
+  auto finish = [&](std::size_t i, const std::optional<FileError>& error) {
+    std::lock_guard lock(reportMutex);
+    ++(error ? summary.failed : summary.done);
+    if (report) report(jobs[i], error, summary.done, summary.failed);
+  };
+  // Makes a group durable with one flush, then puts each job's outputs in place.
+  auto publish = [&](std::vector<Written> batch) {
+    if (batch.empty()) return;
+    const std::optional<FileError> synced = SyncFileSystem(batch.front().outputs.front().Path());
+    for (Written& w : batch) {
+      std::optional<FileError> error = synced;
+      if (!error) error = formats::PublishInOrder(w.outputs, false);
+      if (synced) error->path = jobs[w.job].output;
+      finish(w.job, error);
+    }
+  };
   auto worker = [&]() {
     for (;;) {
       const std::size_t i = next.fetch_add(1);
       if (i >= jobs.size()) return;
       const Job& job = jobs[i];
-      std::optional<FileError> error = job.error;
-      if (!error) error = work(job);
-      std::lock_guard lock(reportMutex);
-      ++(error ? summary.failed : summary.done);
-      if (report) report(job, error, summary.done, summary.failed);
+      if (job.error) {
+        finish(i, job.error);
+        continue;
+      }
+      formats::Prepared prepared = work(job);
+      if (auto* error = std::get_if<FileError>(&prepared)) {
+        finish(i, *error);
+        continue;
+      }
+      auto& outputs = std::get<formats::PreparedOutputs>(prepared);
+      if (outputs.empty()) {  // nothing to put in place
+        finish(i, std::nullopt);
+        continue;
+      }
+      std::vector<Written> full;
+      {
+        std::lock_guard lock(pendingMutex);
+        pending.push_back({i, std::move(outputs)});
+        if (static_cast<int>(pending.size()) >= group) full.swap(pending);
+      }
+      publish(std::move(full));
     }
   };
   const int n = std::max(1, std::min<int>(threads, static_cast<int>(jobs.size())));
@@ -70,6 +108,7 @@ Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, con
   for (int t = 1; t < n; ++t) pool.emplace_back(worker);
   worker();  // the calling thread works too
   for (std::thread& t : pool) t.join();
+  publish(std::move(pending));
   return summary;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "formats/Outputs.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "record/SafeOutput.h"
@@ -35,8 +36,9 @@ struct Job {
 std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDir,
                           const std::function<QString(const QString& input)>& nameFor);
 
-/// Reads one input and writes its output; called on worker threads.
-using Work = std::function<std::optional<FileError>(const Job& job)>;
+/// Reads one input and writes its outputs, closed but not yet in place;
+/// called on worker threads.
+using Work = std::function<formats::Prepared(const Job& job)>;
 
 /// What the pool reports after each job, on one thread at a time.
 using Report = std::function<void(const Job& job, const std::optional<FileError>& error, int done, int failed)>;
@@ -46,8 +48,11 @@ struct Summary {
   int failed = 0;
 };
 
-/// Runs every job on `threads` threads (at least 1). A failed job never stops the others.
-Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report);
+/// Runs every job on `threads` threads (at least 1). A failed job never stops
+/// the others. Outputs are put in place in groups of `group` jobs: one flush of
+/// the file system makes a whole group durable before any of it is renamed
+/// into place (a flush per file would cost more than writing it).
+Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group = 64);
 
 /// A progress line for a terminal: "[#####.....] 512/1000  3 failed".
 QString ProgressBar(int done, int total, int failed, int width = 30);

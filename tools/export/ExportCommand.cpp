@@ -71,7 +71,7 @@ int Export(const QStringList& args) {
     return 1;
   }
 
-  auto work = [&](const batch::Job& job) -> std::optional<FileError> {
+  auto work = [&](const batch::Job& job) -> formats::Prepared {
     auto read = formats::ReadAnyRecord(job.input);
     if (auto* err = std::get_if<FileError>(&read)) return *err;
     formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
@@ -79,8 +79,8 @@ int Export(const QStringList& args) {
     OutputPolicy policy;
     policy.overwrite = force;
     policy.inputs = record.sourceFiles;
-    if (format) return formats::WriteRecordAs(*record.image, *format, job.output, policy);
-    return WriteImage(*record.image, QFileInfo(job.input).fileName(), *image, job.output, policy);
+    if (format) return formats::PrepareRecordAs(*record.image, *format, job.output, policy);
+    return PrepareImage(*record.image, QFileInfo(job.input).fileName(), *image, job.output, policy);
   };
 
   // A bar that redraws itself on a terminal; one line per record otherwise.

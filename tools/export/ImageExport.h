@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include "formats/Outputs.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "record/SafeOutput.h"
@@ -20,5 +21,8 @@ QString ImageFileName(const QString& inputPath, ImageKind kind);
 /// portrait at 600 dpi with the default print settings), titled by `name`.
 [[nodiscard]] std::optional<FileError> WriteImage(const RecordImage& image, const QString& name, ImageKind kind,
                                                   const QString& path, const OutputPolicy& policy);
+/// The same, closed but not yet in place.
+formats::Prepared PrepareImage(const RecordImage& image, const QString& name, ImageKind kind, const QString& path,
+                               const OutputPolicy& policy);
 
 }  // namespace corvale
