@@ -25,6 +25,7 @@ int Export(const QStringList& args) {
   int threads = QThread::idealThreadCount();
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
+    if (IsHelp(a)) return Help(ExportCommand);
     if (a == u"--to" || a == u"-o" || a == u"-j") {
       if (i + 1 >= args.size()) return Usage(ExportCommand, QStringLiteral("%1 needs a value").arg(a));
       const QString v = args[++i];

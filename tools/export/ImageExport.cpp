@@ -5,12 +5,11 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageSize>
-#include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <memory>
 
 #include "display/Render.h"
-#include "output/PainterCanvas.h"
+#include "display/ViewGeometry.h"
 #include "output/PrintPage.h"
 #include "record/LeadArrays.h"
 
@@ -69,7 +68,9 @@ formats::Prepared PrepareImage(const RecordImage& image, const QString& name, Im
   DeriveLeadArrays(image, *leads);
   const DisplayState state;
   if (kind == ImageKind::Png) {
-    Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+    using G = ViewGeometry;
+    Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
+    Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
     RenderGrid(state, *leads, grid, stripGrid);
     RenderTraces(state, *leads, grid, stripGrid, trace, strip);
     QByteArray bytes;
@@ -88,27 +89,21 @@ formats::Prepared PrepareImage(const RecordImage& image, const QString& name, Im
     return outputs;
   }
 
+  // The printed page as print makes it: drawn into memory, then written.
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
+  writer.setResolution(600);
+  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+  writer.setTitle(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
+  const PrintResult result = PrintRecordPage(writer, PrintSettings{}, state, *leads);
+  if (result.error || pdf.isEmpty()) return FileError{path, QStringLiteral("the PDF could not be completed")};
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  const PrintSettings settings;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(output.TemporaryPath());
-  printer.setResolution(600);
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-  printer.setFullPage(true);
-  printer.setDocName(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), settings.Margin);
-  QPainter painter;
-  if (!painter.begin(&printer)) return FileError{path, QStringLiteral("the PDF could not be started")};
-  {
-    PainterCanvas canvas(painter);
-    DrawPrintPage(canvas, g, settings, state, *leads, {});
-  }
-  if (!painter.end()) return FileError{path, QStringLiteral("the PDF could not be completed")};
-  if (auto err = output.Close()) return *err;
+  if (auto err = output.Write(pdf)) return *err;
+  if (auto err = output.Close(pdf.size())) return *err;
   outputs.push_back(std::move(output));
   return outputs;
 }

@@ -17,8 +17,9 @@ enum class ImageKind { Png, Pdf };
 QString ImageFileName(const QString& inputPath, ImageKind kind);
 
 /// Draws the record with the default display state: the main view's traces
-/// (as `render` writes them) or the printed page (as `print` writes it, A4
-/// portrait at 600 dpi with the default print settings), titled by `name`.
+/// (as `render` writes them) or the printed page (as `print` writes it, through
+/// the one print function: A4 portrait at 600 dpi with the default print
+/// settings), titled by `name`.
 [[nodiscard]] std::optional<FileError> WriteImage(const RecordImage& image, const QString& name, ImageKind kind,
                                                   const QString& path, const OutputPolicy& policy);
 /// The same, closed but not yet in place.

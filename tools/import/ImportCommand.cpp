@@ -18,6 +18,7 @@ int Import(const QStringList& args) {
       {QStringLiteral("--weight"), &HeaderOptions::weight}, {QStringLiteral("--bp"), &HeaderOptions::bloodPressure}};
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
+    if (IsHelp(a)) return Help(ImportCommand);
     if (a == u"-o" || opts.count(a)) {
       if (i + 1 >= args.size()) return Usage(ImportCommand, QStringLiteral("%1 needs a value").arg(a));
       const QString value = args[++i];
@@ -63,7 +64,8 @@ const Command ImportCommand{
     "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
     "annotations, the DICOM patient, study and measurements) or stay blank. SamplingInterval\n"
     "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
-    "The output may not be one of the files read.\n",
+    "The output is never one of the files read (by identity) and replaces an existing\n"
+    "record only once it is completely written.\n",
     Import};
 
 }  // namespace corvale::cli
