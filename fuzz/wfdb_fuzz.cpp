@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "import/Import.h"
-#include "import/Wfdb.h"
+#include "formats/Conversion.h"
+#include "formats/Wfdb.h"
 
 #include "FuzzCheck.h"
 
@@ -27,18 +27,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const wfdb::Header& h = std::get<wfdb::Header>(parsed);
-  // Keep each run short: at most 60 s of data are worth resampling here.
-  if (h.samplingFrequency > 20000 || h.samplingFrequency < 1) return 0;
-  std::vector<std::pair<QString, QByteArray>> files;
+  Check(h.samplingFrequency >= wfdb::MinSamplingFrequency && h.samplingFrequency <= wfdb::MaxSamplingFrequency,
+        "a sampling frequency outside the accepted range");
+  std::vector<wfdb::SignalFile> files;
   for (const auto& s : h.channels)
-    if (std::none_of(files.begin(), files.end(), [&](const auto& f) { return f.first == s.fileName; }))
-      files.emplace_back(s.fileName, signal);
-  auto decoded = wfdb::DecodeSignals(h, files);
+    if (std::none_of(files.begin(), files.end(), [&](const auto& f) { return f.name == s.fileName; }))
+      files.push_back({s.fileName, signal});
+  // As the file reader does: no more frames than 10 s at 500 Hz need.
+  const qint64 needed = InputSamplesNeeded(h.samplingFrequency, RecordSamplingRate, SamplesPerLead);
+  auto decoded = wfdb::DecodeSignals(h, files, needed);
   if (std::holds_alternative<QString>(decoded)) return 0;
   const wfdb::Samples& samples = std::get<wfdb::Samples>(decoded);
   Check(samples.microvolts.size() == h.channels.size(), "a signal went missing");
-  for (const auto& sig : samples.microvolts) Check(static_cast<qint64>(sig.size()) == samples.count, "signals of unequal length");
-  auto built = BuildRecord(h, samples, {});
+  Check(samples.count <= needed, "more frames decoded than asked for");
+  SignalSet set;
+  set.samplingFrequency = h.samplingFrequency;
+  for (const auto& s : h.channels) set.names.push_back(s.description);
+  for (const auto& sig : samples.microvolts) {
+    Check(static_cast<qint64>(sig.size()) == samples.count, "signals of unequal length");
+    set.microvolts.push_back(sig);
+  }
+  auto built = BuildRecord(set, {});
   if (auto* image = std::get_if<std::unique_ptr<RecordImage>>(&built))
     Check(RecordBytes(**image).size() == static_cast<qsizetype>(RecordFileSize), "a record of the wrong size");
   return 0;

@@ -9,7 +9,7 @@ seconds=${1:-60}
 cd "$here"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DCORVALE_BUILD_FUZZ=ON -DCORVALE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target record_fuzz wfdb_fuzz name_fuzz
+cmake --build build-fuzz --target record_fuzz wfdb_fuzz name_fuzz edf_fuzz dicom_fuzz
 
 run() {  # target max_len
   local target=$1 max_len=$2
@@ -28,8 +28,8 @@ status=0
 run record_fuzz 130000 & a=$!
 run wfdb_fuzz 40000 & b=$!
 run name_fuzz 256 & c=$!
-wait $a || status=1
-wait $b || status=1
-wait $c || status=1
+run edf_fuzz 140000 & d=$!
+run dicom_fuzz 140000 & e=$!
+for pid in $a $b $c $d $e; do wait "$pid" || status=1; done
 if [ $status -ne 0 ]; then echo "fuzzing found a fault: see build-fuzz/*.log and build-fuzz/crashes/"; fi
 exit $status

@@ -14,7 +14,8 @@ namespace {
 using corvale::cli::Command;
 
 const Command* const kCommands[] = {&corvale::cli::InfoCommand, &corvale::cli::ImportCommand,
-                                    &corvale::cli::RenderCommand, &corvale::cli::PrintCommand};
+                                    &corvale::cli::RenderCommand, &corvale::cli::PrintCommand,
+                                    &corvale::cli::ExportCommand};
 
 void PrintUsage(std::FILE* to) {
   std::fputs("usage:\n", to);
@@ -45,7 +46,8 @@ int PrintCommandHelp(const QString& name) {
 int main(int argc, char** argv) {
   corvale::cli::PrepareProcess();
   // Drawing needs a GUI application; it never opens a window.
-  const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0);
+  const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0 ||
+                                    std::strcmp(argv[1], "export") == 0);
   if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   std::unique_ptr<QCoreApplication> app =
       draws ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);

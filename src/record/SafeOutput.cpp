@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -108,41 +109,54 @@ std::optional<FileError> PendingOutput::Write(const char* data, qint64 size) {
   return std::nullopt;
 }
 
-std::optional<FileError> PendingOutput::Commit(std::optional<qint64> expectedSize) {
+std::optional<FileError> PendingOutput::Fail(QString reason) {
   State& s = *d_;
-  auto fail = [&](QString reason) {
-    s.file.close();
-    QFile::remove(s.temporaryPath);
-    s.committed = true;  // nothing left to remove
-    return std::optional<FileError>(FileError{s.path, std::move(reason)});
-  };
+  s.file.close();
+  QFile::remove(s.temporaryPath);
+  s.committed = true;  // nothing left to remove
+  return FileError{s.path, std::move(reason)};
+}
+
+std::optional<FileError> PendingOutput::Finish(std::optional<qint64> expectedSize, bool durable) {
+  State& s = *d_;
   // A library may have written the file by name; open it again to flush it.
-  if (!s.file.isOpen() && !s.file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-    return fail(s.file.errorString());
-  if (!s.file.flush()) return fail(s.file.errorString());
+  if (!s.file.isOpen() && !s.file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return Fail(s.file.errorString());
+  if (!s.file.flush()) return Fail(s.file.errorString());
 #ifdef Q_OS_UNIX
   // Delayed allocation reports a full disk only here.
-  if (::fsync(s.file.handle()) != 0) return fail(SystemReason(errno));
+  if (durable && ::fsync(s.file.handle()) != 0) return Fail(SystemReason(errno));
 #endif
   const qint64 size = s.file.size();
   s.file.close();
-  if (s.file.error() != QFileDevice::NoError) return fail(s.file.errorString());
+  if (s.file.error() != QFileDevice::NoError) return Fail(s.file.errorString());
   if (expectedSize && size != *expectedSize)
-    return fail(QStringLiteral("only %1 of %2 bytes were written").arg(size).arg(*expectedSize));
-  if (!expectedSize && size == 0) return fail(QStringLiteral("nothing was written"));
+    return Fail(QStringLiteral("only %1 of %2 bytes were written").arg(size).arg(*expectedSize));
+  if (!expectedSize && size == 0) return Fail(QStringLiteral("nothing was written"));
+  return std::nullopt;
+}
 
+std::optional<FileError> PendingOutput::Commit(std::optional<qint64> expectedSize) {
+  if (auto error = Finish(expectedSize, true)) return error;
+  return Publish();
+}
+
+std::optional<FileError> PendingOutput::Close(std::optional<qint64> expectedSize) { return Finish(expectedSize, false); }
+
+std::optional<FileError> PendingOutput::Publish() {
+  State& s = *d_;
+  if (s.committed) return FileError{s.path, QStringLiteral("was already written or given up")};
   // The target may have changed while we wrote: check it again.
   OutputPolicy policy;
   policy.overwrite = s.overwrite;
-  if (auto error = CheckOutputPath(s.path, policy)) return fail(error->reason);
+  if (auto error = CheckOutputPath(s.path, policy)) return Fail(error->reason);
   const QByteArray from = QFile::encodeName(s.temporaryPath), to = QFile::encodeName(s.path);
 #ifdef Q_OS_UNIX
   if (!s.overwrite) {
     // link() never replaces an existing name: no window between check and rename.
     if (::link(from.constData(), to.constData()) != 0) {
       const int error = errno;
-      if (error == EEXIST) return fail(QStringLiteral("already exists; it is kept as it is"));
-      if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP) return fail(SystemReason(error));
+      if (error == EEXIST) return Fail(QStringLiteral("already exists; it is kept as it is"));
+      if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP) return Fail(SystemReason(error));
       // A file system without hard links: the check above has to do.
     } else {
       ::unlink(from.constData());
@@ -150,12 +164,27 @@ std::optional<FileError> PendingOutput::Commit(std::optional<qint64> expectedSiz
       return std::nullopt;
     }
   }
-  if (::rename(from.constData(), to.constData()) != 0) return fail(SystemReason(errno));
+  if (::rename(from.constData(), to.constData()) != 0) return Fail(SystemReason(errno));
 #else
-  if (QFile::exists(s.path) && !QFile::remove(s.path)) return fail(QStringLiteral("cannot replace the file"));
-  if (!QFile::rename(s.temporaryPath, s.path)) return fail(QStringLiteral("cannot rename the new file into place"));
+  if (QFile::exists(s.path) && !QFile::remove(s.path)) return Fail(QStringLiteral("cannot replace the file"));
+  if (!QFile::rename(s.temporaryPath, s.path)) return Fail(QStringLiteral("cannot rename the new file into place"));
 #endif
   s.committed = true;
+  return std::nullopt;
+}
+
+std::optional<FileError> SyncFileSystem(const QString& path) {
+#ifdef Q_OS_LINUX
+  const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+  const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return FileError{path, SystemReason(errno)};
+  const int rc = ::syncfs(fd);
+  const int error = errno;
+  ::close(fd);
+  if (rc != 0) return FileError{path, SystemReason(error)};
+#else
+  ::sync();
+#endif
   return std::nullopt;
 }
 

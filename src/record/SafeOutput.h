@@ -54,11 +54,23 @@ class PendingOutput {
   /// never replaced, even one that appeared while writing.
   [[nodiscard]] std::optional<FileError> Commit(std::optional<qint64> expectedSize = std::nullopt);
 
+  /// Commit in two halves, for many outputs made durable at once: Close checks
+  /// and closes the file without waiting for the disk; after SyncFileSystem,
+  /// Publish renames it over the target (with the same checks as Commit).
+  [[nodiscard]] std::optional<FileError> Close(std::optional<qint64> expectedSize = std::nullopt);
+  [[nodiscard]] std::optional<FileError> Publish();
+
  private:
+  std::optional<FileError> Finish(std::optional<qint64> expectedSize, bool durable);
+  std::optional<FileError> Fail(QString reason);
   struct State;
   explicit PendingOutput(std::unique_ptr<State> state);
   std::unique_ptr<State> d_;
 };
+
+/// Flushes everything written on the file system that holds `path` to the disk
+/// (one flush for many closed outputs, before they are published).
+[[nodiscard]] std::optional<FileError> SyncFileSystem(const QString& path);
 
 /// The whole of `bytes` to `path` through a PendingOutput.
 [[nodiscard]] std::optional<FileError> WriteFileSafely(const QString& path, const QByteArray& bytes,

@@ -31,7 +31,7 @@ class RecordBuilder {
 
 /// Absolute path of a file under the source tree.
 QString SourcePath(const QString& relative);
-/// Absolute path of a file under the shared ECG data.
+/// Absolute path of a file under the WFDB test records (tests/data).
 QString EcgDataPath(const QString& relative);
 
 }  // namespace corvale::test

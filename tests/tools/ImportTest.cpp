@@ -5,7 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "import/Import.h"
+#include "formats/Conversion.h"
+#include "formats/WfdbFormat.h"
 #include "record/Cp932.h"
 #include "record/HeaderPresentation.h"
 #include "record/LeadArrays.h"
@@ -23,12 +24,18 @@ QByteArray ReadAll(const QString& path) {
 }
 
 std::unique_ptr<RecordImage> Import(const QString& base, const HeaderOptions& options = {}) {
-  auto result = ImportRecord(EcgDataPath(base), options);
-  if (auto* err = std::get_if<QString>(&result)) {
-    ADD_FAILURE() << err->toStdString();
+  auto result = formats::ReadWfdb(EcgDataPath(base), options);
+  if (auto* err = std::get_if<FileError>(&result)) {
+    ADD_FAILURE() << err->Describe().toStdString();
     return std::make_unique<RecordImage>();
   }
-  return std::move(std::get<std::unique_ptr<RecordImage>>(result));
+  return std::move(std::get<formats::ReadRecord>(result).image);
+}
+
+// The reason a WFDB import was refused, or "" when it was not.
+QString Refusal(const QString& base, const HeaderOptions& options = {}) {
+  auto r = formats::ReadWfdb(base, options);
+  return std::holds_alternative<FileError>(r) ? std::get<FileError>(r).reason : QString();
 }
 
 // Raw int16 of frame `frame`, signal `signal` of an interleaved 12-signal file.
@@ -167,17 +174,14 @@ class ImportRefusals : public ::testing::Test {
     for (const char* n : names) h += QByteArray("rec.dat ") + format + " 1000/mV 16 0 0 0 0 " + n + "\n";
     return h;
   }
-  QString Run() {
-    auto r = ImportRecord(dir.filePath("rec"), {});
-    return std::holds_alternative<QString>(r) ? std::get<QString>(r) : QString();
-  }
+  QString Run(const HeaderOptions& options = {}) { return Refusal(dir.filePath("rec"), options); }
 };
 
 TEST_F(ImportRefusals, ClearErrors) {
   struct Row { const char* what; QByteArray header; qsizetype dataBytes; const char* message; };
   const Row rows[] = {
       {"shorter than 10 s", Header(4999), 4999 * 24, "lasts 9.998 s; a record needs 10 s"},
-      {"data file shorter than the header says", Header(5000), 4000 * 24, "lasts 8 s"},
+      {"data file shorter than the header says", Header(5000), 4000 * 24, "declares 5000 samples per signal but rec.dat holds only 4000"},
       {"lead missing", Header(5000, "V7"), 5000 * 24, "lacks the standard lead(s) V6"},
       {"unsupported format", Header(5000, "V6", "80"), 5000 * 24, "format 80 is not supported"},
       {"units not a voltage", QByteArray("rec 1 500 5000\nrec.dat 16 1000/mmHg 16 0 0 0 0 I\n"), 10000,
@@ -194,9 +198,7 @@ TEST_F(ImportRefusals, ClearErrors) {
   o.name = QStringLiteral("とても長い名前の架空の患者さんです");
   Write("rec.hea", Header(5000));
   Write("rec.dat", QByteArray(5000 * 24, '\0'));
-  auto tooLong = ImportRecord(dir.filePath("rec"), o);
-  ASSERT_TRUE(std::holds_alternative<QString>(tooLong));
-  EXPECT_TRUE(std::get<QString>(tooLong).contains(QStringLiteral("the field holds 24")));
+  EXPECT_TRUE(Run(o).contains(QStringLiteral("the field holds 24")));
 }
 
 TEST_F(ImportRefusals, Format212IsUnpacked) {
@@ -208,9 +210,9 @@ TEST_F(ImportRefusals, Format212IsUnpacked) {
   QByteArray data;
   for (int pair = 0; pair < 5000 * 6; ++pair) data += QByteArray("\x23\xF1\xFB", 3);
   Write("rec.dat", data);
-  auto r = ImportRecord(dir.filePath("rec"), {});
-  ASSERT_TRUE(std::holds_alternative<std::unique_ptr<RecordImage>>(r)) << std::get<QString>(r).toStdString();
-  const auto& image = *std::get<std::unique_ptr<RecordImage>>(r);
+  auto r = formats::ReadWfdb(dir.filePath("rec"), {});
+  ASSERT_TRUE(std::holds_alternative<formats::ReadRecord>(r)) << std::get<FileError>(r).Describe().toStdString();
+  const auto& image = *std::get<formats::ReadRecord>(r).image;
   EXPECT_EQ(image.Sample(0, 0), std::lround(0x123 / 4.88));  // even signals get 0x123
   EXPECT_EQ(image.Sample(1, 0), std::lround(-5 / 4.88));     // odd signals get -5
   EXPECT_EQ(image.Sample(11, 4999), std::lround(-5 / 4.88));

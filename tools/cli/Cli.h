@@ -76,5 +76,6 @@ extern const Command InfoCommand;
 extern const Command ImportCommand;
 extern const Command RenderCommand;
 extern const Command PrintCommand;
+extern const Command ExportCommand;
 
 }  // namespace corvale::cli

@@ -1,32 +1,14 @@
-// corvale-tool import: a WFDB record into a record file.
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+// corvale-tool import: a record of any readable format into a record file.
 #include <map>
 
 #include "cli/Cli.h"
-#include "import/Import.h"
+#include "formats/Formats.h"
 
 namespace corvale::cli {
 namespace {
 
-// The files an import reads: the header and every signal file it names, so
-// that the output can be none of them.
-QStringList ImportInputs(QString base) {
-  if (base.endsWith(QLatin1String(".hea"))) base.chop(4);
-  QStringList inputs{base + QStringLiteral(".hea")};
-  QFile header(inputs.first());
-  if (!header.open(QIODevice::ReadOnly)) return inputs;
-  const auto parsed = wfdb::ParseHeader(header.read(1 << 20));
-  if (const auto* h = std::get_if<wfdb::Header>(&parsed)) {
-    const QDir dir = QFileInfo(inputs.first()).dir();
-    for (const wfdb::SignalSpec& s : h->channels) inputs << dir.filePath(s.fileName);
-  }
-  return inputs;
-}
-
 int Import(const QStringList& args) {
-  QString base, out;
+  QString source, out;
   HeaderOptions options;
   const std::map<QString, std::optional<QString> HeaderOptions::*> opts{
       {QStringLiteral("--id"), &HeaderOptions::id},         {QStringLiteral("--name"), &HeaderOptions::name},
@@ -44,20 +26,25 @@ int Import(const QStringList& args) {
       else options.*(opts.at(a)) = value;
     } else if (a.startsWith(u'-')) {
       return Usage(ImportCommand, QStringLiteral("unknown option %1").arg(a));
-    } else if (base.isEmpty()) {
-      base = a;
+    } else if (source.isEmpty()) {
+      source = a;
     } else {
       return Usage(ImportCommand, QStringLiteral("import takes one record"));
     }
   }
-  if (base.isEmpty() || out.isEmpty()) return Usage(ImportCommand, QStringLiteral("import needs RECORD_BASE and -o OUT"));
-  auto built = ImportRecord(base, options);
-  if (auto* err = std::get_if<QString>(&built)) {
-    Err(*err);
+  if (source.isEmpty() || out.isEmpty()) return Usage(ImportCommand, QStringLiteral("import needs a RECORD and -o OUT"));
+  if (options.ageUnit && !options.age)
+    return Usage(ImportCommand, QStringLiteral("--age-unit %1 was given without --age").arg(*options.ageUnit));
+  auto read = formats::ReadAnyRecord(source, options);
+  if (auto* err = std::get_if<FileError>(&read)) {
+    Err(err->Describe());
     return 1;
   }
-  if (auto err = WriteRecordFile(out, *std::get<std::unique_ptr<RecordImage>>(built), ImportInputs(base))) {
-    Err(*err);
+  const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+  OutputPolicy policy;
+  policy.inputs = record.sourceFiles;
+  if (auto err = WriteFileSafely(out, RecordBytes(*record.image), policy)) {
+    Err(err->Describe());
     return 1;
   }
   return 0;
@@ -67,16 +54,18 @@ int Import(const QStringList& args) {
 
 const Command ImportCommand{
     "import",
-    "  corvale-tool import RECORD_BASE -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
+    "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
     "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
     "               [--height CM] [--weight KG] [--bp TEXT]\n",
-    "import reads RECORD_BASE.hea and its signal files (format 16, 212, or the .mat form\n"
-    "16+24), takes the twelve standard leads by name, converts them to 4.88 uV units at\n"
-    "500 Hz and writes the first 10 s. Unset age and sex come from the header's comments;\n"
-    "measurements stay blank. SamplingInterval is written as 2 (ms), LsbSize as 488\n"
-    "(0.01 uV), StoredLeadCount 12, SampleCount 5000. The output is never one of the\n"
-    "files read (the header or a signal file) and replaces an existing record only\n"
-    "once it is completely written.\n",
+    "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
+    "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, or a record file\n"
+    "(the format is found from the content and the name), takes the twelve standard\n"
+    "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
+    "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
+    "annotations, the DICOM patient, study and measurements) or stay blank. SamplingInterval\n"
+    "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
+    "The output is never one of the files read (by identity) and replaces an existing\n"
+    "record only once it is completely written.\n",
     Import};
 
 }  // namespace corvale::cli

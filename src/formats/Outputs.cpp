@@ -1,0 +1,29 @@
+#include "formats/Outputs.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace corvale::formats {
+
+std::optional<FileError> PublishInOrder(PreparedOutputs& outputs, bool durable) {
+  std::vector<QString> created;
+  for (PendingOutput& output : outputs) {
+    const bool existed = QFileInfo::exists(output.Path());
+    auto error = durable ? output.Commit() : output.Publish();
+    if (error) {
+      for (const QString& path : created) QFile::remove(path);
+      outputs.clear();  // the others are removed unwritten
+      return error;
+    }
+    if (!existed) created.push_back(output.Path());
+  }
+  outputs.clear();
+  return std::nullopt;
+}
+
+std::optional<FileError> CommitPrepared(Prepared prepared) {
+  if (auto* error = std::get_if<FileError>(&prepared)) return *error;
+  return PublishInOrder(std::get<PreparedOutputs>(prepared), true);
+}
+
+}  // namespace corvale::formats

@@ -1,0 +1,228 @@
+// corvale-tool export and import from the outside: many inputs, failures
+// that leave the others done, no overwriting without --force, anonymising.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "export/Batch.h"
+#include "formats/Formats.h"
+#include "support/RecordBuilder.h"
+
+namespace corvale {
+namespace {
+
+struct ToolRun {
+  int exitCode;
+  QString out, err;
+};
+
+ToolRun Tool(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(CORVALE_TOOL_PATH), args);
+  if (!p.waitForFinished(120000)) ADD_FAILURE() << "corvale-tool did not finish";
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList Files(const QString& dir) {
+  return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray Content(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(Export, EveryFormatFromADirectoryOnTwoThreads) {
+  QTemporaryDir dir;
+  const QString samples = test::SourcePath("samples");
+  // A PDF page takes about a second: two records are enough for it.
+  const QStringList all{samples}, two{samples + "/A0001.nrm", samples + "/B0003.msd"};
+  struct Row { const char* to; QStringList inputs; int files; const char* first; };
+  const Row rows[] = {{"wfdb", all, 22, "A0001.dat"}, {"edf", all, 11, "A0001.edf"}, {"dicom", all, 11, "A0001.dcm"},
+                      {"csv", all, 11, "A0001.csv"},  {"png", all, 11, "A0001.png"}, {"pdf", two, 2, "A0001.pdf"}};
+  for (const Row& r : rows) {
+    const QString out = dir.filePath(QString::fromLatin1(r.to));
+    const ToolRun run = Tool(QStringList{"export"} + r.inputs + QStringList{"--to", r.to, "-o", out, "-j", "2"});
+    EXPECT_EQ(run.exitCode, 0) << r.to << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("exported %1 of %1 records as %2 to %3\n")
+                                     .arg(r.inputs.size() == 1 ? 11 : 2)
+                                     .arg(QString::fromLatin1(r.to), out)))
+        << run.out.toStdString();
+    const QStringList files = Files(out);
+    EXPECT_EQ(files.size(), r.files) << r.to;
+    EXPECT_EQ(files.value(0), QString::fromLatin1(r.first)) << r.to;
+  }
+  // Each written record reads back with the samples of its source.
+  auto source = formats::ReadAnyRecord(test::SourcePath("samples/B0002.msd"));
+  ASSERT_TRUE(std::holds_alternative<formats::OpenedRecord>(source));
+  for (const char* written : {"wfdb/B0002.hea", "edf/B0002.edf", "dicom/B0002.dcm"}) {
+    auto back = formats::ReadAnyRecord(dir.filePath(QString::fromLatin1(written)));
+    ASSERT_TRUE(std::holds_alternative<formats::OpenedRecord>(back)) << written;
+    const auto& a = *std::get<formats::OpenedRecord>(source).image;
+    const auto& b = *std::get<formats::OpenedRecord>(back).image;
+    for (int lead = 0; lead < LeadCount; ++lead)
+      for (int n = 0; n < SamplesPerLead; n += 13) ASSERT_EQ(a.Sample(lead, n), b.Sample(lead, n)) << written;
+  }
+}
+
+TEST(Export, FailuresLeaveTheOthersDoneAndNothingOverwritten) {
+  QTemporaryDir dir;
+  const QString in = dir.filePath("in"), out = dir.filePath("out");
+  QDir().mkpath(in);
+  QFile::copy(test::SourcePath("samples/A0001.nrm"), in + "/A0001.nrm");
+  QFile::copy(test::SourcePath("samples/A0002.nrm"), in + "/A0002.nrm");
+  test::RecordBuilder().Write(in + "/short.nrm", 100);
+  QFile::copy(test::SourcePath("samples/A0003.nrm"), in + "/A0001.msd");  // the same output name as A0001.nrm
+  const ToolRun first = Tool({"export", in, in + "/missing.nrm", "--to", "csv", "-o", out, "-j", "2"});
+  EXPECT_EQ(first.exitCode, 1);
+  EXPECT_TRUE(first.out.contains(QStringLiteral("exported 2 of 5 records as csv to %1; 3 failed").arg(out))) << first.out.toStdString();
+  EXPECT_TRUE(first.err.contains(QStringLiteral("short.nrm: the file has 100 bytes"))) << first.err.toStdString();
+  EXPECT_TRUE(first.err.contains(QStringLiteral("missing.nrm: no such file or directory"))) << first.err.toStdString();
+  EXPECT_TRUE(first.err.contains(QStringLiteral("A0001.nrm: its output %1/A0001.csv would also be written from %2/A0001.msd").arg(out, in)))
+      << first.err.toStdString();
+  EXPECT_EQ(Files(out), (QStringList{"A0001.csv", "A0002.csv"}));  // no partial or temporary file
+
+  // Again: everything exists, nothing is replaced without --force.
+  QFile keep(out + "/A0002.csv");
+  ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+  keep.write("mine");
+  keep.close();
+  const ToolRun again = Tool({"export", in + "/A0002.nrm", "--to", "csv", "-o", out});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_TRUE(again.err.contains(QStringLiteral("already exists"))) << again.err.toStdString();
+  EXPECT_EQ(Content(out + "/A0002.csv"), QByteArray("mine"));
+  const ToolRun forced = Tool({"export", in + "/A0002.nrm", "--to", "csv", "-o", out, "--force", "-j", "1"});
+  EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+  EXPECT_TRUE(Content(out + "/A0002.csv").startsWith("time_s,I_uV"));
+}
+
+TEST(Export, NeverWritesOverItsInput) {
+  QTemporaryDir dir;
+  // A WFDB record exported as WFDB into its own directory would replace itself.
+  for (const char* f : {"ptb-xl/00079_hr.hea", "ptb-xl/00079_hr.dat"})
+    QFile::copy(test::EcgDataPath(QString::fromLatin1(f)), dir.filePath(QFileInfo(QString::fromLatin1(f)).fileName()));
+  const QByteArray before = Content(dir.filePath("00079_hr.dat"));
+  const ToolRun run = Tool({"export", dir.filePath("00079_hr.hea"), "--to", "wfdb", "-o", dir.path(), "--force"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("is the input file"))) << run.err.toStdString();
+  EXPECT_EQ(Content(dir.filePath("00079_hr.dat")), before);
+}
+
+TEST(Export, AnonymiseBlanksNameAndId) {
+  QTemporaryDir dir;
+  const ToolRun run = Tool({"export", test::SourcePath("samples/A0004.nrm"), "--to", "edf", "-o", dir.path(), "--anonymise"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  auto back = formats::ReadAnyRecord(dir.filePath("A0004.edf"));
+  ASSERT_TRUE(std::holds_alternative<formats::OpenedRecord>(back));
+  const HeaderOptions h = HeaderFromRecord(*std::get<formats::OpenedRecord>(back).image);
+  EXPECT_EQ(h.id, QStringLiteral("00000000"));
+  EXPECT_EQ(h.name, QStringLiteral("unknown"));
+  EXPECT_EQ(h.sex, QStringLiteral("F"));  // the rest stays
+  EXPECT_FALSE(Content(dir.filePath("A0004.edf")).contains("00180")) << "the original ID is nowhere in the file";
+}
+
+TEST(Export, CommandLineMistakes) {
+  struct Row { QStringList args; int exitCode; const char* message; };
+  const Row rows[] = {
+      {{"export", "x", "--to", "jpeg", "-o", "/tmp"}, 2, "--to takes wfdb, edf, dicom, csv, png or pdf (got jpeg)"},
+      {{"export", "x", "--to", "csv"}, 2, "export needs FILE|DIR..., --to FORMAT and -o OUTDIR"},
+      {{"export", "x", "--to", "csv", "-o", "/tmp", "-j", "0"}, 2, "-j takes 1 to 64 (got 0)"},
+      {{"export", "x", "--to", "csv", "-o", "/tmp", "--fast"}, 2, "unknown option --fast"},
+      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--date", "2023-13-45"}, 1,
+       "date \"2023-13-45\" is not a calendar date"},
+      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--time", "25:61:99"}, 1,
+       "time \"25:61:99\" is not a time of day"},
+      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--age-unit", "m"}, 2,
+       "--age-unit m was given without --age"},
+  };
+  for (const Row& r : rows) {
+    const ToolRun run = Tool(r.args);
+    EXPECT_EQ(run.exitCode, r.exitCode) << r.args.join(' ').toStdString();
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.message))) << run.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists("/tmp/never.nrm"));
+}
+
+TEST(Batch, PlanProgressAndPool) {
+  const std::vector<batch::Input> inputs{{"a/x.nrm", {}}, {"b/x.msd", {}}, {"c/y.nrm", {}}, {"gone", FileError{"gone", "no"}}};
+  const auto jobs = batch::PlanJobs(inputs, "out", [](const QString& p) { return QFileInfo(p).completeBaseName() + ".csv"; });
+  ASSERT_EQ(jobs.size(), 4u);
+  EXPECT_EQ(jobs[0].output, QStringLiteral("out/x.csv"));
+  EXPECT_FALSE(jobs[0].error);
+  ASSERT_TRUE(jobs[1].error);
+  EXPECT_TRUE(jobs[1].error->reason.contains(QStringLiteral("would also be written from a/x.nrm")));
+  EXPECT_FALSE(jobs[2].error);
+  EXPECT_TRUE(jobs[3].error);
+
+  struct Bar { int done, total, failed; const char* text; };
+  const Bar bars[] = {{0, 10, 0, "[..........] 0/10"}, {5, 10, 0, "[#####.....] 5/10"},
+                      {10, 10, 2, "[##########] 10/10  2 failed"}, {1, 3, 0, "[###.......] 1/3"}};
+  for (const Bar& b : bars) EXPECT_EQ(batch::ProgressBar(b.done, b.total, b.failed, 10), QString::fromLatin1(b.text));
+
+  // Every job runs exactly once whatever the thread count; reports come one at a time.
+  for (int threads : {1, 2, 7}) {
+    std::vector<batch::Job> many(100);
+    for (int i = 0; i < 100; ++i) many[static_cast<std::size_t>(i)].input = QString::number(i);
+    std::vector<int> runs(100, 0);
+    int reports = 0, lastFinished = 0;
+    bool ordered = true;
+    const auto s = batch::RunJobs(
+        many, threads,
+        [&](const batch::Job& j) -> formats::Prepared {
+          ++runs[static_cast<std::size_t>(j.input.toInt())];  // distinct element per job: no race
+          if (j.input.toInt() % 10 == 0) return FileError{j.input, "odd one"};
+          return formats::PreparedOutputs{};
+        },
+        [&](const batch::Job&, const std::optional<FileError>&, int done, int failed) {
+          ++reports;
+          ordered = ordered && done + failed == lastFinished + 1;
+          lastFinished = done + failed;
+        });
+    EXPECT_EQ(s.done, 90) << threads;
+    EXPECT_EQ(s.failed, 10) << threads;
+    EXPECT_EQ(reports, 100);
+    EXPECT_TRUE(ordered);
+    EXPECT_TRUE(std::all_of(runs.begin(), runs.end(), [](int n) { return n == 1; })) << threads;
+  }
+}
+
+TEST(Batch, OutputsArePutInPlaceInGroups) {
+  // Ten records in groups of three on two threads: every output lands, the one
+  // whose name is taken fails alone, and no temporary file is left.
+  QTemporaryDir dir;
+  const test::RecordBuilder b;
+  std::vector<batch::Job> jobs(10);
+  for (int i = 0; i < 10; ++i)
+    jobs[static_cast<std::size_t>(i)] = {QString::number(i), dir.filePath(QStringLiteral("r%1.csv").arg(i)), std::nullopt};
+  QFile taken(dir.filePath("r4.csv"));
+  ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+  taken.write("taken");
+  taken.close();
+  std::vector<QString> failed;
+  const auto s = batch::RunJobs(
+      jobs, 2,
+      [&](const batch::Job& j) {
+        OutputPolicy keep;
+        keep.overwrite = false;
+        return formats::PrepareRecordAs(b.Image(), formats::OutputFormat::Csv, j.output, keep);
+      },
+      [&](const batch::Job& j, const std::optional<FileError>& e, int, int) {
+        if (e) failed.push_back(j.input + ": " + e->reason);
+      },
+      3);
+  EXPECT_EQ(s.done, 9);
+  EXPECT_EQ(s.failed, 1);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_TRUE(failed[0].startsWith(QStringLiteral("4: already exists"))) << failed[0].toStdString();
+  QStringList expected;
+  for (int i = 0; i < 10; ++i) expected << QStringLiteral("r%1.csv").arg(i);
+  EXPECT_EQ(Files(dir.path()), expected);
+  EXPECT_EQ(Content(dir.filePath("r4.csv")), QByteArray("taken"));
+  EXPECT_TRUE(Content(dir.filePath("r9.csv")).startsWith("time_s,"));
+}
+
+}  // namespace
+}  // namespace corvale

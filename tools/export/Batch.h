@@ -1,0 +1,60 @@
+// Many records through one writer on several threads: the inputs, their
+// output names, the pool, and what is reported while it runs.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "formats/Outputs.h"
+#include "record/RecordFile.h"
+#include "record/RecordFormat.h"
+#include "record/SafeOutput.h"
+
+namespace corvale::batch {
+
+/// Files named on the command line, directories replaced by the readable
+/// files in them (not their subdirectories), in name order. A name that is
+/// neither gives an entry whose error says so.
+struct Input {
+  QString path;
+  std::optional<FileError> error;
+};
+std::vector<Input> ExpandInputs(const QStringList& names);
+
+/// One record to do: where it comes from and where it goes.
+struct Job {
+  QString input;
+  QString output;
+  std::optional<FileError> error;  // set when the job cannot run at all
+};
+
+/// Output paths in `outDir` by `nameFor(input)`; a name that an earlier input
+/// already takes is an error of the later one, so no output is written twice.
+std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDir,
+                          const std::function<QString(const QString& input)>& nameFor);
+
+/// Reads one input and writes its outputs, closed but not yet in place;
+/// called on worker threads.
+using Work = std::function<formats::Prepared(const Job& job)>;
+
+/// What the pool reports after each job, on one thread at a time.
+using Report = std::function<void(const Job& job, const std::optional<FileError>& error, int done, int failed)>;
+
+struct Summary {
+  int done = 0;
+  int failed = 0;
+};
+
+/// Runs every job on `threads` threads (at least 1). A failed job never stops
+/// the others. Outputs are put in place in groups of `group` jobs: one flush of
+/// the file system makes a whole group durable before any of it is renamed
+/// into place (a flush per file would cost more than writing it).
+Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group = 64);
+
+/// A progress line for a terminal: "[#####.....] 512/1000  3 failed".
+QString ProgressBar(int done, int total, int failed, int width = 30);
+
+}  // namespace corvale::batch

@@ -1,0 +1,129 @@
+// corvale-tool export: many records into one format, on every core.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+#include <cstdio>
+#include <unistd.h>
+
+#include "cli/Cli.h"
+#include "export/Batch.h"
+#include "export/ImageExport.h"
+#include "formats/Formats.h"
+#include "output/Export.h"
+
+namespace corvale::cli {
+namespace {
+
+// Enough threads for any machine; EDFlib keeps at most 64 files open at once.
+constexpr int kMaxThreads = 64;
+
+int Export(const QStringList& args) {
+  QStringList names;
+  QString to, outDir;
+  bool anonymise = false, force = false;
+  int threads = QThread::idealThreadCount();
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (IsHelp(a)) return Help(ExportCommand);
+    if (a == u"--to" || a == u"-o" || a == u"-j") {
+      if (i + 1 >= args.size()) return Usage(ExportCommand, QStringLiteral("%1 needs a value").arg(a));
+      const QString v = args[++i];
+      if (a == u"--to") to = v.toLower();
+      else if (a == u"-o") outDir = v;
+      else if (!ParseIntIn(v, 1, kMaxThreads, threads))
+        return Usage(ExportCommand, QStringLiteral("-j takes 1 to %1 (got %2)").arg(kMaxThreads).arg(v));
+    } else if (a.startsWith(u"-j") && a.size() > 2) {  // -j2, as make takes it
+      if (!ParseIntIn(a.mid(2), 1, kMaxThreads, threads))
+        return Usage(ExportCommand, QStringLiteral("-j takes 1 to %1 (got %2)").arg(kMaxThreads).arg(a.mid(2)));
+    } else if (a == u"--anonymise" || a == u"--anonymize") {
+      anonymise = true;
+    } else if (a == u"--force") {
+      force = true;
+    } else if (a.startsWith(u'-') && a.size() > 1) {
+      return Usage(ExportCommand, QStringLiteral("unknown option %1").arg(a));
+    } else {
+      names << a;
+    }
+  }
+  if (names.isEmpty() || to.isEmpty() || outDir.isEmpty())
+    return Usage(ExportCommand, QStringLiteral("export needs FILE|DIR..., --to FORMAT and -o OUTDIR"));
+  const auto format = formats::ParseOutputFormat(to);
+  const std::optional<ImageKind> image = to == u"png" ? std::optional(ImageKind::Png)
+                                         : to == u"pdf" ? std::optional(ImageKind::Pdf)
+                                                        : std::nullopt;
+  if (!format && !image) return Usage(ExportCommand, QStringLiteral("--to takes wfdb, edf, dicom, csv, png or pdf (got %1)").arg(to));
+  const QFileInfo dirInfo(outDir);
+  if (dirInfo.exists() && !dirInfo.isDir()) {
+    Err(QStringLiteral("%1: is not a directory").arg(outDir));
+    return 1;
+  }
+  if (!dirInfo.exists() && !QDir().mkpath(outDir)) {
+    Err(QStringLiteral("%1: the directory cannot be created").arg(outDir));
+    return 1;
+  }
+
+  auto nameFor = [&](const QString& input) {
+    return format ? formats::OutputFileName(input, *format) : ImageFileName(input, *image);
+  };
+  const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor);
+  if (jobs.empty()) {
+    Err(QStringLiteral("no readable files in %1").arg(names.join(QStringLiteral(", "))));
+    return 1;
+  }
+
+  auto work = [&](const batch::Job& job) -> formats::Prepared {
+    auto read = formats::ReadAnyRecord(job.input);
+    if (auto* err = std::get_if<FileError>(&read)) return *err;
+    formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+    if (anonymise) BlankIdentification(*record.image);
+    OutputPolicy policy;
+    policy.overwrite = force;
+    policy.inputs = record.sourceFiles;
+    if (format) return formats::PrepareRecordAs(*record.image, *format, job.output, policy);
+    return PrepareImage(*record.image, QFileInfo(job.input).fileName(), *image, job.output, policy);
+  };
+
+  // A bar that redraws itself on a terminal; one line per record otherwise.
+  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  QElapsedTimer sinceDraw;
+  sinceDraw.start();
+  const int total = static_cast<int>(jobs.size());
+  auto report = [&](const batch::Job& job, const std::optional<FileError>& error, int done, int failed) {
+    const int finished = done + failed;
+    if (terminal) {
+      if (error) std::fprintf(stderr, "\r\033[K%s\n", error->Describe().toUtf8().constData());
+      if (error || finished == total || sinceDraw.elapsed() >= 100) {
+        std::fprintf(stderr, "\r%s", batch::ProgressBar(finished, total, failed).toUtf8().constData());
+        sinceDraw.restart();
+      }
+      if (finished == total) std::fputc('\n', stderr);
+    } else if (error) {
+      Err(error->Describe());
+    } else {
+      Out(QStringLiteral("%1 -> %2\n").arg(job.input, job.output));
+    }
+  };
+  const batch::Summary s = batch::RunJobs(jobs, threads, work, report);
+  Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, outDir) +
+      (s.failed ? QStringLiteral("; %1 failed\n").arg(s.failed) : QStringLiteral("\n")));
+  return s.failed ? 1 : 0;
+}
+
+}  // namespace
+
+const Command ExportCommand{
+    "export",
+    "  corvale-tool export FILE|DIR... --to wfdb|edf|dicom|csv|png|pdf -o OUTDIR\n"
+    "               [--anonymise] [-j N] [--force]\n",
+    "export writes every record given (record files, WFDB headers, EDF/BDF and DICOM\n"
+    "files; a directory stands for the readable files in it) in one format into OUTDIR,\n"
+    "under its own base name: wfdb (.hea and .dat, format 16), edf (EDF+), dicom\n"
+    "(12-lead ECG waveform), csv (time and twelve leads in uV), png (the main view as\n"
+    "render draws it) or pdf (the printed page as print draws it). It runs on all cores\n"
+    "(-j 1 for one), shows a progress bar on a terminal, keeps existing files unless\n"
+    "--force is given, blanks the patient's name and ID with --anonymise, and ends with\n"
+    "a summary; the exit status is 1 when any record failed (the others are written).\n",
+    Export};
+
+}  // namespace corvale::cli
