@@ -27,7 +27,9 @@ QScrollBar* MakeScrollBar(QWidget* parent, const char* name, int x, int y, int w
 }
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h) {
-  auto* l = new QLabel(text, parent);
+  auto* l = new QLabel(parent);
+  l->setTextFormat(Qt::PlainText);
+  l->setText(text);
   l->setObjectName(QString::fromLatin1(name));
   if (w > 0) {
     l->setGeometry(x, y, w, h > 0 ? h : 13);
@@ -43,6 +45,19 @@ QRadioButton* AddRadio(QWidget* parent, const char* name, const QString& text, i
   r->setText(text);
   r->setProperty("Tag", tag);
   return r;
+}
+
+void SetLiteralWindowTitle(QWidget* window, const QString& text) {
+  // A doubled "[*]" shows the characters themselves.
+  QString title = text;
+  window->setWindowTitle(title.replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
+}
+
+QString PlainToolTip(const QString& text) {
+  // Tool tips guess their format: text that looks like markup goes escaped in
+  // an unbroken span, which is always read as rich text and shows the
+  // characters on one line, as a plain tool tip would.
+  return Qt::mightBeRichText(text) ? QStringLiteral("<nobr>%1</nobr>").arg(text.toHtmlEscaped()) : text;
 }
 
 QFont GothicFont(int pixels, bool bold) {

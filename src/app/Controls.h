@@ -30,11 +30,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 QScrollBar* MakeScrollBar(QWidget* parent, const char* name, int x, int y, int w, int h, int min, int max,
                           int position);
 
-/// A label; without a width it takes the size of its text.
+/// A label; without a width it takes the size of its text. Labels show their
+/// text as plain text: much of it comes from record files and file names.
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 0, int h = 0);
 
 /// A radio button carrying the design `Tag` its group's handler reads.
 QRadioButton* AddRadio(QWidget* parent, const char* name, const QString& text, int tag, int x, int y, int w, int h);
+
+/// Sets a window's title to `text` as it stands ("[*]" is not the modified sign).
+void SetLiteralWindowTitle(QWidget* window, const QString& text);
+
+/// A tool tip that shows `text` as it stands, whatever markup it resembles.
+QString PlainToolTip(const QString& text);
 
 /// The lists' and the patient name's face, at `pixels` high.
 QFont GothicFont(int pixels, bool bold = false);

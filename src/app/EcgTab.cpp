@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/Controls.h"
@@ -119,11 +120,14 @@ void EcgTab::BuildViews() {
   PaintBox1 = Make<PaintBox>(views, "PaintBox1", 2, 2, G::ViewWidth, G::MainViewHeight);
   PaintBox1->setMouseTracking(true);
   PaintBox1->onPaint = [this] { PaintBox1Paint(); };
+  // Under fractional scaling positions have fractions: truncated, as every
+  // coordinate of the display is (toPoint() would round x = 100.6 to 101).
   PaintBox1->onMouseDown = [this](QMouseEvent* e) {
-    PaintBox1MouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+    PaintBox1MouseDown(e->button(), e->modifiers(), static_cast<int>(e->position().x()),
+                       static_cast<int>(e->position().y()));
   };
   PaintBox1->onMouseMove = [this](QMouseEvent* e) {
-    PaintBox1MouseMove(e->position().toPoint().x(), e->position().toPoint().y());
+    PaintBox1MouseMove(static_cast<int>(e->position().x()), static_cast<int>(e->position().y()));
   };
   PaintBox1->onMouseUp = [this](QMouseEvent* e) { PaintBox1MouseUp(e->button()); };
   PaintBox2 = Make<PaintBox>(views, "PaintBox2", 2, 2 + G::MainViewHeight, G::ViewWidth, G::StripViewHeight);
@@ -146,7 +150,16 @@ void EcgTab::StartStepping(int count) {
 }
 
 void EcgTab::ShowMain(const Image& image) { PaintBox1->CopyImage(image); }
-void EcgTab::ShowStrip(const Image& image) { PaintBox2->CopyImage(image); }
+void EcgTab::ShowStrip(const Image& image) {
+  if (!inMainPaint_) {
+    PaintBox2->CopyImage(image);
+    return;
+  }
+  // Inside the main view's paint event another widget is not repainted
+  // synchronously: it is asked to paint, or handed the image once the paint is done.
+  if (PaintBox2->ShownImage() == &image) PaintBox2->update();
+  else QTimer::singleShot(0, PaintBox2, [box = PaintBox2, &image] { box->CopyImage(image); });
+}
 
 void EcgTab::ShowPrintStatus(bool running) {
   options_->ColourGroup()->setVisible(!running);
@@ -168,7 +181,11 @@ void EcgTab::ScrollBar1Change() {
   Q_EMIT redrawRequested(Redraw::Traces);
 }
 
-void EcgTab::PaintBox1Paint() { Q_EMIT redrawRequested(Redraw::Traces); }
+void EcgTab::PaintBox1Paint() {
+  inMainPaint_ = true;
+  Q_EMIT redrawRequested(Redraw::Traces);
+  inMainPaint_ = false;
+}
 
 // ---------------------------------------------------------------- calipers
 
@@ -209,26 +226,49 @@ void EcgTab::CheckBox5Click() {
 
 void EcgTab::Button2Click() { Q_EMIT printRequested(); }
 
+std::optional<QString> EcgTab::NoRecordToExport() const {
+  if (!state_.shown)
+    return tr("There is no record on the screen. Choose records for the work list and press \"Analyse\" first.");
+  // An unreadable record is shown as all zero: exporting it would pass a flat
+  // line off as that patient's ECG.
+  if (state_.shown->error)
+    return tr("The record on the screen could not be read, so there is nothing to export.\n%1")
+        .arg(state_.shown->error->Describe());
+  return std::nullopt;
+}
+
 void EcgTab::Button5Click() {
+  if (const auto refusal = NoRecordToExport()) {
+    Q_EMIT message(QMessageBox::Warning, *refusal);
+    return;
+  }
   CopyImageToClipboard(images_.trace);
   Q_EMIT message(QMessageBox::Information, QStringLiteral("ファイルをクリップボードへ転送しました。"));
 }
 
 void EcgTab::Button3Click() {
+  if (const auto refusal = NoRecordToExport()) {
+    Q_EMIT message(QMessageBox::Warning, *refusal);
+    return;
+  }
   const QString path = OutputFilePath(state_.output.directory, state_.output.bmpName);
-  if (const auto error = SaveBmp(images_.trace, path)) {
-    Q_EMIT message(QMessageBox::Warning, QStringLiteral("The BMP file was not saved.\n%1").arg(error->Describe()));
+  if (const auto error = SaveBmp(images_.trace, path, state_.shown->path)) {
+    Q_EMIT message(QMessageBox::Warning, tr("The BMP file was not saved.\n%1").arg(error->Describe()));
     return;
   }
   Q_EMIT message(QMessageBox::Information, QStringLiteral("ＢＭＰファイルを出力しました。"));
 }
 
 void EcgTab::Button4Click() {
+  if (const auto refusal = NoRecordToExport()) {
+    Q_EMIT message(QMessageBox::Warning, *refusal);
+    return;
+  }
   const QString path = OutputFilePath(state_.output.directory, state_.output.copyName);
-  const QString source = state_.shown ? state_.shown->path : QString();
-  window()->setWindowTitle(source);
+  const QString& source = state_.shown->path;
+  SetLiteralWindowTitle(window(), source);
   if (const auto error = CopyRecordFile(state_.record, state_.output.blankIdentification, path, source)) {
-    Q_EMIT message(QMessageBox::Warning, QStringLiteral("The record was not copied.\n%1").arg(error->Describe()));
+    Q_EMIT message(QMessageBox::Warning, tr("The record was not copied.\n%1").arg(error->Describe()));
     return;
   }
   Q_EMIT message(QMessageBox::Information, QStringLiteral("ファイルをコピーしました。"));

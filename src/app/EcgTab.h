@@ -8,6 +8,7 @@
 
 #include <QMessageBox>
 #include <QWidget>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -77,6 +78,9 @@ class EcgTab : public QWidget {
   void BuildViews();
   /// Shows what a caliper handler left and the caliper button's colour.
   void ShowCaliperPicture(const Picture& picture);
+  /// Why the output buttons have nothing to act on: no record on the
+  /// screen, or one that could not be read.
+  std::optional<QString> NoRecordToExport() const;
 
   ViewerState& state_;
   ScreenImages& images_;
@@ -89,6 +93,7 @@ class EcgTab : public QWidget {
   QCheckBox *CheckBoxID = nullptr, *CheckBox5 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   PaintBox *PaintBox1 = nullptr, *PaintBox2 = nullptr;
+  bool inMainPaint_ = false;  // PaintBox1's paint handler is running
 };
 
 }  // namespace corvale

@@ -29,8 +29,11 @@ HeaderLabelSet::HeaderLabelSet(QWidget* ecgPage, QWidget* headerPage) {
 
 void HeaderLabelSet::Show(const HeaderTexts& texts) {
   for (std::size_t i = 0; i < HeaderLabelCount; ++i) {
-    if (texts[i]) labels_[i]->setText(*texts[i]);
-    if (HeaderLabels[i].look == HeaderLook::PatientName) labels_[i]->setToolTip(labels_[i]->text());
+    // A code without a text leaves the label empty: what another record left
+    // there would be that record's value under this record's name, and the
+    // design caption would look like a value ("y.o.").
+    labels_[i]->setText(texts[i] ? *texts[i] : QString());
+    if (HeaderLabels[i].look == HeaderLook::PatientName) labels_[i]->setToolTip(PlainToolTip(labels_[i]->text()));
   }
 }
 

@@ -17,8 +17,9 @@ class HeaderLabelSet {
   /// Creates every label of the table on `ecgPage` or `headerPage`.
   HeaderLabelSet(QWidget* ecgPage, QWidget* headerPage);
 
-  /// Sets each label that has a text; the others keep theirs. The patient
-  /// name's tool tip shows the whole name, which can be wider than its label.
+  /// Sets each label to its text, or empties it where the record's code has
+  /// none: nothing of an earlier record stays. The patient name's
+  /// tool tip shows the whole name, which can be wider than its label.
   void Show(const HeaderTexts& texts);
   /// Back to the design captions, as before the first record.
   void ShowDesignCaptions();

@@ -26,7 +26,28 @@ void PrintJob::SetUpPrinter() {
   dialog.exec();
 }
 
+std::optional<QString> PrintJob::Refusal() const {
+  if (!state_.study.analysed || !state_.shown)
+    return tr("There is no record to print. Choose records for the work list and press \"Analyse\" first.");
+  const ShownRecord& shown = *state_.shown;
+  // A record that could not be read is all zero: its page would look like a
+  // flat-line ECG under the patient's file name.
+  if (shown.error)
+    return tr("The record could not be read, so there is nothing to print.\n%1").arg(shown.error->Describe());
+  // The print queue files the page under the job's name: it must be the
+  // record on the page, and the work list must still say which one that is.
+  if (!ShownRecordIsCurrent(state_))
+    return tr("The work list has changed since \"Analyse\": the record on the screen, %1, is not its record %2 any "
+              "more.\nPress \"Analyse\" again, then print.")
+        .arg(shown.entry, QString::number(state_.study.current + 1));
+  return std::nullopt;
+}
+
 void PrintJob::RunPrintJob() {
+  if (const auto refusal = Refusal()) {
+    Q_EMIT failed(*refusal);
+    return;
+  }
   Q_EMIT statusChanged(true);
   window_.setEnabled(false);
   std::optional<QString> error;
@@ -41,14 +62,7 @@ void PrintJob::RunPrintJob() {
 }
 
 std::optional<QString> PrintJob::PrintShownRecord() {
-  // The page shows the record on the screen and the job carries its name.
-  if (!state_.study.analysed || !state_.shown)
-    return QStringLiteral("There is no record to print. Choose records for the work list and press \"Analyse\" first.");
   const ShownRecord& shown = *state_.shown;
-  // A record that could not be read is all zero: its page would look like a
-  // flat-line ECG under the patient's file name.
-  if (shown.error)
-    return QStringLiteral("The record could not be read, so there is nothing to print.\n%1").arg(shown.error->Describe());
   printer_.setDocName(QStringLiteral("CORVALE < ") + shown.entry + QStringLiteral(" > "));
   PrintHooks hooks;
   hooks.pageGeometry = [this](const PageGeometry& g) { Q_EMIT pageGeometry(g); };
@@ -58,13 +72,13 @@ std::optional<QString> PrintJob::PrintShownRecord() {
   if (!result.error) return std::nullopt;
   switch (*result.error) {
     case PrintError::NoPrinter:
-      return QStringLiteral("No printer is available. Install one, or choose another in \"印刷設定(&U)\".");
+      return tr("No printer is available. Install one, or choose another in \"印刷設定(&U)\".");
     case PrintError::CannotBegin:
-      return QStringLiteral("The printer \"%1\" could not start the job for %2.").arg(printer_.printerName(), shown.entry);
+      return tr("The printer \"%1\" could not start the job for %2.").arg(printer_.printerName(), shown.entry);
     case PrintError::DeviceError:
       break;
   }
-  return QStringLiteral("The printer \"%1\" reported an error; the page of %2 may be incomplete.")
+  return tr("The printer \"%1\" reported an error; the page of %2 may be incomplete.")
       .arg(printer_.printerName(), shown.entry);
 }
 

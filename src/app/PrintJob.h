@@ -24,12 +24,16 @@ class PrintJob : public QObject {
 
   QPrinter& Printer() { return printer_; }
 
+  /// Why the record on the screen cannot be printed now, if it cannot: none
+  /// analysed, unreadable, or no longer the work-list entry the window
+  /// stands on (the job would carry another record's name).
+  std::optional<QString> Refusal() const;
   /// The print dialog for one copy; true when the user accepted it.
   bool ChoosePrinter();
   /// The printer set-up dialog: printer, paper and orientation for later jobs.
   void SetUpPrinter();
-  /// Shows the print status, disables the window, prints, and always restores
-  /// both; a failure is reported afterwards.
+  /// Refuses as Refusal says; otherwise shows the print status, disables the
+  /// window, prints, and always restores both; a failure is reported afterwards.
   void RunPrintJob();
 
  Q_SIGNALS:

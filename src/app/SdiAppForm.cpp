@@ -7,9 +7,11 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/AboutBox.h"
 #include "app/Artwork.h"
+#include "app/Controls.h"
 #include "app/EcgTab.h"
 #include "app/FileTab.h"
 #include "app/HeaderLabels.h"
@@ -32,10 +34,8 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent), state_(std::mak
   QFont windowFont(QStringLiteral("System"));
   windowFont.setPixelSize(13);
   setFont(windowFont);
-  showMessage = [this](QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, kTitle, text, QMessageBox::Ok, this);
-    box.exec();
-  };
+  showMessage = [this](QMessageBox::Icon icon, const QString& text) { ShowMessageBox(MessageKind::Modal, icon, text); };
+  showNotice = [this](QMessageBox::Icon icon, const QString& text) { ShowMessageBox(MessageKind::Notice, icon, text); };
 
   menu_ = BuildMainMenu(*this);
   BuildTabs();
@@ -93,7 +93,8 @@ void TSDIAppForm::Wire() {
     }
   });
   connect(ecgTab_, &EcgTab::printRequested, printJob_, &PrintJob::RunPrintJob);
-  connect(ecgTab_, &EcgTab::message, this, &TSDIAppForm::Message);
+  connect(ecgTab_, &EcgTab::message, this,
+          [this](QMessageBox::Icon icon, const QString& text) { Message(icon, text); });
 
   connect(printJob_, &PrintJob::statusChanged, ecgTab_, &EcgTab::ShowPrintStatus);
   connect(printJob_, &PrintJob::progress, ecgTab_, &EcgTab::ShowPrintProgress);
@@ -120,8 +121,43 @@ void TSDIAppForm::FormCreate() {
 
 QPrinter& TSDIAppForm::Printer() { return printJob_->Printer(); }
 
-void TSDIAppForm::Message(QMessageBox::Icon icon, const QString& text) {
-  if (showMessage) showMessage(icon, text);
+void TSDIAppForm::Message(QMessageBox::Icon icon, const QString& text, MessageKind kind) {
+  const auto& show = kind == MessageKind::Modal ? showMessage : showNotice;
+  if (show) show(icon, text);
+}
+
+void TSDIAppForm::ShowMessageBox(MessageKind kind, QMessageBox::Icon icon, const QString& text) {
+  // Texts carry file names and header fields: never read as markup.
+  if (kind == MessageKind::Modal) {
+    QMessageBox box(icon, kTitle, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return;
+  }
+  // A box opened here, inside the scroll bar's change handler, would take the
+  // mouse release from the scroll bar and let its auto-repeat run on through
+  // the work list. Show it once this event is done, without taking the mouse.
+  const bool queued = pendingNotice_.has_value();
+  pendingNotice_ = PendingNotice{icon, text};
+  if (!queued) QTimer::singleShot(0, this, &TSDIAppForm::ShowNotice);
+}
+
+void TSDIAppForm::ShowNotice() {
+  if (!pendingNotice_) return;
+  if (!notice_) {
+    notice_ = new QMessageBox(this);
+    notice_->setObjectName(QStringLiteral("RecordNotice"));
+    notice_->setWindowTitle(kTitle);
+    notice_->setStandardButtons(QMessageBox::Ok);
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->setWindowModality(Qt::NonModal);
+    notice_->setAttribute(Qt::WA_ShowWithoutActivating);
+  }
+  notice_->setIcon(pendingNotice_->icon);
+  notice_->setText(pendingNotice_->text);
+  pendingNotice_.reset();
+  notice_->show();
+  notice_->raise();
 }
 
 // ---------------------------------------------------------------- records
@@ -141,22 +177,26 @@ void TSDIAppForm::AnalyseWorkList() {
 void TSDIAppForm::ShowRecord() {
   const LoadResult result = LoadRecord(*state_);
   if (result.outcome == LoadResult::Outcome::NoEntry) {
-    Message(QMessageBox::Warning,
-            QStringLiteral("The work list has changed since \"Analyse\": it has no record %1 any more (it holds %2).\n"
-                           "Press \"Analyse\" again to view the records of the work list.")
-                .arg(state_->study.current + 1)
-                .arg(state_->study.work.size()));
+    // The previous record stays on the screen; say which one it is.
+    const QString onScreen = state_->shown ? state_->shown->entry : QString();
+    QString text = tr("The work list has changed since \"Analyse\": it has no record %1 any more (it holds %2).\n")
+                       .arg(QString::number(state_->study.current + 1), QString::number(state_->study.work.size()));
+    if (!onScreen.isEmpty()) text += tr("The screen still shows %1.\n").arg(onScreen);
+    text += tr("Press \"Analyse\" again to view the records of the work list.");
+    Message(QMessageBox::Warning, text, MessageKind::Notice);
     return;
   }
   ShowLoadedRecord(result);
   DeriveLeadArrays(state_->record, state_->leads);
   RenderGrid();
   RenderTraces();
-  if (result.error) Message(QMessageBox::Warning, QStringLiteral("The record cannot be read.\n%1").arg(result.error->Describe()));
+  if (result.error)
+    Message(QMessageBox::Warning, tr("The record cannot be read.\n%1").arg(result.error->Describe()),
+            MessageKind::Notice);
 }
 
 void TSDIAppForm::ShowLoadedRecord(const LoadResult& result) {
-  setWindowTitle(result.names.recordPath);
+  SetLiteralWindowTitle(this, result.names.recordPath);
   ecgTab_->ShowRecordNames(result.names);
   // Nothing of another record may stay on the screen under this name.
   if (result.outcome == LoadResult::Outcome::Loaded) headerLabels_->Show(PresentHeaderTexts(state_->record));
@@ -178,6 +218,11 @@ void TSDIAppForm::ComposeOverlay() { corvale::ComposeOverlay(images_.trace, stat
 // ---------------------------------------------------------------- menus
 
 void TSDIAppForm::printout1Click() {
+  // Refused before the dialog: choosing a printer for a job that cannot run helps nobody.
+  if (const auto refusal = printJob_->Refusal()) {
+    Message(QMessageBox::Warning, *refusal);
+    return;
+  }
   if (printJob_->ChoosePrinter()) printJob_->RunPrintJob();
 }
 

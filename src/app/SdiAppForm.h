@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/MainMenu.h"
 #include "app/ViewerState.h"
@@ -32,8 +33,16 @@ class TSDIAppForm : public QMainWindow {
   explicit TSDIAppForm(QWidget* parent = nullptr);
   ~TSDIAppForm() override;
 
-  /// Where the window's messages go; tests replace it to read them.
-  std::function<void(QMessageBox::Icon, const QString&)> showMessage;
+  /// How a message reaches the user. Modal: a box the user answers before
+  /// going on. Notice: a box that leaves the control in use alone (the record
+  /// scroll bar keeps its mouse button): shown once the current event is done,
+  /// one at a time (a later notice replaces the earlier text), until dismissed.
+  enum class MessageKind { Modal, Notice };
+  /// Where the window's modal messages and its notices go; tests replace
+  /// them to read them.
+  std::function<void(QMessageBox::Icon, const QString&)> showMessage, showNotice;
+  /// What those do unless replaced: the window's one way to show a box.
+  void ShowMessageBox(MessageKind kind, QMessageBox::Icon icon, const QString& text);
 
   ViewerState& State() { return *state_; }
   const Image& TraceImage() const { return images_.trace; }
@@ -66,7 +75,9 @@ class TSDIAppForm : public QMainWindow {
   void Wire();
   /// The caption, the names on the "ECG" tab and the header labels of a load.
   void ShowLoadedRecord(const LoadResult& result);
-  void Message(QMessageBox::Icon icon, const QString& text);
+  void Message(QMessageBox::Icon icon, const QString& text, MessageKind kind = MessageKind::Modal);
+  /// Puts the latest notice on its box, made once and reused.
+  void ShowNotice();
 
   std::unique_ptr<ViewerState> state_;
   ScreenImages images_;
@@ -78,6 +89,12 @@ class TSDIAppForm : public QMainWindow {
   std::unique_ptr<HeaderLabelSet> headerLabels_;
   PrintJob* printJob_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
+  QMessageBox* notice_ = nullptr;
+  struct PendingNotice {
+    QMessageBox::Icon icon;
+    QString text;
+  };
+  std::optional<PendingNotice> pendingNotice_;
 };
 
 }  // namespace corvale

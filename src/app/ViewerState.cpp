@@ -18,4 +18,14 @@ LoadResult LoadRecord(ViewerState& state) {
   return result;
 }
 
+bool ShownRecordIsCurrent(const ViewerState& state) {
+  const StudyList& study = state.study;
+  const int count = static_cast<int>(study.work.size());
+  if (!state.shown || study.current < 0 || study.current >= count) return false;
+  const QString& entry = study.work[study.current];
+  // The same name from another directory is another record.
+  return entry == state.shown->entry &&
+         DeriveRecordNames(study.directory, entry, study.current, count).recordPath == state.shown->path;
+}
+
 }  // namespace corvale

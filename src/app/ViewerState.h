@@ -79,4 +79,9 @@ struct LoadResult {
 /// after "Analyse") nothing changes.
 LoadResult LoadRecord(ViewerState& state);
 
+/// Whether the record on the screen is still the work-list entry at
+/// study.current, in the input directory: false once that entry was deleted
+/// or replaced, or the directory changed, after the record was loaded.
+bool ShownRecordIsCurrent(const ViewerState& state);
+
 }  // namespace corvale

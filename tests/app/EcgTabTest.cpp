@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QToolButton>
@@ -13,6 +14,38 @@
 
 using namespace corvale;
 using namespace corvale::test;
+
+namespace {
+
+// Counts the paints of `outer` and `inner`, and the repaints asked of their
+// window at once (a synchronous repaint sends it an update request there and
+// then) while `outer` paints.
+class PaintNesting : public QObject {
+ public:
+  PaintNesting(QWidget* outer, QWidget* inner) : outer_(outer), inner_(inner) {
+    for (QWidget* widget : {outer, inner, outer->window()}) widget->installEventFilter(this);
+  }
+  int outerPaints = 0, innerPaints = 0, repaintsAskedInsideOuter = 0;
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::UpdateRequest && object == outer_->window()) repaintsAskedInsideOuter += inOuter_;
+    if (event->type() != QEvent::Paint || inOuter_) return false;
+    innerPaints += object == inner_;
+    if (object != outer_) return false;
+    ++outerPaints;
+    inOuter_ = true;
+    static_cast<QObject*>(outer_)->event(event);  // the paint itself, with the flag up
+    inOuter_ = false;
+    return true;
+  }
+
+ private:
+  QWidget *outer_, *inner_;
+  bool inOuter_ = false;
+};
+
+}  // namespace
 
 class EcgTabTest : public WindowFixture {
   Q_OBJECT
@@ -160,6 +193,81 @@ class EcgTabTest : public WindowFixture {
     QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());
   }
 
+  void outputsActOnlyOnALoadedRecord_data() {
+    QTest::addColumn<bool>("failedLoad");  // else no record was ever loaded
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("before any record") << false << "no record on the screen";
+    QTest::newRow("after a failed load") << true << "could not be read";
+  }
+  void outputsActOnlyOnALoadedRecord() {
+    QFETCH(bool, failedLoad);
+    QFETCH(QString, reason);
+    QTemporaryDir out;
+    Get<DirectoryListBox>("DirectoryListBox2")->SetDirectory(out.path());
+    if (failedLoad) {
+      Numbered(1).Write(tmp->filePath("good.nrm"));
+      Numbered(2).Write(tmp->filePath("bad.nrm"), 400);
+      OpenDirectory(tmp->path());
+      AddInOrder({"good.nrm", "bad.nrm"});
+      Click("ButtonAnalyse");
+      Get<QScrollBar>("ScrollBarFile")->setValue(1);
+      QCOMPARE(messages.size(), 1);
+      messages.clear();
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    Tab()->Button5Click();
+    Tab()->Button3Click();
+    Tab()->Button4Click();
+    QCOMPARE(messages.size(), 3);
+    for (const QString& m : messages) QVERIFY2(m.contains(reason), qPrintable(m));
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+    QVERIFY(QGuiApplication::clipboard()->image().isNull());
+  }
+
+  void pointerPositionsAreTruncated_data() {
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<QPoint>("pixel");
+    QTest::newRow("100.6, 300.6") << QPointF(100.6, 300.6) << QPoint(100, 300);
+    QTest::newRow("100.4, 300.4") << QPointF(100.4, 300.4) << QPoint(100, 300);
+    QTest::newRow("199.99, 0.5") << QPointF(199.99, 0.5) << QPoint(199, 0);
+  }
+  void pointerPositionsAreTruncated() {
+    QFETCH(QPointF, at);
+    QFETCH(QPoint, pixel);
+    AnalyseNumbered(1);
+    auto* view = Get<PaintBox>("PaintBox1");
+    auto send = [view](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+      QMouseEvent e(type, p, view->mapToGlobal(p), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                    Qt::NoModifier);
+      QApplication::sendEvent(view, &e);
+    };
+    QTest::mouseClick(Get<QToolButton>("SpeedButtonS1"), Qt::LeftButton);  // place a measurement
+    send(QEvent::MouseMove, at, Qt::NoButton);
+    QCOMPARE(w->OverlayImage().Pixel(pixel.x(), 700), Colors::Red);  // the guide line
+    QVERIFY(w->OverlayImage().Pixel(pixel.x() + 1, 700) != Colors::Red);
+    const QPointF second = at + QPointF(50, 20);
+    for (QPointF p : {at, second}) {
+      send(QEvent::MouseButtonPress, p, Qt::LeftButton);
+      send(QEvent::MouseButtonRelease, p, Qt::NoButton);
+    }
+    const Measurement& m = w->State().measurements.items[0];
+    QCOMPARE(w->State().measurements.MeasurementCount, 1);
+    QCOMPARE(QPoint(m.X1, m.Y1), pixel);
+    QCOMPARE(QPoint(m.X2, m.Y2), QPoint(static_cast<int>(second.x()), static_cast<int>(second.y())));
+  }
+
+  void theMainViewsPaintDoesNotRepaintTheLowerViewAtOnce() {
+    AnalyseNumbered(1);
+    auto* lower = Get<PaintBox>("PaintBox2");
+    PaintNesting paints(Get<PaintBox>("PaintBox1"), lower);
+    Get<PaintBox>("PaintBox1")->update();  // a paint the system asks for renders again
+    QTRY_VERIFY(paints.outerPaints > 0);
+    QTRY_VERIFY(paints.innerPaints > 0);  // the lower view follows, after the paint
+    QCOMPARE(paints.repaintsAskedInsideOuter, 0);
+    QCOMPARE(lower->ShownImage(), &w->StripImage());
+  }
+
   void clipboardBmpAndCopy() {
     Numbered(3).Write(tmp->filePath("A0001.msd"));
     OpenDirectory(tmp->path());
@@ -189,10 +297,15 @@ class EcgTabTest : public WindowFixture {
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll().mid(25, 8), QByteArray("00000000"));
     QCOMPARE(Text("Label12"), QStringLiteral("00000003"));  // labels are not updated
-    // Same directory, default name: the original is never overwritten.
+    // Same directory, default name: the original is never overwritten, by
+    // the copy nor by an image under its name.
     Get<DirectoryListBox>("DirectoryListBox2")->SetDirectory(tmp->path());
     Tab()->Button4Click();
     QVERIFY(messages.last().contains("own file"));
+    w->State().output.bmpName = QStringLiteral("A0001.msd");
+    Tab()->Button3Click();
+    QVERIFY2(messages.last().contains("not saved") && messages.last().contains("own file"),
+             qPrintable(messages.last()));
     QFile original(tmp->filePath("A0001.msd"));
     QVERIFY(original.open(QIODevice::ReadOnly));
     QCOMPARE(original.readAll(), Numbered(3).Bytes());

@@ -6,10 +6,13 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTextDocument>
+#include <QWindow>
 #include <QTimer>
 
 #include "WindowFixture.h"
@@ -252,10 +255,133 @@ class MainWindowTest : public WindowFixture {
     Get<QScrollBar>("ScrollBarFile")->setValue(1);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0], QStringLiteral("The work list has changed since \"Analyse\": it has no record 2 any more (it holds 1).\n"
+                                         "The screen still shows r3.nrm.\n"
                                          "Press \"Analyse\" again to view the records of the work list."));
     QCOMPARE(Text("Label12"), QStringLiteral("00000003"));  // the previous record stays
     QCOMPARE(w->State().shown->entry, QStringLiteral("r3.nrm"));
     QVERIFY(w->isVisible());
+  }
+
+  void nothingOfAnotherRecordStaysAfterAFailedLoad() {
+    // The start-up picture of an all-zero record, for comparison.
+    RecordBuilder().Write(tmp->filePath("zero.nrm"));
+    RecordBuilder first = Numbered(7);
+    first.Set(Field::PatientName, "Distinct Patient").Set(Field::HeartRate, "8123").Set(Field::Age, "097");
+    first.Set(Field::MinnesotaCodes, "7-7", 13).Write(tmp->filePath("first.nrm"));
+    Numbered(1).Write(tmp->filePath("broken.nrm"), 1000);
+    OpenDirectory(tmp->path());
+    AddInOrder({"zero.nrm", "first.nrm", "broken.nrm"});
+    Click("ButtonAnalyse");
+    const QImage flatTrace = w->TraceImage().Qt().copy(), flatStrip = w->StripImage().Qt().copy();
+    Get<QScrollBar>("ScrollBarFile")->setValue(1);
+    QCOMPARE(Text("Label11"), QStringLiteral("Distinct Patient"));
+    QVERIFY(w->TraceImage().Qt() != flatTrace);
+    Get<QScrollBar>("ScrollBarFile")->setValue(2);
+    QCOMPARE(messages.size(), 1);
+    // No label, tool tip or title holds anything of the first record.
+    for (const QWidget* widget : w->findChildren<QWidget*>()) {
+      QString shown = widget->toolTip();
+      if (auto* label = qobject_cast<const QLabel*>(widget)) shown += u'|' + label->text();
+      for (const char* value : {"Distinct", "8123", "097", "7-7", "00000007", "first.nrm"})
+        QVERIFY2(!shown.contains(QLatin1String(value)), qPrintable(widget->objectName() + ": " + shown));
+    }
+    QCOMPARE(w->windowTitle(), tmp->filePath("broken.nrm"));
+    // The pictures are those of an all-zero record.
+    QCOMPARE(w->TraceImage().Qt(), flatTrace);
+    QCOMPARE(w->StripImage().Qt(), flatStrip);
+    QCOMPARE(w->OverlayImage().Qt(), flatTrace);
+  }
+
+  void textsFromFilesAreShownAsTheyStand_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("heartRate");
+    QTest::newRow("markup in the name") << "a.nrm" << "<img src=/tmp/x.png>" << " 72 ";
+    QTest::newRow("markup in the heart rate") << "a.nrm" << "Yamada & Sons" << "<b>7";
+    QTest::newRow("markup in the file name") << "a <i>x<u>y.nrm" << "Yamada" << " 72 ";
+    QTest::newRow("a title placeholder in the file name") << "x[*]y.nrm" << "Yamada" << " 72 ";
+  }
+  void textsFromFilesAreShownAsTheyStand() {
+    QFETCH(QString, file);
+    QFETCH(QString, name);
+    QFETCH(QString, heartRate);
+    Close();
+    Open(false);  // the window's own boxes
+    RecordBuilder b = Numbered(1);
+    b.Set(Field::PatientName, name.toStdString()).Set(Field::HeartRate, heartRate.toStdString());
+    const QString path = tmp->filePath(file);
+    b.Write(path);
+    OpenDirectory(tmp->path());
+    AnalyseAll();
+    QCOMPARE(Text("Label11"), name);
+    QCOMPARE(Text("Label51"), heartRate);
+    QCOMPARE(Text("LabelFile"), file);
+    // Qt reads a label's text as markup unless it is plain text or looks like none.
+    for (const QLabel* label : w->findChildren<QLabel*>())
+      QVERIFY2(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()),
+               qPrintable(label->objectName() + ": " + label->text()));
+    // A tool tip is read the same way.
+    const QString tip = Get<QLabel>("Label11")->toolTip();
+    QTextDocument shownTip;
+    if (Qt::mightBeRichText(tip)) shownTip.setHtml(tip);
+    else shownTip.setPlainText(tip);
+    QCOMPARE(shownTip.toPlainText(), name);
+    QCOMPARE(w->windowHandle()->title(), path);
+    // A message that names the file: its box reads it as plain text.
+    Numbered(1).Write(path, 400);
+    w->ShowRecord();
+    QTRY_COMPARE(VisibleBoxes().size(), 1);
+    QCOMPARE(VisibleBoxes()[0]->textFormat(), Qt::PlainText);
+    QVERIFY(VisibleBoxes()[0]->text().contains(path));
+    QCOMPARE(w->windowHandle()->title(), path);
+  }
+
+  void oneClickOnTheRecordScrollBarIsOneStep_data() {
+    QTest::addColumn<bool>("unreadable");
+    QTest::addColumn<QString>("named");  // what the box names: the record on the screen
+    QTest::newRow("17 unreadable records") << true << "bad2.nrm";
+    QTest::newRow("work list shortened after Analyse") << false << "bad1.nrm";
+  }
+  void oneClickOnTheRecordScrollBarIsOneStep() {
+    QFETCH(bool, unreadable);
+    QFETCH(QString, named);
+    Close();
+    Open(false);  // the window's own boxes
+    QStringList names;
+    for (int i = 1; i <= 17; ++i) {
+      names << QStringLiteral("bad%1.nrm").arg(i);
+      Numbered(i).Write(tmp->filePath(names.back()), unreadable ? 400 : RecordFileSize);
+    }
+    OpenDirectory(tmp->path());
+    AddInOrder(names);
+    Click("ButtonAnalyse");
+    if (!unreadable) {
+      Select(List(2), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+      Click("ButtonDelete");
+    }
+    QTest::qWait(50);
+    auto* records = Get<QScrollBar>("ScrollBarFile");
+    const QPoint arrow(records->width() - 4, 8);
+    QTest::mousePress(records, Qt::LeftButton, {}, arrow);
+    QTest::qWait(50);  // a click: the deferred box shows while the button is down
+    QTest::mouseRelease(records, Qt::LeftButton, {}, arrow);
+    QTest::qWait(800);  // beyond the scroll bar's auto-repeat delay
+    QCOMPARE(records->value(), 1);
+    QCOMPARE(modalBoxes, 0);
+    QCOMPARE(VisibleBoxes().size(), 1);
+    QMessageBox* box = VisibleBoxes()[0];
+    QVERIFY2(box->text().contains(named), qPrintable(box->text()));
+    // Later warnings replace its text; it stays until dismissed, then comes back for the next.
+    records->setValue(2);
+    records->setValue(3);
+    QTest::qWait(50);
+    QCOMPARE(VisibleBoxes(), QList<QMessageBox*>{box});
+    QCOMPARE(box->text().contains(named), !unreadable);
+    box->button(QMessageBox::Ok)->click();
+    QVERIFY(VisibleBoxes().isEmpty());
+    records->setValue(4);
+    QTRY_COMPARE(VisibleBoxes(), QList<QMessageBox*>{box});
+    QCOMPARE(w->findChildren<QMessageBox*>().size(), 1);
   }
 
   void systemPaintRendersFromState() {

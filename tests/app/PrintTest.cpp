@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QRadioButton>
 
 #include "app/EcgTab.h"
@@ -138,7 +139,7 @@ class PrintTest : public QObject {
     QVERIFY(QFile::copy(test::SourcePath("samples/A0001.nrm"), record));
     w = std::make_unique<TSDIAppForm>();
     messages.clear();
-    w->showMessage = [this](QMessageBox::Icon, const QString& text) { messages << text; };
+    w->showMessage = w->showNotice = [this](QMessageBox::Icon, const QString& text) { messages << text; };
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
   }
@@ -213,21 +214,57 @@ class PrintTest : public QObject {
     QVERIFY(ShownOnEcgTab("GroupBox13"));
   }
 
-  void theJobIsNamedForTheRecordOnTheScreen() {
+  void refusedWhenTheWorkListNoLongerNamesTheRecordOnTheScreen_data() {
+    QTest::addColumn<bool>("deleted");  // else: the same name added from another directory
+    QTest::addColumn<QString>("printsAs");
+    QTest::newRow("deleted from the work list") << true << "CORVALE < A0002.nrm > ";
+    QTest::newRow("added from another directory") << false << "CORVALE < A0001.nrm > ";
+  }
+  void refusedWhenTheWorkListNoLongerNamesTheRecordOnTheScreen() {
+    QFETCH(bool, deleted);
+    QFETCH(QString, printsAs);
     QVERIFY(QFile::copy(test::SourcePath("samples/A0002.nrm"), tmp->filePath("A0002.nrm")));
     Analyse({"A0001.nrm", "A0002.nrm"});
-    // A0001 stays on the screen while it leaves the work list.
     auto* work = Get<QListWidget>("ListBox2");
-    work->clearSelection();
-    work->item(0)->setSelected(true);
-    Get<QPushButton>("ButtonDelete")->click();
-    QCOMPARE(w->State().study.work, QStringList{"A0002.nrm"});
+    if (deleted) {
+      // A0001 stays on the screen while it leaves the work list.
+      work->clearSelection();
+      work->item(0)->setSelected(true);
+      Get<QPushButton>("ButtonDelete")->click();
+    } else {
+      // Another record under the same name, from another directory, without "Analyse".
+      QVERIFY(QDir(tmp->path()).mkdir("other"));
+      QVERIFY(QFile::copy(test::SourcePath("samples/A0002.nrm"), tmp->filePath("other/A0001.nrm")));
+      Get<DirectoryListBox>("DirectoryListBox1")->SetDirectory(tmp->filePath("other"));
+      Get<QListWidget>("ListBox1")->item(0)->setSelected(true);
+      Get<QPushButton>("ButtonAdd")->click();
+    }
+    QCOMPARE(Get<QLabel>("LabelFile")->text(), QStringLiteral("A0001.nrm"));
     const QString pdf = tmp->filePath("named.pdf");
     ToPdf(pdf);
+    bool dialogOpened = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialogOpened = true;
+        dialog->reject();
+      }
+    });
+    watch.start(100);
     QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
-    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    Get<QAction>("printout1")->trigger();  // Ctrl+P
+    QVERIFY(!dialogOpened);
+    QCOMPARE(messages.size(), 2);
+    for (const QString& m : messages)
+      QVERIFY2(m.contains("work list has changed") && m.contains("A0001.nrm"), qPrintable(m));
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(w->isEnabled());
+    // "Analyse" makes the work list and the screen agree again.
+    Get<QPushButton>("ButtonAnalyse")->click();
+    QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
+    QCOMPARE(messages.size(), 2);
     const QString info = Run("pdfinfo", {pdf});
-    QVERIFY2(info.contains("CORVALE < A0001.nrm > "), qPrintable(info));
+    QVERIFY2(info.contains(printsAs), qPrintable(info));
   }
 
   void cancelledPrintDialogDoesNothing() {
@@ -262,6 +299,74 @@ class PrintTest : public QObject {
     const PageGeometry g = ComputePageGeometry(area.height(), area.width(), 50);
     QCOMPARE(GeneralFormat(g.UsableHeight), QStringLiteral("9372.7"));
     QCOMPARE(GeneralFormat(g.PrintUnit), QStringLiteral("9.01221153846154"));
+  }
+
+  void printerSetupKeepsThePaperInUse_data() {
+    QTest::addColumn<QPageSize>("size");
+    QTest::newRow("JIS B5") << QPageSize(QPageSize::JisB5);
+    QTest::newRow("A5") << QPageSize(QPageSize::A5);
+    QTest::newRow("a size of its own") << QPageSize(QSizeF(200, 250), QPageSize::Millimeter, "ECG roll");
+  }
+  void printerSetupKeepsThePaperInUse() {
+    QFETCH(QPageSize, size);
+    ToPdf(tmp->filePath("setup.pdf"));
+    QVERIFY(w->Printer().setPageSize(size));
+    QString offered;
+    QTimer::singleShot(100, w.get(), [&] {
+      auto* dialog = qobject_cast<PrinterSetupDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      offered = dialog->findChild<QComboBox*>(QStringLiteral("Paper"))->currentText();
+      QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    Get<QAction>("U1")->trigger();
+    QCOMPARE(offered, size.name());
+    QVERIFY2(w->Printer().pageLayout().pageSize().isEquivalentTo(size),
+             qPrintable(w->Printer().pageLayout().pageSize().name()));
+    QCOMPARE(w->Printer().outputFormat(), QPrinter::PdfFormat);
+  }
+
+  void paperListFollowsTheChosenPrinter() {
+    PrinterCatalogue printers;
+    printers.names = {"P1", "P2"};
+    printers.sizes = [](const QString& name) {
+      QList<QPageSize> sizes;
+      const auto ids = name == "P1" ? QList{QPageSize::A4, QPageSize::A5, QPageSize::JisB5}
+                                    : QList{QPageSize::Letter, QPageSize::Legal};
+      for (QPageSize::PageSizeId id : ids) sizes << QPageSize(id);
+      return sizes;
+    };
+    printers.defaultSize = [](const QString& name) {
+      return QPageSize(name == "P1" ? QPageSize::A4 : QPageSize::Legal);
+    };
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::JisB5));
+    PrinterSetupDialog dialog(printer, w.get(), printers);
+    auto offered = [&] {
+      QList<QPageSize::PageSizeId> ids;
+      for (int i = 0; i < dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->count(); ++i) ids << dialog.PaperAt(i).id();
+      return ids;
+    };
+    QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("Printers"))->count(), 3);  // the PDF file first
+    QCOMPARE(dialog.PaperAt(dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentIndex()).id(), QPageSize::JisB5);
+    QCOMPARE(offered().size(), StandardPaperSizes().size());  // a PDF file takes the standard set
+    // Each step picks a printer (or, with -1, the second paper of the list).
+    struct Step { int printer; QList<QPageSize::PageSizeId> sizes; QPageSize::PageSizeId chosen; };
+    const Step steps[] = {
+        {2, {QPageSize::Letter, QPageSize::Legal}, QPageSize::Legal},               // its default
+        {1, {QPageSize::A4, QPageSize::A5, QPageSize::JisB5}, QPageSize::JisB5},    // the paper in use
+        {-1, {QPageSize::A4, QPageSize::A5, QPageSize::JisB5}, QPageSize::A5},      // the user's choice...
+        {0, offered(), QPageSize::A5},                                              // ...stays where it can
+    };
+    for (const Step& step : steps) {
+      if (step.printer < 0) dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->setCurrentIndex(1);
+      else dialog.findChild<QComboBox*>(QStringLiteral("Printers"))->setCurrentIndex(step.printer);
+      QCOMPARE(offered(), step.sizes);
+      QCOMPARE(dialog.PaperAt(dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentIndex()).id(), step.chosen);
+    }
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+    QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A5);
   }
 
   void printsThroughACupsQueue() {

@@ -79,6 +79,27 @@ TEST(LoadRecord, NoEntryChangesNothing) {
   EXPECT_EQ(empty.state->output.copyName, QStringLiteral("filename"));
 }
 
+TEST(ShownRecordIsCurrent, OnlyWhileTheWorkListNamesTheRecordOnTheScreen) {
+  struct Row { const char* change; QStringList work; QString directory; int current; bool current_; };
+  const Row rows[] = {
+      {"unchanged", {"A0001.nrm", "short.msd"}, {}, 0, true},
+      {"a later entry deleted", {"A0001.nrm"}, {}, 0, true},
+      {"its entry deleted", {"short.msd", "missing.nrm"}, {}, 0, false},
+      {"the list emptied", {}, {}, 0, false},
+      {"the same name in another directory", {"A0001.nrm"}, "/elsewhere", 0, false},
+      {"another position", {"A0001.nrm", "A0001.nrm"}, {}, 1, true},
+  };
+  for (const Row& r : rows) {
+    Fixture f;
+    EXPECT_FALSE(ShownRecordIsCurrent(*f.state)) << "nothing shown yet";
+    ASSERT_EQ(LoadRecord(*f.state).outcome, Outcome::Loaded);
+    f.state->study.work = r.work;
+    if (!r.directory.isEmpty()) f.state->study.directory = r.directory;
+    f.state->study.current = r.current;
+    EXPECT_EQ(ShownRecordIsCurrent(*f.state), r.current_) << r.change;
+  }
+}
+
 TEST(ViewerState, StartValues) {
   auto s = std::make_unique<ViewerState>();
   EXPECT_EQ(s->study.current, 0);

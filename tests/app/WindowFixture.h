@@ -2,6 +2,7 @@
 // collected, controls found by object name, and records that say which they are.
 #pragma once
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "app/SdiAppForm.h"
@@ -41,18 +43,37 @@ class WindowFixture : public QObject {
   std::unique_ptr<QTemporaryDir> tmp;
   QStringList messages;
   QString startDir = QDir::currentPath();
+  // With the window's own boxes, a modal one would stop the test: it is
+  // counted and closed after a while (longer than a scroll bar's auto-repeat delay).
+  int modalBoxes = 0;
+  QTimer closeModalBoxes;
 
-  /// A new window, shown, with its messages going to `messages`.
-  void Open() {
+  WindowFixture() {
+    connect(&closeModalBoxes, &QTimer::timeout, this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        ++modalBoxes;
+        box->done(QMessageBox::Ok);
+      }
+    });
+  }
+
+  /// A new window, shown, with its messages going to `messages` (or shown in
+  /// the window's own boxes).
+  void Open(bool collectMessages = true) {
     QDir::setCurrent(startDir);
     tmp = std::make_unique<QTemporaryDir>();
     w = std::make_unique<TSDIAppForm>();
     messages.clear();
-    w->showMessage = [this](QMessageBox::Icon, const QString& text) { messages << text; };
+    modalBoxes = 0;
+    if (collectMessages)
+      w->showMessage = w->showNotice = [this](QMessageBox::Icon, const QString& text) { messages << text; };
+    else
+      closeModalBoxes.start(700);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
   }
   void Close() {
+    closeModalBoxes.stop();
     w.reset();
     tmp.reset();
   }
@@ -64,6 +85,13 @@ class WindowFixture : public QObject {
     return child;
   }
   QString Text(const char* label) const { return Get<QLabel>(label)->text(); }
+  /// The window's boxes on the screen.
+  QList<QMessageBox*> VisibleBoxes() const {
+    QList<QMessageBox*> boxes;
+    for (QMessageBox* box : w->findChildren<QMessageBox*>())
+      if (box->isVisible()) boxes << box;
+    return boxes;
+  }
   QListWidget* List(int n) const { return Get<QListWidget>(n == 1 ? "ListBox1" : "ListBox2"); }
   void Click(const char* button) const { QTest::mouseClick(Get<QPushButton>(button), Qt::LeftButton); }
   void OpenDirectory(const QString& path) const { Get<DirectoryListBox>("DirectoryListBox1")->SetDirectory(path); }
