@@ -7,9 +7,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 cd "$here"
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DCORVALE_BUILD_FUZZ=ON -DCORVALE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target record_fuzz wfdb_fuzz name_fuzz
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target record_fuzz wfdb_fuzz name_fuzz
 
 run() {  # target max_len
   local target=$1 max_len=$2

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), then
-# configures and builds into build/. Usage: scripts/setup.sh [extra packages...]
+# configures and builds into build/ (the release preset of CMakePresets.json).
+# Usage: scripts/setup.sh [extra packages...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,5 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build
+cmake --preset release
+cmake --build --preset release
