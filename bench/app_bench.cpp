@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "app/FileTab.h"
 #include "app/SdiAppForm.h"
 #include "app/Widgets.h"
 
@@ -14,14 +15,21 @@ namespace {
 
 using namespace corvale;
 
+template <class T>
+T* Control(const TSDIAppForm& w, const char* name) {
+  T* child = w.findChild<T*>(QString::fromLatin1(name));
+  if (!child) std::abort();
+  return child;
+}
+
 void BM_ShowRecord(benchmark::State& s) {
   TSDIAppForm w;
   w.showMessage = [](QMessageBox::Icon, const QString&) {};
   w.show();
-  w.DirectoryListBox1->SetDirectory(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
-  w.ListBox1->item(0)->setSelected(true);
-  w.ButtonAddClick();
-  w.ButtonAnalyseClick();
+  Control<DirectoryListBox>(w, "DirectoryListBox1")->SetDirectory(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
+  Control<QListWidget>(w, "ListBox1")->item(0)->setSelected(true);
+  Control<QPushButton>(w, "ButtonAdd")->click();
+  Control<QPushButton>(w, "ButtonAnalyse")->click();
   for (auto _ : s) w.ShowRecord();
 }
 BENCHMARK(BM_ShowRecord)->Unit(benchmark::kMillisecond);
@@ -34,11 +42,16 @@ void BM_ScanDirectory10000(benchmark::State& s) {
   }
   TSDIAppForm w;
   w.show();  // the list paints as it grows
+  auto* files = Control<FileTab>(w, "TabSheet1");
+  auto* found = Control<QListWidget>(w, "ListBox1");
   for (auto _ : s) {
-    w.ListBox1->clear();
-    w.ScanDirectory(dir.path() + QLatin1Char('/'));
+    // The list emptied as a new directory empties it, then the scan.
+    w.State().study.found.clear();
+    found->clear();
+    files->ScanDirectory(dir.path() + QLatin1Char('/'));
   }
-  if (w.ListBox1->count() != 10000) s.SkipWithError("scan listed the wrong number of files");
+  if (found->count() != 10000 || w.State().study.found.size() != 10000)
+    s.SkipWithError("scan listed the wrong number of files");
 }
 BENCHMARK(BM_ScanDirectory10000)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(1);
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "display/Render.h"
+#include "display/ViewGeometry.h"
 #include "measure/Calipers.h"
 #include "measure/Overlay.h"
 #include "record/LeadArrays.h"
@@ -12,12 +13,14 @@
 namespace {
 
 using namespace corvale;
+using G = ViewGeometry;
 
 struct Fixture {
   std::unique_ptr<RecordImage> record = std::make_unique<RecordImage>();
   std::unique_ptr<LeadArrays> leads = std::make_unique<LeadArrays>();
   DisplayState state;
-  Image grid{1040, 760}, stripGrid{1040, 100}, trace{1040, 760}, strip{1040, 100};
+  Image grid{G::ViewWidth, G::MainViewHeight}, stripGrid{G::ViewWidth, G::StripViewHeight};
+  Image trace{G::ViewWidth, G::MainViewHeight}, strip{G::ViewWidth, G::StripViewHeight};
   Fixture() {
     if (ReadRecordFile(QStringLiteral(CORVALE_SOURCE_DIR "/samples/A0001.nrm"), *record)) std::abort();
     DeriveLeadArrays(*record, *leads);
@@ -49,7 +52,7 @@ BENCHMARK(BM_RenderTraces)->Unit(benchmark::kMicrosecond);
 void BM_ComposeOverlay19(benchmark::State& s) {
   Fixture f;
   Overlay overlay;
-  overlay.OverlayImage.SetSize(1040, 760);
+  overlay.OverlayImage.SetSize(G::ViewWidth, G::MainViewHeight);
   MeasurementList list = NineteenMeasurements();
   for (auto _ : s) ComposeOverlay(f.trace, list, overlay);
 }
@@ -58,12 +61,12 @@ BENCHMARK(BM_ComposeOverlay19)->Unit(benchmark::kMicrosecond);
 void BM_HoverPass19(benchmark::State& s) {
   Fixture f;
   Overlay overlay;
-  overlay.OverlayImage.SetSize(1040, 760);
+  overlay.OverlayImage.SetSize(G::ViewWidth, G::MainViewHeight);
   MeasurementList list = NineteenMeasurements();
   CaliperState state;
   int x = 0;
   for (auto _ : s) {
-    x = (x + 7) % 1040;  // over marks, bars and paper
+    x = (x + 7) % G::ViewWidth;  // over marks, bars and paper
     Present(HoverPass(list, state, x, 300), list, f.trace, overlay);
   }
 }

@@ -2,12 +2,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QFileInfo>
-#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <memory>
 
-#include "output/PainterCanvas.h"
 #include "output/PrintPage.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
@@ -31,14 +29,10 @@ void BM_PrintJobPdf(benchmark::State& s) {
     printer.setOutputFileName(path);
     printer.setResolution(600);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    const QRect area = printer.pageLayout().paintRectPixels(600);
-    const PageGeometry g = ComputePageGeometry(area.height(), area.width(), settings.Margin);
-    QPainter painter(&printer);
-    {
-      PainterCanvas canvas(painter);
-      DrawPrintPage(canvas, g, settings, DisplayState{}, *leads, {});
+    if (PrintRecordPage(printer, settings, DisplayState{}, *leads).error) {
+      s.SkipWithError("the PDF was not written");
+      break;
     }
-    painter.end();
   }
   s.counters["pdf_bytes"] = static_cast<double>(QFileInfo(path).size());
 }

@@ -20,7 +20,7 @@ void BM_LoadPresentDerive(benchmark::State& state) {
       state.SkipWithError(err->Describe().toStdString().c_str());
       break;
     }
-    auto labels = PresentHeader(*image);
+    auto labels = PresentHeaderTexts(*image);
     benchmark::DoNotOptimize(labels);
     DeriveLeadArrays(*image, *arrays);
     benchmark::DoNotOptimize(arrays->LeadRange);

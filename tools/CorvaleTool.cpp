@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ProgramInfo.h"
 #include "cli/Cli.h"
 
 namespace {
@@ -24,9 +25,25 @@ void PrintUsage(std::FILE* to) {
   }
 }
 
+// `help NAME`: that subcommand's usage and what it does.
+int PrintCommandHelp(const QString& name) {
+  for (const Command* c : kCommands)
+    if (name == QLatin1String(c->name)) {
+      std::fputs("usage:\n", stdout);
+      std::fputs(c->usage, stdout);
+      std::fputs("\n", stdout);
+      std::fputs(c->about, stdout);
+      return 0;
+    }
+  corvale::cli::Err(QStringLiteral("unknown command %1").arg(name));
+  PrintUsage(stderr);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  corvale::cli::PrepareProcess();
   // Drawing needs a GUI application; it never opens a window.
   const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0);
   if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -40,8 +57,13 @@ int main(int argc, char** argv) {
   const QString name = args.takeFirst();
   for (const Command* c : kCommands)
     if (name == QLatin1String(c->name)) return c->run(args);
+  if (name == u"help" && args.size() == 1) return PrintCommandHelp(args.first());
   if (name == u"--help" || name == u"-h" || name == u"help") {
     PrintUsage(stdout);
+    return 0;
+  }
+  if (name == u"--version") {
+    std::printf("corvale-tool %s\n", corvale::ProgramVersion);
     return 0;
   }
   corvale::cli::Err(QStringLiteral("unknown command %1").arg(name));

@@ -24,7 +24,7 @@ struct DisplayState {
   /// Divisor of each lead's amplitude: 1, 2 or 4.
   std::array<double, LeadCount> LeadGain;
   ColorScheme Colors = SchemeColors(1);
-  /// First sample of the 5 s window, 0..2499.
+  /// First sample of the 5 s window, 0..ViewGeometry::LastTimeOffset.
   int TimeOffset = 0;
   /// Limb column layout: 1 and 2 proportional bands, 3 equal slots.
   int LimbLeadMode = 3;
@@ -33,16 +33,5 @@ struct DisplayState {
 
   DisplayState() { LeadGain.fill(1.0); }
 };
-
-/// Layout formulas are evaluated in extended precision, with their constants as
-/// double values, and results kept as doubles: values that fall a hair short
-/// of a whole number truncate exactly as the display defines them.
-using Real = long double;
-
-/// Screen scale: pixels of amplitude per sample unit before the gain.
-inline constexpr double MicrovoltsPerUnit = 4.88;
-inline constexpr double PixelsPerMicrovolt = 0.04;
-/// The equal-slot pitch of the limb column, 700 / 6 as the display writes it.
-inline constexpr double LimbSlotPitch = 116.66666666666667;
 
 }  // namespace corvale

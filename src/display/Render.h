@@ -4,6 +4,7 @@
 
 #include "display/DisplayState.h"
 #include "display/TraceLayout.h"
+#include "display/ViewGeometry.h"
 #include "gfx/Image.h"
 #include "record/LeadArrays.h"
 
@@ -19,7 +20,8 @@ TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, con
 
 /// Screen amplitude of a sample in pixels, truncated toward zero.
 inline int AmplitudePixels(double sample, double gain) {
-  return static_cast<int>(static_cast<Real>(sample) * MicrovoltsPerUnit * PixelsPerMicrovolt / gain);
+  return static_cast<int>(static_cast<Real>(sample) * ViewGeometry::MicrovoltsPerUnit *
+                          ViewGeometry::PixelsPerMicrovolt / gain);
 }
 
 }  // namespace corvale

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "display/DisplayState.h"
+#include "display/ViewGeometry.h"
 #include "record/LeadArrays.h"
 
 namespace corvale {
@@ -15,9 +16,10 @@ struct TraceLayout {
   std::array<int, LeadCount> LeadZeroShift{};
   std::array<double, 2> ColumnSum{};  // limb, chest
 
-  /// y of the lead's zero line in pass 0: trunc(LeadBaseY) - LeadZeroShift + 40.
+  /// y of the lead's zero line in pass 0: trunc(LeadBaseY) - LeadZeroShift + TopMargin.
   int ZeroLineY(int lead) const {
-    return static_cast<int>(LeadBaseY[static_cast<std::size_t>(lead)]) - LeadZeroShift[static_cast<std::size_t>(lead)] + 40;
+    return static_cast<int>(LeadBaseY[static_cast<std::size_t>(lead)]) -
+           LeadZeroShift[static_cast<std::size_t>(lead)] + ViewGeometry::TopMargin;
   }
 };
 

@@ -87,12 +87,13 @@ Picture ComposePicture() {
 
 }  // namespace
 
-Picture MouseMove(MeasurementList& list, CaliperState& state, int x, int y) {
+Picture PointerMoved(MeasurementList& list, CaliperState& state, int x, int y) {
   StopWhenFull(list, state);
   return TrackPointer(list, state, x, y);
 }
 
-Picture MouseDown(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x, int y) {
+Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x,
+                       int y) {
   if (shiftOrAlt) {
     // Remove the measurement last hovered; past the end, the last one goes.
     for (int i = std::max(state.SelectedMeasurement, 0); i < list.MeasurementCount; ++i)
@@ -127,11 +128,11 @@ Picture MouseDown(MeasurementList& list, CaliperState& state, MouseButton button
   return {};  // the rubber band stays until the pointer moves
 }
 
-void MouseUp(CaliperState& state, MouseButton button) {
+void PointerReleased(CaliperState& state, MouseButton button) {
   if (button == MouseButton::Left) state.DragActive = false;
 }
 
-Picture SpeedButtonS1(MeasurementList&, CaliperState& state) {
+Picture ToggleCaliperMode(MeasurementList&, CaliperState& state) {
   if (!state.CaliperMode) {
     state.AnchorPending = false;
     state.CaliperMode = true;
@@ -142,14 +143,14 @@ Picture SpeedButtonS1(MeasurementList&, CaliperState& state) {
   return ComposePicture();
 }
 
-Picture SpeedButtonS2(MeasurementList& list, CaliperState& state) {
+Picture RemoveLastMeasurement(MeasurementList& list, CaliperState& state) {
   if (!state.AnchorPending && list.MeasurementCount > 0) --list.MeasurementCount;
   state.AnchorPending = false;
   state.CaliperMode = false;
   return ComposePicture();
 }
 
-Picture SpeedButtonS3(MeasurementList& list, CaliperState& state) {
+Picture ClearMeasurements(MeasurementList& list, CaliperState& state) {
   list.MeasurementCount = 0;
   state.AnchorPending = false;
   state.CaliperMode = false;

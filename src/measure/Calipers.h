@@ -46,12 +46,21 @@ Picture TrackPointer(MeasurementList& list, CaliperState& state, int x, int y);
 /// measurement; returns the hover picture with each measurement's colour.
 Picture HoverPass(MeasurementList& list, CaliperState& state, int x, int y);
 
-Picture MouseMove(MeasurementList& list, CaliperState& state, int x, int y);
-Picture MouseDown(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x, int y);
-void MouseUp(CaliperState& state, MouseButton button);
-Picture SpeedButtonS1(MeasurementList& list, CaliperState& state);
-Picture SpeedButtonS2(MeasurementList& list, CaliperState& state);
-Picture SpeedButtonS3(MeasurementList& list, CaliperState& state);
+/// The pointer moved to (x, y): a full list (19) ends caliper mode, then TrackPointer.
+Picture PointerMoved(MeasurementList& list, CaliperState& state, int x, int y);
+/// A button went down at (x, y). With Shift or Alt the measurement last hovered
+/// is removed; otherwise the button starts, toggles or keeps a drag. In caliper
+/// mode the press places the first or the second point of a measurement.
+Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x,
+                       int y);
+/// A button went up: the left button ends a drag.
+void PointerReleased(CaliperState& state, MouseButton button);
+/// Caliper mode on; or off again, dropping a pending first point.
+Picture ToggleCaliperMode(MeasurementList& list, CaliperState& state);
+/// Cancels a pending first point, or else removes the last measurement.
+Picture RemoveLastMeasurement(MeasurementList& list, CaliperState& state);
+/// Removes every measurement and ends caliper mode.
+Picture ClearMeasurements(MeasurementList& list, CaliperState& state);
 
 /// Draws `picture` over the trace image and shows it (nothing for None).
 void Present(const Picture& picture, const MeasurementList& list, const Image& trace, Overlay& overlay);

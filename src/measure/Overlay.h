@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "display/ViewGeometry.h"
 #include "gfx/Image.h"
 
 namespace corvale {
@@ -23,7 +24,7 @@ inline constexpr int MaxMeasurements = 19;
 inline constexpr int CaliperScaleNum = 10;
 inline constexpr int CaliperScaleDen = 1;
 /// Marks run from y = 0 to the design height of the main view.
-inline constexpr int MarkLength = 760;
+inline constexpr int MarkLength = ViewGeometry::MainViewHeight;
 
 struct MeasurementList {
   std::array<Measurement, MeasurementSlots> items{};  // the 20 slots

@@ -14,8 +14,12 @@ namespace corvale {
 /// Puts the image on the clipboard as a bitmap, replacing what was there.
 void CopyImageToClipboard(const Image& image);
 
-/// Saves the image as a BMP file; a failed save leaves no partial file.
-[[nodiscard]] std::optional<FileError> SaveBmp(const Image& image, const QString& path);
+/// Saves the image as a BMP file through a temporary file beside it: a failed
+/// save leaves no partial file and the old one as it was, and gives the
+/// system's reason. Never replaces a directory, device or FIFO, nor
+/// `sourcePath` (the loaded record's own file) when given.
+[[nodiscard]] std::optional<FileError> SaveBmp(const Image& image, const QString& path,
+                                               const QString& sourcePath = QString());
 
 /// Blanks the identification in the record: PatientId becomes eight "0", and
 /// the whole PatientName field "unknown" followed by zero bytes.
@@ -25,8 +29,10 @@ void BlankIdentification(RecordImage& image);
 QString OutputFilePath(const QString& directory, const QString& name);
 
 /// Writes the record to `outputPath` through a temporary file in the same
-/// directory. Refuses to write over `sourcePath`, the loaded record's own file.
-/// With `blank`, the identification is blanked in `image` first (and stays so).
+/// directory, flushed to disk before it replaces the target. Refuses to write
+/// over `sourcePath`, the loaded record's own file, and over anything that is
+/// not a regular file. With `blank`, the identification is blanked in `image`
+/// first (and stays so); a refused target leaves `image` as it was.
 [[nodiscard]] std::optional<FileError> CopyRecordFile(RecordImage& image, bool blank, const QString& outputPath,
                                                       const QString& sourcePath);
 

@@ -1,6 +1,11 @@
 #include "output/PrintPage.h"
 
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
 #include <algorithm>
+
+#include "output/PainterCanvas.h"
 
 namespace corvale {
 namespace {
@@ -11,8 +16,18 @@ namespace {
 inline int Trunc(Real v) { return static_cast<int>(v); }
 inline double Store(Real v) { return static_cast<double>(v); }
 
+using G = ViewGeometry;
+
 constexpr double kSixth = 1.0 / 6.0;
 constexpr double kThird = 1.0 / 3.0;
+// Grid lines 1 mm apart: across the page (along the time axis) and down it.
+constexpr int kLinesAcross = G::ViewWidth / G::GridPitch;       // 260
+constexpr int kLinesDown = G::MainViewHeight / G::GridPitch;    // 190
+// Fine dashes are 1/3 mm apart: three per millimetre of the line.
+constexpr int kDashesAcross = 3 * kLinesDown;                   // 570 along a line across
+constexpr int kDashesDown = 3 * kLinesAcross;                   // 780 along a line down
+// The pulses start 125 mm (limb) and 255 mm (chest) along the time axis.
+constexpr double kLimbPulseMm = 125.0, kChestPulseMm = 255.0;
 
 class Progress {
  public:
@@ -43,13 +58,13 @@ enum class DashKind { Fine, DotRow };
 void DrawDashesH(Canvas& c, int x1, int y, double pitch, DashKind kind) {
   const int d = DashLength(pitch);
   if (kind == DashKind::Fine) {
-    for (int k = 0; k < 570; ++k) {
+    for (int k = 0; k < kDashesAcross; ++k) {
       const int xk = Trunc(k * (static_cast<Real>(pitch) * kThird) + x1);
       Line(c, xk, y, xk + d, y);
     }
   } else {
-    for (int k = 0; k < 190; ++k) {
-      if (k % 5 == 0) continue;
+    for (int k = 0; k < kLinesDown; ++k) {
+      if (k % G::MajorLineEvery == 0) continue;
       const int xk = Trunc(x1 + static_cast<Real>(pitch) * k);
       Line(c, xk, y, xk + d, y);
     }
@@ -58,7 +73,7 @@ void DrawDashesH(Canvas& c, int x1, int y, double pitch, DashKind kind) {
 
 void DrawDashesV(Canvas& c, int x, int y1, double pitch) {
   const int d = DashLength(pitch);
-  for (int k = 0; k < 780; ++k) {
+  for (int k = 0; k < kDashesDown; ++k) {
     const int yk = Trunc(k * (static_cast<Real>(pitch) * kThird) + y1);
     Line(c, x, yk, x, yk + d);
   }
@@ -66,14 +81,14 @@ void DrawDashesV(Canvas& c, int x, int y1, double pitch) {
 
 void DrawGrid(Canvas& c, const PageGeometry& g, int pattern, Progress& progress) {
   const Real u = g.PrintUnit;
-  const double pitch = Store(4 * u);
+  const double pitch = Store(G::GridPitch * u);
   const int x0 = g.PrintOriginX, y0 = g.PrintOriginY;
-  const int right = Trunc(x0 + 760 * u), bottom = Trunc(y0 + 1040 * u);
-  for (int i = 0; i <= 260; ++i) {
+  const int right = Trunc(x0 + G::MainViewHeight * u), bottom = Trunc(y0 + G::ViewWidth * u);
+  for (int i = 0; i <= kLinesAcross; ++i) {
     progress.Add(1);
     progress.Events();
-    const int y = y0 + Trunc(i * 4 * u);
-    const bool major = i % 5 == 0;
+    const int y = y0 + Trunc(i * G::GridPitch * u);
+    const bool major = i % G::MajorLineEvery == 0;
     if (pattern == 1) {
       if (major) Line(c, x0, y, right, y);
       else DrawDashesH(c, x0, y, pitch, DashKind::Fine);
@@ -81,11 +96,11 @@ void DrawGrid(Canvas& c, const PageGeometry& g, int pattern, Progress& progress)
       DrawDashesH(c, x0, y, pitch, major ? DashKind::Fine : DashKind::DotRow);
     }
   }
-  for (int j = 0; j <= 190; ++j) {
+  for (int j = 0; j <= kLinesDown; ++j) {
     progress.Add(1);
     progress.Events();
-    const int x = x0 + Trunc(j * 4 * u);
-    const bool major = j % 5 == 0;
+    const int x = x0 + Trunc(j * G::GridPitch * u);
+    const bool major = j % G::MajorLineEvery == 0;
     if (pattern == 1) {
       if (major) Line(c, x, y0, x, bottom);
       else DrawDashesV(c, x, y0, pitch);
@@ -98,10 +113,10 @@ void DrawGrid(Canvas& c, const PageGeometry& g, int pattern, Progress& progress)
 void DrawPulse(Canvas& c, const PageGeometry& g, const TraceLayout& layout, double gain, int lead, int pass, double s) {
   const Real u = g.PrintUnit;
   const int b = Trunc(layout.LeadBaseY[static_cast<std::size_t>(lead)]) - layout.LeadZeroShift[static_cast<std::size_t>(lead)] + pass;
-  const int h = Trunc(40.0L / gain * u);
-  const int xb = g.PrintOriginX + Trunc(b + 40 * u);
-  const int xt = g.PrintOriginX + Trunc((b + 40 * u) - h);
-  auto y = [&](double v) { return Trunc(1040 * u - Trunc(v * 4 * u) + g.PrintOriginY); };
+  const int h = Trunc(static_cast<Real>(G::PulseHeight) / gain * u);
+  const int xb = g.PrintOriginX + Trunc(b + G::TopMargin * u);
+  const int xt = g.PrintOriginX + Trunc((b + G::TopMargin * u) - h);
+  auto y = [&](double v) { return Trunc(G::ViewWidth * u - Trunc(v * G::GridPitch * u) + g.PrintOriginY); };
   c.MoveTo(xb, y(s));
   c.LineTo(xb, y(s + 1.5));
   c.LineTo(xt, y(s + 1.5));
@@ -114,22 +129,23 @@ void DrawColumn(Canvas& c, const PageGeometry& g, const DisplayState& state, con
                 const TraceLayout& layout, int first, int columnStart, int passes, Progress& progress) {
   const Real u = g.PrintUnit;
   const bool chest = first == 6;
-  const Real shift = chest ? 520 * u : 0;
+  const Real shift = chest ? G::ColumnPitch * u : 0;
   for (int p = 0; p < passes; ++p) {
     for (int k = first; k < first + 6; ++k) {
       progress.Add(10);
       const double gain = state.LeadGain[static_cast<std::size_t>(k)];
       const int base = Trunc(layout.LeadBaseY[static_cast<std::size_t>(k)]) - layout.LeadZeroShift[static_cast<std::size_t>(k)] + p;
       auto x = [&](int l) {
-        const int a = Trunc(static_cast<Real>(leads.Sample(k, columnStart + l)) * 4.88 * u * 0.04 / gain);
-        return Trunc((base - a) + 40 * u + g.PrintOriginX);
+        const int a = Trunc(static_cast<Real>(leads.Sample(k, columnStart + l)) * G::MicrovoltsPerUnit * u *
+                            G::PixelsPerMicrovolt / gain);
+        return Trunc((base - a) + G::TopMargin * u + g.PrintOriginX);
       };
-      c.MoveTo(x(0), g.PrintOriginY + Trunc(1040 * u - shift));
-      for (int l = 0; l < 2500; ++l) {
+      c.MoveTo(x(0), g.PrintOriginY + Trunc(G::ViewWidth * u - shift));
+      for (int l = 0; l < G::WindowSamples; ++l) {
         if (l % 10 == 0) progress.Events();
-        c.LineTo(x(l), g.PrintOriginY + Trunc(1040 * u - l * static_cast<Real>(0.2) * u - shift));
+        c.LineTo(x(l), g.PrintOriginY + Trunc(G::ViewWidth * u - l * static_cast<Real>(G::UnitsPerSample) * u - shift));
       }
-      DrawPulse(c, g, layout, gain, k, p, chest ? 255.0 : 125.0);
+      DrawPulse(c, g, layout, gain, k, p, chest ? kChestPulseMm : kLimbPulseMm);
     }
   }
 }
@@ -145,12 +161,12 @@ PageGeometry ComputePageGeometry(double pageHeight, double pageWidth, int margin
   g.m = Store(static_cast<Real>(margin) * 0.001);
   g.UsableHeight = Store(pageHeight - static_cast<Real>(pageHeight) * g.m);
   g.UsableWidth = Store(pageWidth - static_cast<Real>(pageWidth) * g.m);
-  const double byHeight = Store(g.UsableHeight * static_cast<Real>(1.0 / 1040));
-  const double byWidth = Store(g.UsableWidth * static_cast<Real>(1.0 / 760));
+  const double byHeight = Store(g.UsableHeight * static_cast<Real>(1.0 / G::ViewWidth));
+  const double byWidth = Store(g.UsableWidth * static_cast<Real>(1.0 / G::MainViewHeight));
   g.PrintUnit = byHeight < byWidth ? byHeight : byWidth;
   const Real u = g.PrintUnit;
-  g.PrintOriginX = Trunc(static_cast<Real>(margin) * 0.1 * 4 * u);
-  g.PrintOriginY = Trunc(10 * 4 * u);
+  g.PrintOriginX = Trunc(static_cast<Real>(margin) * 0.1 * G::GridPitch * u);
+  g.PrintOriginY = Trunc(10 * G::GridPitch * u);  // 10 mm
   g.GridPenWidth = std::max(Trunc(0.5L * u), 1);
   return g;
 }
@@ -166,15 +182,16 @@ TracePen ComputeTracePen(const PageGeometry& g, const PrintSettings& s) {
 TraceLayout ComputePrintLayout(const DisplayState& state, const LeadArrays& leads, double u) {
   TraceLayout layout;
   const Real unit = u;
-  const double height = Store(700 * unit);
+  const double height = Store(G::ColumnHeight * unit);
   ProportionalBands(state, leads, 0, height, layout, 0);
   auto& base = layout.LeadBaseY;
   auto& band = layout.LeadBandHeight;
   auto& shift = layout.LeadZeroShift;
   const bool equalSlots = state.LimbLeadMode != 1 && state.LimbLeadMode != 2;
   if (equalSlots) {
-    base[0] = Store(100 * unit);
-    for (int k = 1; k < 6; ++k) base[static_cast<std::size_t>(k)] = Trunc(700 * unit * kSixth * k + 100 * unit);
+    base[0] = Store(G::FirstSlotBase * unit);
+    for (int k = 1; k < 6; ++k)
+      base[static_cast<std::size_t>(k)] = Trunc(G::ColumnHeight * unit * kSixth * k + G::FirstSlotBase * unit);
   } else {
     base[0] = band[0];
     for (std::size_t k = 1; k < 6; ++k) base[k] = Store(static_cast<Real>(base[k - 1]) + band[k]);
@@ -185,7 +202,7 @@ TraceLayout ComputePrintLayout(const DisplayState& state, const LeadArrays& lead
     switch (state.LimbLeadMode) {
       case 1: shift[i] = Trunc(band[i] * offset / 2.5) + 8 * (5 - k); break;
       case 2: shift[i] = Trunc(band[i] * offset); break;
-      default: shift[i] = Trunc(700 * unit * kSixth * offset / 2.0); break;
+      default: shift[i] = Trunc(G::ColumnHeight * unit * kSixth * offset / 2.0); break;
     }
   }
   ProportionalBands(state, leads, 6, height, layout, 1);
@@ -206,7 +223,33 @@ void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s
   const TraceLayout layout = ComputePrintLayout(state, leads, g.PrintUnit);
   const bool tenSeconds = state.DisplaySpan == 2;
   DrawColumn(canvas, g, state, leads, layout, 0, tenSeconds ? 0 : state.TimeOffset, pen.passes, progress);
-  DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? 2500 : state.TimeOffset, pen.passes, progress);
+  DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? G::WindowSamples : state.TimeOffset, pen.passes,
+             progress);
+}
+
+PrintResult PrintRecordPage(QPagedPaintDevice& device, const PrintSettings& s, const DisplayState& state,
+                            const LeadArrays& leads, const PrintHooks& hooks) {
+  auto* printer = dynamic_cast<QPrinter*>(&device);
+  const int resolution = printer ? printer->resolution() : device.logicalDpiX();
+  const QRect area = device.pageLayout().paintRectPixels(resolution);
+  PrintResult result;
+  result.geometry = ComputePageGeometry(area.height(), area.width(), s.Margin);
+  if (hooks.pageGeometry) hooks.pageGeometry(result.geometry);
+  if (printer && printer->outputFormat() == QPrinter::NativeFormat && !printer->isValid()) {
+    result.error = PrintError::NoPrinter;
+    return result;
+  }
+  QPainter painter;
+  if (!painter.begin(&device)) {
+    result.error = PrintError::CannotBegin;
+    return result;
+  }
+  {
+    PainterCanvas canvas(painter);
+    DrawPrintPage(canvas, result.geometry, s, state, leads, hooks);
+  }
+  if (!painter.end()) result.error = PrintError::DeviceError;
+  return result;
 }
 
 }  // namespace corvale

@@ -5,14 +5,18 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "display/DisplayState.h"
 #include "display/TraceLayout.h"
 #include "gfx/Canvas.h"
 #include "record/LeadArrays.h"
 
+class QPagedPaintDevice;
+
 namespace corvale {
 
+/// The printer settings; each job reads them as they are when it starts.
 struct PrintSettings {
   int PenWidth = 2;     // 0..10, device pixels added to trunc(u)
   int Margin = 50;      // 10..200, tenths of a percent of each page dimension
@@ -48,10 +52,14 @@ TraceLayout ComputePrintLayout(const DisplayState& state, const LeadArrays& lead
 /// Progress bar range; the count stops there.
 inline constexpr int PrintProgressMax = 580;
 
-/// What the page drawing tells its caller while it runs.
+/// What the page drawing tells its caller while it runs. These are the print
+/// path's only calls back up to the window: its progress bar, its labels and
+/// the event loop that keeps it painted while the job runs.
 struct PrintHooks {
   std::function<void(int position)> progress;  // 0..580
   std::function<void()> processEvents;
+  /// The geometry of the page, once, before the job begins.
+  std::function<void(const PageGeometry&)> pageGeometry;
 };
 
 /// Draws the grid, the traces and their pulses on `canvas` (steps after the
@@ -61,5 +69,27 @@ void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s
 
 /// Dash length of a grid line: 1/8 mm, at least one pixel.
 int DashLength(double pitch);
+
+/// Why a page was not printed.
+enum class PrintError {
+  NoPrinter,    // a printer device with no printer behind it
+  CannotBegin,  // the device did not start the job
+  DeviceError,  // the device reported an error when the job ended
+};
+
+/// The geometry a job used, and why it failed if it did. The geometry is
+/// computed before anything can fail, so it is there in either case.
+struct PrintResult {
+  PageGeometry geometry;
+  std::optional<PrintError> error;
+};
+
+/// Prints one page on `device` (a printer, a PDF writer, any paged device):
+/// its paint rectangle at its resolution gives the page geometry, which
+/// `hooks.pageGeometry` hears before the job begins; the page is then drawn
+/// through a canvas on the device and the job ended. The job's title, paper
+/// and resolution are the caller's to set beforehand.
+PrintResult PrintRecordPage(QPagedPaintDevice& device, const PrintSettings& s, const DisplayState& state,
+                            const LeadArrays& leads, const PrintHooks& hooks = {});
 
 }  // namespace corvale

@@ -1,6 +1,7 @@
 #include "record/HeaderPresentation.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cstring>
 
 #include "record/Cp932.h"
@@ -32,11 +33,88 @@ QString RecordingTimeText(const RecordImage& image) {
 
 namespace {
 
-constexpr const char* kLabels24[] = {"Label24", "Label25", "Label26", "Label27", "Label28", "Label29", "Label30"};
-constexpr const char* kLabels51[] = {"Label51", "Label52", "Label53", "Label54", "Label55", "Label56", "Label57"};
-constexpr const char* kLabels81[] = {"Label81", "Label82", "Label83", "Label84", "Label85", "Label86"};
-constexpr const char* kLabels101[] = {"Label101", "Label102", "Label103", "Label104", "Label105", "Label106", "Label107", "Label108", "Label109"};
-constexpr const char* kLabels124[] = {"Label124", "Label125", "Label126", "Label127", "Label128", "Label129", "Label130", "Label131", "Label132", "Label133", "Label134", "Label135", "Label136", "Label137"};
+using P = HeaderPage;
+using R = HeaderRule;
+using L = HeaderLook;
+namespace F = Field;
+
+// The header labels in fill order. On the "ECG" tab: the patient block at the
+// top of the left column and the measurement values (right-aligned) with the
+// RV5/RV6 row title; on the header tab: value labels at x 192 (left column)
+// and 536 (right column), rows 24 px apart from y 16, and the RV5/RV6 row title.
+constexpr HeaderLabel kRows[] = {
+    {"Label12", "00000000", P::Ecg, 40, 42, 80, 13, F::PatientId, R::Text},
+    {"Label11", "Patient Name", P::Ecg, 8, 20, 153, 18, F::PatientName, R::Text, 0, L::PatientName},
+    {"Label13", "F", P::Ecg, 80, 58, 16, 13, F::Sex, R::Sex},
+    {"Label14", "y.o.", P::Ecg, 40, 58, 32, 13, F::AgeUnit, R::AgeUnit},
+    {"Label15", "100", P::Ecg, 8, 58, 28, 13, F::Age, R::Text, 0, L::RightAligned},
+    {"Label24", "Label24", P::Header, 192, 16, 150, 16, F::SamplingInterval, R::Number},
+    {"Label25", "Label25", P::Header, 192, 40, 150, 16, F::LsbSize, R::Number},
+    {"Label26", "Label26", P::Header, 192, 64, 150, 16, F::FilterInfo, R::Number},
+    {"Label27", "Label27", P::Header, 192, 88, 150, 16, F::LowFrequency, R::Number},
+    {"Label28", "Label28", P::Header, 192, 112, 150, 16, F::HighFrequency, R::Number},
+    {"Label29", "Label29", P::Header, 192, 136, 150, 16, F::StoredLeadCount, R::Number},
+    {"Label30", "Label30", P::Header, 192, 160, 150, 16, F::SampleCount, R::Number},
+    {"Label34", "SV1", P::Header, 192, 184, 150, 16, F::Sv1Amplitude, R::Text},
+    {"Label58", "Label58", P::Ecg, 72, 400, 48, 13, F::Sv1Amplitude, R::Text, 0, L::RightAligned},
+    {"Label36", "RV5/RV6", P::Header, 192, 232, 150, 16, F::RvAmplitude, R::Text},
+    {"Label60", "Label60", P::Ecg, 72, 432, 48, 13, F::RvAmplitude, R::Text, 0, L::RightAligned},
+    {"Label35", "V5/V6", P::Header, 192, 208, 150, 16, F::LateralLeadSelector, R::LateralLead},
+    {"Label59", "Label59", P::Ecg, 72, 416, 48, 13, F::LateralLeadSelector, R::LateralLead, 0, L::RightAligned},
+    {"Label33", "RV5/RV6", P::Header, 16, 232, 168, 16, F::LateralLeadSelector, R::LateralRowTitle},
+    {"Label50", "RV5/RV6 :", P::Ecg, 8, 432, 64, 13, F::LateralLeadSelector, R::LateralRowTitle},
+    {"Label51", "Label51", P::Ecg, 72, 288, 48, 13, F::HeartRate, R::Text, 0, L::RightAligned},
+    {"Label52", "Label52", P::Ecg, 72, 304, 48, 13, F::RrInterval, R::Text, 0, L::RightAligned},
+    {"Label53", "Label53", P::Ecg, 72, 320, 48, 13, F::PrInterval, R::Text, 0, L::RightAligned},
+    {"Label54", "Label54", P::Ecg, 72, 336, 48, 13, F::QrsDuration, R::Text, 0, L::RightAligned},
+    {"Label55", "Label55", P::Ecg, 72, 352, 48, 13, F::QrsAxis, R::Text, 0, L::RightAligned},
+    {"Label56", "Label56", P::Ecg, 72, 368, 48, 13, F::QtInterval, R::Text, 0, L::RightAligned},
+    {"Label57", "Label57", P::Ecg, 72, 384, 48, 13, F::QtcInterval, R::Text, 0, L::RightAligned},
+    {"Label39", "0000/00/00", P::Ecg, 8, 74, 76, 13, F::RecordingDate, R::Date},
+    {"Label40", "00:00:00", P::Ecg, 88, 74, 60, 13, F::RecordingTime, R::Time},
+    {"Label73", "Label73", P::Header, 536, 16, 150, 16, F::Height, R::Text},
+    {"Label74", "Label74", P::Header, 536, 40, 150, 16, F::Weight, R::Text},
+    {"Label75", "Label75", P::Header, 536, 64, 150, 16, F::BloodPressure, R::Text},
+    {"Label81", "Label81", P::Header, 536, 88, 150, 16, F::AffiliationCode1, R::Text},
+    {"Label82", "Label82", P::Header, 536, 112, 150, 16, F::AffiliationCode2, R::Text},
+    {"Label83", "Label83", P::Header, 536, 136, 150, 16, F::Symptoms, R::Text},
+    {"Label84", "Label84", P::Header, 536, 160, 150, 16, F::Medication, R::Text},
+    {"Label85", "Label85", P::Header, 536, 184, 150, 16, F::LoadInfo, R::Text},
+    {"Label86", "Label86", P::Header, 536, 208, 150, 16, F::RecordingYearHigh, R::Text},
+    {"Label90", "Label90", P::Header, 536, 232, 150, 16, F::ProcessingResult, R::ProcessingResult},
+    {"Label91", "Label91", P::Header, 536, 256, 150, 16, F::DataType, R::Text},
+    {"Label101", "Label101", P::Header, 192, 256, 150, 16, F::FindingCodes, R::Text},
+    {"Label102", "Label102", P::Header, 192, 280, 150, 16, F::FindingCodes, R::Text, 1},
+    {"Label103", "Label103", P::Header, 192, 304, 150, 16, F::FindingCodes, R::Text, 2},
+    {"Label104", "Label104", P::Header, 192, 328, 150, 16, F::FindingCodes, R::Text, 3},
+    {"Label105", "Label105", P::Header, 192, 352, 150, 16, F::FindingCodes, R::Text, 4},
+    {"Label106", "Label106", P::Header, 192, 376, 150, 16, F::FindingCodes, R::Text, 5},
+    {"Label107", "Label107", P::Header, 192, 400, 150, 16, F::FindingCodes, R::Text, 6},
+    {"Label108", "Label108", P::Header, 192, 424, 150, 16, F::FindingCodes, R::Text, 7},
+    {"Label109", "Label109", P::Header, 192, 448, 150, 16, F::FindingCodes, R::Text, 8},
+    {"Label124", "Label124", P::Header, 536, 280, 150, 16, F::MinnesotaCodes, R::Text},
+    {"Label125", "Label125", P::Header, 536, 304, 150, 16, F::MinnesotaCodes, R::Text, 1},
+    {"Label126", "Label126", P::Header, 536, 328, 150, 16, F::MinnesotaCodes, R::Text, 2},
+    {"Label127", "Label127", P::Header, 536, 352, 150, 16, F::MinnesotaCodes, R::Text, 3},
+    {"Label128", "Label128", P::Header, 536, 376, 150, 16, F::MinnesotaCodes, R::Text, 4},
+    {"Label129", "Label129", P::Header, 536, 400, 150, 16, F::MinnesotaCodes, R::Text, 5},
+    {"Label130", "Label130", P::Header, 536, 424, 150, 16, F::MinnesotaCodes, R::Text, 6},
+    {"Label131", "Label131", P::Header, 536, 448, 150, 16, F::MinnesotaCodes, R::Text, 7},
+    {"Label132", "Label132", P::Header, 536, 472, 150, 16, F::MinnesotaCodes, R::Text, 8},
+    {"Label133", "Label133", P::Header, 536, 496, 150, 16, F::MinnesotaCodes, R::Text, 9},
+    {"Label134", "Label134", P::Header, 536, 520, 150, 16, F::MinnesotaCodes, R::Text, 10},
+    {"Label135", "Label135", P::Header, 536, 544, 150, 16, F::MinnesotaCodes, R::Text, 11},
+    {"Label136", "Label136", P::Header, 536, 568, 150, 16, F::MinnesotaCodes, R::Text, 12},
+    {"Label137", "Label137", P::Header, 536, 592, 150, 16, F::MinnesotaCodes, R::Text, 13},
+};
+
+constexpr bool ControlNamesAreUnique() {
+  for (std::size_t i = 0; i < std::size(kRows); ++i)
+    for (std::size_t j = i + 1; j < std::size(kRows); ++j)
+      if (kRows[i].control == kRows[j].control) return false;
+  return true;
+}
+static_assert(ControlNamesAreUnique(), "a label appears twice in the header table");
 
 std::optional<QString> AgeUnitText(char c) {
   switch (c) {
@@ -56,52 +134,39 @@ std::optional<QString> ProcessingResultText(char c) {
   }
 }
 
+std::optional<QString> LabelTextOf(const RecordImage& image, const HeaderLabel& label) {
+  const char code = static_cast<char>(image.bytes[label.field.offset]);
+  switch (label.rule) {
+    case R::Text: return FieldText(image, label.field, label.element);
+    case R::Number: return QString::number(FieldNumber(image, label.field));
+    case R::Sex: return code == '1' ? QStringLiteral("M") : QStringLiteral("F");
+    case R::AgeUnit: return AgeUnitText(code);
+    case R::ProcessingResult: return ProcessingResultText(code);
+    case R::LateralLead: return code == '5' ? QStringLiteral("V5") : QStringLiteral("V6");
+    case R::LateralRowTitle: return code == '5' ? QStringLiteral("RV5") : QStringLiteral("RV6");
+    case R::Date: return RecordingDateText(image);
+    case R::Time: return RecordingTimeText(image);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::vector<LabelText> PresentHeader(const RecordImage& image) {
-  auto byte = [&](const FieldSpec& f) { return static_cast<char>(image.bytes[f.offset]); };
-  auto text = [&](const FieldSpec& f) { return std::optional<QString>(FieldText(image, f)); };
-  auto number = [&](const FieldSpec& f) { return std::optional<QString>(QString::number(FieldNumber(image, f))); };
-  const bool v5 = byte(Field::LateralLeadSelector) == '5';
+// Exactly HeaderLabelCount rows, or this does not compile.
+const std::array<HeaderLabel, HeaderLabelCount> HeaderLabels = std::to_array(kRows);
 
+HeaderTexts PresentHeaderTexts(const RecordImage& image) {
+  HeaderTexts texts;
+  for (std::size_t i = 0; i < HeaderLabelCount; ++i) texts[i] = LabelTextOf(image, HeaderLabels[i]);
+  return texts;
+}
+
+std::vector<LabelText> PresentHeader(const RecordImage& image) {
+  const HeaderTexts texts = PresentHeaderTexts(image);
   std::vector<LabelText> out;
-  out.reserve(80);
-  out.push_back({"Label12", text(Field::PatientId)});
-  out.push_back({"Label11", text(Field::PatientName)});
-  out.push_back({"Label13", QString(byte(Field::Sex) == '1' ? QStringLiteral("M") : QStringLiteral("F"))});
-  out.push_back({"Label14", AgeUnitText(byte(Field::AgeUnit))});
-  out.push_back({"Label15", text(Field::Age)});
-  const FieldSpec numeric[] = {Field::SamplingInterval, Field::LsbSize,         Field::FilterInfo,
-                               Field::LowFrequency,     Field::HighFrequency,   Field::StoredLeadCount,
-                               Field::SampleCount};
-  for (std::size_t i = 0; i < std::size(kLabels24); ++i) out.push_back({kLabels24[i], number(numeric[i])});
-  out.push_back({"Label34", text(Field::Sv1Amplitude)});
-  out.push_back({"Label58", text(Field::Sv1Amplitude)});
-  out.push_back({"Label36", text(Field::RvAmplitude)});
-  out.push_back({"Label60", text(Field::RvAmplitude)});
-  const QString lead = v5 ? QStringLiteral("V5") : QStringLiteral("V6");
-  const QString rowTitle = v5 ? QStringLiteral("RV5") : QStringLiteral("RV6");
-  out.push_back({"Label35", lead});
-  out.push_back({"Label59", lead});
-  out.push_back({"Label33", rowTitle});
-  out.push_back({"Label50", rowTitle});
-  const FieldSpec measurements[] = {Field::HeartRate,  Field::RrInterval, Field::PrInterval, Field::QrsDuration,
-                                    Field::QrsAxis,    Field::QtInterval, Field::QtcInterval};
-  for (std::size_t i = 0; i < std::size(kLabels51); ++i) out.push_back({kLabels51[i], text(measurements[i])});
-  out.push_back({"Label39", RecordingDateText(image)});
-  out.push_back({"Label40", RecordingTimeText(image)});
-  out.push_back({"Label73", text(Field::Height)});
-  out.push_back({"Label74", text(Field::Weight)});
-  out.push_back({"Label75", text(Field::BloodPressure)});
-  const FieldSpec codes[] = {Field::AffiliationCode1, Field::AffiliationCode2, Field::Symptoms,
-                             Field::Medication,       Field::LoadInfo,         Field::RecordingYearHigh};
-  for (std::size_t i = 0; i < std::size(kLabels81); ++i) out.push_back({kLabels81[i], text(codes[i])});
-  out.push_back({"Label90", ProcessingResultText(byte(Field::ProcessingResult))});
-  out.push_back({"Label91", text(Field::DataType)});
-  for (std::size_t i = 0; i < std::size(kLabels101); ++i)
-    out.push_back({kLabels101[i], FieldText(image, Field::FindingCodes, static_cast<int>(i))});
-  for (std::size_t i = 0; i < std::size(kLabels124); ++i)
-    out.push_back({kLabels124[i], FieldText(image, Field::MinnesotaCodes, static_cast<int>(i))});
+  out.reserve(HeaderLabelCount);
+  // The names are string literals, so data() ends in a NUL.
+  for (std::size_t i = 0; i < HeaderLabelCount; ++i) out.push_back({HeaderLabels[i].control.data(), texts[i]});
   return out;
 }
 

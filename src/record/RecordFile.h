@@ -18,8 +18,10 @@ struct FileError {
 };
 
 /// Reads the first RecordFileSize bytes of `path` into `image`.
-/// A file that cannot be opened, cannot be read, or is shorter than a record is
-/// an error; `image` is then all zero, so no earlier record's bytes survive
+/// Only a regular file (or a link to one) is read: a directory, FIFO, socket,
+/// device or dangling link is refused with the reason, and nothing here waits
+/// for a writer or a device. A file that cannot be opened, cannot be read, or
+/// is shorter than a record is an error; `image` is then all zero, so no earlier record's bytes survive
 /// under this file's name. Returns nothing on success.
 [[nodiscard]] std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image);
 

@@ -13,9 +13,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QAction>
 #include <QComboBox>
 #include <QRadioButton>
 
+#include "app/EcgTab.h"
 #include "app/PrinterSetupDialog.h"
 #include "app/SdiAppForm.h"
 #include "app/Widgets.h"
@@ -60,16 +62,52 @@ class PrintTest : public QObject {
   QStringList messages;
   QString record;
 
-  void Analyse() {
-    w->DirectoryListBox1->SetDirectory(QFileInfo(record).path());
-    for (int i = 0; i < w->ListBox1->count(); ++i)
-      w->ListBox1->item(i)->setSelected(w->ListBox1->item(i)->text() == QFileInfo(record).fileName());
-    w->ButtonAddClick();
-    w->ButtonAnalyseClick();
+  template <class T>
+  T* Get(const char* name) const {
+    T* child = w->findChild<T*>(QString::fromLatin1(name));
+    if (!child) qFatal("no control %s", name);
+    return child;
+  }
+  bool ShownOnEcgTab(const char* name) const { return Get<QWidget>(name)->isVisibleTo(Get<QWidget>("TabSheet2")); }
+
+  // The named files of the record's directory into the work list, in this order, then "Analyse".
+  void Analyse(const QStringList& names = {QStringLiteral("A0001.nrm")}) {
+    Get<DirectoryListBox>("DirectoryListBox1")->SetDirectory(QFileInfo(record).path());
+    auto* found = Get<QListWidget>("ListBox1");
+    for (const QString& name : names) {
+      for (int i = 0; i < found->count(); ++i) found->item(i)->setSelected(found->item(i)->text() == name);
+      Get<QPushButton>("ButtonAdd")->click();
+    }
+    Get<QPushButton>("ButtonAnalyse")->click();
   }
 
-  // Everything the geometry predicts, checked on a PDF of the job.
-  void CheckPage(const QString& pdf, const QRectF& paintRectPoints, double resolution) {
+  // Where the page's landmarks lie, in device pixels of the job.
+  struct PageMarks {
+    double u;                // PrintUnit
+    int left, top;           // PrintOriginX, PrintOriginY
+    int right, bottom;       // trunc(left + 760u), trunc(top + 1040u)
+    double leadStart;        // lead I's first sample at the bottom of the grid
+    double pulseBase;        // lead I's zero line, where its pulses stand
+  };
+
+  // The marks from the job's own geometry and layout. Only for a queue whose
+  // paper, margins and resolution the machine decides; the PDF file test
+  // pins its numbers.
+  PageMarks MarksFromTheJob() {
+    const QRect area = w->Printer().pageLayout().paintRectPixels(w->Printer().resolution());
+    const PageGeometry g = ComputePageGeometry(area.height(), area.width(), w->State().print.Margin);
+    const double u = g.PrintUnit;
+    RecordImage image;
+    if (ReadRecordFile(record, image)) qFatal("the record does not read");
+    const TraceLayout layout = ComputePrintLayout(w->State().display, w->State().leads, u);
+    const int a = static_cast<int>(image.Sample(0, 0) * 4.88 * u * 0.04);
+    const double base = static_cast<int>(layout.LeadBaseY[0]) - layout.LeadZeroShift[0] + 40 * u + g.PrintOriginX;
+    return {u, g.PrintOriginX, g.PrintOriginY, static_cast<int>(g.PrintOriginX + 760 * u),
+            static_cast<int>(g.PrintOriginY + 1040 * u), base - a, base};
+  }
+
+  // The marks, checked on a PDF of the job.
+  void CheckPage(const QString& pdf, const QRectF& paintRectPoints, double resolution, const PageMarks& m) {
     const QString info = Run("pdfinfo", {pdf});
     QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
     const double dpi = 150;
@@ -80,28 +118,17 @@ class PrintTest : public QObject {
     QVERIFY(!r.image.isNull());
     r.scale = dpi / resolution;
     r.origin = paintRectPoints.topLeft() * dpi / 72.0;
-
-    const QRect area = w->Printer().pageLayout().paintRectPixels(w->Printer().resolution());
-    const PageGeometry g = ComputePageGeometry(area.height(), area.width(), w->ScrollBarM->value());
-    const double u = g.PrintUnit;
-    const int left = g.PrintOriginX, top = g.PrintOriginY;
-    const int right = static_cast<int>(left + 760 * u), bottom = static_cast<int>(top + 1040 * u);
-    QVERIFY(r.Dark(QPointF(left, top), 2));
-    QVERIFY(r.Dark(QPointF(left, bottom), 2));
-    QVERIFY(r.Dark(QPointF(right - 4 * u, top), 2));
-    QVERIFY(!r.Dark(QPointF(left + 6 * u, bottom - 6 * u), 0));  // inside a square: paper
-    QVERIFY(!r.Dark(QPointF(right + 20 * u, top + 100 * u), 1));  // beyond the grid
+    const double u = m.u;
+    QVERIFY(r.Dark(QPointF(m.left, m.top), 2));
+    QVERIFY(r.Dark(QPointF(m.left, m.bottom), 2));
+    QVERIFY(r.Dark(QPointF(m.right - 4 * u, m.top), 2));
+    QVERIFY(!r.Dark(QPointF(m.left + 6 * u, m.bottom - 6 * u), 0));  // inside a square: paper
+    QVERIFY(!r.Dark(QPointF(m.right + 20 * u, m.top + 100 * u), 1));  // beyond the grid
     // Lead I starts at the bottom of the grid, at its baseline less its first sample.
-    RecordImage image;
-    QVERIFY(!ReadRecordFile(record, image));
-    const TraceLayout layout = ComputePrintLayout(w->State().display, w->State().leads, u);
-    const int a = static_cast<int>(image.Sample(0, 0) * 4.88 * u * 0.04);
-    const double x0 = static_cast<int>(layout.LeadBaseY[0]) - layout.LeadZeroShift[0] - a + 40 * u + left;
-    QVERIFY(r.Dark(QPointF(x0, bottom - 2 * u), 2));
+    QVERIFY(r.Dark(QPointF(m.leadStart, m.bottom - 2 * u), 2));
     // Its calibration pulse: 1 mV to the left at 127.5 mm.
-    const double base = static_cast<int>(layout.LeadBaseY[0]) - layout.LeadZeroShift[0] + 40 * u + left;
-    QVERIFY(r.Dark(QPointF(base - 40 * u, top + 1040 * u - 127.5 * 4 * u), 2));
-    QVERIFY(!r.Dark(QPointF(base - 50 * u, top + 1040 * u - 127.5 * 4 * u), 0));
+    QVERIFY(r.Dark(QPointF(m.pulseBase - 40 * u, m.top + 1040 * u - 127.5 * 4 * u), 2));
+    QVERIFY(!r.Dark(QPointF(m.pulseBase - 50 * u, m.top + 1040 * u - 127.5 * 4 * u), 0));
   }
 
  private Q_SLOTS:
@@ -120,58 +147,98 @@ class PrintTest : public QObject {
     tmp.reset();
   }
 
-  void printsToAPdfFile() {
-    Analyse();
+  // A4 at 600 dpi with the printer's default margins.
+  void ToPdf(const QString& pdf) {
     QPrinter& printer = w->Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = tmp->filePath("page.pdf");
     printer.setOutputFileName(pdf);
     printer.setResolution(600);
     printer.setPageSize(QPageSize(QPageSize::A4));
+  }
+
+  void printsToAPdfFile() {
+    Analyse();
+    const QString pdf = tmp->filePath("page.pdf");
+    ToPdf(pdf);
     // While the job runs, the window is disabled and shows the print status.
     bool sawStatus = false;
     QTimer::singleShot(0, w.get(), [&] {
-      sawStatus = !w->isEnabled() && w->Label148->isVisibleTo(w->TabSheet2) &&
-                  w->ProgressBar1->isVisibleTo(w->TabSheet2) && !w->GroupBox13->isVisibleTo(w->TabSheet2);
+      sawStatus = !w->isEnabled() && ShownOnEcgTab("Label148") && ShownOnEcgTab("ProgressBar1") &&
+                  !ShownOnEcgTab("GroupBox13");
     });
-    QTest::mouseClick(w->Button2, Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
     QVERIFY(sawStatus);
     QVERIFY(w->isEnabled());
-    QVERIFY(w->GroupBox13->isVisibleTo(w->TabSheet2));
-    QVERIFY(!w->Label148->isVisibleTo(w->TabSheet2));
-    QVERIFY(!w->ProgressBar1->isVisibleTo(w->TabSheet2));
-    QCOMPARE(w->ProgressBar1->value(), 580);  // eight passes fill the bar
-    const QRect area = printer.pageLayout().paintRectPixels(600);
-    const PageGeometry g = ComputePageGeometry(area.height(), area.width(), 50);
-    QCOMPARE(w->findChild<QLabel*>("Label140")->text(), GeneralFormat(g.UsableHeight));
-    QCOMPARE(w->findChild<QLabel*>("Label141")->text(), GeneralFormat(g.UsableWidth));
+    QVERIFY(ShownOnEcgTab("GroupBox13"));
+    QVERIFY(!ShownOnEcgTab("Label148"));
+    QVERIFY(!ShownOnEcgTab("ProgressBar1"));
+    QCOMPARE(Get<QProgressBar>("ProgressBar1")->value(), 580);  // eight passes fill the bar
+    // A4 at 600 dpi less the default 10 pt margins is 4792 x 6851 pixels:
+    // 6851 * 0.95 and 4792 * 0.95.
+    QCOMPARE(Get<QLabel>("Label140")->text(), QStringLiteral("6508.45"));
+    QCOMPARE(Get<QLabel>("Label141")->text(), QStringLiteral("4552.4"));
+    // u = 4552.4 / 760 = 5.99; the grid from (trunc(5 * 4u), trunc(40u)) to
+    // (trunc(left + 760u), trunc(top + 1040u)); lead I's zero line at
+    // trunc(LeadBaseY[0] = 100u) - LeadZeroShift[0] (53) + 40u + left = 904.6,
+    // its first sample (-14 units, trunc(-14 * 4.88 * u * 0.04) = -16) 16 px right of it.
+    const PageMarks m{5.99, 119, 239, 4671, 6468, 920.6, 904.6};
     QVERIFY(Run("pdfinfo", {pdf}).contains("CORVALE < A0001.nrm > "));
-    CheckPage(pdf, printer.pageLayout().paintRect(QPageLayout::Point), 600);
-    if (QTest::currentTestFailed()) return;
+    CheckPage(pdf, w->Printer().pageLayout().paintRect(QPageLayout::Point), 600, m);
   }
 
   void refusedBeforeAnalyse() {
-    w->Printer().setOutputFormat(QPrinter::PdfFormat);
-    w->Printer().setOutputFileName(tmp->filePath("never.pdf"));
-    w->Button2Click();
+    ToPdf(tmp->filePath("never.pdf"));
+    Get<EcgTab>("TabSheet2")->Button2Click();
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains("Analyse"));
     QVERIFY(!QFile::exists(tmp->filePath("never.pdf")));
     QVERIFY(w->isEnabled());
-    QVERIFY(w->GroupBox13->isVisibleTo(w->TabSheet2));
+    QVERIFY(ShownOnEcgTab("GroupBox13"));
+  }
+
+  void refusedForARecordThatCouldNotBeRead() {
+    QVERIFY(QFile::copy(test::SourcePath("samples/A0002.nrm"), tmp->filePath("A0002.nrm")));
+    Analyse({"A0001.nrm", "A0002.nrm"});
+    QVERIFY(QFile::remove(tmp->filePath("A0002.nrm")));
+    Get<QScrollBar>("ScrollBarFile")->setValue(1);  // "cannot be read"
+    QCOMPARE(messages.size(), 1);
+    ToPdf(tmp->filePath("blank.pdf"));
+    QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages[1].contains("nothing to print") && messages[1].contains("A0002.nrm"), qPrintable(messages[1]));
+    QVERIFY(!QFile::exists(tmp->filePath("blank.pdf")));
+    QCOMPARE(Get<QLabel>("Label140")->text(), QStringLiteral("000"));
+    QVERIFY(w->isEnabled());
+    QVERIFY(ShownOnEcgTab("GroupBox13"));
+  }
+
+  void theJobIsNamedForTheRecordOnTheScreen() {
+    QVERIFY(QFile::copy(test::SourcePath("samples/A0002.nrm"), tmp->filePath("A0002.nrm")));
+    Analyse({"A0001.nrm", "A0002.nrm"});
+    // A0001 stays on the screen while it leaves the work list.
+    auto* work = Get<QListWidget>("ListBox2");
+    work->clearSelection();
+    work->item(0)->setSelected(true);
+    Get<QPushButton>("ButtonDelete")->click();
+    QCOMPARE(w->State().study.work, QStringList{"A0002.nrm"});
+    const QString pdf = tmp->filePath("named.pdf");
+    ToPdf(pdf);
+    QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    const QString info = Run("pdfinfo", {pdf});
+    QVERIFY2(info.contains("CORVALE < A0001.nrm > "), qPrintable(info));
   }
 
   void cancelledPrintDialogDoesNothing() {
     Analyse();
-    w->Printer().setOutputFormat(QPrinter::PdfFormat);
-    w->Printer().setOutputFileName(tmp->filePath("cancelled.pdf"));
+    ToPdf(tmp->filePath("cancelled.pdf"));
     QTimer::singleShot(100, w.get(), [] {
       if (QWidget* dialog = QApplication::activeModalWidget()) static_cast<QDialog*>(dialog)->reject();
     });
-    w->printout1->trigger();
+    Get<QAction>("printout1")->trigger();
     QVERIFY(!QFile::exists(tmp->filePath("cancelled.pdf")));
-    QCOMPARE(w->findChild<QLabel*>("Label140")->text(), QStringLiteral("000"));
+    QCOMPARE(Get<QLabel>("Label140")->text(), QStringLiteral("000"));
     QVERIFY(messages.isEmpty());
   }
 
@@ -183,13 +250,16 @@ class PrintTest : public QObject {
       dialog->landscape->setChecked(true);
       QTest::keyClick(dialog, Qt::Key_Return);
     });
-    w->U1->trigger();
+    Get<QAction>("U1")->trigger();
     QCOMPARE(w->Printer().pageLayout().orientation(), QPageLayout::Landscape);
     QCOMPARE(w->Printer().pageLayout().pageSize().id(), QPageSize::Letter);
-    // Landscape: the page height is the short side and sets the scale.
+    // Letter landscape at 1200 dpi less the 10 pt margins: 12866 x 9866 pixels.
     const QRect area = w->Printer().pageLayout().paintRectPixels(w->Printer().resolution());
+    QCOMPARE(area.size(), QSize(12866, 9866));
+    // The page height is the short side and sets the scale: 9866 * 0.95 / 1040.
     const PageGeometry g = ComputePageGeometry(area.height(), area.width(), 50);
-    QCOMPARE(g.PrintUnit, static_cast<double>(static_cast<long double>(g.UsableHeight) * (1.0 / 1040)));
+    QCOMPARE(GeneralFormat(g.UsableHeight), QStringLiteral("9372.7"));
+    QCOMPARE(GeneralFormat(g.PrintUnit), QStringLiteral("9.01221153846154"));
   }
 
   void printsThroughACupsQueue() {
@@ -201,7 +271,7 @@ class PrintTest : public QObject {
     const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
     Analyse();
     QCOMPARE(w->Printer().printerName(), QStringLiteral("corvale-pdf"));
-    QTest::mouseClick(w->Button2, Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     // Wait for the queue to finish the job (the backend writes the file last).
     for (int i = 0; i < 600 && !Run("lpstat", {"-o", "corvale-pdf"}).trimmed().isEmpty(); ++i) QTest::qWait(100);
@@ -213,7 +283,8 @@ class PrintTest : public QObject {
       if (arrived.isEmpty()) QTest::qWait(100);
     }
     QVERIFY2(!arrived.isEmpty(), "no PDF arrived from the cups-pdf queue");
-    CheckPage(arrived, w->Printer().pageLayout().paintRect(QPageLayout::Point), w->Printer().resolution());
+    CheckPage(arrived, w->Printer().pageLayout().paintRect(QPageLayout::Point), w->Printer().resolution(),
+              MarksFromTheJob());
     if (QTest::currentTestFailed()) return;  // keep the file to look at
     QFile::remove(arrived);
   }

@@ -109,7 +109,7 @@ TEST_F(Screen, GainScalesTraceAndPulse) {
           << "gain " << gain << " lead " << lead;
     }
     // The rhythm strip follows lead II's gain.
-    const int stripZero = 70 - static_cast<int>(LimbSlotPitch * leads->LeadOffset[1] / 2.0);
+    const int stripZero = 70 - static_cast<int>(ViewGeometry::LimbSlotPitch * leads->LeadOffset[1] / 2.0);
     EXPECT_EQ(InkRows(stripGrid, 300, 0, 99), (std::vector<int>{stripZero - step, stripZero - step + 1})) << gain;
     EXPECT_EQ(InkRows(stripGrid, 1020, 0, 99), (std::vector<int>{stripZero - step, stripZero - step + 1})) << gain;
   }

@@ -23,15 +23,15 @@ struct Session {
 };
 
 using Event = std::function<void(Session&)>;
-Event Move(int x, int y) { return [=](Session& s) { s.last = MouseMove(s.list, s.state, x, y); }; }
+Event Move(int x, int y) { return [=](Session& s) { s.last = PointerMoved(s.list, s.state, x, y); }; }
 Event Down(int x, int y, MouseButton b = MouseButton::Left, bool shift = false) {
-  return [=](Session& s) { s.last = MouseDown(s.list, s.state, b, shift, x, y); };
+  return [=](Session& s) { s.last = PointerPressed(s.list, s.state, b, shift, x, y); };
 }
-Event Up(MouseButton b = MouseButton::Left) { return [=](Session& s) { MouseUp(s.state, b); }; }
+Event Up(MouseButton b = MouseButton::Left) { return [=](Session& s) { PointerReleased(s.state, b); }; }
 Event Click(int x, int y) { return [=](Session& s) { Move(x, y)(s), Down(x, y)(s), Up()(s); }; }
-const Event S1 = [](Session& s) { s.last = SpeedButtonS1(s.list, s.state); };
-const Event S2 = [](Session& s) { s.last = SpeedButtonS2(s.list, s.state); };
-const Event S3 = [](Session& s) { s.last = SpeedButtonS3(s.list, s.state); };
+const Event S1 = [](Session& s) { s.last = ToggleCaliperMode(s.list, s.state); };
+const Event S2 = [](Session& s) { s.last = RemoveLastMeasurement(s.list, s.state); };
+const Event S3 = [](Session& s) { s.last = ClearMeasurements(s.list, s.state); };
 
 struct Flags {
   bool mode, anchor, drag;

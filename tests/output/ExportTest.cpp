@@ -5,9 +5,17 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 #include "output/Export.h"
 #include "support/RecordBuilder.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
 
 namespace corvale {
 namespace {
@@ -138,6 +146,76 @@ TEST_F(Export, BmpReadsBackAsTheImage) {
   ASSERT_TRUE(error);
   EXPECT_FALSE(error->reason.isEmpty());
 }
+
+#ifdef Q_OS_UNIX
+bool IsFifo(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+// Everything in the scratch directory, hidden temporaries included.
+QStringList Entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TEST_F(Export, NeverReplacesSpecialFilesOrTheSource) {
+  const test::RecordBuilder b = Patient(8);
+  b.Write(Path("A0001.nrm"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe")).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(Path("A0001.nrm"), Path("soft.nrm")));
+  ASSERT_EQ(::link(QFile::encodeName(Path("A0001.nrm")).constData(), QFile::encodeName(Path("hard.nrm")).constData()),
+            0);
+  ASSERT_TRUE(QFile::link(Path("nowhere"), Path("dangling")));
+  struct Row { const char* target; const char* reason; };
+  const Row rows[] = {{"pipe", "not a regular file"},
+                      {"soft.nrm", "own file"},
+                      {"hard.nrm", "own file"},
+                      {"dangling", "does not exist"}};
+  const QStringList before = Entries(dir.path());
+  Image picture(1040, 760);
+  for (const Row& r : rows) {
+    RecordImage image = b.Image();
+    const auto copyError = CopyRecordFile(image, true, Path(r.target), Path("A0001.nrm"));
+    ASSERT_TRUE(copyError) << r.target;
+    EXPECT_TRUE(copyError->reason.contains(QLatin1String(r.reason))) << r.target << ": " << copyError->reason.toStdString();
+    EXPECT_EQ(image.bytes, b.Image().bytes) << r.target << ": refused, yet the record in memory was blanked";
+    const auto bmpError = SaveBmp(picture, Path(r.target), Path("A0001.nrm"));
+    ASSERT_TRUE(bmpError) << r.target;
+    EXPECT_TRUE(bmpError->reason.contains(QLatin1String(r.reason))) << r.target << ": " << bmpError->reason.toStdString();
+  }
+  EXPECT_TRUE(IsFifo(Path("pipe"))) << "the FIFO was replaced by a regular file";
+  EXPECT_EQ(ReadAll(Path("A0001.nrm")), b.Bytes());
+  EXPECT_EQ(Entries(dir.path()), before);
+}
+
+// A file-size limit makes writes fail as a full disk does.
+TEST_F(Export, AFailedWriteGivesTheSystemReasonAndKeepsTheOldFile) {
+  const QByteArray old("previous contents");
+  for (const char* name : {"copy.nrm", "picture.BMP"}) {
+    QFile f(Path(QLatin1String(name)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(old), old.size());
+  }
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  RecordImage image = Patient(4).Image();
+  const auto copyError = CopyRecordFile(image, false, Path("copy.nrm"), QString());
+  const auto bmpError = SaveBmp(Image(1040, 760), Path("picture.BMP"));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  for (const auto& error : {copyError, bmpError}) {
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->reason.contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << error->reason.toStdString();
+  }
+  EXPECT_EQ(ReadAll(Path("copy.nrm")), old);
+  EXPECT_EQ(ReadAll(Path("picture.BMP")), old);
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"copy.nrm", "picture.BMP"}));
+}
+#endif
 
 TEST(OutputPath, DirectoryAndName) {
   EXPECT_EQ(OutputFilePath("/out", "A0001.BMP"), QStringLiteral("/out/A0001.BMP"));

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "gfx/RecordingCanvas.h"
@@ -183,6 +187,97 @@ TEST(PrintPage, UnitBelowOne) {
   const auto job = Print(g, s, DisplayState{}, *leads);
   EXPECT_TRUE(job->traces.empty()) << "no passes at all";
   for (const Segment& seg : job->grid) ASSERT_GE(std::abs(seg.x1 - seg.x0) + std::abs(seg.y1 - seg.y0), 1);
+}
+
+// The whole job on a real device: paint rectangle, geometry, page.
+TEST(PrintRecordPage, OnPagedDevices) {
+  QTemporaryDir dir;
+  auto leads = std::make_unique<LeadArrays>();
+  struct Row {
+    const char* what;
+    std::function<std::unique_ptr<QPagedPaintDevice>(const QString& path)> device;
+    const char* usableHeight;
+    const char* usableWidth;
+    double u;
+    int originX, originY, gridPen;
+  };
+  const Row rows[] = {
+      // A4 at 600 dpi is 4958 x 7017 pixels: 7017 * 0.95 = 6666.15, 4958 * 0.95 = 4710.1,
+      // u = 4710.1 / 760 = 6.1975 (the width sets it); origin 50 * 0.1 * 4u and 40u.
+      {"printer, A4, 600 dpi, whole sheet",
+       [](const QString& path) {
+         auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+         p->setOutputFormat(QPrinter::PdfFormat);
+         p->setOutputFileName(path);
+         p->setResolution(600);
+         p->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+         p->setFullPage(true);
+         return p;
+       },
+       "6666.15", "4710.1", 6.1975, 123, 247, 3},
+      // A PDF writer at 300 dpi: 2479 x 3508 pixels, u = 2355.05 / 760 = 3.09875.
+      {"PDF writer, A4, 300 dpi",
+       [](const QString& path) {
+         auto w = std::make_unique<QPdfWriter>(path);
+         w->setResolution(300);
+         w->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+         return w;
+       },
+       "3332.6", "2355.05", 3.09875, 61, 123, 1},
+      // Letter landscape at 300 dpi, margin 50: the page height (2550) sets u:
+      // 2550 * 0.95 / 1040.
+      {"PDF writer, Letter landscape, 300 dpi",
+       [](const QString& path) {
+         auto w = std::make_unique<QPdfWriter>(path);
+         w->setResolution(300);
+         w->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
+         return w;
+       },
+       "2422.5", "3135", 2.3293269230769229, 46, 93, 1},
+  };
+  for (const Row& r : rows) {
+    const QString path = dir.filePath(QString::fromLatin1(r.what).replace(u' ', u'_') + ".pdf");
+    const auto device = r.device(path);
+    std::vector<std::string> order;
+    PrintHooks hooks;
+    hooks.pageGeometry = [&](const PageGeometry&) { order.push_back("geometry"); };
+    hooks.progress = [&](int p) {
+      if (order.back() != "progress") order.push_back("progress");
+      EXPECT_LE(p, PrintProgressMax);
+    };
+    const PrintResult result = PrintRecordPage(*device, PrintSettings{}, DisplayState{}, *leads, hooks);
+    EXPECT_FALSE(result.error) << r.what;
+    EXPECT_EQ(GeneralFormat(result.geometry.UsableHeight), QString::fromLatin1(r.usableHeight)) << r.what;
+    EXPECT_EQ(GeneralFormat(result.geometry.UsableWidth), QString::fromLatin1(r.usableWidth)) << r.what;
+    EXPECT_NEAR(result.geometry.PrintUnit, r.u, 1e-12) << r.what;
+    EXPECT_EQ(result.geometry.PrintOriginX, r.originX) << r.what;
+    EXPECT_EQ(result.geometry.PrintOriginY, r.originY) << r.what;
+    EXPECT_EQ(result.geometry.GridPenWidth, r.gridPen) << r.what;
+    EXPECT_EQ(order, (std::vector<std::string>{"geometry", "progress"})) << "the geometry comes before the job";
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << r.what;
+    EXPECT_TRUE(pdf.read(5) == "%PDF-") << r.what;
+    EXPECT_GT(pdf.size(), 100000) << "a whole grid and twelve traces: " << r.what;
+  }
+}
+
+TEST(PrintRecordPage, FailuresKeepTheGeometry) {
+  QTemporaryDir dir;
+  auto leads = std::make_unique<LeadArrays>();
+  // A file in a directory that does not exist: the job cannot begin.
+  QPdfWriter writer(dir.filePath("no-such-directory/page.pdf"));
+  writer.setResolution(300);
+  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+  int geometries = 0, progress = 0;
+  PrintHooks hooks;
+  hooks.pageGeometry = [&](const PageGeometry&) { ++geometries; };
+  hooks.progress = [&](int) { ++progress; };
+  const PrintResult result = PrintRecordPage(writer, PrintSettings{}, DisplayState{}, *leads, hooks);
+  EXPECT_EQ(result.error, PrintError::CannotBegin);
+  EXPECT_EQ(result.geometry.PrintOriginX, 61);
+  EXPECT_EQ(geometries, 1);
+  EXPECT_EQ(progress, 0) << "nothing is drawn";
+  EXPECT_FALSE(QFile::exists(dir.filePath("no-such-directory/page.pdf")));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QSet>
+#include <QStringList>
+#include <algorithm>
 #include <map>
 
 #include "record/Cp932.h"
@@ -108,12 +110,87 @@ TEST(PresentHeader, FieldsReachTheirLabels) {
 TEST(PresentHeader, EveryLabelOnceInFillOrder) {
   RecordBuilder b;
   const auto texts = PresentHeader(b.Image());
-  QSet<QString> seen;
-  for (const LabelText& t : texts) EXPECT_FALSE(seen.contains(t.control)) << t.control, seen.insert(t.control);
-  EXPECT_EQ(texts.size(), 5u + 7u + 4u + 4u + 7u + 2u + 3u + 6u + 2u + 9u + 14u);
-  const char* head[] = {"Label12", "Label11", "Label13", "Label14", "Label15", "Label24"};
-  for (std::size_t i = 0; i < std::size(head); ++i) EXPECT_STREQ(texts[i].control, head[i]);
-  EXPECT_STREQ(texts.back().control, "Label137");
+  // The fill order: patient block, header numbers, amplitudes and lateral
+  // lead, measurements, date and time, the right column, the codes.
+  const QStringList order = QStringLiteral(
+      "Label12 Label11 Label13 Label14 Label15 Label24 Label25 Label26 Label27 Label28 Label29 Label30 "
+      "Label34 Label58 Label36 Label60 Label35 Label59 Label33 Label50 Label51 Label52 Label53 Label54 "
+      "Label55 Label56 Label57 Label39 Label40 Label73 Label74 Label75 Label81 Label82 Label83 Label84 "
+      "Label85 Label86 Label90 Label91 Label101 Label102 Label103 Label104 Label105 Label106 Label107 "
+      "Label108 Label109 Label124 Label125 Label126 Label127 Label128 Label129 Label130 Label131 Label132 "
+      "Label133 Label134 Label135 Label136 Label137").split(u' ');
+  ASSERT_EQ(texts.size(), 63u);
+  ASSERT_EQ(order.size(), 63);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(QString::fromLatin1(texts[i].control), order[static_cast<qsizetype>(i)]) << i;
+    EXPECT_EQ(std::string_view(texts[i].control), HeaderLabels[i].control) << "the names come from the table";
+  }
+}
+
+TEST(HeaderLabels, TableRowsFitTheirFieldsAndPages) {
+  for (const HeaderLabel& l : HeaderLabels) {
+    const std::string name(l.control);
+    EXPECT_FALSE(l.caption.empty()) << name;
+    EXPECT_LT(l.element, l.field.count) << name;
+    EXPECT_NE(l.field.encoding, FieldEncoding::Unused) << name;
+    // Numbers only from 16-bit fields, and those fields only as numbers.
+    EXPECT_EQ(l.rule == HeaderRule::Number, l.field.encoding == FieldEncoding::UInt16LE) << name;
+    EXPECT_GT(l.width, 0) << name;
+    EXPECT_GT(l.height, 0) << name;
+    // The "ECG" tab's left column is 162 px wide; the header tab's rows are 24 px apart from y 16.
+    if (l.page == HeaderPage::Ecg) EXPECT_LE(l.x + l.width, 162) << name;
+    else EXPECT_EQ((l.y - 16) % 24, 0) << name;
+  }
+  // No two labels of a page overlap.
+  for (std::size_t i = 0; i < HeaderLabelCount; ++i)
+    for (std::size_t j = i + 1; j < HeaderLabelCount; ++j) {
+      const HeaderLabel &a = HeaderLabels[i], &b = HeaderLabels[j];
+      if (a.page != b.page) continue;
+      const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y || b.y + b.height <= a.y;
+      EXPECT_TRUE(apart) << a.control << " overlaps " << b.control;
+    }
+}
+
+TEST(HeaderLabels, PlacesAndCaptions) {
+  struct Row { const char* control; const char* caption; HeaderPage page; int x, y, w, h; HeaderLook look; };
+  const Row rows[] = {
+      {"Label11", "Patient Name", HeaderPage::Ecg, 8, 20, 153, 18, HeaderLook::PatientName},
+      {"Label12", "00000000", HeaderPage::Ecg, 40, 42, 80, 13, HeaderLook::Plain},
+      {"Label15", "100", HeaderPage::Ecg, 8, 58, 28, 13, HeaderLook::RightAligned},
+      {"Label50", "RV5/RV6 :", HeaderPage::Ecg, 8, 432, 64, 13, HeaderLook::Plain},
+      {"Label51", "Label51", HeaderPage::Ecg, 72, 288, 48, 13, HeaderLook::RightAligned},
+      {"Label60", "Label60", HeaderPage::Ecg, 72, 432, 48, 13, HeaderLook::RightAligned},
+      {"Label24", "Label24", HeaderPage::Header, 192, 16, 150, 16, HeaderLook::Plain},
+      {"Label33", "RV5/RV6", HeaderPage::Header, 16, 232, 168, 16, HeaderLook::Plain},
+      {"Label34", "SV1", HeaderPage::Header, 192, 184, 150, 16, HeaderLook::Plain},
+      {"Label35", "V5/V6", HeaderPage::Header, 192, 208, 150, 16, HeaderLook::Plain},
+      {"Label109", "Label109", HeaderPage::Header, 192, 448, 150, 16, HeaderLook::Plain},
+      {"Label90", "Label90", HeaderPage::Header, 536, 232, 150, 16, HeaderLook::Plain},
+      {"Label137", "Label137", HeaderPage::Header, 536, 592, 150, 16, HeaderLook::Plain},
+  };
+  for (const Row& r : rows) {
+    const auto it = std::find_if(HeaderLabels.begin(), HeaderLabels.end(),
+                                 [&](const HeaderLabel& l) { return l.control == r.control; });
+    ASSERT_NE(it, HeaderLabels.end()) << r.control;
+    EXPECT_EQ(it->caption, r.caption) << r.control;
+    EXPECT_EQ(it->page, r.page) << r.control;
+    EXPECT_EQ(it->x, r.x) << r.control;
+    EXPECT_EQ(it->y, r.y) << r.control;
+    EXPECT_EQ(it->width, r.w) << r.control;
+    EXPECT_EQ(it->height, r.h) << r.control;
+    EXPECT_EQ(it->look, r.look) << r.control;
+  }
+}
+
+TEST(HeaderLabels, TextsFollowTheTableRows) {
+  RecordBuilder b;
+  b.Set(Field::PatientId, "00012345").Set(Field::MinnesotaCodes, "9-8 ", 13).SetNumber(Field::SampleCount, 5000);
+  const HeaderTexts texts = PresentHeaderTexts(b.Image());
+  const auto named = PresentHeader(b.Image());
+  for (std::size_t i = 0; i < HeaderLabelCount; ++i) EXPECT_EQ(named[i].text, texts[i]) << named[i].control;
+  EXPECT_EQ(texts.front(), QStringLiteral("00012345"));  // Label12
+  EXPECT_EQ(texts.back(), QStringLiteral("9-8 "));       // Label137
+  EXPECT_EQ(texts[11], QStringLiteral("5000"));          // Label30
 }
 
 TEST(PatientName, ShiftJisDecoding) {

@@ -1,20 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
-#include <QMap>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <QImage>
+#include <cerrno>
+#include <cstring>
 
 #include "display/Render.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "support/RecordBuilder.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace corvale {
 namespace {
@@ -24,11 +32,54 @@ struct ToolRun {
   QByteArray out, err;
 };
 
-ToolRun Tool(const QStringList& args) {
+// Runs the tool; one that does not finish within `seconds` is killed and fails the test.
+ToolRun Tool(const QStringList& args, int seconds = 60, const QString& shellPrefix = QString(),
+             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   QProcess p;
-  p.start(QStringLiteral(CORVALE_TOOL_PATH), args);
-  if (!p.waitForFinished(60000)) ADD_FAILURE() << "corvale-tool did not finish";
-  return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+  p.setProcessEnvironment(environment);
+  if (shellPrefix.isEmpty()) {
+    p.start(QStringLiteral(CORVALE_TOOL_PATH), args);
+  } else {
+    // sh -c 'PREFIX; exec "$0" "$@"' TOOL ARGS...: limits set in the shell apply to the tool only.
+    p.start(QStringLiteral("/bin/sh"),
+            QStringList{"-c", shellPrefix + QStringLiteral("; exec \"$0\" \"$@\""), QStringLiteral(CORVALE_TOOL_PATH)} +
+                args);
+  }
+  if (!p.waitForFinished(seconds * 1000)) {
+    ADD_FAILURE() << "corvale-tool did not finish within " << seconds << " s: " << args.join(' ').toStdString();
+    p.kill();
+    p.waitForFinished(5000);
+    return {-1, p.readAllStandardOutput(), p.readAllStandardError()};
+  }
+  const int code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  return {code, p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Everything in a scratch directory, hidden temporaries included.
+QStringList Entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A twelve-lead WFDB record NAME.hea + NAME.dat (format 16, 500 Hz, 10 s) in `dir`.
+void WriteWfdb(const QString& dir, const QString& name) {
+  static const char* const kLeads[] = {"I", "II", "III", "AVR", "AVL", "AVF", "V1", "V2", "V3", "V4", "V5", "V6"};
+  QByteArray header = QStringLiteral("%1 12 500 5000\n").arg(name).toUtf8();
+  for (const char* lead : kLeads) header += QStringLiteral("%1.dat 16 1000/mV 16 0 0 0 0 %2\n").arg(name, lead).toUtf8();
+  QByteArray data;
+  for (int n = 0; n < 5000; ++n)
+    for (int lead = 0; lead < 12; ++lead) {
+      const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>((n % 200) * (lead + 1) - 300));
+      data.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
+    }
+  QFile h(QDir(dir).filePath(name + ".hea")), d(QDir(dir).filePath(name + ".dat"));
+  if (!h.open(QIODevice::WriteOnly) || h.write(header) != header.size() || !d.open(QIODevice::WriteOnly) ||
+      d.write(data) != data.size())
+    ADD_FAILURE() << "cannot write the WFDB fixture";
 }
 
 TEST(ToolInfo, JsonOfASample) {
@@ -159,6 +210,206 @@ TEST(ToolRender, BadOptionsAreRefused) {
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("t.png")));
   }
 }
+
+TEST(ToolHelp, EverySubcommandExplainsItself) {
+  struct Row { const char* command; const char* about; };
+  const Row rows[] = {{"info", "info prints"}, {"import", "import reads"}, {"render", "render writes"},
+                      {"print", "print draws"}};
+  for (const Row& r : rows)
+    for (const char* flag : {"--help", "-h"}) {
+      const ToolRun run = Tool({r.command, flag});
+      EXPECT_EQ(run.exitCode, 0) << r.command << " " << flag;
+      EXPECT_TRUE(run.out.startsWith("usage:\n  corvale-tool " + QByteArray(r.command))) << run.out.toStdString();
+      EXPECT_TRUE(run.out.contains(r.about)) << r.command << " " << flag;
+      EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    }
+}
+
+TEST(ToolInfo, ControlCharactersNeverReachTheTerminal) {
+  QTemporaryDir dir;
+  test::RecordBuilder b;
+  b.SetBytes(Field::PatientId.offset, QByteArray("\x1b]0;X\x07", 6));  // would retitle the terminal
+  b.SetBytes(Field::PatientName.offset, QByteArray("A\x1b[2JB\\C\"D\x7f", 11));
+  const QString file = dir.filePath(QStringLiteral("odd\x1b[31m.nrm"));
+  b.Write(file);
+  const ToolRun text = Tool({"info", file});
+  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  for (char c : {'\x1b', '\x07', '\x7f'}) EXPECT_FALSE(text.out.contains(c)) << int(c);
+  EXPECT_TRUE(text.out.contains("field PatientId: \"\\u001b]0;X\\u0007  \"")) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains("field PatientName: \"A\\u001b[2JB\\\\C\\\"D\\u007f\"")) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains("file: " + QFile::encodeName(dir.filePath("odd\\u001b[31m.nrm"))));
+  // The JSON keeps the exact text.
+  const ToolRun json = Tool({"info", "--json", file});
+  const QJsonObject fields = QJsonDocument::fromJson(json.out).object()["fields"].toObject();
+  EXPECT_EQ(fields["PatientName"].toString(), QString::fromLatin1("A\x1b[2JB\\C\"D\x7f"));
+  // Error messages name the file escaped as well.
+  const ToolRun missing = Tool({"info", dir.filePath(QStringLiteral("gone\x1b[31m.nrm"))});
+  EXPECT_NE(missing.exitCode, 0);
+  EXPECT_FALSE(missing.err.contains('\x1b')) << missing.err.toStdString();
+  EXPECT_TRUE(missing.err.contains("gone\\u001b[31m.nrm"));
+}
+
+TEST(ToolRender, TheSuffixChoosesTheImageType) {
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0003.nrm");
+  ASSERT_EQ(Tool({"render", sample, "-o", dir.filePath("reference.png")}).exitCode, 0);
+  const QImage reference(dir.filePath("reference.png"));
+  ASSERT_FALSE(reference.isNull());
+  struct Row { const char* name; QByteArray format; bool lossless; };
+  const Row rows[] = {{"t.bmp", "bmp", true}, {"t.JPG", "jpeg", false}, {"t.jpeg", "jpeg", false},
+                      {"t.ppm", "ppm", true}, {"t.Png", "png", true},   {"noSuffix", "png", true}};
+  for (const Row& r : rows) {
+    const QString out = dir.filePath(QLatin1String(r.name));
+    const ToolRun run = Tool({"render", sample, "-o", out});
+    ASSERT_EQ(run.exitCode, 0) << r.name << ": " << run.err.toStdString();
+    QImageReader reader(out);
+    reader.setDecideFormatFromContent(true);
+    EXPECT_EQ(reader.format(), r.format) << r.name;
+    const QImage image = reader.read();
+    ASSERT_EQ(image.size(), QSize(1040, 760)) << r.name;
+    if (r.lossless) {
+      EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), reference.convertToFormat(QImage::Format_RGB32)) << r.name;
+    }
+  }
+  for (const char* bad : {"t.xyz", "t.nrm", "t.pdf"}) {
+    const ToolRun run = Tool({"render", sample, "-o", dir.filePath(QLatin1String(bad))});
+    EXPECT_EQ(run.exitCode, 2) << bad;
+    EXPECT_TRUE(run.err.contains("is not an image type")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QLatin1String(bad)))) << bad;
+  }
+}
+
+TEST(ToolRun, NothingButOurMessagesOnStandardError) {
+  QTemporaryDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+  environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+  const QString sample = test::SourcePath("samples/A0001.nrm");
+  const QStringList runs[] = {{"render", sample, "-o", dir.filePath("t.png"), "--strip", dir.filePath("s.png")},
+                              {"print", sample, "-o", dir.filePath("p.pdf"), "--dpi", "150"},
+                              {"info", sample}};
+  for (const QStringList& args : runs) {
+    const ToolRun run = Tool(args, 60, QString(), environment);
+    EXPECT_EQ(run.exitCode, 0) << args.first().toStdString();
+    EXPECT_EQ(run.err, QByteArray()) << args.first().toStdString();
+  }
+}
+
+#ifdef Q_OS_UNIX
+// A scratch directory with a record, a WFDB record (g2.hea, g2.dat), links and a FIFO.
+class ToolOutputs : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  void SetUp() override {
+    ASSERT_TRUE(QFile::copy(test::SourcePath("samples/A0004.nrm"), Path("in.nrm")));
+    WriteWfdb(dir.path(), QStringLiteral("g2"));
+    ASSERT_TRUE(QFile::link(Path("in.nrm"), Path("link.png")));
+    ASSERT_EQ(::link(QFile::encodeName(Path("in.nrm")).constData(), QFile::encodeName(Path("hard.pdf")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.png")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(Path("pipe.png"), Path("pipe.pdf")));
+    ASSERT_TRUE(QFile::link(Path("pipe.png"), Path("pipe.nrm")));
+    record = ReadAll(Path("in.nrm"));
+    header = ReadAll(Path("g2.hea"));
+    signal = ReadAll(Path("g2.dat"));
+  }
+  // The inputs as they were, no FIFO replaced, no file added.
+  void ExpectUntouched(const QStringList& before, const std::string& what) const {
+    EXPECT_EQ(ReadAll(Path("in.nrm")), record) << what;
+    EXPECT_EQ(ReadAll(Path("g2.hea")), header) << what;
+    EXPECT_EQ(ReadAll(Path("g2.dat")), signal) << what;
+    struct stat st {};
+    EXPECT_TRUE(::lstat(QFile::encodeName(Path("pipe.png")).constData(), &st) == 0 && S_ISFIFO(st.st_mode)) << what;
+    EXPECT_EQ(Entries(dir.path()), before) << what;
+  }
+  QByteArray record, header, signal;
+};
+
+TEST_F(ToolOutputs, NeverAnInputNorTwiceTheSameFile) {
+  const QString in = Path("in.nrm"), g2 = Path("g2");
+  struct Row { QStringList args; const char* reason; };
+  const Row rows[] = {
+      {{"render", in, "-o", Path("t.png"), "--strip", in}, ""},  // refused by its type or its identity
+      {{"render", in, "-o", Path("link.png")}, "is the input file"},
+      {{"render", in, "-o", Path("t.png"), "--strip", dir.path() + "/./t.png"}, "is also the output"},
+      {{"print", in, "-o", in}, "is the input file"},
+      {{"print", in, "-o", Path("hard.pdf")}, "is the input file"},
+      {{"import", g2, "-o", Path("g2.dat")}, "is the input file"},
+      {{"import", g2 + ".hea", "-o", Path("g2.hea")}, "is the input file"},
+  };
+  const QStringList before = Entries(dir.path());
+  for (const Row& r : rows) {
+    const ToolRun run = Tool(r.args, 20);
+    const std::string what = r.args.join(' ').toStdString();
+    EXPECT_NE(run.exitCode, 0) << what;
+    EXPECT_TRUE(run.err.contains(r.reason)) << what << ": " << run.err.toStdString();
+    ExpectUntouched(before, what);
+  }
+}
+
+TEST_F(ToolOutputs, NeverReplacesAFifo) {
+  const QString in = Path("in.nrm");
+  const QStringList runs[] = {{"render", in, "-o", Path("pipe.png")},
+                              {"render", in, "-o", Path("t.png"), "--strip", Path("pipe.png")},
+                              {"print", in, "-o", Path("pipe.pdf")},
+                              {"import", Path("g2"), "-o", Path("pipe.nrm")}};
+  const QStringList before = Entries(dir.path());
+  for (const QStringList& args : runs) {
+    const ToolRun run = Tool(args, 10);  // writing into a FIFO nobody reads would block
+    const std::string what = args.join(' ').toStdString();
+    EXPECT_NE(run.exitCode, 0) << what;
+    EXPECT_TRUE(run.err.contains("not a regular file")) << what << ": " << run.err.toStdString();
+    ExpectUntouched(before, what);
+  }
+}
+
+TEST_F(ToolOutputs, AFullDiskFailsWithTheReasonAndKeepsTheOldFiles) {
+  // Old outputs that must survive, then a file-size limit (about 4 KB) that makes writes fail as a full disk does.
+  const QByteArray old("an earlier good output");
+  for (const char* name : {"keep.png", "keep.pdf", "keep.nrm"}) {
+    QFile f(Path(QLatin1String(name)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(old), old.size());
+  }
+  const QString in = Path("in.nrm");
+  const QStringList runs[] = {{"render", in, "-o", Path("keep.png")},
+                              {"render", in, "-o", Path("keep.png"), "--strip", Path("strip.png")},
+                              {"print", in, "-o", Path("keep.pdf")},
+                              {"import", Path("g2"), "-o", Path("keep.nrm")}};
+  const QStringList before = Entries(dir.path());
+  const QByteArray reason = QByteArray(std::strerror(EFBIG));
+  for (const QStringList& args : runs) {
+    const ToolRun run = Tool(args, 60, QStringLiteral("ulimit -f 8"));
+    const std::string what = args.join(' ').toStdString();
+    EXPECT_EQ(run.exitCode, 1) << what;
+    EXPECT_TRUE(run.err.contains(reason)) << what << ": " << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("Unknown error")) << what;
+    for (const char* name : {"keep.png", "keep.pdf", "keep.nrm"})
+      EXPECT_EQ(ReadAll(Path(QLatin1String(name))), old) << what << ": " << name;
+    ExpectUntouched(before, what);
+  }
+}
+
+TEST_F(ToolOutputs, ImportWritesBesideItsInputs) {
+  const ToolRun run = Tool({"import", Path("g2"), "-o", Path("g2.nrm")});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  RecordImage image;
+  ASSERT_FALSE(ReadRecordFile(Path("g2.nrm"), image));
+  // Lead II, sample 1: (1 % 200) * 2 - 300 = -298 uV at 1000 adu/mV, -298 / 4.88 = -61.07 -> -61.
+  EXPECT_EQ(image.Sample(1, 1), -61);
+  EXPECT_EQ(ReadAll(Path("g2.dat")), signal);
+}
+
+TEST(ToolInfo, AFifoIsRefusedAtOnce) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath("x.nrm");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const ToolRun run = Tool({"info", fifo, test::SourcePath("samples/A0001.nrm")}, 10);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains("x.nrm: is a FIFO")) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains("A0001.nrm")) << "the other file is still reported";
+}
+#endif
 
 }  // namespace
 }  // namespace corvale

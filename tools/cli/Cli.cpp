@@ -1,20 +1,124 @@
 #include "cli/Cli.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <variant>
 
-#include "record/RecordFormat.h"
+#include "info/Info.h"
 #include "record/RecordFile.h"
+#include "record/RecordFormat.h"
+#include "record/SafeOutput.h"
 
 namespace corvale::cli {
 
 void Out(const QString& s) { std::fputs(s.toUtf8().constData(), stdout); }
-void Err(const QString& s) { std::fputs((s + u'\n').toUtf8().constData(), stderr); }
+void Err(const QString& s) {
+  std::fputs((EscapeControls(s, u"\n\t") + u'\n').toUtf8().constData(), stderr);
+}
+
+void PrepareProcess() {
+  // The tool reports through Err; Qt's debug, info and warning notes are not
+  // for its user. Critical and fatal messages still reach standard error.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) return;
+    std::fputs((EscapeControls(message, u"\n\t") + u'\n').toUtf8().constData(), stderr);
+  });
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the size limit then fails with EFBIG
+#endif
+}
 
 int Usage(const Command& command, const QString& problem) {
   if (!problem.isEmpty()) Err(problem);
   std::fputs("usage:\n", stderr);
   std::fputs(command.usage, stderr);
   return 2;
+}
+
+bool IsHelp(const QString& arg) { return arg == u"--help" || arg == u"-h"; }
+
+int Help(const Command& command) {
+  std::fputs("usage:\n", stdout);
+  std::fputs(command.usage, stdout);
+  std::fputs("\n", stdout);
+  std::fputs(command.about, stdout);
+  return 0;
+}
+
+namespace {
+
+std::filesystem::path NativePath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Where a name leads: the file itself when it exists (links followed), else
+// its resolved directory and the name.
+QString Resolved(const QString& path) {
+  const QFileInfo info(path);
+  if (info.exists()) return info.canonicalFilePath();
+  const QString directory = info.absoluteDir().canonicalPath();
+  return directory.isEmpty() ? info.absoluteFilePath() : QDir(directory).filePath(info.fileName());
+}
+
+}  // namespace
+
+bool SameFile(const QString& a, const QString& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(NativePath(a), NativePath(b), ec)) return true;
+  return Resolved(a) == Resolved(b);
+}
+
+bool CheckOutputs(const QStringList& outputs, const QStringList& inputs) {
+  for (qsizetype i = 0; i < outputs.size(); ++i) {
+    for (const QString& input : inputs)
+      if (SameFile(outputs[i], input)) {
+        Err(QStringLiteral("%1: is the input file %2; the output would destroy it").arg(outputs[i], input));
+        return false;
+      }
+    for (qsizetype j = 0; j < i; ++j)
+      if (SameFile(outputs[i], outputs[j])) {
+        Err(QStringLiteral("%1: is also the output %2; name two different files").arg(outputs[i], outputs[j]));
+        return false;
+      }
+    OutputPolicy policy;
+    policy.inputs = inputs;
+    if (auto error = CheckOutputPath(outputs[i], policy)) {
+      Err(error->Describe());
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WriteOutputs(const std::vector<Output>& outputs, const QStringList& inputs) {
+  QStringList paths;
+  for (const Output& o : outputs) paths << o.path;
+  if (!CheckOutputs(paths, inputs)) return false;
+  OutputPolicy policy;
+  policy.inputs = inputs;
+  std::vector<PendingOutput> pending;
+  for (const Output& o : outputs) {
+    auto begun = PendingOutput::Begin(o.path, policy);
+    if (auto* error = std::get_if<FileError>(&begun)) {
+      Err(error->Describe());
+      return false;  // the temporaries begun so far are removed with `pending`
+    }
+    pending.push_back(std::move(std::get<PendingOutput>(begun)));
+    if (auto error = pending.back().Write(o.bytes)) {
+      Err(error->Describe());
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < outputs.size(); ++i)
+    if (auto error = pending[i].Commit(outputs[i].bytes.size())) {
+      Err(error->Describe());
+      return false;
+    }
+  return true;
 }
 
 bool ParseIntIn(const QString& text, int lo, int hi, int& value) {

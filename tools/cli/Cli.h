@@ -2,10 +2,12 @@
 // parsing helpers, and the table of subcommands that main() dispatches on.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "display/DisplayState.h"
 #include "record/LeadArrays.h"
@@ -13,8 +15,14 @@
 namespace corvale::cli {
 
 void Out(const QString& s);
-/// One line on standard error.
+/// One line on standard error, control characters escaped (it may hold a file name).
 void Err(const QString& s);
+
+/// Before the application exists: keeps Qt's own notes (a missing runtime
+/// directory, a platform plug-in's remarks, a codec's warnings) off standard
+/// error, where only the tool's messages belong, and lets a file-size limit
+/// fail a write with its reason instead of ending the process.
+void PrepareProcess();
 
 /// One subcommand: its name, its usage lines, what it does in a paragraph, and the code.
 struct Command {
@@ -26,6 +34,32 @@ struct Command {
 
 /// Reports a wrong command line for `command` (with its usage) and returns 2.
 int Usage(const Command& command, const QString& problem);
+
+/// True for "--help" and "-h".
+bool IsHelp(const QString& arg);
+/// Prints the usage and description of `command` on standard output; returns 0.
+int Help(const Command& command);
+
+/// One output file and its bytes.
+struct Output {
+  QString path;
+  QByteArray bytes;
+};
+
+/// True when `a` and `b` name the same file: by identity when both exist (a
+/// link or a second name counts), by resolved path when one does not yet.
+bool SameFile(const QString& a, const QString& b);
+
+/// Reports and returns false when an output may not be written: the same file
+/// as an input or as another output, or something the safe writer refuses (a
+/// directory, device, FIFO or dangling link).
+bool CheckOutputs(const QStringList& outputs, const QStringList& inputs);
+
+/// Writes every output through a temporary file beside it (every write
+/// checked, flushed to disk, then renamed over the target), all written before
+/// any is renamed. Reports the failure with the system's reason and returns
+/// false; a failed output leaves its old file as it was and nothing beside it.
+bool WriteOutputs(const std::vector<Output>& outputs, const QStringList& inputs);
 
 /// A whole number in [lo, hi], or false.
 bool ParseIntIn(const QString& text, int lo, int hi, int& value);

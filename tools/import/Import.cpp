@@ -4,12 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "record/Cp932.h"
+#include "record/SafeOutput.h"
 
 namespace corvale {
 namespace {
@@ -237,12 +237,10 @@ QByteArray RecordBytes(const RecordImage& image) {
   return QByteArray(reinterpret_cast<const char*>(image.bytes.data()), static_cast<qsizetype>(image.bytes.size()));
 }
 
-std::optional<QString> WriteRecordFile(const QString& path, const RecordImage& image) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("%1: %2").arg(path, file.errorString());
-  const QByteArray bytes = RecordBytes(image);
-  if (file.write(bytes) != bytes.size() || !file.commit())
-    return QStringLiteral("%1: %2").arg(path, file.errorString());
+std::optional<QString> WriteRecordFile(const QString& path, const RecordImage& image, const QStringList& inputs) {
+  OutputPolicy policy;
+  policy.inputs = inputs;
+  if (auto error = WriteFileSafely(path, RecordBytes(image), policy)) return error->Describe();
   return std::nullopt;
 }
 

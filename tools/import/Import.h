@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <variant>
@@ -47,7 +48,8 @@ std::variant<std::unique_ptr<RecordImage>, QString> ImportRecord(const QString& 
 QByteArray RecordBytes(const RecordImage& image);
 
 /// Writes the record to `path` through a temporary file in the same directory,
-/// so that a failed write never leaves a partial record behind.
-std::optional<QString> WriteRecordFile(const QString& path, const RecordImage& image);
+/// so that a failed write never leaves a partial record behind. Refuses a path
+/// that is one of `inputs` (by identity) or not a regular file.
+std::optional<QString> WriteRecordFile(const QString& path, const RecordImage& image, const QStringList& inputs = {});
 
 }  // namespace corvale

@@ -7,6 +7,29 @@
 
 namespace corvale {
 
+QString EscapeControls(const QString& text, QStringView keep) {
+  QString out;
+  out.reserve(text.size());
+  for (const QChar c : text) {
+    if (c.category() == QChar::Other_Control && !keep.contains(c))
+      out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    else
+      out += c;
+  }
+  return out;
+}
+
+namespace {
+
+// A text value as JSON writes it: quoted, with backslash, quote and controls escaped.
+QString Quoted(QString text) {
+  text.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+  text.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r")).replace(u'\t', QStringLiteral("\\t"));
+  return u'"' + EscapeControls(text) + u'"';
+}
+
+}  // namespace
+
 QJsonObject RecordInfoJson(const QString& file, const RecordImage& image, const LeadArrays& arrays) {
   QJsonObject fields;
   for (const FieldSpec& f : RecordFields) {
@@ -53,11 +76,11 @@ QJsonObject RecordInfoJson(const QString& file, const RecordImage& image, const 
 }
 
 QString RecordInfoText(const QJsonObject& info) {
-  QString out = QStringLiteral("file: %1\n").arg(info[QStringLiteral("file")].toString());
+  QString out = QStringLiteral("file: %1\n").arg(EscapeControls(info[QStringLiteral("file")].toString()));
   auto scalar = [](const QJsonValue& v) {
     if (v.isNull()) return QStringLiteral("(unchanged)");
     if (v.isDouble()) return QString::number(v.toDouble(), 'g', 15);
-    return QStringLiteral("\"%1\"").arg(v.toString());
+    return Quoted(v.toString());
   };
   // Fields in file order, not the JSON object's alphabetical order.
   const QJsonObject fields = info[QStringLiteral("fields")].toObject();

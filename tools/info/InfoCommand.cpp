@@ -13,6 +13,7 @@ int Info(const QStringList& args) {
   bool json = false;
   QStringList files;
   for (const QString& a : args) {
+    if (IsHelp(a)) return Help(InfoCommand);
     if (a == u"--json") json = true;
     else if (a.startsWith(u"--")) return Usage(InfoCommand, QStringLiteral("unknown option %1").arg(a));
     else files << a;
@@ -48,7 +49,8 @@ const Command InfoCommand{
     "info",
     "  corvale-tool info FILE... [--json]\n",
     "info prints every header field, every label text the viewer would show and each\n"
-    "lead's range and zero share, as text or as JSON.\n",
+    "lead's range and zero share, as text or as JSON. Control characters in a text\n"
+    "are shown escaped (\\u001b), never passed to the terminal.\n",
     Info};
 
 }  // namespace corvale::cli

@@ -1,11 +1,10 @@
 // corvale-tool print: the printed page of a record into a PDF.
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include "cli/Cli.h"
-#include "output/PainterCanvas.h"
 #include "output/PrintPage.h"
 
 namespace corvale::cli {
@@ -19,6 +18,7 @@ int Print(const QStringList& args) {
   bool landscape = false;
   int dpi = 600;
   for (int i = 0; i < args.size(); ++i) {
+    if (IsHelp(args[i])) return Help(PrintCommand);
     bool taken = false;
     if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(PrintCommand, *err);
     if (taken) continue;
@@ -59,32 +59,27 @@ int Print(const QStringList& args) {
     }
   }
   if (file.isEmpty() || out.isEmpty()) return Usage(PrintCommand, QStringLiteral("print needs FILE and -o PAGE.pdf"));
+  if (!CheckOutputs({out}, {file})) return 1;
   const auto leads = LoadLeads(file);
   if (!leads) return 1;
 
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(out);
-  printer.setResolution(dpi);
-  printer.setPageLayout(QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
-  printer.setFullPage(true);
+  // The page is drawn into memory and written as a whole: a PDF writer that
+  // writes by file name cannot tell that its last bytes never reached the disk.
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
+  writer.setResolution(dpi);
+  writer.setPageLayout(QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
   const QString name = QFileInfo(file).fileName();
-  printer.setDocName(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-  const PageGeometry g = ComputePageGeometry(area.height(), area.width(), settings.Margin);
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    Err(QStringLiteral("%1: cannot write the PDF").arg(out));
+  writer.setTitle(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
+  const PrintResult result = PrintRecordPage(writer, settings, state, *leads);
+  if (result.error || pdf.isEmpty()) {
+    Err(QStringLiteral("%1: the PDF could not be completed").arg(out));
     return 1;
   }
-  {
-    PainterCanvas canvas(painter);
-    DrawPrintPage(canvas, g, settings, state, *leads, {});
-  }
-  if (!painter.end()) {
-    Err(QStringLiteral("%1: cannot write the PDF").arg(out));
-    return 1;
-  }
+  if (!WriteOutputs({{out, pdf}}, {file})) return 1;
+  const PageGeometry& g = result.geometry;
   Out(QStringLiteral("pix_X: %1\npix_Y: %2\nu: %3\nPrintOriginX: %4\nPrintOriginY: %5\n")
           .arg(GeneralFormat(g.UsableHeight), GeneralFormat(g.UsableWidth), GeneralFormat(g.PrintUnit))
           .arg(g.PrintOriginX)
@@ -101,7 +96,9 @@ const Command PrintCommand{
     "               [display options as for render]\n",
     "print draws the printed page into a PDF whose whole sheet is the printable area\n"
     "(default A4 portrait, 600 dpi, margin 50, pen width 2, pen B, grid B) and prints\n"
-    "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY.\n",
+    "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY. The PDF is\n"
+    "never written over the record, and replaces an existing file only once it is\n"
+    "completely written.\n",
     Print};
 
 }  // namespace corvale::cli

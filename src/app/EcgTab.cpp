@@ -1,0 +1,236 @@
+#include "app/EcgTab.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "app/Controls.h"
+#include "app/DisplayOptions.h"
+#include "app/ViewerState.h"
+#include "app/Widgets.h"
+#include "display/ViewGeometry.h"
+#include "output/Export.h"
+
+namespace corvale {
+
+using G = ViewGeometry;
+
+EcgTab::EcgTab(ViewerState& state, ScreenImages& images, QWidget* parent)
+    : QWidget(parent), state_(state), images_(images) {
+  setObjectName(QStringLiteral("TabSheet2"));
+  BuildLeftColumn();
+  options_ = new DisplayOptions(state_.display, this);
+  connect(options_, &DisplayOptions::changed, this,
+          [this](bool paperToo) { Q_EMIT redrawRequested(paperToo ? Redraw::PaperAndTraces : Redraw::Traces); });
+
+  CheckBoxID = Make<QCheckBox>(this, "CheckBoxID", 8, 864, 81, 17);
+  CheckBoxID->setText(QStringLiteral("delete ID"));
+  CheckBoxID->setChecked(state_.output.blankIdentification);
+  CheckBoxID->setEnabled(false);
+  connect(CheckBoxID, &QCheckBox::toggled, this, [this](bool on) { state_.output.blankIdentification = on; });
+  Label147 = AddLabel(this, "Label147", QStringLiteral("0000/0000"), 94, 864, 59, 13);
+  Label147->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  BuildViews();
+  connect(options_, &DisplayOptions::spanChanged, ScrollBar1, [this](bool tenSeconds) {
+    ScrollBar1->setEnabled(!tenSeconds);
+  });
+}
+
+void EcgTab::BuildLeftColumn() {
+  // The record: its file name, then the patient block (the header labels).
+  LabelFile = AddLabel(this, "LabelFile", QStringLiteral("LabelFile"), 8, 4, 145, 13);
+  AddLabel(this, "LabelIdCaption", QStringLiteral("ID :"), 8, 42, 28, 13);
+  CheckBox5 = Make<QCheckBox>(this, "CheckBox5", 136, 72, 17, 17);
+  CheckBox5->setChecked(true);
+  CheckBox5->hide();
+  connect(CheckBox5, &QCheckBox::clicked, this, &EcgTab::CheckBox5Click);
+
+  ScrollBarFile = MakeScrollBar(this, "ScrollBarFile", 8, 96, 145, 17, 0, 100, 0);
+  connect(ScrollBarFile, &QScrollBar::valueChanged, this, &EcgTab::ScrollBarFileChange);
+
+  AddLabel(this, "Label10", QStringLiteral("output filename"), 8, 128, 145, 13)->setEnabled(false);
+  EditOut = Make<QLineEdit>(this, "EditOut", 8, 144, 145, 21);
+  EditBMP = Make<QLineEdit>(this, "EditBMP", 8, 168, 145, 21);
+  EditOut->setText(state_.output.copyName);
+  EditBMP->setText(state_.output.bmpName);
+  for (QLineEdit* e : {EditOut, EditBMP}) e->setEnabled(false);
+  Button2 = MakeButton(this, "Button2", QStringLiteral("print"), 8, 192, 49, 25);
+  Button3 = MakeButton(this, "Button3", QStringLiteral("BMP"), 64, 192, 41, 25);
+  Button4 = MakeButton(this, "Button4", QStringLiteral("copy"), 112, 192, 41, 25);
+  Button3->setEnabled(false);
+  Button4->setEnabled(false);
+  Button5 = MakeButton(this, "Button5", QStringLiteral("to Clipboard >>"), 8, 224, 145, 25);
+  connect(Button5, &QPushButton::clicked, this, &EcgTab::Button5Click);
+  connect(Button2, &QPushButton::clicked, this, &EcgTab::Button2Click);
+  connect(Button3, &QPushButton::clicked, this, &EcgTab::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &EcgTab::Button4Click);
+
+  auto speed = [this](const char* objName, const QString& text, int x, int w) {
+    auto* b = Make<QToolButton>(this, objName, x, 256, w, 22);
+    b->setText(text);
+    return b;
+  };
+  SpeedButtonS1 = speed("SpeedButtonS1", QStringLiteral("|<-->|"), 8, 65);
+  SpeedButtonS2 = speed("SpeedButtonS2", QStringLiteral("C"), 80, 33);
+  SpeedButtonS3 = speed("SpeedButtonS3", QStringLiteral("AC"), 120, 33);
+  connect(SpeedButtonS1, &QToolButton::clicked, this, &EcgTab::SpeedButtonS1Click);
+  connect(SpeedButtonS2, &QToolButton::clicked, this, &EcgTab::SpeedButtonS2Click);
+  connect(SpeedButtonS3, &QToolButton::clicked, this, &EcgTab::SpeedButtonS3Click);
+
+  // Automatic measurements: row title and unit around each value label (the
+  // values, and the RV5/RV6 row's title, are header labels).
+  struct Row { const char* captionName; const char* caption; const char* unit; };
+  const Row rows[] = {{"LabelHrCaption", "HR :", "bpm"},    {"LabelRrCaption", "RR :", "ms"},
+                      {"LabelPrCaption", "PR :", "ms"},     {"LabelQrsCaption", "QRS :", "ms"},
+                      {"LabelAxisCaption", "AXIS :", "deg"}, {"LabelQtCaption", "QT :", "ms"},
+                      {"LabelQtcCaption", "QTc :", "ms"},   {"LabelSv1Caption", "SV1 :", "mV"},
+                      {"LabelV5V6Caption", "V5/V6 :", ""},  {nullptr, nullptr, "mV"}};
+  for (int r = 0; r < static_cast<int>(std::size(rows)); ++r) {
+    const int y = 288 + 16 * r;
+    if (rows[r].caption) AddLabel(this, rows[r].captionName, QString::fromUtf8(rows[r].caption), 8, y, 64, 13);
+    if (*rows[r].unit) AddLabel(this, "", QString::fromUtf8(rows[r].unit), 124, y, 30, 13);
+  }
+
+  // Print status, hidden in the colour group's place until a job runs.
+  ProgressBar1 = Make<QProgressBar>(this, "ProgressBar1", 8, 448, 150, 17);
+  ProgressBar1->setRange(0, PrintProgressMax);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
+  Label148 = AddLabel(this, "Label148", QStringLiteral("印刷中"), 32, 467, 110, 26);
+  QFont status(QStringLiteral("ＭＳ ゴシック"));
+  status.setPixelSize(24);
+  status.setBold(true);
+  Label148->setFont(status);
+  Label148->setStyleSheet(QStringLiteral("color: #FF0000"));
+  Label148->hide();
+}
+
+void EcgTab::BuildViews() {
+  // The main view over the lower view, the time window's scroll bar under both.
+  auto* views = Make<QWidget>(this, "PanelViews", 162, 0, 1046, 882);
+  PaintBox1 = Make<PaintBox>(views, "PaintBox1", 2, 2, G::ViewWidth, G::MainViewHeight);
+  PaintBox1->setMouseTracking(true);
+  PaintBox1->onPaint = [this] { PaintBox1Paint(); };
+  PaintBox1->onMouseDown = [this](QMouseEvent* e) {
+    PaintBox1MouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+  };
+  PaintBox1->onMouseMove = [this](QMouseEvent* e) {
+    PaintBox1MouseMove(e->position().toPoint().x(), e->position().toPoint().y());
+  };
+  PaintBox1->onMouseUp = [this](QMouseEvent* e) { PaintBox1MouseUp(e->button()); };
+  PaintBox2 = Make<PaintBox>(views, "PaintBox2", 2, 2 + G::MainViewHeight, G::ViewWidth, G::StripViewHeight);
+  ScrollBar1 = MakeScrollBar(views, "ScrollBar1", 1, 864, 1044, 17, 0, G::LastTimeOffset, state_.display.TimeOffset);
+  connect(ScrollBar1, &QScrollBar::valueChanged, this, &EcgTab::ScrollBar1Change);
+}
+
+// ---------------------------------------------------------------- showing state
+
+void EcgTab::ShowRecordNames(const RecordNames& names) {
+  LabelFile->setText(names.labelFile);
+  EditOut->setText(state_.output.copyName);
+  EditBMP->setText(state_.output.bmpName);
+  Label147->setText(names.label147);
+}
+
+void EcgTab::StartStepping(int count) {
+  ScrollBarFile->setMaximum(count - 1);
+  ScrollBarFile->setValue(0);
+}
+
+void EcgTab::ShowMain(const Image& image) { PaintBox1->CopyImage(image); }
+void EcgTab::ShowStrip(const Image& image) { PaintBox2->CopyImage(image); }
+
+void EcgTab::ShowPrintStatus(bool running) {
+  options_->ColourGroup()->setVisible(!running);
+  Label148->setVisible(running);
+  ProgressBar1->setVisible(running);
+}
+
+void EcgTab::ShowPrintProgress(int position) { ProgressBar1->setValue(position); }
+
+// ---------------------------------------------------------------- record and views
+
+void EcgTab::ScrollBarFileChange() {
+  state_.study.current = ScrollBarFile->value();
+  Q_EMIT recordChanged();
+}
+
+void EcgTab::ScrollBar1Change() {
+  state_.display.TimeOffset = ScrollBar1->value();
+  Q_EMIT redrawRequested(Redraw::Traces);
+}
+
+void EcgTab::PaintBox1Paint() { Q_EMIT redrawRequested(Redraw::Traces); }
+
+// ---------------------------------------------------------------- calipers
+
+void EcgTab::ShowCaliperPicture(const Picture& picture) {
+  QPalette palette = SpeedButtonS1->palette();
+  const Color c = CaliperButtonColor(state_.caliper);
+  palette.setColor(QPalette::ButtonText, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
+  SpeedButtonS1->setPalette(palette);
+  Present(picture, state_.measurements, images_.trace, images_.overlay);
+}
+
+void EcgTab::PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
+  const MouseButton b = button == Qt::LeftButton    ? MouseButton::Left
+                        : button == Qt::RightButton ? MouseButton::Right
+                                                    : MouseButton::Middle;
+  const bool remove = modifiers & (Qt::ShiftModifier | Qt::AltModifier);
+  ShowCaliperPicture(PointerPressed(state_.measurements, state_.caliper, b, remove, x, y));
+}
+
+void EcgTab::PaintBox1MouseMove(int x, int y) {
+  ShowCaliperPicture(PointerMoved(state_.measurements, state_.caliper, x, y));
+}
+
+void EcgTab::PaintBox1MouseUp(Qt::MouseButton button) {
+  PointerReleased(state_.caliper, button == Qt::LeftButton ? MouseButton::Left : MouseButton::Middle);
+}
+
+void EcgTab::SpeedButtonS1Click() { ShowCaliperPicture(ToggleCaliperMode(state_.measurements, state_.caliper)); }
+void EcgTab::SpeedButtonS2Click() { ShowCaliperPicture(RemoveLastMeasurement(state_.measurements, state_.caliper)); }
+void EcgTab::SpeedButtonS3Click() { ShowCaliperPicture(ClearMeasurements(state_.measurements, state_.caliper)); }
+
+void EcgTab::CheckBox5Click() {
+  Q_EMIT redrawRequested(Redraw::Traces);
+  Q_EMIT redrawRequested(Redraw::Overlay);
+}
+
+// ---------------------------------------------------------------- output
+
+void EcgTab::Button2Click() { Q_EMIT printRequested(); }
+
+void EcgTab::Button5Click() {
+  CopyImageToClipboard(images_.trace);
+  Q_EMIT message(QMessageBox::Information, QStringLiteral("ファイルをクリップボードへ転送しました。"));
+}
+
+void EcgTab::Button3Click() {
+  const QString path = OutputFilePath(state_.output.directory, state_.output.bmpName);
+  if (const auto error = SaveBmp(images_.trace, path)) {
+    Q_EMIT message(QMessageBox::Warning, QStringLiteral("The BMP file was not saved.\n%1").arg(error->Describe()));
+    return;
+  }
+  Q_EMIT message(QMessageBox::Information, QStringLiteral("ＢＭＰファイルを出力しました。"));
+}
+
+void EcgTab::Button4Click() {
+  const QString path = OutputFilePath(state_.output.directory, state_.output.copyName);
+  const QString source = state_.shown ? state_.shown->path : QString();
+  window()->setWindowTitle(source);
+  if (const auto error = CopyRecordFile(state_.record, state_.output.blankIdentification, path, source)) {
+    Q_EMIT message(QMessageBox::Warning, QStringLiteral("The record was not copied.\n%1").arg(error->Describe()));
+    return;
+  }
+  Q_EMIT message(QMessageBox::Information, QStringLiteral("ファイルをコピーしました。"));
+}
+
+}  // namespace corvale

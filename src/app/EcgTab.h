@@ -1,0 +1,94 @@
+// The "ECG" tab: the record's name and position in the work list, the output
+// names, the print, export and clipboard buttons, the caliper buttons, the
+// measurement rows, the print status, the display options (DisplayOptions)
+// and the two views with the time window's scroll bar. Its handlers change
+// the viewer state and ask the main window, through signals, for what needs
+// the whole record: another record, a redraw, a print job, a message.
+#pragma once
+
+#include <QMessageBox>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+
+namespace corvale {
+
+class DisplayOptions;
+class Image;
+class PaintBox;
+struct Picture;
+struct RecordNames;
+struct ScreenImages;
+struct ViewerState;
+
+class EcgTab : public QWidget {
+  Q_OBJECT
+ public:
+  /// Builds the tab's controls on itself; `parent` gives them the window's font.
+  EcgTab(ViewerState& state, ScreenImages& images, QWidget* parent);
+
+  /// What a change asks the main window to draw again.
+  enum class Redraw { Overlay, Traces, PaperAndTraces };
+
+  // Handlers.
+  void ScrollBarFileChange();
+  void ScrollBar1Change();
+  void PaintBox1Paint();
+  void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void PaintBox1MouseMove(int x, int y);
+  void PaintBox1MouseUp(Qt::MouseButton button);
+  void SpeedButtonS1Click();
+  void SpeedButtonS2Click();
+  void SpeedButtonS3Click();
+  void CheckBox5Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+
+  DisplayOptions& Options() const { return *options_; }
+
+  /// The names of the record being shown and its place in the work list.
+  void ShowRecordNames(const RecordNames& names);
+  /// "Analyse": the record scroll bar spans the work list and goes to its start.
+  void StartStepping(int count);
+  /// Copies an image onto the main view or the lower view.
+  void ShowMain(const Image& image);
+  void ShowStrip(const Image& image);
+  /// The print status takes the colour group's place while a job runs.
+  void ShowPrintStatus(bool running);
+  void ShowPrintProgress(int position);
+
+ Q_SIGNALS:
+  /// The record scroll bar moved: show the record at study.current.
+  void recordChanged();
+  void redrawRequested(Redraw what);
+  void printRequested();
+  void message(QMessageBox::Icon icon, const QString& text);
+
+ private:
+  void BuildLeftColumn();
+  void BuildViews();
+  /// Shows what a caliper handler left and the caliper button's colour.
+  void ShowCaliperPicture(const Picture& picture);
+
+  ViewerState& state_;
+  ScreenImages& images_;
+  DisplayOptions* options_ = nullptr;
+  QLabel *LabelFile = nullptr, *Label147 = nullptr, *Label148 = nullptr;
+  QScrollBar *ScrollBarFile = nullptr, *ScrollBar1 = nullptr;
+  QLineEdit *EditOut = nullptr, *EditBMP = nullptr;
+  QPushButton *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr, *Button5 = nullptr;
+  QToolButton *SpeedButtonS1 = nullptr, *SpeedButtonS2 = nullptr, *SpeedButtonS3 = nullptr;
+  QCheckBox *CheckBoxID = nullptr, *CheckBox5 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  PaintBox *PaintBox1 = nullptr, *PaintBox2 = nullptr;
+};
+
+}  // namespace corvale

@@ -1,0 +1,51 @@
+// The "File" tab: the input directory, the record files it holds, the work
+// list and "Analyse". It owns the study lists of the viewer state (the two
+// list boxes show them) and the scan of a directory.
+#pragma once
+
+#include <QWidget>
+
+class QListWidget;
+class QPushButton;
+
+namespace corvale {
+
+class DirectoryListBox;
+class DriveComboBox;
+struct ViewerState;
+
+class FileTab : public QWidget {
+  Q_OBJECT
+ public:
+  /// Builds the tab's controls on itself; `parent` gives them the window's font.
+  FileTab(ViewerState& state, QWidget* parent);
+
+  // Handlers.
+  void DirectoryListBox1Change();
+  void Button1Click();
+  void ButtonAddClick();
+  void ButtonDeleteClick();
+  void ButtonAnalyseClick();
+
+  /// Appends the record files of `directory` to the found list: .nrm, then .msd.
+  void ScanDirectory(const QString& directory);
+  /// Where the keyboard starts: Enter reads the current directory.
+  QWidget* FirstFocus() const;
+
+ Q_SIGNALS:
+  /// "Analyse": the window opens the viewer on the first record of the work list.
+  void analyseRequested();
+
+ private:
+  void SetListButtonsEnabled(bool enabled);
+  void MoveSelected(QListWidget* from, QStringList& fromNames, QListWidget* to, QStringList& toNames);
+
+  ViewerState& state_;
+  quint64 scanGeneration_ = 0;
+  DriveComboBox *DriveComboBox1 = nullptr, *DriveComboBox2 = nullptr;
+  DirectoryListBox *DirectoryListBox1 = nullptr, *DirectoryListBox2 = nullptr;
+  QListWidget *ListBox1 = nullptr, *ListBox2 = nullptr;
+  QPushButton *Button1 = nullptr, *ButtonAdd = nullptr, *ButtonDelete = nullptr, *ButtonAnalyse = nullptr;
+};
+
+}  // namespace corvale

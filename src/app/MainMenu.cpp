@@ -1,0 +1,98 @@
+#include "app/MainMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+
+namespace corvale {
+namespace {
+
+// One menu item: the hint is "tool tip|status tip"; a null name is a separator.
+struct Item {
+  const char* name;
+  const char* caption;
+  const char* shortcut;
+  const char* hint;
+  QAction* MainMenu::*slot = nullptr;  // where the window finds it, if it connects it
+};
+
+struct Menu {
+  const char* name;
+  const char* caption;
+  const char* hint;
+};
+
+QAction* AddItem(QMenu* menu, const Item& item) {
+  QAction* a = menu->addAction(QString::fromUtf8(item.caption));
+  a->setObjectName(QString::fromLatin1(item.name));
+  if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+  if (*item.hint) {
+    const QString hint = QString::fromUtf8(item.hint);
+    a->setToolTip(hint.section(u'|', 0, 0));
+    a->setStatusTip(hint.section(u'|', 1));
+  }
+  return a;
+}
+
+template <std::size_t N>
+QMenu* AddMenu(QMainWindow& window, const Menu& m, const Item (&items)[N], MainMenu& out) {
+  QMenu* menu = window.menuBar()->addMenu(QString::fromUtf8(m.caption));
+  menu->setObjectName(QString::fromLatin1(m.name));
+  menu->menuAction()->setStatusTip(QString::fromUtf8(m.hint));
+  for (const Item& item : items) {
+    if (!item.name) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* a = AddItem(menu, item);
+    if (item.slot) out.*item.slot = a;
+  }
+  return menu;
+}
+
+const Item kFile[] = {
+    {"FileNew1", "新規作成(&N)", "Ctrl+N", "新規|新規ファイルの作成", &MainMenu::FileNew1},
+    {"FileOpen1", "開く(&O)...", "Ctrl+O", "開く|ファイルを開く", &MainMenu::FileOpen1},
+    {"FileSave1", "上書き保存(&S)", "Ctrl+S", "保存|現在のファイルを保存", &MainMenu::FileSave1},
+    {"FileSaveAs1", "名前をつけて保存(&A)...", "", "別名保存|現在のファイルに別の名前をつけて保存",
+     &MainMenu::FileSaveAs1},
+    {"printout1", "印刷(&P)", "Ctrl+P", "", &MainMenu::printout1},
+    {"U1", "印刷設定(&U)", "Ctrl+U", "", &MainMenu::U1},
+    {nullptr, "", "", ""},
+    {"FileExit1", "終了(&X)", "", "終了|アプリケーション終了", &MainMenu::FileExit1},
+};
+
+const Item kEdit[] = {
+    {"EditCut1", "切り取り(&T)", "Ctrl+X", "切り取り|選択部分を切り取りクリップボードに送る"},
+    {"EditCopy1", "コピー(&C)", "Ctrl+C", "コピー|選択部分をコピーしクリップボードに送る"},
+    {"EditPaste1", "貼り付け(&P)", "Ctrl+V", "貼り付け|クリップボードの内容を貼り付け"},
+};
+
+const Item kHelp[] = {
+    {"HelpAbout1", "バージョン情報(&A)...", "", "バージョン情報|バージョンなど固有の情報を表示", &MainMenu::HelpAbout1},
+};
+
+}  // namespace
+
+MainMenu BuildMainMenu(QMainWindow& window) {
+  MainMenu out;
+  AddMenu(window, {"File1", "ファイル(&F)", "ファイルに関連した機能"}, kFile, out);
+  QMenu* edit = AddMenu(window, {"Edit1", "編集(&E)", "編集に関連した機能"}, kEdit, out);
+  AddMenu(window, {"Help1", "ヘルプ(&H)", "ヘルプトピック"}, kHelp, out);
+
+  // Cut, copy and paste work on the text box that has the focus.
+  auto onFocusedEdit = [](auto operation) {
+    return [operation] {
+      if (auto* e = qobject_cast<QLineEdit*>(QApplication::focusWidget())) (e->*operation)();
+    };
+  };
+  const QList<QAction*> items = edit->actions();
+  QObject::connect(items[0], &QAction::triggered, &window, onFocusedEdit(&QLineEdit::cut));
+  QObject::connect(items[1], &QAction::triggered, &window, onFocusedEdit(&QLineEdit::copy));
+  QObject::connect(items[2], &QAction::triggered, &window, onFocusedEdit(&QLineEdit::paste));
+  return out;
+}
+
+}  // namespace corvale

@@ -1,0 +1,67 @@
+// The numbers of the view, named once: the sizes of the main and lower views,
+// the bands of the two lead columns, the time window and the amplitude scale.
+// The printed page uses the same layout units, scaled to the printer; the
+// window, the tools and the benchmarks size their images from here.
+#pragma once
+
+#include "record/RecordFormat.h"
+
+namespace corvale {
+
+/// Layout formulas are evaluated in extended precision, with their constants as
+/// double values, and results kept as doubles: values that fall a hair short
+/// of a whole number truncate exactly as the display defines them.
+using Real = long double;
+
+struct ViewGeometry {
+  // The two views, in pixels (layout units on the page).
+  static constexpr int ViewWidth = 1040;
+  static constexpr int MainViewHeight = 760;
+  static constexpr int StripViewHeight = 100;
+
+  // Paper: one small square is 4 px (1 mm); every fifth line is a major line.
+  static constexpr int GridPitch = 4;
+  static constexpr int MajorLineEvery = 5;
+
+  // Columns of six leads: the limb leads from x = 0, the chest leads from
+  // ColumnPitch; each column is TraceWidth of trace followed by its pulses.
+  static constexpr int LeadsPerColumn = 6;
+  static constexpr int TraceWidth = 500;
+  static constexpr int ColumnPitch = 520;
+  // Bands: the six leads of a column share ColumnHeight, starting TopMargin
+  // below the top; in equal slots lead I's base line lies at FirstSlotBase
+  // and the slots are LimbSlotPitch apart (700 / 6 as the display writes it).
+  static constexpr int TopMargin = 40;
+  static constexpr double ColumnHeight = 700.0;
+  static constexpr double FirstSlotBase = 100.0;
+  static constexpr double LimbSlotPitch = 116.66666666666667;
+
+  // Time: five samples per pixel on the screen (0.2 layout units per sample
+  // on the page); one column shows WindowSamples, the first of which is the
+  // time offset, 0..LastTimeOffset.
+  static constexpr int SamplesPerPixel = 5;
+  static constexpr double UnitsPerSample = 0.2;
+  static constexpr int WindowSamples = 2500;
+  static constexpr int LastTimeOffset = SamplesPerLead - WindowSamples - 1;
+
+  // Amplitude: a sample unit is 4.88 uV and a microvolt 0.04 px, so 1 mV is
+  // PulseHeight = 40 px at gain 1.
+  static constexpr double MicrovoltsPerUnit = 4.88;
+  static constexpr double PixelsPerMicrovolt = 0.04;
+  static constexpr double PulseHeight = 40.0;
+
+  // Lower view: the rhythm strip's zero line, and the frame marking the window.
+  static constexpr int StripZeroY = 70;
+  static constexpr int FrameTop = 10;
+  static constexpr int FrameBottom = 90;
+};
+
+static_assert(ViewGeometry::TraceWidth * ViewGeometry::SamplesPerPixel == ViewGeometry::WindowSamples);
+static_assert(2 * ViewGeometry::WindowSamples == SamplesPerLead, "two columns hold the whole record");
+static_assert(ViewGeometry::LastTimeOffset == 2499);
+static_assert(2 * ViewGeometry::ColumnPitch == ViewGeometry::ViewWidth);
+static_assert(ViewGeometry::ViewWidth % ViewGeometry::GridPitch == 0 &&
+              ViewGeometry::MainViewHeight % ViewGeometry::GridPitch == 0 &&
+              ViewGeometry::StripViewHeight % ViewGeometry::GridPitch == 0);
+
+}  // namespace corvale

@@ -1,0 +1,210 @@
+// The "ECG" tab: display options, calipers on the main view, and the
+// clipboard, image and record copy buttons.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "WindowFixture.h"
+#include "app/EcgTab.h"
+
+using namespace corvale;
+using namespace corvale::test;
+
+class EcgTabTest : public WindowFixture {
+  Q_OBJECT
+
+  EcgTab* Tab() const { return Get<EcgTab>("TabSheet2"); }
+  void ClickRadio(const char* name) const { QTest::mouseClick(Get<QRadioButton>(name), Qt::LeftButton); }
+
+ private Q_SLOTS:
+  void init() { Open(); }
+  void cleanup() { Close(); }
+
+  void calibrationButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("lead");
+    QTest::addColumn<double>("gain");
+    QTest::newRow("I 1/2") << "RadioButton2" << 0 << 2.0;
+    QTest::newRow("II 1/4") << "RadioButton6" << 1 << 4.0;
+    QTest::newRow("aVR 1/4") << "RadioButton12" << 3 << 4.0;
+    QTest::newRow("V1 1/2") << "RadioButton20" << 6 << 2.0;
+    QTest::newRow("V6 1/4") << "RadioButton36" << 11 << 4.0;
+  }
+  void calibrationButtons() {
+    QFETCH(QString, button);
+    QFETCH(int, lead);
+    QFETCH(double, gain);
+    AnalyseNumbered(1);
+    auto* r = Get<QRadioButton>(qPrintable(button));
+    QCOMPARE(r->property("Tag").toInt(), lead * 10 + static_cast<int>(gain));
+    const QImage original = w->TraceImage().Qt().copy();
+    QTest::mouseClick(r, Qt::LeftButton);
+    const auto& g = w->State().display.LeadGain;
+    for (int i = 0; i < 12; ++i) QCOMPARE(g[static_cast<std::size_t>(i)], i == lead ? gain : 1.0);
+    // Factor 1 again restores the start-up picture.
+    const QImage changed = w->TraceImage().Qt().copy();
+    QTest::mouseClick(Get<QRadioButton>(qPrintable(QStringLiteral("RadioButton%1").arg(lead * 3 + 1))), Qt::LeftButton);
+    QCOMPARE(g[static_cast<std::size_t>(lead)], 1.0);
+    QVERIFY(changed != original);
+    QCOMPARE(w->TraceImage().Qt(), original);
+  }
+
+  void displayOptions() {
+    AnalyseNumbered(1);
+    auto& s = w->State().display;
+    ClickRadio("RadioButton12");  // aVR 1/4
+    QCOMPARE(s.LeadGain[3], 4.0);
+    ClickRadio("RadioButton5");  // II 1/2
+    QCOMPARE(s.LeadGain[1], 2.0);
+    ClickRadio("RadioButtonCol2");
+    QCOMPARE(s.Colors, SchemeColors(2));
+    QCOMPARE(w->GridImage().Pixel(2, 2), 0x000000u);
+    QCOMPARE(w->TraceImage().Pixel(2, 2), 0x000000u);
+    auto* timeWindow = Get<QScrollBar>("ScrollBar1");
+    ClickRadio("RadioButtonD2");
+    QCOMPARE(s.DisplaySpan, 2);
+    QVERIFY(!timeWindow->isEnabled());
+    ClickRadio("RadioButtonD1");
+    QCOMPARE(s.DisplaySpan, 1);
+    QVERIFY(timeWindow->isEnabled());
+    timeWindow->setValue(2499);
+    QCOMPARE(s.TimeOffset, 2499);
+    QCOMPARE(w->StripImage().Pixel(499, 50), 0x00FFFFu);  // the frame moved, in yellow
+    Get<QRadioButton>("RadioButtonR1")->click();  // the limb-lead group is hidden
+    QCOMPARE(s.LimbLeadMode, 1);
+    // The main view shows the overlay, which without measurements is the trace image.
+    QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());
+    QCOMPARE(Get<PaintBox>("PaintBox1")->ShownImage(), &w->OverlayImage());
+    QCOMPARE(Get<PaintBox>("PaintBox2")->ShownImage(), &w->StripImage());
+    // Another record keeps every option.
+    Numbered(2).Write(tmp->filePath("r1.nrm"));
+    w->ShowRecord();
+    QCOMPARE(Text("Label12"), QStringLiteral("00000002"));
+    QCOMPARE(s.LeadGain[3], 4.0);
+    QCOMPARE(s.Colors, SchemeColors(2));
+    QCOMPARE(s.TimeOffset, 2499);
+    QCOMPARE(s.LimbLeadMode, 1);
+    QCOMPARE(w->StripImage().Pixel(499, 50), 0x00FFFFu);
+  }
+
+  void caliperEndToEnd() {
+    AnalyseNumbered(2);
+    auto* view = Get<PaintBox>("PaintBox1");
+    auto* s1 = Get<QToolButton>("SpeedButtonS1");
+    const Image& overlay = w->OverlayImage();
+    auto caption = [&] { return s1->palette().color(QPalette::ButtonText); };
+    QTest::mouseClick(s1, Qt::LeftButton);
+    QCOMPARE(caption(), QColor(255, 0, 0));
+    QVERIFY(w->State().caliper.CaliperMode);
+    QTest::mouseMove(view, QPoint(100, 50));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Red);  // guide line
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(100, 50));
+    QTest::mouseMove(view, QPoint(137, 300));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Red);  // rubber band from the first point
+    QCOMPARE(overlay.Pixel(104, 300), Colors::Red);
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(137, 300));
+    QCOMPARE(caption(), QColor(0, 0, 0));
+    QCOMPARE(overlay.Pixel(104, 300), Colors::Red);  // stays until the pointer moves
+    QCOMPARE(w->State().measurements.MeasurementCount, 1);
+    QCOMPARE(w->State().measurements.items[0].Value, 370);
+    QTest::mouseMove(view, QPoint(400, 600));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Blue);
+    QCOMPARE(overlay.Pixel(137, 700), Colors::Blue);
+    QCOMPARE(overlay.Pixel(104, 300), Colors::Blue);  // the bar
+    QCOMPARE(overlay.Pixel(110, 292), Colors::Grey);  // the label's box
+    QTest::mouseMove(view, QPoint(101, 600));
+    QCOMPARE(overlay.Pixel(100, 700), Colors::Magenta);
+    QVERIFY(w->TraceImage().Pixel(100, 700) != Colors::Magenta);
+    // Drag the left mark with the left button.
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(101, 600));
+    QTest::mouseMove(view, QPoint(80, 620));
+    QCOMPARE(overlay.Pixel(80, 10), Colors::Red);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(80, 620));
+    QCOMPARE(w->State().measurements.items[0].X1, 80);
+    QCOMPARE(w->State().measurements.items[0].Value, 570);
+    // Marks stay on the screen through scrolling and another record.
+    Get<QScrollBar>("ScrollBar1")->setValue(700);
+    QCOMPARE(overlay.Pixel(80, 10), Colors::Blue);
+    Get<QScrollBar>("ScrollBarFile")->setValue(1);
+    QCOMPARE(Text("Label12"), QStringLiteral("00000002"));
+    QCOMPARE(overlay.Pixel(80, 10), Colors::Blue);
+    QCOMPARE(w->State().measurements.items[0].Value, 570);
+    for (int y : {0, 100, 759}) QVERIFY(w->TraceImage().Pixel(80, y) != Colors::Blue);
+    // Shift-click removes it; AC on an empty list is harmless.
+    QTest::mouseMove(view, QPoint(80, 10));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, QPoint(80, 10));
+    QCOMPARE(w->State().measurements.MeasurementCount, 0);
+    QTest::mouseClick(Get<QToolButton>("SpeedButtonS3"), Qt::LeftButton);
+    QCOMPARE(overlay.Qt(), w->TraceImage().Qt());
+  }
+
+  void clearButtons() {
+    AnalyseNumbered(1);
+    auto& list = w->State().measurements;
+    list.items[0] = {100, 0, 200, 300, 1000};
+    list.items[1] = {400, 0, 450, 500, 500};
+    list.MeasurementCount = 2;
+    // The hidden check box redraws everything, marks included.
+    Get<QCheckBox>("CheckBox5")->click();
+    QCOMPARE(w->OverlayImage().Pixel(400, 10), Colors::Blue);
+    QTest::mouseClick(Get<QToolButton>("SpeedButtonS2"), Qt::LeftButton);  // "C": the last one goes
+    QCOMPARE(list.MeasurementCount, 1);
+    QCOMPARE(w->OverlayImage().Pixel(400, 10), w->TraceImage().Pixel(400, 10));
+    QCOMPARE(w->OverlayImage().Pixel(100, 10), Colors::Blue);
+    QTest::mouseClick(Get<QToolButton>("SpeedButtonS3"), Qt::LeftButton);  // "AC"
+    QCOMPARE(list.MeasurementCount, 0);
+    QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());
+  }
+
+  void clipboardBmpAndCopy() {
+    Numbered(3).Write(tmp->filePath("A0001.msd"));
+    OpenDirectory(tmp->path());
+    AnalyseAll();
+    w->State().measurements.items[0] = {100, 0, 200, 300, 1000};
+    w->State().measurements.MeasurementCount = 1;
+    w->ComposeOverlay();
+    QCOMPARE(w->OverlayImage().Pixel(100, 10), Colors::Blue);
+    Click("Button5");
+    QCOMPARE(messages, QStringList{QStringLiteral("ファイルをクリップボードへ転送しました。")});
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), w->TraceImage().Qt());
+    // The disabled buttons' handlers, into the hidden output directory.
+    QTemporaryDir out;
+    Get<DirectoryListBox>("DirectoryListBox2")->SetDirectory(out.path());
+    QCOMPARE(w->State().output.directory, out.path());
+    QCOMPARE(Get<QLineEdit>("EditBMP")->text(), QStringLiteral("A0001.BMP"));
+    QCOMPARE(Get<QLineEdit>("EditOut")->text(), QStringLiteral("A0001.msd"));
+    Tab()->Button3Click();
+    QCOMPARE(messages.last(), QStringLiteral("ＢＭＰファイルを出力しました。"));
+    QCOMPARE(QImage(out.filePath("A0001.BMP")).convertToFormat(QImage::Format_RGB32), w->TraceImage().Qt());
+    Get<QCheckBox>("CheckBoxID")->setChecked(true);
+    QVERIFY(w->State().output.blankIdentification);
+    Tab()->Button4Click();
+    QCOMPARE(messages.last(), QStringLiteral("ファイルをコピーしました。"));
+    QCOMPARE(w->windowTitle(), tmp->filePath("A0001.msd"));
+    QFile copy(out.filePath("A0001.msd"));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll().mid(25, 8), QByteArray("00000000"));
+    QCOMPARE(Text("Label12"), QStringLiteral("00000003"));  // labels are not updated
+    // Same directory, default name: the original is never overwritten.
+    Get<DirectoryListBox>("DirectoryListBox2")->SetDirectory(tmp->path());
+    Tab()->Button4Click();
+    QVERIFY(messages.last().contains("own file"));
+    QFile original(tmp->filePath("A0001.msd"));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), Numbered(3).Bytes());
+    // A BMP that cannot be written: a reason, no success message.
+    w->State().output.bmpName = QStringLiteral("no/such/dir/x.BMP");
+    const int count = messages.size();
+    Tab()->Button3Click();
+    QCOMPARE(messages.size(), count + 1);
+    QVERIFY(messages.last().contains("not saved"));
+    QVERIFY(w->isVisible());
+  }
+};
+
+QTEST_MAIN(EcgTabTest)
+#include "EcgTabTest.moc"
