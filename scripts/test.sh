@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev \
-  desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db dicom3tools
+  desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db dicom3tools clang-format clang-tidy
 "$here/scripts/print-queue.sh" || echo "no print queue: the end-to-end print test will skip"
 
 echo "== tests"

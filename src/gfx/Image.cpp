@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,6 +12,9 @@
 #include "gfx/TextInk.h"
 
 namespace corvale {
+
+// Format_RGB32 pixels; a byte offset into a scan line is worked out in pointer width.
+constexpr std::ptrdiff_t kPixelBytes = 4;
 
 void Image::SetSize(int width, int height) {
   image_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
@@ -98,7 +102,8 @@ void Image::CopyFrom(const Image& source, int x, int y) {
   if (left >= right || top >= bottom) return;
   const auto bytes = static_cast<std::size_t>(right - left) * 4;
   for (int row = top; row < bottom; ++row)
-    std::memcpy(image_.scanLine(row) + left * 4, source.image_.constScanLine(row - y) + (left - x) * 4, bytes);
+    std::memcpy(image_.scanLine(row) + left * kPixelBytes,
+                source.image_.constScanLine(row - y) + (left - x) * kPixelBytes, bytes);
 }
 
 QFont QtFont(const FontSpec& fontSpec) {
@@ -142,7 +147,8 @@ void Image::TextOut(int x, int y, const QString& text) {
   if (left >= right || top >= bottom) return;
   const auto bytes = static_cast<std::size_t>(right - left) * 4;
   for (int row = top; row < bottom; ++row)
-    std::memcpy(image_.scanLine(row) + left * 4, box.constScanLine(row - y) + (left - x) * 4, bytes);
+    std::memcpy(image_.scanLine(row) + left * kPixelBytes, box.constScanLine(row - y) + (left - x) * kPixelBytes,
+                bytes);
 }
 
 void Image::DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) {
