@@ -3,8 +3,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -37,6 +37,10 @@ FileTab::FileTab(ViewerState& state, QWidget* parent) : QWidget(parent), state_(
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setUniformItemSizes(true);
   }
+  LabelScanNote = AddLabel(this, "LabelScanNote", QString(), 296, 876, 585, 13);
+  LabelScanNote->setTextFormat(Qt::PlainText);
+  LabelScanNote->setWordWrap(false);
+  LabelScanNote->hide();
   ButtonAdd = MakeButton(this, "ButtonAdd", QStringLiteral("Add >>"), 552, 392, 75, 25);
   ButtonDelete = MakeButton(this, "ButtonDelete", QStringLiteral("<< Delete"), 552, 440, 75, 25);
   ButtonAnalyse = MakeButton(this, "ButtonAnalyse", QStringLiteral("Analyse"), 1072, 48, 89, 25);
@@ -77,6 +81,8 @@ void FileTab::DirectoryListBox1Change() {
   state_.study.directory = DirectoryListBox1->Directory();
   state_.study.found.clear();
   state_.study.work.clear();
+  state_.study.nativeNames.clear();
+  LabelScanNote->hide();
   ListBox1->clear();
   ListBox2->clear();
   QString directory = state_.study.directory;
@@ -94,35 +100,53 @@ void FileTab::ScanDirectory(const QString& directory) {
   // A refresh started while this scan lets events run takes over the list;
   // this scan then stops, so two directories never mix.
   const quint64 generation = ++scanGeneration_;
-  // Events run after every file, so the window stays responsive. Names reach
-  // the list in batches at most 40 ms apart: one insertion makes the list lay
-  // out and repaint all its rows, which for 10,000 files one by one would take
-  // seconds; the user still sees the list grow.
-  QStringList pending;
-  auto show = [&] {
-    state_.study.found += pending;
-    ListBox1->addItems(pending);
-    pending.clear();
-  };
-  QElapsedTimer sinceShown;
-  sinceShown.start();
-  for (const char* extension : {".nrm", ".msd"}) {
-    QDirIterator it(directory, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-      it.next();
-      const QString name = it.fileName();
-      if (!IsRecordFileName(name, QLatin1String(extension))) continue;
-      pending << name;
-      if (sinceShown.elapsed() >= 40) {
-        show();
-        sinceShown.restart();
-      }
+  // The window's events run every few milliseconds while the directory is
+  // read, and after every batch of names shown, so the window answers and the
+  // list grows visibly; names are not shown one by one, which for 10,000
+  // files would cost seconds of layout.
+  QElapsedTimer sinceEvents;
+  sinceEvents.start();
+  auto stillOurs = [&] {
+    if (sinceEvents.elapsed() >= 15) {
       QCoreApplication::processEvents();
-      // A refresh run from those events has taken the list over.
+      sinceEvents.restart();
+    }
+    return generation == scanGeneration_;
+  };
+  const RecordDirectoryListing listing = ListRecordFiles(QFile::encodeName(directory), stillOurs);
+  if (!listing.complete || generation != scanGeneration_) return;
+
+  constexpr std::size_t kBatch = 400;
+  for (const std::vector<RecordFileName>* group : {&listing.nrm, &listing.msd}) {
+    for (std::size_t first = 0; first < group->size(); first += kBatch) {
+      const std::size_t end = std::min(group->size(), first + kBatch);
+      QStringList names;
+      names.reserve(static_cast<qsizetype>(end - first));
+      for (std::size_t i = first; i < end; ++i) names << (*group)[i].shown;
+      const int row = ListBox1->count();
+      ListBox1->addItems(names);
+      for (std::size_t i = first; i < end; ++i) {
+        const RecordFileName& file = (*group)[i];
+        ListBox1->item(row + static_cast<int>(i - first))->setData(NativeNameRole, file.native);
+        if (QFile::encodeName(file.shown) != file.native) state_.study.nativeNames.insert(file.shown, file.native);
+      }
+      state_.study.found += names;
+      QCoreApplication::processEvents();
+      sinceEvents.restart();
       if (generation != scanGeneration_) return;
     }
   }
-  show();
+
+  QStringList notes;
+  if (listing.error) notes << QStringLiteral("This directory cannot be read: %1").arg(*listing.error);
+  if (listing.skipped == 1)
+    notes << QStringLiteral("1 record file is not listed: its name cannot be shown apart from another's");
+  else if (listing.skipped > 1)
+    notes << QStringLiteral("%1 record files are not listed: their names cannot be shown apart from others'")
+                 .arg(listing.skipped);
+  LabelScanNote->setText(notes.join(u' '));
+  LabelScanNote->setToolTip(notes.join(u'\n'));
+  LabelScanNote->setVisible(!notes.isEmpty());
 }
 
 void FileTab::MoveSelected(QListWidget* from, QStringList& fromNames, QListWidget* to, QStringList& toNames) {
@@ -134,8 +158,7 @@ void FileTab::MoveSelected(QListWidget* from, QStringList& fromNames, QListWidge
   for (int i = from->count() - 1; i >= 0; --i) {
     if (!from->item(i)->isSelected()) continue;
     toNames.insert(n, fromNames.takeAt(i));
-    to->insertItem(n, from->item(i)->text());
-    delete from->takeItem(i);
+    to->insertItem(n, from->takeItem(i));  // with its name's bytes
   }
   SetListButtonsEnabled(true);
   window()->unsetCursor();

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -27,8 +28,12 @@ class FileTab : public QWidget {
   void ButtonDeleteClick();
   void ButtonAnalyseClick();
 
-  /// Appends the record files of `directory` to the found list: .nrm, then .msd.
+  /// Appends the record files of `directory` to the found list: the .nrm
+  /// files, then the .msd files, each group in name order.
   void ScanDirectory(const QString& directory);
+
+  /// The item data role holding a listed file name's exact bytes.
+  static constexpr int NativeNameRole = Qt::UserRole + 1;
   /// Where the keyboard starts: Enter reads the current directory.
   QWidget* FirstFocus() const;
 
@@ -45,6 +50,7 @@ class FileTab : public QWidget {
   DriveComboBox *DriveComboBox1 = nullptr, *DriveComboBox2 = nullptr;
   DirectoryListBox *DirectoryListBox1 = nullptr, *DirectoryListBox2 = nullptr;
   QListWidget *ListBox1 = nullptr, *ListBox2 = nullptr;
+  QLabel* LabelScanNote = nullptr;  // what the scan could not list, under the found list
   QPushButton *Button1 = nullptr, *ButtonAdd = nullptr, *ButtonDelete = nullptr, *ButtonAnalyse = nullptr;
 };
 

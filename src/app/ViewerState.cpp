@@ -1,6 +1,8 @@
 // LoadRecord: the work list's current entry into the viewer state.
 #include "app/ViewerState.h"
 
+#include <QFile>
+
 namespace corvale {
 
 LoadResult LoadRecord(ViewerState& state) {
@@ -12,7 +14,7 @@ LoadResult LoadRecord(ViewerState& state) {
   result.names = DeriveRecordNames(study.directory, entry, study.current, count);
   state.output.copyName = result.names.editOut;
   state.output.bmpName = result.names.editBmp;
-  result.error = ReadRecordFile(result.names.recordPath, state.record);
+  result.error = ReadRecordFile(QFile::encodeName(study.directory) + '/' + study.nativeNames.value(entry, QFile::encodeName(entry)), state.record, result.names.recordPath);
   result.outcome = result.error ? LoadResult::Outcome::Unreadable : LoadResult::Outcome::Loaded;
   state.shown = ShownRecord{result.names.recordPath, entry, result.error};
   return result;

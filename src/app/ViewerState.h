@@ -6,6 +6,7 @@
 // views, and LoadRecord, the one operation that reads a record into the state.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,6 +28,7 @@ struct StudyList {
   QString directory;       // the input directory; the work list's files lie in it
   QStringList found;       // record files of the directory, in scan order
   QStringList work;        // the work list, in the order added
+  QHash<QString, QByteArray> nativeNames;  // bytes of the names the system's encoding cannot spell
   int current = 0;         // index in `work` of the record to show
   bool analysed = false;   // "Analyse" was pressed: the record tabs are open
 };

@@ -2,10 +2,22 @@
 #include "app/Widgets.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileIconProvider>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStorageInfo>
+#include <QStringDecoder>
+#include <algorithm>
+
+#include "record/RecordName.h"
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 namespace corvale {
 
@@ -42,38 +54,230 @@ void PaintBox::mouseReleaseEvent(QMouseEvent* event) {
   if (onMouseUp) onMouseUp(event);
 }
 
-DirectoryListBox::DirectoryListBox(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
-  model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives | QDir::Hidden);
-  model_->setRootPath(QString());
-  setModel(model_);
-  for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
-  header()->hide();
-  setUniformRowHeights(true);
-  connect(this, &QTreeView::clicked, this, [this](const QModelIndex& index) {
-    const QString path = model_->filePath(index);
-    if (!path.isEmpty() && path != directory_) SetDirectory(path);
-  });
-  // Activating (double-click, Enter) the current directory reads it again.
-  connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
-    const QString path = model_->filePath(index);
-    if (!path.isEmpty()) SetDirectory(path);
-  });
-  directory_ = QDir::currentPath();
-  Select(directory_);
-  // The model reads directories in the background and sorts rows as they
-  // arrive, which can leave the view's current row on another directory:
-  // point it at the current directory again after every load and sort.
-  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (directory_ == path || directory_.startsWith(path.endsWith(u'/') ? path : path + u'/')) Select(directory_);
-  });
-  connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { Select(directory_); });
+// ---------------------------------------------------------------- directory tree
+
+struct DirectoryTreeModel::Node {
+  QString name;  // as shown; the file system's root shows its path
+  QString path;  // absolute, clean
+  Node* parent = nullptr;
+  std::vector<std::unique_ptr<Node>> children;  // in name order
+  bool listed = false;
+};
+
+namespace {
+
+// The names of the subdirectories of `path`, in name order. Only names the
+// system's encoding can spell are kept: a path is held as text, so a
+// directory whose name it cannot spell could not be opened by it.
+QStringList SubdirectoryNames(const QString& path) {
+  QStringList names;
+#ifdef Q_OS_UNIX
+  DIR* dir = ::opendir(QFile::encodeName(path).constData());
+  if (!dir) return names;
+  QStringDecoder decode(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+  while (const dirent* entry = ::readdir(dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    // The type the directory gives; only links and file systems that do not
+    // say are asked, so the files of a large directory cost nothing more.
+    bool isDirectory = false;
+#ifdef _DIRENT_HAVE_D_TYPE
+    if (entry->d_type == DT_DIR) isDirectory = true;
+    else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+#endif
+    {
+      struct stat st {};
+      isDirectory = ::fstatat(::dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+    if (!isDirectory) continue;
+    QString text = decode(QByteArrayView(name));
+    if (decode.hasError()) {
+      decode.resetState();
+      continue;
+    }
+    names << text;
+  }
+  ::closedir(dir);
+#else
+  names = QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+#endif
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return CompareFileNames(a, b) < 0; });
+  return names;
 }
 
-void DirectoryListBox::Select(const QString& path) {
-  const QModelIndex index = model_->index(path);
+QString ChildPath(const QString& parent, const QString& name) {
+  return parent.endsWith(u'/') ? parent + name : parent + u'/' + name;
+}
+
+}  // namespace
+
+DirectoryTreeModel::DirectoryTreeModel(QObject* parent) : QAbstractItemModel(parent), root_(std::make_unique<Node>()) {
+  auto top = std::make_unique<Node>();
+  top->name = top->path = QDir::rootPath();
+  top->parent = root_.get();
+  root_->children.push_back(std::move(top));
+  root_->listed = true;
+}
+
+DirectoryTreeModel::~DirectoryTreeModel() = default;
+
+DirectoryTreeModel::Node* DirectoryTreeModel::NodeOf(const QModelIndex& index) const {
+  return index.isValid() ? static_cast<Node*>(index.internalPointer()) : root_.get();
+}
+
+QModelIndex DirectoryTreeModel::IndexOfNode(Node* node) const {
+  if (!node || node == root_.get()) return {};
+  const auto& siblings = node->parent->children;
+  const auto at = std::find_if(siblings.begin(), siblings.end(), [&](const auto& n) { return n.get() == node; });
+  return createIndex(static_cast<int>(at - siblings.begin()), 0, node);
+}
+
+QModelIndex DirectoryTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  const Node* node = NodeOf(parent);
+  if (column != 0 || row < 0 || row >= static_cast<int>(node->children.size())) return {};
+  return createIndex(row, 0, node->children[static_cast<std::size_t>(row)].get());
+}
+
+QModelIndex DirectoryTreeModel::parent(const QModelIndex& child) const {
+  return child.isValid() ? IndexOfNode(NodeOf(child)->parent) : QModelIndex();
+}
+
+int DirectoryTreeModel::rowCount(const QModelIndex& parent) const {
+  return static_cast<int>(NodeOf(parent)->children.size());
+}
+
+int DirectoryTreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+QVariant DirectoryTreeModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const Node* node = NodeOf(index);
+  switch (role) {
+    case Qt::DisplayRole: return node->name;
+    case PathRole: return node->path;
+    case Qt::DecorationRole: {
+      static const QIcon folder = QFileIconProvider().icon(QFileIconProvider::Folder);
+      return folder;
+    }
+    default: return {};
+  }
+}
+
+bool DirectoryTreeModel::hasChildren(const QModelIndex& parent) const {
+  const Node* node = NodeOf(parent);
+  return !node->listed || !node->children.empty();
+}
+
+bool DirectoryTreeModel::canFetchMore(const QModelIndex& parent) const { return !NodeOf(parent)->listed; }
+
+void DirectoryTreeModel::fetchMore(const QModelIndex& parent) { Fetch(NodeOf(parent)); }
+
+void DirectoryTreeModel::Fetch(Node* node) {
+  if (node->listed) return;
+  node->listed = true;
+  const QStringList names = SubdirectoryNames(node->path);
+  if (names.isEmpty()) return;
+  beginInsertRows(IndexOfNode(node), 0, static_cast<int>(names.size()) - 1);
+  for (const QString& name : names) {
+    auto child = std::make_unique<Node>();
+    child->name = name;
+    child->path = ChildPath(node->path, name);
+    child->parent = node;
+    node->children.push_back(std::move(child));
+  }
+  endInsertRows();
+}
+
+void DirectoryTreeModel::Refresh(const QModelIndex& index) {
+  Node* node = NodeOf(index);
+  if (!node->listed || node == root_.get()) return;
+  const QStringList names = SubdirectoryNames(node->path);
+  auto& children = node->children;
+  // Gone first, then the new ones at their places in name order; the rows
+  // that stay keep their expansion and selection.
+  for (int i = static_cast<int>(children.size()) - 1; i >= 0; --i) {
+    if (names.contains(children[static_cast<std::size_t>(i)]->name)) continue;
+    beginRemoveRows(index, i, i);
+    children.erase(children.begin() + i);
+    endRemoveRows();
+  }
+  std::size_t at = 0;
+  for (const QString& name : names) {
+    if (at < children.size() && children[at]->name == name) {
+      ++at;
+      continue;
+    }
+    beginInsertRows(index, static_cast<int>(at), static_cast<int>(at));
+    auto child = std::make_unique<Node>();
+    child->name = name;
+    child->path = ChildPath(node->path, name);
+    child->parent = node;
+    children.insert(children.begin() + static_cast<std::ptrdiff_t>(at), std::move(child));
+    endInsertRows();
+    ++at;
+  }
+}
+
+QModelIndex DirectoryTreeModel::IndexOf(const QString& path) {
+  const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+  Node* node = root_->children.front().get();
+  const QString top = node->path;
+  if (!clean.startsWith(top)) return {};
+  for (const QString& part : clean.mid(top.size()).split(u'/', Qt::SkipEmptyParts)) {
+    Fetch(node);
+    auto find = [&] {
+      const auto it = std::find_if(node->children.begin(), node->children.end(),
+                                   [&](const auto& c) { return c->name == part; });
+      return it == node->children.end() ? nullptr : it->get();
+    };
+    Node* next = find();
+    if (!next) {  // made since the directory was listed
+      Refresh(IndexOfNode(node));
+      next = find();
+    }
+    if (!next) return {};
+    node = next;
+  }
+  return IndexOfNode(node);
+}
+
+QString DirectoryTreeModel::PathOf(const QModelIndex& index) const {
+  return index.isValid() ? NodeOf(index)->path : QString();
+}
+
+DirectoryListBox::DirectoryListBox(QWidget* parent) : QTreeView(parent), model_(new DirectoryTreeModel(this)) {
+  setModel(model_);
+  header()->hide();
+  setUniformRowHeights(true);
+  // A click only selects; opening a directory refills the lists, so it takes
+  // a double click or Enter.
+  connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+    setCurrentIndex(index);
+    OpenSelected();
+  });
+  connect(this, &QTreeView::expanded, model_, &DirectoryTreeModel::Refresh);
+  directory_ = QDir::currentPath();
+  SelectPath(directory_);
+  expand(currentIndex());
+}
+
+void DirectoryListBox::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+    OpenSelected();  // the current directory too: it is read again
+    event->accept();
+    return;
+  }
+  QTreeView::keyPressEvent(event);
+}
+
+void DirectoryListBox::OpenSelected() {
+  const QString path = model_->PathOf(currentIndex());
+  if (!path.isEmpty()) SetDirectory(path);
+}
+
+void DirectoryListBox::SelectPath(const QString& path) {
+  const QModelIndex index = model_->IndexOf(path);
   if (!index.isValid()) return;
   setCurrentIndex(index);
-  expand(index);
   scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
@@ -81,7 +285,10 @@ void DirectoryListBox::SetDirectory(const QString& path) {
   const QString clean = QDir::cleanPath(QDir(path).absolutePath());
   directory_ = clean;
   if (setsProcessDirectory) QDir::setCurrent(clean);
-  Select(clean);
+  SelectPath(clean);
+  const QModelIndex index = model_->IndexOf(clean);
+  model_->Refresh(index);
+  expand(index);
   Q_EMIT directoryChanged();
 }
 

@@ -20,15 +20,31 @@ unsigned FieldNumber(const RecordImage& image, const FieldSpec& field) {
   return image.bytes[field.offset] + 256u * image.bytes[field.offset + 1];
 }
 
+namespace {
+
+// Pieces of a digit field cut at the byte positions the format gives, each
+// decoded on its own: a byte that is not a digit (even the first byte of a
+// two-byte character) cannot shift the pieces after it. The text ends at the
+// first NUL, as every character field does.
+QString FieldPiece(const RecordImage& image, const FieldSpec& field, std::size_t from, std::size_t length) {
+  const std::uint8_t* start = image.bytes.data() + field.offset;
+  const void* nul = std::memchr(start, 0, field.length);
+  const std::size_t used = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - start) : field.length;
+  if (from >= used) return {};
+  return DecodeCp932({start + from, std::min(length, used - from)});
+}
+
+}  // namespace
+
 QString RecordingDateText(const RecordImage& image) {
-  const QString date = FieldText(image, Field::RecordingDate);
-  return FieldText(image, Field::RecordingYearHigh) + date.mid(0, 2) + u'/' + date.mid(2, 2) + u'/' +
-         date.mid(4, 2);
+  const FieldSpec& date = Field::RecordingDate;
+  return FieldText(image, Field::RecordingYearHigh) + FieldPiece(image, date, 0, 2) + u'/' +
+         FieldPiece(image, date, 2, 2) + u'/' + FieldPiece(image, date, 4, 2);
 }
 
 QString RecordingTimeText(const RecordImage& image) {
-  const QString time = FieldText(image, Field::RecordingTime);
-  return time.mid(0, 2) + u':' + time.mid(2, 2) + u':' + time.mid(4, 2);
+  const FieldSpec& time = Field::RecordingTime;
+  return FieldPiece(image, time, 0, 2) + u':' + FieldPiece(image, time, 2, 2) + u':' + FieldPiece(image, time, 4, 2);
 }
 
 namespace {

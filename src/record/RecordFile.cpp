@@ -47,12 +47,16 @@ struct Descriptor {
 }  // namespace
 
 std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image) {
+  return ReadRecordFile(QFile::encodeName(path), image, path);
+}
+
+std::optional<FileError> ReadRecordFile(const QByteArray& native, RecordImage& image, const QString& shownPath) {
+  const QString path = shownPath.isEmpty() ? QFile::decodeName(native) : shownPath;
   auto fail = [&](QString reason) {
     image.Clear();
     return std::optional<FileError>(FileError{path, std::move(reason)});
   };
-  if (path.isEmpty()) return fail(QStringLiteral("no file name was given"));
-  const QByteArray native = QFile::encodeName(path);
+  if (native.isEmpty()) return fail(QStringLiteral("no file name was given"));
   // Non-blocking, so that a FIFO or a device cannot hold the caller in open();
   // the type is then checked on what was opened, not on the name, which could
   // have been replaced in between.
@@ -93,6 +97,10 @@ std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image)
 }
 
 #else
+
+std::optional<FileError> ReadRecordFile(const QByteArray& native, RecordImage& image, const QString& shownPath) {
+  return ReadRecordFile(shownPath.isEmpty() ? QFile::decodeName(native) : shownPath, image);
+}
 
 std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image) {
   auto fail = [&](QString reason) {

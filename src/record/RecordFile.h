@@ -25,4 +25,11 @@ struct FileError {
 /// under this file's name. Returns nothing on success.
 [[nodiscard]] std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image);
 
+/// The same for a file named by its native path, byte for byte: a name that
+/// is not valid in the system's encoding (Shift-JIS from a Windows medium on a
+/// UTF-8 system) is opened as it is. `shownPath` names the file in an error;
+/// when empty, the path decoded as the system does.
+[[nodiscard]] std::optional<FileError> ReadRecordFile(const QByteArray& nativePath, RecordImage& image,
+                                                      const QString& shownPath = {});
+
 }  // namespace corvale

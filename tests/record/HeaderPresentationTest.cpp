@@ -85,25 +85,44 @@ TEST(PresentHeader, CodedLabels) {
   }
 }
 
-TEST(PresentHeader, FieldsReachTheirLabels) {
+TEST(PresentHeader, EveryLabelFromItsBytes) {
+  // Every field a different value, written at the offsets of the format (not
+  // through the code's field table), so that two swapped fields cannot pass.
+  const QByteArray name = Sjis(QStringLiteral("見本　花子"));
+  struct Byte { std::size_t offset; QByteArray bytes; };
+  const Byte bytes[] = {
+      {0, "1"},          {1, "D"},           {2, "030514"},      {8, "094107"},         {25, "ID000042"},
+      {33, "047"},       {36, "1"},          {37, "1"},          {38, "172"},           {41, "065"},
+      {44, "120/80"},    {50, "AF01"},       {54, "AF02"},       {58, "S1"},            {60, "M2"},
+      {62, name},        {91, "LOAD INFO 0014"}, {105, "20"},     {107, " 72 "},         {111, "0833"},
+      {115, "0160"},     {119, "0094"},      {123, " +45"},      {127, "0380"},         {131, "0416"},
+      {135, "1.25"},     {139, "5"},         {140, "2.50"},      {164, "F101F102F103F104F105F106F107F108F109"},
+      {200, "M101M102M103M104M105M106M107M108M109M110M111M112M113M114"},
+      {384, QByteArray("\x02\x00", 2)},  {386, QByteArray("\x05\x00", 2)},  {388, QByteArray("\x07\x00", 2)},
+      {390, QByteArray("\x32\x00", 2)},  {392, QByteArray("\x96\x00", 2)},  {394, QByteArray("\x0C\x00", 2)},
+      {396, QByteArray("\x88\x13\x01\x02", 4)}};
   RecordBuilder b;
-  b.Set(Field::PatientId, "00012345").Set(Field::Age, "047").Set(Field::Sv1Amplitude, "1.25")
-      .Set(Field::RvAmplitude, "2.50").Set(Field::HeartRate, " 72 ").Set(Field::QtcInterval, "0412")
-      .Set(Field::RecordingYearHigh, "20").Set(Field::RecordingDate, "030514").Set(Field::RecordingTime, "094107")
-      .Set(Field::Height, "172").Set(Field::Weight, "065").Set(Field::BloodPressure, "120/80")
-      .Set(Field::AffiliationCode1, "A001").Set(Field::Medication, "M1").Set(Field::LoadInfo, "MASTER TWO   X")
-      .Set(Field::DataType, "N").Set(Field::FindingCodes, "1111", 0).Set(Field::FindingCodes, "9999", 8)
-      .Set(Field::MinnesotaCodes, "4-1 ", 0).Set(Field::MinnesotaCodes, "9-8 ", 13)
-      .SetNumber(Field::SamplingInterval, 2).SetNumber(Field::StoredLeadCount, 12);
-  auto l = Labels(b.Image());
+  b.SetBytes(62, QByteArray(24, '\0'));
+  for (const Byte& f : bytes) b.SetBytes(f.offset, f.bytes);
   const std::map<QString, QString> expected{
-      {"Label12", "00012345"}, {"Label15", "047"},     {"Label58", "1.25"},       {"Label34", "1.25"},
-      {"Label60", "2.50"},     {"Label36", "2.50"},    {"Label51", " 72 "},       {"Label57", "0412"},
-      {"Label39", "2003/05/14"}, {"Label40", "09:41:07"}, {"Label73", "172"},     {"Label74", "065"},
-      {"Label75", "120/80"},   {"Label81", "A001"},    {"Label84", "M1"},         {"Label85", "MASTER TWO   X"},
-      {"Label86", "20"},       {"Label91", "N"},       {"Label101", "1111"},      {"Label109", "9999"},
-      {"Label124", "4-1 "},    {"Label137", "9-8 "},   {"Label24", "2"},          {"Label29", "12"},
-      {"Label25", "0"}};
+      {"Label12", "ID000042"}, {"Label11", "見本　花子"}, {"Label13", "M"},         {"Label14", "m.o."},
+      {"Label15", "047"},      {"Label24", "2"},          {"Label25", "5"},         {"Label26", "7"},
+      {"Label27", "50"},       {"Label28", "150"},        {"Label29", "12"},        {"Label30", "5000"},
+      {"Label34", "1.25"},     {"Label58", "1.25"},       {"Label36", "2.50"},      {"Label60", "2.50"},
+      {"Label35", "V5"},       {"Label59", "V5"},         {"Label33", "RV5"},       {"Label50", "RV5"},
+      {"Label51", " 72 "},     {"Label52", "0833"},       {"Label53", "0160"},      {"Label54", "0094"},
+      {"Label55", " +45"},     {"Label56", "0380"},       {"Label57", "0416"},      {"Label39", "2003/05/14"},
+      {"Label40", "09:41:07"}, {"Label73", "172"},        {"Label74", "065"},       {"Label75", "120/80"},
+      {"Label81", "AF01"},     {"Label82", "AF02"},       {"Label83", "S1"},        {"Label84", "M2"},
+      {"Label85", "LOAD INFO 0014"}, {"Label86", "20"},    {"Label90", "デコードエラー"}, {"Label91", "D"},
+      {"Label101", "F101"},    {"Label102", "F102"},      {"Label103", "F103"},     {"Label104", "F104"},
+      {"Label105", "F105"},    {"Label106", "F106"},      {"Label107", "F107"},     {"Label108", "F108"},
+      {"Label109", "F109"},    {"Label124", "M101"},      {"Label125", "M102"},     {"Label126", "M103"},
+      {"Label127", "M104"},    {"Label128", "M105"},      {"Label129", "M106"},     {"Label130", "M107"},
+      {"Label131", "M108"},    {"Label132", "M109"},      {"Label133", "M110"},     {"Label134", "M111"},
+      {"Label135", "M112"},    {"Label136", "M113"},      {"Label137", "M114"}};
+  ASSERT_EQ(expected.size(), HeaderLabelCount);
+  auto l = Labels(b.Image());
   for (const auto& [label, text] : expected) EXPECT_EQ(l[label], text) << label.toStdString();
 }
 
@@ -191,6 +210,28 @@ TEST(HeaderLabels, TextsFollowTheTableRows) {
   EXPECT_EQ(texts.front(), QStringLiteral("00012345"));  // Label12
   EXPECT_EQ(texts.back(), QStringLiteral("9-8 "));       // Label137
   EXPECT_EQ(texts[11], QStringLiteral("5000"));          // Label30
+}
+
+TEST(RecordingDateAndTime, CutFromTheBytesThenDecoded) {
+  // Each piece is the bytes at its place: a two-byte character shifts nothing after it.
+  struct Row { const char* what; QByteArray date, time; QString dateText, timeText; };
+  const Row rows[] = {
+      {"digits", "030514", "094107", QStringLiteral("2003/05/14"), QStringLiteral("09:41:07")},
+      {"a two-byte character in the middle", "03\x82\xA0" "14", "09\x82\xA0" "07", QStringLiteral("2003/あ/14"),
+       QStringLiteral("09:あ:07")},
+      {"a character cut by the pieces", "0\x82\xA0" "514", "\x82\xA0" "4107", QStringLiteral("200\uFFFD/\uFFFD5/14"),
+       QStringLiteral("あ:41:07")},
+      {"ends at a NUL", QByteArray("0305\0" "4", 6), QByteArray("09\0" "107", 6), QStringLiteral("2003/05/"),
+       QStringLiteral("09::")},
+  };
+  for (const Row& r : rows) {
+    RecordBuilder b;
+    b.Set(Field::RecordingYearHigh, "20");
+    b.SetBytes(Field::RecordingDate.offset, r.date);
+    b.SetBytes(Field::RecordingTime.offset, r.time);
+    EXPECT_EQ(RecordingDateText(b.Image()), r.dateText) << r.what;
+    EXPECT_EQ(RecordingTimeText(b.Image()), r.timeText) << r.what;
+  }
 }
 
 TEST(PatientName, ShiftJisDecoding) {

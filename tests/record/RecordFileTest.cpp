@@ -162,6 +162,23 @@ TEST_F(RecordFileTest, SpecialFilesAreRefusedWithoutWaiting) {
   EXPECT_FALSE(ReadRecordFile(Path("real.nrm"), image)) << "a regular file still reads";
 }
 
+TEST_F(RecordFileTest, ANameInAnotherEncodingIsOpenedByItsBytes) {
+  RecordBuilder b;
+  b.Set(Field::PatientId, "SJISNAME");
+  const QByteArray native = QFile::encodeName(dir.path()) + "/\x8C\xA9\x96\x7B.nrm";  // Shift-JIS
+  const test::NativeFile file(native, b.Bytes());
+  ASSERT_TRUE(file.Made());
+  RecordImage image = previous();
+  ASSERT_FALSE(ReadRecordFile(native, image));
+  EXPECT_EQ(image.bytes, b.Image().bytes);
+  // The name as text cannot reach it; an error names the file as the caller shows it.
+  EXPECT_TRUE(ReadRecordFile(QFile::decodeName(native), image));
+  const auto err = ReadRecordFile(QFile::encodeName(dir.path()) + "/\x8C\xA9.nrm", image, QStringLiteral("shown.nrm"));
+  ASSERT_TRUE(err);
+  EXPECT_EQ(err->path, QStringLiteral("shown.nrm"));
+  EXPECT_TRUE(AllZero(image));
+}
+
 TEST_F(RecordFileTest, ALinkToARecordIsRead) {
   RecordBuilder b;
   b.Set(Field::PatientId, "LINKED01");

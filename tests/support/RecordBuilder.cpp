@@ -1,6 +1,7 @@
 #include "support/RecordBuilder.h"
 
 #include <QFile>
+#include <cstdio>
 #include <stdexcept>
 
 namespace corvale::test {
@@ -53,6 +54,19 @@ void RecordBuilder::Write(const QString& path, qsizetype size) const {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
     throw std::runtime_error("cannot write test record " + path.toStdString());
+}
+
+NativeFile::NativeFile(QByteArray path, const QByteArray& contents) : path_(std::move(path)) {
+  FILE* f = std::fopen(path_.constData(), "wbx");  // never one that was there before
+  if (!f) return;
+  created_ = true;
+  made_ = std::fwrite(contents.constData(), 1, static_cast<std::size_t>(contents.size()), f) ==
+          static_cast<std::size_t>(contents.size());
+  made_ = std::fclose(f) == 0 && made_;
+}
+
+NativeFile::~NativeFile() {
+  if (created_) std::remove(path_.constData());
 }
 
 QString SourcePath(const QString& relative) { return QStringLiteral(CORVALE_SOURCE_DIR "/") + relative; }

@@ -29,6 +29,21 @@ class RecordBuilder {
   RecordImage image_;
 };
 
+/// A file named by exactly these bytes (a name the system's encoding may not
+/// spell, which QTemporaryDir could not remove), removed again with this.
+class NativeFile {
+ public:
+  NativeFile(QByteArray path, const QByteArray& contents = {});
+  ~NativeFile();
+  NativeFile(const NativeFile&) = delete;
+  NativeFile& operator=(const NativeFile&) = delete;
+  bool Made() const { return made_; }
+
+ private:
+  QByteArray path_;
+  bool created_ = false, made_ = false;
+};
+
 /// Absolute path of a file under the source tree.
 QString SourcePath(const QString& relative);
 /// Absolute path of a file under the WFDB test records (tests/data).
