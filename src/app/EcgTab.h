@@ -52,6 +52,16 @@ class EcgTab : public QWidget {
   void Button4Click();
   void Button5Click();
 
+  // Keys on the tab. Page Down / Page Up step through the work list as the
+  // record scroll bar does; Left / Right move the 5 s window by one small
+  // square of the paper (Shift: one second), idle in 10 s mode as its scroll
+  // bar is; Escape drops a pending first caliper point.
+  static constexpr int TimeWindowKeyStep = 20;       // 1 mm: 4 px of 5 samples
+  static constexpr int TimeWindowShiftKeyStep = 500;  // 1 s: 25 mm
+  void StepRecord(int delta);
+  void MoveTimeWindow(int samples);
+  void CancelPendingPoint();
+
   DisplayOptions& Options() const { return *options_; }
 
   /// The names of the record being shown and its place in the work list.
@@ -75,6 +85,7 @@ class EcgTab : public QWidget {
  private:
   void BuildLeftColumn();
   void BuildViews();
+  void BuildKeys();
   /// Shows what a caliper handler left and the caliper button's colour.
   void ShowCaliperPicture(const Picture& picture);
 
