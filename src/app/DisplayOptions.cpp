@@ -110,12 +110,24 @@ void DisplayOptions::CheckBoxLeadNamesClick(bool checked) {
 }
 
 void DisplayOptions::Choose(int colorScheme, int span, int limbLeadMode, bool leadNames) {
-  if (colorScheme >= 1 && colorScheme <= 3 && colorScheme != ColorSchemeNumber())
-    colourButtons_[colorScheme - 1]->click();
-  if (span >= 1 && span <= 2 && span != state_.DisplaySpan) spanButtons_[span - 1]->click();
-  if (limbLeadMode >= 1 && limbLeadMode <= 3 && limbLeadMode != state_.LimbLeadMode)
-    limbButtons_[limbLeadMode - 1]->click();
-  if (leadNames != state_.LeadNames) CheckBoxLeadNames->click();
+  // What a click does, also while the tab is still disabled (a disabled
+  // button ignores click()): the button checked, then its handler.
+  if (colorScheme >= 1 && colorScheme <= 3 && colorScheme != ColorSchemeNumber()) {
+    colourButtons_[colorScheme - 1]->setChecked(true);
+    RadioButtonCol1Click(colorScheme);
+  }
+  if (span >= 1 && span <= 2 && span != state_.DisplaySpan) {
+    spanButtons_[span - 1]->setChecked(true);
+    RadioButtonD1Click(span);
+  }
+  if (limbLeadMode >= 1 && limbLeadMode <= 3 && limbLeadMode != state_.LimbLeadMode) {
+    limbButtons_[limbLeadMode - 1]->setChecked(true);
+    RadioButtonR1Click(limbLeadMode);
+  }
+  if (leadNames != state_.LeadNames) {
+    CheckBoxLeadNames->setChecked(leadNames);
+    CheckBoxLeadNamesClick(leadNames);
+  }
 }
 
 int DisplayOptions::ColorSchemeNumber() const {

@@ -187,6 +187,22 @@ void EcgTab::ScrollBar1Change() {
   Q_EMIT redrawRequested(Redraw::Traces);
 }
 
+void EcgTab::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  TakeFocusLeftBehind();
+}
+
+void EcgTab::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // "Analyse" shows the tab before it enables it.
+  if (event->type() == QEvent::EnabledChange) TakeFocusLeftBehind();
+}
+
+void EcgTab::TakeFocusLeftBehind() {
+  if (!isVisible() || !isEnabled()) return;
+  if (!isAncestorOf(window()->focusWidget())) setFocus(Qt::OtherFocusReason);
+}
+
 void EcgTab::StepRecord(int delta) {
   // The scroll bar clamps at the ends and, when it moves, shows the record.
   if (ScrollBarFile->isEnabled()) ScrollBarFile->setValue(ScrollBarFile->value() + delta);

@@ -86,6 +86,16 @@ class EcgTab : public QWidget {
   void BuildLeftColumn();
   void BuildViews();
   void BuildKeys();
+  /// The tab's keys need the focus on it: when the tab comes up the focus
+  /// may still be on the File tab's hidden controls or on the tab bar, where
+  /// Left and Right would change the tab.
+  void TakeFocusLeftBehind();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
   /// Shows what a caliper handler left and the caliper button's colour.
   void ShowCaliperPicture(const Picture& picture);
 

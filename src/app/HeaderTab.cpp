@@ -106,13 +106,23 @@ void HeaderTab::RadioButtonG1Click(int tag) { settings_.GridPattern = tag; }
 void HeaderTab::CheckBoxAnnotationsClick(bool checked) { settings_.Annotations = checked; }
 
 void HeaderTab::Choose(int penWidth, int margin, int penPattern, int gridPattern, bool annotations) {
-  // The scroll bars keep a value within their range; their handlers run on a change.
+  // As a click would, also while the tab is still disabled: the control set,
+  // then its handler. The scroll bars keep a value within their range and
+  // run their handlers on a change.
   ScrollBarP->setValue(penWidth);
   ScrollBarM->setValue(margin);
-  if ((penPattern == 1 || penPattern == 2) && penPattern != settings_.PenPattern) penButtons_[penPattern - 1]->click();
-  if ((gridPattern == 1 || gridPattern == 2) && gridPattern != settings_.GridPattern)
-    gridButtons_[gridPattern - 1]->click();
-  if (annotations != settings_.Annotations) CheckBoxAnnotations->click();
+  if ((penPattern == 1 || penPattern == 2) && penPattern != settings_.PenPattern) {
+    penButtons_[penPattern - 1]->setChecked(true);
+    RadioButton37Click(penPattern);
+  }
+  if ((gridPattern == 1 || gridPattern == 2) && gridPattern != settings_.GridPattern) {
+    gridButtons_[gridPattern - 1]->setChecked(true);
+    RadioButtonG1Click(gridPattern);
+  }
+  if (annotations != settings_.Annotations) {
+    CheckBoxAnnotations->setChecked(annotations);
+    CheckBoxAnnotationsClick(annotations);
+  }
 }
 
 }  // namespace corvale

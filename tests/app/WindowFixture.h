@@ -40,15 +40,18 @@ class WindowFixture : public QObject {
   std::unique_ptr<TSDIAppForm> w;
   std::unique_ptr<QTemporaryDir> tmp;
   QStringList messages;
+  QStringList notices;  // the boxes that do not block the window
   QString startDir = QDir::currentPath();
 
-  /// A new window, shown, with its messages going to `messages`.
+  /// A new window, shown, with its messages going to `messages` and `notices`.
   void Open() {
     QDir::setCurrent(startDir);
     tmp = std::make_unique<QTemporaryDir>();
     w = std::make_unique<TSDIAppForm>();
     messages.clear();
+    notices.clear();
     w->showMessage = [this](QMessageBox::Icon, const QString& text) { messages << text; };
+    w->showNotice = [this](const QString& text) { notices << text; };
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
   }
