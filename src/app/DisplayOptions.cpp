@@ -1,6 +1,7 @@
 // The display options of the "ECG" tab: colour, calibration panel, span, limb layout.
 #include "app/DisplayOptions.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -17,6 +18,7 @@ DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(pag
   for (int i = 0; i < 3; ++i) {
     auto* r = AddRadio(GroupBox13, colourNames[i], QString::number(i + 1), i + 1, 16 + 40 * i, 16, 33, 17);
     r->setChecked(SchemeColors(i + 1) == state_.Colors);
+    colourButtons_[i] = r;
     connect(r, &QRadioButton::clicked, this, [this, i] { RadioButtonCol1Click(i + 1); });
   }
 
@@ -27,6 +29,8 @@ DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(pag
   auto* d1 = AddRadio(GroupBoxDisplay, "RadioButtonD1", QStringLiteral("5sec"), 1, 16, 16, 57, 17);
   auto* d2 = AddRadio(GroupBoxDisplay, "RadioButtonD2", QStringLiteral("10sec"), 2, 72, 16, 65, 17);
   (state_.DisplaySpan == 2 ? d2 : d1)->setChecked(true);
+  spanButtons_[0] = d1;
+  spanButtons_[1] = d2;
   connect(d1, &QRadioButton::clicked, this, [this] { RadioButtonD1Click(1); });
   connect(d2, &QRadioButton::clicked, this, [this] { RadioButtonD1Click(2); });
 
@@ -37,9 +41,17 @@ DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(pag
   for (int i = 0; i < 3; ++i) {
     auto* r = AddRadio(GroupBoxLimb, limbNames[i], QString::number(i + 1), i + 1, 16 + 40 * i, 16, 41, 17);
     r->setChecked(state_.LimbLeadMode == i + 1);
+    limbButtons_[i] = r;
     connect(r, &QRadioButton::clicked, this, [this, i] { RadioButtonR1Click(i + 1); });
   }
   GroupBoxLimb->hide();
+
+  // In the display group's title row, right of its title: free space that
+  // moves no other control.
+  CheckBoxLeadNames = Make<QCheckBox>(page, "CheckBoxLeadNames", 58, 815, 100, 17);
+  CheckBoxLeadNames->setText(tr("lead names"));
+  CheckBoxLeadNames->setChecked(state_.LeadNames);
+  connect(CheckBoxLeadNames, &QCheckBox::clicked, this, &DisplayOptions::CheckBoxLeadNamesClick);
 }
 
 void DisplayOptions::BuildCalibrationPanel(QWidget* page) {
@@ -90,6 +102,39 @@ void DisplayOptions::RadioButtonD1Click(int tag) {
   state_.DisplaySpan = tag;
   Q_EMIT changed(true);
   Q_EMIT spanChanged(state_.DisplaySpan == 2);
+}
+
+void DisplayOptions::CheckBoxLeadNamesClick(bool checked) {
+  state_.LeadNames = checked;
+  // The names are drawn with the traces; the paper stays.
+  Q_EMIT changed(false);
+}
+
+void DisplayOptions::Choose(int colorScheme, int span, int limbLeadMode, bool leadNames) {
+  // What a click does, also while the tab is still disabled (a disabled
+  // button ignores click()): the button checked, then its handler.
+  if (colorScheme >= 1 && colorScheme <= 3 && colorScheme != ColorSchemeNumber()) {
+    colourButtons_[colorScheme - 1]->setChecked(true);
+    RadioButtonCol1Click(colorScheme);
+  }
+  if (span >= 1 && span <= 2 && span != state_.DisplaySpan) {
+    spanButtons_[span - 1]->setChecked(true);
+    RadioButtonD1Click(span);
+  }
+  if (limbLeadMode >= 1 && limbLeadMode <= 3 && limbLeadMode != state_.LimbLeadMode) {
+    limbButtons_[limbLeadMode - 1]->setChecked(true);
+    RadioButtonR1Click(limbLeadMode);
+  }
+  if (leadNames != state_.LeadNames) {
+    CheckBoxLeadNames->setChecked(leadNames);
+    CheckBoxLeadNamesClick(leadNames);
+  }
+}
+
+int DisplayOptions::ColorSchemeNumber() const {
+  for (int scheme = 1; scheme <= 3; ++scheme)
+    if (SchemeColors(scheme) == state_.Colors) return scheme;
+  return 1;
 }
 
 }  // namespace corvale

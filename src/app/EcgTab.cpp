@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QShortcut>
 #include <QToolButton>
 
 #include "app/Controls.h"
@@ -43,6 +44,25 @@ EcgTab::EcgTab(ViewerState& state, ScreenImages& images, QWidget* parent)
   connect(options_, &DisplayOptions::spanChanged, ScrollBar1, [this](bool tenSeconds) {
     ScrollBar1->setEnabled(!tenSeconds);
   });
+  BuildKeys();
+}
+
+void EcgTab::BuildKeys() {
+  static_assert(TimeWindowKeyStep == G::GridPitch * G::SamplesPerPixel);
+  // Only while the focus is on this tab: the File tab's lists and any text
+  // box keep their keys.
+  auto key = [this](QKeySequence sequence, bool autoRepeat, auto handler) {
+    auto* shortcut = new QShortcut(sequence, this, handler, Qt::WidgetWithChildrenShortcut);
+    shortcut->setAutoRepeat(autoRepeat);
+  };
+  // One record per press: holding the key does not race through the list unseen.
+  key(QKeySequence(Qt::Key_PageDown), false, [this] { StepRecord(1); });
+  key(QKeySequence(Qt::Key_PageUp), false, [this] { StepRecord(-1); });
+  key(QKeySequence(Qt::Key_Right), true, [this] { MoveTimeWindow(TimeWindowKeyStep); });
+  key(QKeySequence(Qt::Key_Left), true, [this] { MoveTimeWindow(-TimeWindowKeyStep); });
+  key(QKeySequence(Qt::SHIFT | Qt::Key_Right), true, [this] { MoveTimeWindow(TimeWindowShiftKeyStep); });
+  key(QKeySequence(Qt::SHIFT | Qt::Key_Left), true, [this] { MoveTimeWindow(-TimeWindowShiftKeyStep); });
+  key(QKeySequence(Qt::Key_Escape), false, [this] { CancelPendingPoint(); });
 }
 
 void EcgTab::BuildLeftColumn() {
@@ -179,6 +199,35 @@ void EcgTab::ScrollBarFileChange() {
 void EcgTab::ScrollBar1Change() {
   state_.display.TimeOffset = ScrollBar1->value();
   Q_EMIT redrawRequested(Redraw::Traces);
+}
+
+void EcgTab::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  TakeFocusLeftBehind();
+}
+
+void EcgTab::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // "Analyse" shows the tab before it enables it.
+  if (event->type() == QEvent::EnabledChange) TakeFocusLeftBehind();
+}
+
+void EcgTab::TakeFocusLeftBehind() {
+  if (!isVisible() || !isEnabled()) return;
+  if (!isAncestorOf(window()->focusWidget())) setFocus(Qt::OtherFocusReason);
+}
+
+void EcgTab::StepRecord(int delta) {
+  // The scroll bar clamps at the ends and, when it moves, shows the record.
+  if (ScrollBarFile->isEnabled()) ScrollBarFile->setValue(ScrollBarFile->value() + delta);
+}
+
+void EcgTab::MoveTimeWindow(int samples) {
+  if (ScrollBar1->isEnabled()) ScrollBar1->setValue(ScrollBar1->value() + samples);
+}
+
+void EcgTab::CancelPendingPoint() {
+  if (state_.caliper.AnchorPending) SpeedButtonS2Click();
 }
 
 void EcgTab::PaintBox1Paint() {

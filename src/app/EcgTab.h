@@ -53,6 +53,16 @@ class EcgTab : public QWidget {
   void Button4Click();
   void Button5Click();
 
+  // Keys on the tab. Page Down / Page Up step through the work list as the
+  // record scroll bar does; Left / Right move the 5 s window by one small
+  // square of the paper (Shift: one second), idle in 10 s mode as its scroll
+  // bar is; Escape drops a pending first caliper point.
+  static constexpr int TimeWindowKeyStep = 20;       // 1 mm: 4 px of 5 samples
+  static constexpr int TimeWindowShiftKeyStep = 500;  // 1 s: 25 mm
+  void StepRecord(int delta);
+  void MoveTimeWindow(int samples);
+  void CancelPendingPoint();
+
   DisplayOptions& Options() const { return *options_; }
 
   /// The names of the record being shown and its place in the work list.
@@ -76,6 +86,17 @@ class EcgTab : public QWidget {
  private:
   void BuildLeftColumn();
   void BuildViews();
+  void BuildKeys();
+  /// The tab's keys need the focus on it: when the tab comes up the focus
+  /// may still be on the File tab's hidden controls or on the tab bar, where
+  /// Left and Right would change the tab.
+  void TakeFocusLeftBehind();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
   /// Shows what a caliper handler left and the caliper button's colour.
   void ShowCaliperPicture(const Picture& picture);
   /// Why the output buttons have nothing to act on: no record on the

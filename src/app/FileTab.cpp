@@ -67,6 +67,21 @@ FileTab::FileTab(ViewerState& state, QWidget* parent) : QWidget(parent), state_(
 
 QWidget* FileTab::FirstFocus() const { return DirectoryListBox1; }
 
+void FileTab::OpenDirectory(const QString& path) { DirectoryListBox1->SetDirectory(path); }
+
+void FileTab::AddToWorkList(const QStringList& entries) {
+  for (const QString& entry : entries) {
+    const qsizetype at = state_.study.found.indexOf(entry);
+    if (at >= 0) {
+      state_.study.found.removeAt(at);
+      delete ListBox1->takeItem(static_cast<int>(at));
+    }
+    state_.study.work << entry;
+    ListBox2->addItem(entry);
+  }
+  SetListButtonsEnabled(true);
+}
+
 void FileTab::SetListButtonsEnabled(bool enabled) {
   Button1->setEnabled(enabled);
   ButtonAdd->setEnabled(enabled);

@@ -36,6 +36,12 @@ class FileTab : public QWidget {
   static constexpr int NativeNameRole = Qt::UserRole + 1;
   /// Where the keyboard starts: Enter reads the current directory.
   QWidget* FirstFocus() const;
+  /// Reads `path` as if it were chosen in the directory tree.
+  void OpenDirectory(const QString& path);
+  /// Appends to the work list. A bare name of the current directory leaves
+  /// the found list as "Add >>" moves it; a file of another directory is
+  /// given by its absolute path and keeps it.
+  void AddToWorkList(const QStringList& entries);
 
  Q_SIGNALS:
   /// "Analyse": the window opens the viewer on the first record of the work list.

@@ -1,6 +1,7 @@
 // The "Header and Printer Setup" tab: header row captions and the printer settings.
 #include "app/HeaderTab.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -54,19 +55,28 @@ void HeaderTab::BuildPrinterBlock() {
 
   // Pen and grid pattern: A is Tag 1, B is Tag 2.
   auto pattern = [this](const char* group, const QString& title, int x, const char* a, const char* b, int value,
-                        void (HeaderTab::*handler)(int)) {
+                        void (HeaderTab::*handler)(int), QRadioButton* (&buttons)[2]) {
     auto* box = Make<QGroupBox>(this, group, x, 160, 97, 41);
     box->setTitle(title);
     auto* ra = AddRadio(box, a, QStringLiteral("A"), 1, 8, 16, 33, 17);
     auto* rb = AddRadio(box, b, QStringLiteral("B"), 2, 48, 16, 33, 17);
     (value == 1 ? ra : rb)->setChecked(true);
+    buttons[0] = ra;
+    buttons[1] = rb;
     connect(ra, &QRadioButton::clicked, this, [this, handler] { (this->*handler)(1); });
     connect(rb, &QRadioButton::clicked, this, [this, handler] { (this->*handler)(2); });
   };
   pattern("GroupBox15", QStringLiteral("Pen"), 704, "RadioButton37", "RadioButton38", settings_.PenPattern,
-          &HeaderTab::RadioButton37Click);
+          &HeaderTab::RadioButton37Click, penButtons_);
   pattern("GroupBox17", QStringLiteral("Grid Pattern"), 808, "RadioButtonG1", "RadioButtonG2", settings_.GridPattern,
-          &HeaderTab::RadioButtonG1Click);
+          &HeaderTab::RadioButtonG1Click, gridButtons_);
+
+  // Below the pattern groups, where the block has room.
+  CheckBoxAnnotations = Make<QCheckBox>(this, "CheckBoxAnnotations", 704, 208, 201, 17);
+  CheckBoxAnnotations->setText(tr("annotations"));
+  CheckBoxAnnotations->setToolTip(tr("Print the patient, the recording, the file and the scale in the page's margin"));
+  CheckBoxAnnotations->setChecked(settings_.Annotations);
+  connect(CheckBoxAnnotations, &QCheckBox::clicked, this, &HeaderTab::CheckBoxAnnotationsClick);
 }
 
 void HeaderTab::ShowPrintSettings() {
@@ -93,5 +103,27 @@ void HeaderTab::ScrollBarMChange() {
 
 void HeaderTab::RadioButton37Click(int tag) { settings_.PenPattern = tag; }
 void HeaderTab::RadioButtonG1Click(int tag) { settings_.GridPattern = tag; }
+
+void HeaderTab::CheckBoxAnnotationsClick(bool checked) { settings_.Annotations = checked; }
+
+void HeaderTab::Choose(int penWidth, int margin, int penPattern, int gridPattern, bool annotations) {
+  // As a click would, also while the tab is still disabled: the control set,
+  // then its handler. The scroll bars keep a value within their range and
+  // run their handlers on a change.
+  ScrollBarP->setValue(penWidth);
+  ScrollBarM->setValue(margin);
+  if ((penPattern == 1 || penPattern == 2) && penPattern != settings_.PenPattern) {
+    penButtons_[penPattern - 1]->setChecked(true);
+    RadioButton37Click(penPattern);
+  }
+  if ((gridPattern == 1 || gridPattern == 2) && gridPattern != settings_.GridPattern) {
+    gridButtons_[gridPattern - 1]->setChecked(true);
+    RadioButtonG1Click(gridPattern);
+  }
+  if (annotations != settings_.Annotations) {
+    CheckBoxAnnotations->setChecked(annotations);
+    CheckBoxAnnotationsClick(annotations);
+  }
+}
 
 }  // namespace corvale

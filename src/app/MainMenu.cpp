@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -17,6 +18,7 @@ struct Item {
   const char* shortcut;
   const char* hint;
   QAction* MainMenu::*slot = nullptr;  // where the window finds it, if it connects it
+  bool translated = false;             // the caption goes through the translations
 };
 
 struct Menu {
@@ -26,7 +28,8 @@ struct Menu {
 };
 
 QAction* AddItem(QMenu* menu, const Item& item) {
-  QAction* a = menu->addAction(QString::fromUtf8(item.caption));
+  QAction* a = menu->addAction(item.translated ? QCoreApplication::translate("MainMenu", item.caption)
+                                               : QString::fromUtf8(item.caption));
   a->setObjectName(QString::fromLatin1(item.name));
   if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
   if (*item.hint) {
@@ -59,6 +62,7 @@ const Item kFile[] = {
     {"FileSave1", "上書き保存(&S)", "Ctrl+S", "保存|現在のファイルを保存", &MainMenu::FileSave1},
     {"FileSaveAs1", "名前をつけて保存(&A)...", "", "別名保存|現在のファイルに別の名前をつけて保存",
      &MainMenu::FileSaveAs1},
+    {"printPreview1", QT_TRANSLATE_NOOP("MainMenu", "印刷プレビュー(&V)..."), "", "", &MainMenu::printPreview1, true},
     {"printout1", "印刷(&P)", "Ctrl+P", "", &MainMenu::printout1},
     {"U1", "印刷設定(&U)", "Ctrl+U", "", &MainMenu::U1},
     {nullptr, "", "", ""},

@@ -15,6 +15,7 @@ struct MainMenu {
   QAction* FileOpen1 = nullptr;
   QAction* FileSave1 = nullptr;
   QAction* FileSaveAs1 = nullptr;
+  QAction* printPreview1 = nullptr;
   QAction* printout1 = nullptr;
   QAction* U1 = nullptr;
   QAction* FileExit1 = nullptr;

@@ -3,8 +3,13 @@
 #include "app/SdiAppForm.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
+#include <QTimer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -12,11 +17,13 @@
 #include "app/AboutBox.h"
 #include "app/Artwork.h"
 #include "app/Controls.h"
+#include "app/DisplayOptions.h"
 #include "app/EcgTab.h"
 #include "app/FileTab.h"
 #include "app/HeaderLabels.h"
 #include "app/HeaderTab.h"
 #include "app/PrintJob.h"
+#include "app/Widgets.h"
 #include "display/Render.h"
 #include "display/ViewGeometry.h"
 
@@ -78,11 +85,15 @@ void TSDIAppForm::BuildTabs() {
 void TSDIAppForm::Wire() {
   // New, open, save and save-as do nothing.
   connect(menu_.FileExit1, &QAction::triggered, this, &TSDIAppForm::FileExit1Execute);
+  connect(menu_.printPreview1, &QAction::triggered, this, &TSDIAppForm::printPreview1Click);
   connect(menu_.printout1, &QAction::triggered, this, &TSDIAppForm::printout1Click);
   connect(menu_.U1, &QAction::triggered, this, &TSDIAppForm::U1Click);
   connect(menu_.HelpAbout1, &QAction::triggered, this, &TSDIAppForm::HelpAbout1Execute);
 
   connect(fileTab_, &FileTab::analyseRequested, this, &TSDIAppForm::AnalyseWorkList);
+  // The directory is remembered once one has been read.
+  connect(fileTab_->findChild<DirectoryListBox*>(QStringLiteral("DirectoryListBox1")),
+          &DirectoryListBox::directoryChanged, this, [this] { directoryRead_ = true; });
 
   connect(ecgTab_, &EcgTab::recordChanged, this, &TSDIAppForm::ShowRecord);
   connect(ecgTab_, &EcgTab::redrawRequested, this, [this](EcgTab::Redraw what) {
@@ -100,6 +111,7 @@ void TSDIAppForm::Wire() {
   connect(printJob_, &PrintJob::progress, ecgTab_, &EcgTab::ShowPrintProgress);
   connect(printJob_, &PrintJob::pageGeometry, headerTab_, &HeaderTab::ShowPageGeometry);
   connect(printJob_, &PrintJob::failed, this, [this](const QString& reason) { Message(QMessageBox::Warning, reason); });
+  connect(printJob_, &PrintJob::notice, this, &TSDIAppForm::Notice);
 }
 
 void TSDIAppForm::FormCreate() {
@@ -223,11 +235,113 @@ void TSDIAppForm::printout1Click() {
     Message(QMessageBox::Warning, *refusal);
     return;
   }
-  if (printJob_->ChoosePrinter()) printJob_->RunPrintJob();
+  if (printJob_->ChoosePrinter()) {
+    SaveSettings();
+    printJob_->RunPrintJob();
+  }
 }
 
-void TSDIAppForm::U1Click() { printJob_->SetUpPrinter(); }
+void TSDIAppForm::printPreview1Click() {
+  printJob_->ShowPreview();
+  SaveSettings();
+}
+
+void TSDIAppForm::U1Click() {
+  printJob_->SetUpPrinter();
+  SaveSettings();
+}
 void TSDIAppForm::FileExit1Execute() { close(); }
 void TSDIAppForm::HelpAbout1Execute() { aboutBox_->exec(); }
+
+void TSDIAppForm::Notice(const QString& text) {
+  if (!showNotice) return;
+  // Before the window is on the screen a box would come first: it waits.
+  if (isVisible()) showNotice(QMessageBox::Warning, text);
+  else QTimer::singleShot(0, this, [this, text] { showNotice(QMessageBox::Warning, text); });
+}
+
+// ---------------------------------------------------------------- start-up and settings
+
+ViewerSettings TSDIAppForm::UseSettings(QSettings& store) {
+  const ViewerSettings settings = ReadSettings(store);
+  ApplySettings(settings);
+  settingsStore_ = &store;
+  return settings;
+}
+
+void TSDIAppForm::ApplySettings(const ViewerSettings& s) {
+  ecgTab_->Options().Choose(s.colorScheme, s.displaySpan, s.limbLeadMode, s.leadNames);
+  headerTab_->Choose(s.penWidth, s.margin, s.penPattern, s.gridPattern, s.annotations);
+  printJob_->SetPrinterChoice({s.printerName, s.paper, s.orientation});
+  rememberedDirectory_ = s.directory;
+  // Only where the title bar can still be grabbed: screens come and go.
+  if (s.windowPosition && QGuiApplication::screenAt(*s.windowPosition + QPoint(width() / 2, 8)))
+    move(*s.windowPosition);
+}
+
+ViewerSettings TSDIAppForm::CurrentSettings() const {
+  ViewerSettings s;
+  s.directory = directoryRead_ ? state_->study.directory : rememberedDirectory_;
+  const DisplayState& d = state_->display;
+  s.colorScheme = ecgTab_->Options().ColorSchemeNumber();
+  s.displaySpan = d.DisplaySpan;
+  s.limbLeadMode = d.LimbLeadMode;
+  s.leadNames = d.LeadNames;
+  const PrinterChoice choice = printJob_->Choice();
+  s.printerName = choice.printerName;
+  s.paper = choice.paper;
+  s.orientation = choice.orientation;
+  const PrintSettings& p = state_->print;
+  s.penWidth = p.PenWidth;
+  s.margin = p.Margin;
+  s.penPattern = p.PenPattern;
+  s.gridPattern = p.GridPattern;
+  s.annotations = p.Annotations;
+  s.windowPosition = pos();
+  return s;
+}
+
+void TSDIAppForm::SaveSettings() {
+  if (!settingsStore_) return;
+  WriteSettings(*settingsStore_, CurrentSettings());
+  settingsStore_->sync();
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+  SaveSettings();
+  QMainWindow::closeEvent(event);
+}
+
+void TSDIAppForm::OpenAtStart(const StartRequest& request, const QString& defaultDirectory) {
+  QStringList problems = request.problems;
+  switch (request.kind) {
+    case StartRequest::Kind::Directory:
+      fileTab_->OpenDirectory(request.directory);
+      if (state_->study.found.isEmpty())
+        problems << tr("%1 holds no record files (.nrm, .msd).").arg(QDir::toNativeSeparators(request.directory));
+      break;
+    case StartRequest::Kind::Files:
+      OpenFiles(request.files);
+      break;
+    case StartRequest::Kind::Default:
+      if (!defaultDirectory.isEmpty()) fileTab_->OpenDirectory(defaultDirectory);
+      break;
+  }
+  if (!problems.isEmpty()) Notice(problems.join(u'\n'));
+}
+
+void TSDIAppForm::OpenFiles(const QStringList& files) {
+  // The first file's directory, read as if chosen; its files are then moved
+  // to the work list as "Add >>" moves them. A file of another directory is
+  // listed with its path, which says where it lies.
+  fileTab_->OpenDirectory(QFileInfo(files.front()).absolutePath());
+  QStringList entries;
+  for (const QString& file : files) {
+    const QFileInfo info(file);
+    entries << (info.absolutePath() == state_->study.directory ? info.fileName() : info.absoluteFilePath());
+  }
+  fileTab_->AddToWorkList(entries);
+  AnalyseWorkList();
+}
 
 }  // namespace corvale

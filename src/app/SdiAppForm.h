@@ -12,10 +12,13 @@
 #include <memory>
 #include <optional>
 
+#include "app/CommandLine.h"
 #include "app/MainMenu.h"
+#include "app/Settings.h"
 #include "app/ViewerState.h"
 
 class QPrinter;
+class QSettings;
 class QTabWidget;
 
 namespace corvale {
@@ -69,8 +72,30 @@ class TSDIAppForm : public QMainWindow {
   void U1Click();
   void FileExit1Execute();
   void HelpAbout1Execute();
+  void printPreview1Click();
+
+  // Start-up and remembered settings.
+  /// Reads `store`, applies what it holds, and writes the settings back to
+  /// it on close and after a printer is chosen. Returns what it read.
+  ViewerSettings UseSettings(QSettings& store);
+  /// Sets the controls as the user's clicks would, so the same handlers run.
+  void ApplySettings(const ViewerSettings& settings);
+  ViewerSettings CurrentSettings() const;
+  /// Writes the current settings to the store given to UseSettings, if any.
+  void SaveSettings();
+  /// Opens what the command line asks for: a directory read as if chosen in
+  /// the tree, or files in the work list, analysed, the first one shown.
+  /// Without a request `defaultDirectory` is read (empty: the current
+  /// directory stays unread). Paths that cannot be opened are told in a notice.
+  void OpenAtStart(const StartRequest& request, const QString& defaultDirectory);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  void Notice(const QString& text);
+  void OpenFiles(const QStringList& files);
+
   void BuildTabs();
   void Wire();
   /// The caption, the names on the "ECG" tab and the header labels of a load.
@@ -95,6 +120,9 @@ class TSDIAppForm : public QMainWindow {
     QString text;
   };
   std::optional<PendingNotice> pendingNotice_;
+  QSettings* settingsStore_ = nullptr;
+  QString rememberedDirectory_;  // from the settings, until a directory is read
+  bool directoryRead_ = false;
 };
 
 }  // namespace corvale

@@ -2,21 +2,45 @@
 #include "app/ViewerState.h"
 
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
 
 namespace corvale {
+
+namespace {
+
+/// Where a work-list entry lies: a bare name in the input directory, or a file
+/// of another directory named by its absolute path.
+struct EntryLocation {
+  QString directory;
+  QString entry;
+};
+
+EntryLocation LocateEntry(const StudyList& study, const QString& workEntry) {
+  if (!QDir::isAbsolutePath(workEntry)) return {study.directory, workEntry};
+  const QFileInfo file(workEntry);
+  return {file.absolutePath(), file.fileName()};
+}
+
+}  // namespace
 
 LoadResult LoadRecord(ViewerState& state) {
   const StudyList& study = state.study;
   const int count = static_cast<int>(study.work.size());
   if (study.current < 0 || study.current >= count) return {};
-  const QString& entry = study.work[study.current];
+  const QString& workEntry = study.work[study.current];
+  const EntryLocation at = LocateEntry(study, workEntry);
   LoadResult result;
-  result.names = DeriveRecordNames(study.directory, entry, study.current, count);
+  result.names = DeriveRecordNames(at.directory, at.entry, study.current, count);
   state.output.copyName = result.names.editOut;
   state.output.bmpName = result.names.editBmp;
-  result.error = ReadRecordFile(QFile::encodeName(study.directory) + '/' + study.nativeNames.value(entry, QFile::encodeName(entry)), state.record, result.names.recordPath);
+  // Open by the bytes the directory listing gave: a name the system's encoding
+  // cannot spell would not survive a round trip through QString.
+  const QByteArray nativeName = study.nativeNames.value(workEntry, QFile::encodeName(at.entry));
+  result.error = ReadRecordFile(QFile::encodeName(at.directory) + '/' + nativeName, state.record,
+                                result.names.recordPath);
   result.outcome = result.error ? LoadResult::Outcome::Unreadable : LoadResult::Outcome::Loaded;
-  state.shown = ShownRecord{result.names.recordPath, entry, result.error};
+  state.shown = ShownRecord{result.names.recordPath, at.entry, result.error};
   return result;
 }
 
@@ -24,10 +48,10 @@ bool ShownRecordIsCurrent(const ViewerState& state) {
   const StudyList& study = state.study;
   const int count = static_cast<int>(study.work.size());
   if (!state.shown || study.current < 0 || study.current >= count) return false;
-  const QString& entry = study.work[study.current];
+  const EntryLocation at = LocateEntry(study, study.work[study.current]);
   // The same name from another directory is another record.
-  return entry == state.shown->entry &&
-         DeriveRecordNames(study.directory, entry, study.current, count).recordPath == state.shown->path;
+  return at.entry == state.shown->entry &&
+         DeriveRecordNames(at.directory, at.entry, study.current, count).recordPath == state.shown->path;
 }
 
 }  // namespace corvale

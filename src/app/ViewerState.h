@@ -25,9 +25,10 @@ namespace corvale {
 
 /// The File tab's lists and the position in the work list.
 struct StudyList {
-  QString directory;       // the input directory; the work list's files lie in it
+  QString directory;       // the input directory; the work list's bare names lie in it
   QStringList found;       // record files of the directory, in scan order
-  QStringList work;        // the work list, in the order added
+  QStringList work;        // the work list, in the order added: bare names, or the
+                           // absolute path of a file of another directory
   QHash<QString, QByteArray> nativeNames;  // bytes of the names the system's encoding cannot spell
   int current = 0;         // index in `work` of the record to show
   bool analysed = false;   // "Analyse" was pressed: the record tabs are open
@@ -36,7 +37,7 @@ struct StudyList {
 /// The record last loaded from the work list: the one on the screen.
 struct ShownRecord {
   QString path;                    // directory + separator + entry
-  QString entry;                   // the work-list entry, a bare file name
+  QString entry;                   // the record's bare file name
   std::optional<FileError> error;  // why it could not be read (the record is then all zero)
 };
 

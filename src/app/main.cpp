@@ -1,20 +1,29 @@
-// The viewer's entry point: no saved state. --help and --version are answered
-// before any window exists, so they work without a display.
+// The viewer's entry point. --help and --version are answered before any
+// window exists, so they work without a display; then the window starts with
+// the remembered settings and opens what the command line names.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "ProgramInfo.h"
+#include "app/CommandLine.h"
 #include "app/SdiAppForm.h"
 #include "gfx/Fonts.h"
 
 namespace {
 
 // The exit status when the command line asks only for help or the version.
-// Everything else (the toolkit's own options such as -platform, and what later
-// versions take) is left for the window.
+// Everything else (the toolkit's own options such as -platform, and the
+// paths to open) is left for the window.
 std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   QCoreApplication core(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("corvale"));
@@ -22,12 +31,20 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   QCommandLineParser parser;
   // "-reverse" or "-style" are the toolkit's, not clusters of -v and -h.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.setApplicationDescription(QStringLiteral("View, measure and print resting 12-lead ECG records (.nrm, .msd)."));
+  parser.setApplicationDescription(QStringLiteral(
+      "View, measure and print resting 12-lead ECG records (.nrm, .msd).\n\n"
+      "With a directory, its records are listed as if it were chosen on the File tab.\n"
+      "With record files, they go to the work list and the ECG tab shows the first.\n"
+      "With neither, the directory read last time is listed (the installed sample\n"
+      "records on the first start). Settings are remembered between runs."));
   // Not addHelpOption(): its --help-all would promise the toolkit's options too.
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
   parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
-  parser.parse(QCoreApplication::arguments());  // unknown options are not ours to refuse
+  parser.addPositionalArgument(QStringLiteral("DIR | FILE..."),
+                               QStringLiteral("A directory of records, or record files to view."),
+                               QStringLiteral("[DIR | FILE...]"));
+  parser.parse(QCoreApplication::arguments());  // unknown options are not ours to refuse here
   if (parser.isSet(help)) {
     std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
     return 0;
@@ -39,16 +56,67 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   return std::nullopt;
 }
 
+// The sample records an installation carries, if any.
+QString InstalledSamples() {
+  return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("corvale/samples"),
+                                QStandardPaths::LocateDirectory);
+}
+
+// CORVALE_EXIT_AFTER_FIRST_PAINT=1 ends the program right after the main view
+// was first painted with a record on it, so that a benchmark can time the
+// start to the first ECG on the screen from outside. It ends at once, with
+// status 0: no teardown, and no settings written.
+class ExitAfterFirstPaint : public QObject {
+ public:
+  explicit ExitAfterFirstPaint(corvale::TSDIAppForm& window) : QObject(&window), window_(window) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // The filter sees the paint before the view handles it; the exit is
+    // queued behind it and behind the picture's way to the screen.
+    if (event->type() == QEvent::Paint && window_.State().shown) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, qApp, [] {
+        std::fflush(stdout);
+        std::_Exit(0);
+      });
+    }
+    return false;
+  }
+
+ private:
+  corvale::TSDIAppForm& window_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const std::optional<int> status = AnswerInformationOptions(argc, argv)) return *status;
   QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("corvale"));
   QApplication::setApplicationName(QStringLiteral("CORVALE"));
   QApplication::setApplicationVersion(QString::fromLatin1(corvale::ProgramVersion));
   QGuiApplication::setDesktopFileName(QString::fromLatin1(corvale::ProgramDesktopId));
+  // The toolkit has taken its own options out of the arguments by now.
+  const corvale::ParsedCommandLine command = corvale::ParseCommandLine(QCoreApplication::arguments());
+  if (!command.error.isEmpty()) {
+    std::fprintf(stderr, "corvale: %s\n", command.error.toLocal8Bit().constData());
+    return 2;
+  }
   corvale::InstallFontSubstitutions();
   corvale::TSDIAppForm window;
+  QSettings settings;
+  const corvale::ViewerSettings remembered = window.UseSettings(settings);
+  // The directory read last time, else the installed samples, else the
+  // current directory, unread.
+  QString startDirectory;
+  for (const QString& candidate : {remembered.directory, InstalledSamples()})
+    if (startDirectory.isEmpty() && !candidate.isEmpty() && QFileInfo(candidate).isDir()) startDirectory = candidate;
+  const corvale::StartRequest request = corvale::ResolveStartPaths(command.paths, QDir::currentPath());
+  if (qEnvironmentVariableIntValue("CORVALE_EXIT_AFTER_FIRST_PAINT") == 1) {
+    if (QWidget* view = window.findChild<QWidget*>(QStringLiteral("PaintBox1")))
+      view->installEventFilter(new ExitAfterFirstPaint(window));
+  }
+  // Opened before the window shows, so that its first picture is the record.
+  window.OpenAtStart(request, startDirectory);
   window.show();
   return app.exec();
 }

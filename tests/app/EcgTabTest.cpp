@@ -7,10 +7,12 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QToolButton>
 
 #include "WindowFixture.h"
 #include "app/EcgTab.h"
+#include "display/Render.h"
 
 using namespace corvale;
 using namespace corvale::test;
@@ -52,6 +54,23 @@ class EcgTabTest : public WindowFixture {
 
   EcgTab* Tab() const { return Get<EcgTab>("TabSheet2"); }
   void ClickRadio(const char* name) const { QTest::mouseClick(Get<QRadioButton>(name), Qt::LeftButton); }
+  /// The trace image the display layer draws for the window's state, names on or off.
+  QImage CoreTraces(bool leadNames) const {
+    DisplayState display = w->State().display;
+    display.LeadNames = leadNames;
+    using G = ViewGeometry;
+    Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
+    Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
+    RenderGrid(display, w->State().leads, grid, stripGrid);
+    RenderTraces(display, w->State().leads, grid, stripGrid, trace, strip);
+    return trace.Qt().copy();
+  }
+  /// A key pressed where the keyboard is, as a user would press it.
+  void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) const {
+    QWidget* target = QApplication::focusWidget();
+    QVERIFY(target);
+    QTest::keyClick(target, key, modifiers);
+  }
 
  private Q_SLOTS:
   void init() { Open(); }
@@ -122,6 +141,79 @@ class EcgTabTest : public WindowFixture {
     QCOMPARE(s.TimeOffset, 2499);
     QCOMPARE(s.LimbLeadMode, 1);
     QCOMPARE(w->StripImage().Pixel(499, 50), 0x00FFFFu);
+  }
+
+  void leadNamesCheckBox() {
+    AnalyseNumbered(1);
+    auto* box = Get<QCheckBox>("CheckBoxLeadNames");
+    QVERIFY(box->isChecked() && box->isVisible());
+    QVERIFY(w->State().display.LeadNames);
+    const QImage named = w->TraceImage().Qt().copy();
+    const QImage paper = w->GridImage().Qt().copy();
+    QCOMPARE(named, CoreTraces(true));
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!w->State().display.LeadNames);
+    QCOMPARE(w->TraceImage().Qt(), CoreTraces(false));
+    QVERIFY(w->TraceImage().Qt() != named);
+    QCOMPARE(w->GridImage().Qt(), paper);  // the names are not on the paper
+    QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());  // and the main view shows them gone
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(w->TraceImage().Qt(), named);
+  }
+
+  void keys() {
+    AnalyseNumbered(3);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QVERIFY(Tab()->isAncestorOf(QApplication::focusWidget()));
+    const auto& s = w->State();
+    struct Step {
+      Qt::Key key;
+      Qt::KeyboardModifiers modifiers;
+      int record, offset;
+    };
+    const Step steps[] = {
+        {Qt::Key_PageDown, {}, 1, 0},   {Qt::Key_PageDown, {}, 2, 0},
+        {Qt::Key_PageDown, {}, 2, 0},   // the end clamps
+        {Qt::Key_PageUp, {}, 1, 0},     {Qt::Key_Right, {}, 1, 20},  // one small square
+        {Qt::Key_Right, Qt::ShiftModifier, 1, 520},                  // one second
+        {Qt::Key_Left, {}, 1, 500},     {Qt::Key_Left, Qt::ShiftModifier, 1, 0},
+        {Qt::Key_Left, {}, 1, 0},       {Qt::Key_Right, Qt::ShiftModifier, 1, 500},
+    };
+    for (const Step& step : steps) {
+      Press(step.key, step.modifiers);
+      QCOMPARE(s.study.current, step.record);
+      QCOMPARE(s.display.TimeOffset, step.offset);
+      QCOMPARE(Get<QScrollBar>("ScrollBar1")->value(), step.offset);
+    }
+    QCOMPARE(Text("Label12"), QStringLiteral("00000002"));  // the record the keys reached
+    for (int i = 0; i < 6; ++i) Press(Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(s.display.TimeOffset, 2499);
+    // In 10 s mode the window does not move, as its scroll bar does not.
+    ClickRadio("RadioButtonD2");
+    Press(Qt::Key_Left);
+    QCOMPARE(s.display.TimeOffset, 2499);
+    // Escape drops a pending first point, and nothing else.
+    ClickRadio("RadioButtonD1");
+    QTest::mouseClick(Get<QToolButton>("SpeedButtonS1"), Qt::LeftButton);
+    auto* view = Get<PaintBox>("PaintBox1");
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(100, 50));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(150, 50));
+    QTest::mouseClick(Get<QToolButton>("SpeedButtonS1"), Qt::LeftButton);
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(300, 50));
+    QVERIFY(s.caliper.AnchorPending);
+    Press(Qt::Key_Escape);
+    QVERIFY(!s.caliper.AnchorPending);
+    QCOMPARE(s.measurements.MeasurementCount, 1);
+    Press(Qt::Key_Escape);
+    QCOMPARE(s.measurements.MeasurementCount, 1);
+    // The File tab's lists keep their keys.
+    Get<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    List(2)->setFocus();
+    List(2)->setCurrentRow(0);
+    Press(Qt::Key_PageDown);
+    QCOMPARE(s.study.current, 1);
+    QCOMPARE(List(2)->currentRow(), 2);
   }
 
   void caliperEndToEnd() {

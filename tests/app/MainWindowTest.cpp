@@ -94,6 +94,7 @@ class MainWindowTest : public WindowFixture {
     QTest::newRow("open") << "FileOpen1" << "開く(&O)..." << "Ctrl+O" << "ファイルを開く";
     QTest::newRow("save") << "FileSave1" << "上書き保存(&S)" << "Ctrl+S" << "現在のファイルを保存";
     QTest::newRow("save as") << "FileSaveAs1" << "名前をつけて保存(&A)..." << "" << "現在のファイルに別の名前をつけて保存";
+    QTest::newRow("preview") << "printPreview1" << "印刷プレビュー(&V)..." << "" << "";
     QTest::newRow("print") << "printout1" << "印刷(&P)" << "Ctrl+P" << "";
     QTest::newRow("printer setup") << "U1" << "印刷設定(&U)" << "Ctrl+U" << "";
     QTest::newRow("exit") << "FileExit1" << "終了(&X)" << "" << "アプリケーション終了";
@@ -115,10 +116,11 @@ class MainWindowTest : public WindowFixture {
   }
 
   void menuOrder() {
-    // File: six items, a separator, exit; then edit and help.
+    // File: seven items, a separator, exit; then edit and help.
     QStringList file;
     for (QAction* a : Get<QMenu>("File1")->actions()) file << (a->isSeparator() ? "-" : a->objectName());
-    QCOMPARE(file, QStringList({"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1", "printout1", "U1", "-", "FileExit1"}));
+    QCOMPARE(file, QStringList({"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1", "printPreview1", "printout1", "U1",
+                                "-", "FileExit1"}));
     QCOMPARE(Get<QMenu>("Edit1")->actions().size(), 3);
     QCOMPARE(Get<QMenu>("Help1")->menuAction()->statusTip(), QStringLiteral("ヘルプトピック"));
   }

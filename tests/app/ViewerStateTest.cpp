@@ -100,6 +100,24 @@ TEST(ShownRecordIsCurrent, OnlyWhileTheWorkListNamesTheRecordOnTheScreen) {
   }
 }
 
+TEST(LoadRecord, AFileOfAnotherDirectoryKeepsItsDirectory) {
+  Fixture f;
+  QTemporaryDir other;
+  test::RecordBuilder b;
+  b.Set(Field::PatientId, "00000077");
+  b.Write(other.filePath("B0001.msd"));
+  f.state->study.work = {"A0001.nrm", other.filePath("B0001.msd")};
+  f.state->study.current = 1;
+  const LoadResult result = LoadRecord(*f.state);
+  EXPECT_EQ(result.outcome, Outcome::Loaded);
+  EXPECT_EQ(result.names.recordPath, other.filePath("B0001.msd"));
+  EXPECT_EQ(result.names.labelFile, QStringLiteral("B0001.msd"));
+  EXPECT_EQ(result.names.label147, QStringLiteral("2/2"));
+  EXPECT_EQ(f.state->shown->entry, QStringLiteral("B0001.msd"));  // the job's title names the file
+  EXPECT_EQ(f.state->output.bmpName, QStringLiteral("B0001.BMP"));
+  EXPECT_EQ(f.state->record.bytes[32], '7');
+}
+
 TEST(ViewerState, StartValues) {
   auto s = std::make_unique<ViewerState>();
   EXPECT_EQ(s->study.current, 0);

@@ -42,6 +42,7 @@ class WindowFixture : public QObject {
   std::unique_ptr<TSDIAppForm> w;
   std::unique_ptr<QTemporaryDir> tmp;
   QStringList messages;
+  QStringList notices;  // the boxes that do not block the window
   QString startDir = QDir::currentPath();
   // With the window's own boxes, a modal one would stop the test: it is
   // counted and closed after a while (longer than a scroll bar's auto-repeat delay).
@@ -64,11 +65,18 @@ class WindowFixture : public QObject {
     tmp = std::make_unique<QTemporaryDir>();
     w = std::make_unique<TSDIAppForm>();
     messages.clear();
+    notices.clear();
     modalBoxes = 0;
-    if (collectMessages)
-      w->showMessage = w->showNotice = [this](QMessageBox::Icon, const QString& text) { messages << text; };
-    else
+    if (collectMessages) {
+      w->showMessage = [this](QMessageBox::Icon, const QString& text) { messages << text; };
+      // A notice is a message too; `notices` keeps the ones that did not block.
+      w->showNotice = [this](QMessageBox::Icon, const QString& text) {
+        messages << text;
+        notices << text;
+      };
+    } else {
       closeModalBoxes.start(700);
+    }
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
   }

@@ -2,8 +2,10 @@
 // doing so before any window exists (no display is reachable here).
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -91,8 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"viewer_version", Program::Viewer, {"--version"}, 0, kViewerVersion, {}, {}, {}},
         Case{"viewer_v", Program::Viewer, {"-v"}, 0, kViewerVersion, {}, {}, {}},
-        Case{"viewer_help", Program::Viewer, {"--help"}, 0, {}, {"Usage:", "-h, --help", "-v, --version", "12-lead"},
-             {"help-all"}, {}},
+        Case{"viewer_help", Program::Viewer, {"--help"}, 0, {}, {"Usage:", "-h, --help", "-v, --version", "12-lead",
+             "[DIR | FILE...]"}, {"help-all"}, {}},
         Case{"viewer_h_beside_toolkit_option", Program::Viewer, {"-platform", "offscreen", "-h"}, 0, {}, {"Usage:"}, {},
              {}},
         Case{"viewer_help_before_version", Program::Viewer, {"--version", "--help"}, 0, {}, {"Usage:"}, {kViewerVersion},
@@ -111,5 +113,43 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"tool_nothing", Program::Tool, {}, 2, {}, {}, {"usage:"}, "usage:"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 // clang-format on
+
+// The viewer itself on a display of its own (offscreen), with settings in a
+// scratch place: a sample shown at once, and an option it does not know.
+struct Started {
+  int exitCode;
+  QString err;
+  bool settingsWritten;
+};
+
+Started StartViewer(const QStringList& args, bool exitAfterFirstPaint) {
+  QTemporaryDir config;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+  if (exitAfterFirstPaint) env.insert(QStringLiteral("CORVALE_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+  p.setProcessEnvironment(env);
+  p.start(QString::fromUtf8(CORVALE_VIEWER_PATH), args);
+  if (!p.waitForFinished(30000)) {
+    p.kill();
+    p.waitForFinished();
+    ADD_FAILURE() << "did not finish";
+  }
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError()),
+          !QDir(config.path()).isEmpty()};
+}
+
+TEST(Viewer, ShowsARecordNamedOnTheCommandLineAndEnds) {
+  const Started r = StartViewer({QStringLiteral(CORVALE_SOURCE_DIR "/samples/A0001.nrm")}, true);
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_FALSE(r.settingsWritten) << "the timing exit writes nothing";
+}
+
+TEST(Viewer, RefusesAnOptionItDoesNotKnow) {
+  const Started r = StartViewer({QStringLiteral("--bogus"), QStringLiteral(CORVALE_SOURCE_DIR "/samples")}, true);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_TRUE(r.err.contains(QStringLiteral("unknown option --bogus"))) << r.err.toStdString();
+}
 
 }  // namespace

@@ -1,0 +1,225 @@
+// How the window starts: what the command line names, and the remembered
+// settings in a scratch file, applied through the controls and written back.
+#include <QCheckBox>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTabWidget>
+
+#include "WindowFixture.h"
+#include "app/CommandLine.h"
+#include "app/Settings.h"
+
+using namespace corvale;
+using namespace corvale::test;
+
+class StartupTest : public WindowFixture {
+  Q_OBJECT
+
+  // Outlives the windows and their scratch directories, one file per test.
+  QTemporaryDir settingsDir;
+  QString settingsFile() const { return settingsDir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".conf"); }
+  bool Checked(const char* name) const { return Get<QAbstractButton>(name)->isChecked(); }
+  int CurrentTab() const { return Get<QTabWidget>("PageControl1")->currentIndex(); }
+
+  // ecg/ holds r1..r3, other/ holds b1.msd, empty/ nothing.
+  void MakeDirectories() {
+    const QDir root(tmp->path());
+    QVERIFY(root.mkpath("ecg") && root.mkpath("other") && root.mkpath("empty"));
+    for (int i = 1; i <= 3; ++i) Numbered(i).Write(tmp->filePath(QStringLiteral("ecg/r%1.nrm").arg(i)));
+    Numbered(7).Write(tmp->filePath("other/b1.msd"));
+  }
+
+  // Settings unlike the start-up state in every value.
+  static ViewerSettings Remembered() {
+    ViewerSettings s;
+    s.colorScheme = 2;
+    s.displaySpan = 2;
+    s.limbLeadMode = 1;
+    s.leadNames = false;
+    s.paper = QPageSize::Letter;
+    s.orientation = QPageLayout::Landscape;
+    s.printerName = QStringLiteral("no-such-printer");
+    s.penWidth = 5;
+    s.margin = 120;
+    s.penPattern = 1;
+    s.gridPattern = 1;
+    s.annotations = false;
+    s.windowPosition = QPoint(0, 0);
+    return s;
+  }
+
+ private Q_SLOTS:
+  void init() {
+    Open();
+    MakeDirectories();
+  }
+  void cleanup() { Close(); }
+
+  void commandLine_data() {
+    QTest::addColumn<QStringList>("args");  // relative to the scratch directory
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("work");  // "@" stands for the scratch directory
+    QTest::addColumn<QString>("shown");     // the record shown, by path, if any
+    QTest::addColumn<QStringList>("found");  // the directory's records left in the found list
+    QTest::addColumn<QString>("noticeHas");
+    const QStringList all = {"r1.nrm", "r2.nrm", "r3.nrm"};
+    QTest::newRow("directory") << QStringList{"ecg"} << 0 << QStringList{} << "" << all << "";
+    QTest::newRow("directory without records") << QStringList{"empty"} << 0 << QStringList{} << "" << QStringList{}
+                                               << "holds no record files";
+    QTest::newRow("files of two directories")
+        << QStringList{"ecg/r2.nrm", "other/b1.msd", "ecg/r1.nrm"} << 1
+        << QStringList{"r2.nrm", "@/other/b1.msd", "r1.nrm"} << "ecg/r2.nrm" << QStringList{"r3.nrm"} << "";
+    QTest::newRow("a missing file") << QStringList{"ecg/gone.nrm", "ecg/r3.nrm"} << 1 << QStringList{"r3.nrm"}
+                                    << "ecg/r3.nrm" << QStringList{"r1.nrm", "r2.nrm"}
+                                    << "ecg/gone.nrm: no such file";
+    // Then the default directory is read.
+    QTest::newRow("nothing that exists") << QStringList{"gone.nrm", "nowhere/"} << 0 << QStringList{} << "" << all
+                                         << "nowhere/: no such file";
+  }
+  void commandLine() {
+    QFETCH(QStringList, args);
+    QFETCH(int, tab);
+    QFETCH(QStringList, work);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, found);
+    QFETCH(QString, noticeHas);
+    const StartRequest request = ResolveStartPaths(args, tmp->path());
+    w->OpenAtStart(request, tmp->filePath("ecg"));
+    QCOMPARE(CurrentTab(), tab);
+    QStringList expectedWork;
+    for (const QString& entry : work) expectedWork << QString(entry).replace("@", tmp->path());
+    QCOMPARE(w->State().study.work, expectedWork);
+    QCOMPARE(Items(List(2)), expectedWork);
+    if (shown.isEmpty()) {
+      QVERIFY(!w->State().shown);
+      QCOMPARE(w->windowTitle(), QStringLiteral("CORVALE"));
+    } else {
+      QCOMPARE(w->windowTitle(), tmp->filePath(shown));
+      QCOMPARE(Text("LabelFile"), QFileInfo(shown).fileName());
+    }
+    QStringList left = w->State().study.found;
+    left.sort();
+    QCOMPARE(left, found);
+    if (noticeHas.isEmpty()) {
+      QVERIFY2(notices.isEmpty(), qPrintable(notices.join('\n')));
+    } else {
+      QCOMPARE(notices.size(), 1);
+      QVERIFY2(notices[0].contains(noticeHas), qPrintable(notices[0]));
+    }
+    QCOMPARE(messages, notices);  // nothing that blocks the window
+    // The window goes on as usual: another directory, "Analyse".
+    OpenDirectory(tmp->filePath("other"));
+    AnalyseAll();
+    QCOMPARE(w->windowTitle(), tmp->filePath("other/b1.msd"));
+    QCOMPARE(Text("Label12"), QStringLiteral("00000007"));
+  }
+
+  void filesKeepTheirDirectoriesWhileStepping() {
+    w->OpenAtStart(ResolveStartPaths({"ecg/r2.nrm", "other/b1.msd"}, tmp->path()), {});
+    QCOMPARE(Text("Label12"), QStringLiteral("00000002"));
+    Get<QScrollBar>("ScrollBarFile")->setValue(1);
+    QCOMPARE(w->windowTitle(), tmp->filePath("other/b1.msd"));
+    QCOMPARE(Text("Label147"), QStringLiteral("2/2"));
+    QCOMPARE(Text("Label12"), QStringLiteral("00000007"));
+    QCOMPARE(w->State().shown->entry, QStringLiteral("b1.msd"));
+    QCOMPARE(messages, notices);  // nothing that blocks the window
+  }
+
+  // Remembered settings act as the user's clicks: the same controls, the
+  // same state, the same pictures.
+  void settingsAreAppliedAsClicks() {
+    {
+      QSettings store(settingsFile(), QSettings::IniFormat);
+      WriteSettings(store, Remembered());
+    }
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    QCOMPARE(w->UseSettings(store), Remembered());
+    for (const char* on : {"RadioButtonCol2", "RadioButtonD2", "RadioButtonR1", "RadioButton37", "RadioButtonG1"})
+      QVERIFY2(Checked(on), on);
+    QVERIFY(!Checked("CheckBoxLeadNames") && !Checked("CheckBoxAnnotations"));
+    QVERIFY(!Get<QScrollBar>("ScrollBar1")->isEnabled());  // the span's handler ran
+    QCOMPARE(Get<QScrollBar>("ScrollBarP")->value(), 5);
+    QCOMPARE(Text("Label142"), QStringLiteral("5"));
+    QCOMPARE(Text("Label144"), QStringLiteral("120"));
+    const ViewerState& s = w->State();
+    QCOMPARE(s.display.Colors, SchemeColors(2));
+    QVERIFY(s.display.DisplaySpan == 2 && s.display.LimbLeadMode == 1 && !s.display.LeadNames);
+    QVERIFY(s.print.PenWidth == 5 && s.print.Margin == 120 && s.print.PenPattern == 1 && s.print.GridPattern == 1);
+    QVERIFY(!s.print.Annotations);
+    // The printer, made later, gets the paper and orientation; a printer
+    // that is not there is not taken.
+    QCOMPARE(w->Printer().pageLayout().pageSize().id(), QPageSize::Letter);
+    QCOMPARE(w->Printer().pageLayout().orientation(), QPageLayout::Landscape);
+    QVERIFY(w->Printer().printerName() != QStringLiteral("no-such-printer"));
+    QVERIFY(w->CurrentSettings().printerName.isEmpty());
+    AnalyseNumbered(2);
+    const QImage remembered = w->TraceImage().Qt().copy();
+    const QImage strip = w->StripImage().Qt().copy();
+    // A window whose user clicked the same choices shows the same pictures.
+    Close();
+    Open();
+    AnalyseNumbered(2);
+    for (const char* name : {"RadioButtonCol2", "RadioButtonD2", "RadioButtonR1"})
+      QTest::mouseClick(Get<QRadioButton>(name), Qt::LeftButton);
+    QTest::mouseClick(Get<QCheckBox>("CheckBoxLeadNames"), Qt::LeftButton);
+    QCOMPARE(w->TraceImage().Qt(), remembered);
+    QCOMPARE(w->StripImage().Qt(), strip);
+  }
+
+  void settingsAreWrittenOnClose() {
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    QCOMPARE(w->UseSettings(store), ViewerSettings{});  // the first start
+    const QString ecg = tmp->filePath("ecg");
+    OpenDirectory(ecg);
+    AnalyseAll();
+    QTest::mouseClick(Get<QRadioButton>("RadioButtonCol3"), Qt::LeftButton);
+    Get<QCheckBox>("CheckBoxLeadNames")->click();
+    Get<QCheckBox>("CheckBoxAnnotations")->click();
+    Get<QScrollBar>("ScrollBarM")->setValue(80);
+    Get<QRadioButton>("RadioButtonG1")->click();
+    w->move(30, 40);
+    const ViewerSettings now = w->CurrentSettings();
+    QVERIFY(w->close());
+    QSettings reread(settingsFile(), QSettings::IniFormat);
+    const ViewerSettings saved = ReadSettings(reread);
+    QCOMPARE(saved, now);
+    QCOMPARE(saved.directory, ecg);
+    QCOMPARE(saved.colorScheme, 3);
+    QVERIFY(!saved.leadNames && !saved.annotations);
+    QCOMPARE(saved.margin, 80);
+    QCOMPARE(saved.gridPattern, 1);
+    QCOMPARE(saved.windowPosition, w->pos());
+    // A window that reads nothing else keeps the directory it was given.
+    Close();
+    Open();
+    QSettings again(settingsFile(), QSettings::IniFormat);
+    w->UseSettings(again);
+    w->close();
+    QSettings last(settingsFile(), QSettings::IniFormat);
+    QCOMPARE(ReadSettings(last).directory, ecg);
+  }
+
+  void damagedSettingsGiveTheStartUpState() {
+    QFile f(settingsFile());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[display]\ncolorScheme=3\n\x01\x02 not a setting\n[window\nx=");
+    f.close();
+    const QPoint centred = w->pos();
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    QCOMPARE(w->UseSettings(store), ViewerSettings{});
+    QVERIFY(Checked("RadioButtonCol1") && Checked("RadioButtonD1") && Checked("RadioButtonR3"));
+    QVERIFY(Checked("CheckBoxLeadNames") && Checked("CheckBoxAnnotations"));
+    QCOMPARE(Text("Label144"), QStringLiteral("50"));
+    QCOMPARE(w->pos(), centred);
+    // A place on no screen is not taken either.
+    ViewerSettings far;
+    far.windowPosition = QPoint(90000, 90000);
+    w->ApplySettings(far);
+    QCOMPARE(w->pos(), centred);
+  }
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
