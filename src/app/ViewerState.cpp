@@ -13,7 +13,8 @@ LoadResult LoadRecord(ViewerState& state) {
   result.names = DeriveRecordNames(study.directory, entry, study.current, count);
   state.output.copyName = result.names.editOut;
   state.output.bmpName = result.names.editBmp;
-  result.error = ReadRecordFile(QFile::encodeName(study.directory) + '/' + study.nativeNames.value(entry, QFile::encodeName(entry)), state.record, result.names.recordPath);
+  const QByteArray name = study.nativeNames.value(entry, QFile::encodeName(entry));  // opened by its exact bytes
+  result.error = ReadRecordFile(QFile::encodeName(study.directory) + '/' + name, state.record, result.names.recordPath);
   result.outcome = result.error ? LoadResult::Outcome::Unreadable : LoadResult::Outcome::Loaded;
   state.shown = ShownRecord{result.names.recordPath, entry, result.error};
   return result;
