@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSet>
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <algorithm>
@@ -60,6 +61,7 @@ struct DirectoryTreeModel::Node {
   QString name;  // as shown; the file system's root shows its path
   QString path;  // absolute, clean
   Node* parent = nullptr;
+  int row = 0;  // among its parent's children
   std::vector<std::unique_ptr<Node>> children;  // in name order
   bool listed = false;
 };
@@ -127,9 +129,7 @@ DirectoryTreeModel::Node* DirectoryTreeModel::NodeOf(const QModelIndex& index) c
 
 QModelIndex DirectoryTreeModel::IndexOfNode(Node* node) const {
   if (!node || node == root_.get()) return {};
-  const auto& siblings = node->parent->children;
-  const auto at = std::find_if(siblings.begin(), siblings.end(), [&](const auto& n) { return n.get() == node; });
-  return createIndex(static_cast<int>(at - siblings.begin()), 0, node);
+  return createIndex(node->row, 0, node);
 }
 
 QModelIndex DirectoryTreeModel::index(int row, int column, const QModelIndex& parent) const {
@@ -182,6 +182,7 @@ void DirectoryTreeModel::Fetch(Node* node) {
     child->name = name;
     child->path = ChildPath(node->path, name);
     child->parent = node;
+    child->row = static_cast<int>(node->children.size());
     node->children.push_back(std::move(child));
   }
   endInsertRows();
@@ -194,10 +195,15 @@ void DirectoryTreeModel::Refresh(const QModelIndex& index) {
   auto& children = node->children;
   // Gone first, then the new ones at their places in name order; the rows
   // that stay keep their expansion and selection.
+  auto renumber = [&] {
+    for (std::size_t i = 0; i < children.size(); ++i) children[i]->row = static_cast<int>(i);
+  };
+  const QSet<QString> present(names.begin(), names.end());
   for (int i = static_cast<int>(children.size()) - 1; i >= 0; --i) {
-    if (names.contains(children[static_cast<std::size_t>(i)]->name)) continue;
+    if (present.contains(children[static_cast<std::size_t>(i)]->name)) continue;
     beginRemoveRows(index, i, i);
     children.erase(children.begin() + i);
+    renumber();
     endRemoveRows();
   }
   std::size_t at = 0;
@@ -212,6 +218,7 @@ void DirectoryTreeModel::Refresh(const QModelIndex& index) {
     child->path = ChildPath(node->path, name);
     child->parent = node;
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(at), std::move(child));
+    renumber();
     endInsertRows();
     ++at;
   }

@@ -101,8 +101,8 @@ TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, con
   strip.CopyFrom(stripGrid);
 
   const bool tenSeconds = state.DisplaySpan == 2;
-  const int limbStart = tenSeconds ? 0 : state.TimeOffset;
-  const int chestStart = tenSeconds ? G::WindowSamples : state.TimeOffset;
+  const int limbStart = tenSeconds ? 0 : ClampTimeOffset(state.TimeOffset);
+  const int chestStart = tenSeconds ? G::WindowSamples : ClampTimeOffset(state.TimeOffset);
   for (int pass = 0; pass < 2; ++pass)
     for (int lead = 0; lead < 6; ++lead)
       DrawLead(trace, leads, layout, state.LeadGain[static_cast<std::size_t>(lead)], lead, limbStart, 0, pass);

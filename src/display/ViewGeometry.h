@@ -4,6 +4,9 @@
 // window, the tools and the benchmarks size their images from here.
 #pragma once
 
+#include <algorithm>
+#include <limits>
+
 #include "record/RecordFormat.h"
 
 namespace corvale {
@@ -12,6 +15,15 @@ namespace corvale {
 /// double values, and results kept as doubles: values that fall a hair short
 /// of a whole number truncate exactly as the display defines them.
 using Real = long double;
+
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+// On x86 the exact pixels (the printed limb base lines 1299, 1999, ..., an
+// amplitude of 625 units drawn 121 px high) are those of the x87 80-bit
+// format. A compiler or option that makes long double a plain double (MSVC,
+// -mlong-double-64) would build and quietly move lines by a pixel.
+static_assert(std::numeric_limits<Real>::digits > std::numeric_limits<double>::digits,
+              "the layout needs long double wider than double (x87 extended precision) on x86");
+#endif
 
 struct ViewGeometry {
   // The two views, in pixels (layout units on the page).
@@ -55,6 +67,11 @@ struct ViewGeometry {
   static constexpr int FrameTop = 10;
   static constexpr int FrameBottom = 90;
 };
+
+/// The first sample of the 5 s window for a time offset, kept within
+/// 0..LastTimeOffset so that no render reads outside the record, whatever the
+/// state holds.
+constexpr int ClampTimeOffset(int offset) { return std::clamp(offset, 0, ViewGeometry::LastTimeOffset); }
 
 static_assert(ViewGeometry::TraceWidth * ViewGeometry::SamplesPerPixel == ViewGeometry::WindowSamples);
 static_assert(2 * ViewGeometry::WindowSamples == SamplesPerLead, "two columns hold the whole record");

@@ -223,9 +223,9 @@ void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s
   canvas.SetPenWidth(pen.width);
   const TraceLayout layout = ComputePrintLayout(state, leads, g.PrintUnit);
   const bool tenSeconds = state.DisplaySpan == 2;
-  DrawColumn(canvas, g, state, leads, layout, 0, tenSeconds ? 0 : state.TimeOffset, pen.passes, progress);
-  DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? G::WindowSamples : state.TimeOffset, pen.passes,
-             progress);
+  const int window = ClampTimeOffset(state.TimeOffset);
+  DrawColumn(canvas, g, state, leads, layout, 0, tenSeconds ? 0 : window, pen.passes, progress);
+  DrawColumn(canvas, g, state, leads, layout, 6, tenSeconds ? G::WindowSamples : window, pen.passes, progress);
   if (state.LeadNames) DrawPageTexts(canvas, ComputePrintLeadLabels(g, state, layout));
   if (s.Annotations && annotations) DrawPageTexts(canvas, ComputePageAnnotations(g, *annotations).texts);
 }

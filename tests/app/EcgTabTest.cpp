@@ -105,6 +105,44 @@ class EcgTabTest : public WindowFixture {
     QCOMPARE(w->TraceImage().Qt(), original);
   }
 
+  void everyDisplayHandlerRedrawsWhatItChanges_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("value");  // a scroll bar's position; 0 for a button
+    QTest::newRow("II 1/2: the strip too") << "RadioButton5" << 0;
+    QTest::newRow("aVR 1/4") << "RadioButton12" << 0;
+    QTest::newRow("scheme 3") << "RadioButtonCol3" << 0;
+    QTest::newRow("10 s") << "RadioButtonD2" << 0;
+    QTest::newRow("time window") << "ScrollBar1" << 700;
+    QTest::newRow("limb layout 2") << "RadioButtonR2" << 0;
+  }
+  void everyDisplayHandlerRedrawsWhatItChanges() {
+    QFETCH(QString, control);
+    QFETCH(int, value);
+    // Every lead, II included, carries a different wave, so every option shows.
+    RecordBuilder b;
+    for (int lead = 0; lead < 12; ++lead)
+      b.Lead(lead, [lead](int n) { return static_cast<std::int16_t>((n % (200 + 20 * lead) < 40 ? 600 : -100) + 10 * lead); });
+    b.Write(tmp->filePath("wave.nrm"));
+    OpenDirectory(tmp->path());
+    AnalyseAll();
+    const QImage before = w->StripImage().Qt().copy();
+    if (value) Get<QScrollBar>(qPrintable(control))->setValue(value);
+    else Get<QRadioButton>(qPrintable(control))->click();
+    // What a fresh render of the state gives, against what the window shows.
+    Image grid(1040, 760), stripGrid(1040, 100), trace(1040, 760), strip(1040, 100);
+    RenderGrid(w->State().display, w->State().leads, grid, stripGrid);
+    RenderTraces(w->State().display, w->State().leads, grid, stripGrid, trace, strip);
+    QCOMPARE(w->GridImage().Qt(), grid.Qt());
+    QCOMPARE(w->StripGridImage().Qt(), stripGrid.Qt());
+    QCOMPARE(w->TraceImage().Qt(), trace.Qt());
+    QCOMPARE(w->StripImage().Qt(), strip.Qt());
+    QCOMPARE(w->OverlayImage().Qt(), trace.Qt());
+    QCOMPARE(Get<PaintBox>("PaintBox1")->ShownImage(), &w->OverlayImage());
+    QCOMPARE(Get<PaintBox>("PaintBox2")->ShownImage(), &w->StripImage());
+    if (control != QLatin1String("RadioButton12") && control != QLatin1String("RadioButtonR2"))
+      QVERIFY2(w->StripImage().Qt() != before, "the lower view shows the change");
+  }
+
   void displayOptions() {
     AnalyseNumbered(1);
     auto& s = w->State().display;

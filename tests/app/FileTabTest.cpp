@@ -139,6 +139,14 @@ class FileTabTest : public WindowFixture {
     QTest::keyClick(tree, Qt::Key_Return);
     QCOMPARE(tree->Directory(), tmp->path());
     QCOMPARE(Items(List(1)), QStringList{"a.nrm"});
+    // Directories made and removed since the tree listed them.
+    QVERIFY(QDir(tmp->path()).mkdir("later"));
+    QVERIFY(QDir(tmp->path()).rmdir("empty"));
+    OpenDirectory(tmp->filePath("later"));
+    QCOMPARE(tree->currentIndex().data(DirectoryTreeModel::PathRole).toString(), tmp->filePath("later"));
+    const QModelIndex parent = tree->currentIndex().parent();
+    QCOMPARE(model->rowCount(parent), 1);
+    QCOMPARE(model->index(0, 0, parent).data().toString(), QStringLiteral("later"));
   }
 
   void addAndDeleteKeepOrder() {

@@ -54,24 +54,38 @@ TEST_F(Screen, StartUpStateShowsSixFlatLimbLinesWithPulses) {
 
 TEST_F(Screen, PaperGrid) {
   Render();
-  const ColorScheme c = SchemeColors(1);
+  // Scheme 1: white paper, light pink minor lines, pink major lines.
+  constexpr Color paper = 0xFFFFFF, minor = 0xFFCCFF, major = 0xFF88FF;
   struct Row { int x, y; Color color; const char* what; };
-  const Row rows[] = {
-      {20, 4, c.MinorGridColor, "minor row crosses major column"},
-      {4, 20, c.MajorGridColor, "major row runs unbroken"},
-      {0, 0, c.MajorGridColor, "origin"},
-      {1036, 1, c.MinorGridColor, "last column"},
-      {1037, 1, c.BackgroundColor, "no line after 1036"},
-      {1039, 1, c.BackgroundColor, "no line at 1040"},
-      {1, 756, c.MinorGridColor, "last row"},
-      {1, 757, c.BackgroundColor, "nothing below 756"},
-      {1, 740, c.MajorGridColor, "last major row"},
-      {2, 2, c.BackgroundColor, "inside a square"},
+  const Row main[] = {
+      {20, 4, minor, "minor row crosses major column"},
+      {4, 20, major, "major row runs unbroken"},
+      {0, 0, major, "origin"},
+      {1036, 1, minor, "last column"},
+      {1037, 1, paper, "no line after 1036"},
+      {1039, 1, paper, "no line at 1040"},
+      {1, 756, minor, "last row"},
+      {1, 757, paper, "nothing below 756"},
+      {1, 740, major, "last major row"},
+      {2, 2, paper, "inside a square"},
   };
-  for (const Row& r : rows) EXPECT_EQ(grid.Pixel(r.x, r.y), r.color) << r.what;
-  EXPECT_EQ(stripGrid.Pixel(1, 96), c.MinorGridColor);
-  EXPECT_EQ(stripGrid.Pixel(1, 97), c.BackgroundColor);
-  EXPECT_EQ(stripGrid.Pixel(1, 80), c.MajorGridColor);
+  for (const Row& r : main) EXPECT_EQ(grid.Pixel(r.x, r.y), r.color) << r.what;
+  // The strip's paper (away from lead II's trace at y 70..71 and its pulse).
+  const Row stripRows[] = {
+      {0, 2, major, "first column"},        {3, 2, paper, "inside a square"},   {4, 2, minor, "minor column"},
+      {20, 2, major, "major column"},       {1020, 2, major, "last major column"}, {1036, 2, minor, "last column"},
+      {1037, 2, paper, "no line after 1036"}, {2, 0, major, "first row"},     {2, 4, minor, "minor row"},
+      {20, 4, minor, "minor row crosses major column"}, {2, 80, major, "last major row"},
+      {2, 96, minor, "last row"},           {2, 97, paper, "nothing below 96"}, {2, 99, paper, "bottom edge"},
+  };
+  for (const Row& r : stripRows) EXPECT_EQ(stripGrid.Pixel(r.x, r.y), r.color) << "strip: " << r.what;
+  int majorRows = 0, minorRows = 0;
+  for (int y = 0; y < 100; ++y) {
+    majorRows += stripGrid.Pixel(2, y) == major;
+    minorRows += stripGrid.Pixel(2, y) == minor;
+  }
+  EXPECT_EQ(majorRows, 5);   // y 0, 20, 40, 60, 80
+  EXPECT_EQ(minorRows, 20);  // the other multiples of 4 up to 96
 }
 
 TEST_F(Screen, StripZeroLine) {
@@ -89,62 +103,81 @@ TEST_F(Screen, StripZeroLine) {
   }
 }
 
-TEST_F(Screen, GainScalesTraceAndPulse) {
-  // 205 units = 40.016 px at gain 1: 40, 20 and 10 px at gains 1, 2, 4.
+TEST_F(Screen, EachLeadAtItsOwnGain) {
+  // 205 units = 40.016 px at gain 1: 40, 20 and 10 px at gains 1, 2, 4. Each
+  // lead has its own gain, so a trace or pulse drawn at another lead's gain fails.
   test::RecordBuilder b;
   for (int lead = 0; lead < 12; ++lead)
     b.Lead(lead, [](int n) { return n >= 1000 && n < 2000 ? std::int16_t{205} : std::int16_t{0}; });
   Load(b);
-  // Equal leads with offset 0: the limb zero lines of the equal slots, the
-  // chest zero lines of equal bands.
-  const std::pair<int, int> zeroLines[] = {{0, 140}, {3, 490}, {6, 156}, {11, 740}};
-  struct Row { double gain; int step; };
-  for (const Row& r : {Row{1.0, 40}, Row{2.0, 20}, Row{4.0, 10}}) {
-    state.LeadGain.fill(r.gain);
-    Render();
-    for (const auto& [lead, y0] : zeroLines) {
-      EXPECT_EQ(layout.ZeroLineY(lead), y0);
-      const int left = lead < 6 ? 0 : 520;
-      // Samples 1000..1999 lie at x 200..399; the pulse's top at x 504..515.
-      EXPECT_EQ(InkRows(trace, left + 300, y0 - 50, y0 + 4), (std::vector<int>{y0 - r.step, y0 - r.step + 1}))
-          << "gain " << r.gain << " lead " << lead;
-      EXPECT_EQ(InkRows(trace, left + 510, y0 - 50, y0 + 4), (std::vector<int>{y0 - r.step, y0 - r.step + 1}))
-          << "gain " << r.gain << " lead " << lead;
-    }
-    // The rhythm strip follows lead II's gain; lead II's offset is 0, so its zero line is y 70.
-    EXPECT_EQ(InkRows(stripGrid, 300, 0, 99), (std::vector<int>{70 - r.step, 70 - r.step + 1})) << r.gain;
-    EXPECT_EQ(InkRows(stripGrid, 1020, 0, 99), (std::vector<int>{70 - r.step, 70 - r.step + 1})) << r.gain;
+  const double gains[12] = {1, 2, 4, 2, 4, 1, 4, 1, 2, 1, 4, 2};
+  const int steps[12] = {40, 20, 10, 20, 10, 40, 10, 40, 20, 40, 10, 20};
+  for (std::size_t k = 0; k < 12; ++k) state.LeadGain[k] = gains[k];
+  Render();
+  for (int lead = 0; lead < 12; ++lead) {
+    const int y0 = layout.ZeroLineY(lead);
+    const int left = lead < 6 ? 0 : 520;
+    const int step = steps[lead];
+    // Samples 1000..1999 lie at x 200..399; the pulse's top at x 504..515.
+    EXPECT_EQ(InkRows(trace, left + 300, y0 - 50, y0 + 4), (std::vector<int>{y0 - step, y0 - step + 1})) << lead;
+    EXPECT_EQ(InkRows(trace, left + 510, y0 - 50, y0 + 4), (std::vector<int>{y0 - step, y0 - step + 1})) << lead;
   }
+  // The rhythm strip is lead II at lead II's gain (1/2): 20 px, its pulse too.
+  // All samples are 0 or positive, so the strip's zero line is at y 70.
+  EXPECT_EQ(InkRows(stripGrid, 300, 0, 99), (std::vector<int>{50, 51}));
+  EXPECT_EQ(InkRows(stripGrid, 1020, 0, 99), (std::vector<int>{50, 51}));
+  EXPECT_EQ(InkRows(stripGrid, 100, 0, 99), (std::vector<int>{70, 71}));
 }
 
-TEST_F(Screen, NegativeAmplitudesTruncateTowardZero) {
-  // -19 units = -3.7088 px: drawn 3 px below the zero line, not 4.
-  test::RecordBuilder b;
-  b.Lead(2, [](int n) { return n >= 500 ? std::int16_t{-19} : std::int16_t{0}; });
-  Load(b);
-  Render();
-  // Lead III lies all below zero (offset 1): 333 - trunc(700 / 6 / 2) + 40.
-  const int y0 = 315;
-  EXPECT_EQ(layout.ZeroLineY(2), y0);
-  EXPECT_EQ(InkRows(trace, 20, y0 - 5, y0 + 8), (std::vector<int>{y0, y0 + 1}));
-  EXPECT_EQ(InkRows(trace, 300, y0 - 5, y0 + 8), (std::vector<int>{y0 + 3, y0 + 4}));
+TEST_F(Screen, AmplitudesTruncateTowardZero) {
+  // Pixels above the zero line for a sample on lead III at gain 1.
+  // -19 units = -3.7088 px: drawn 3 px below, not 4.
+  // 625 units are 625 x 4.88 x 0.04 = 122 px exactly in decimal, but 4.88 and
+  // 0.04 as doubles multiply (in extended precision) to 121.99999999999999987:
+  // the sample is drawn 121 px up, and -625 121 px down; 1250 gives 243.
+  struct Row { std::int16_t sample; int up; };
+  const Row rows[] = {{-19, -3}, {19, 3}, {625, 121}, {-625, -121}, {1250, 243}, {205, 40}};
+  for (const Row& r : rows) {
+    test::RecordBuilder b;
+    b.Lead(2, [&](int n) { return n >= 500 ? r.sample : std::int16_t{0}; });
+    Load(b);
+    Render();
+    // All below zero, lead III has offset 1: its zero line is 333 - trunc(700 / 6 / 2) + 40.
+    const int y0 = layout.ZeroLineY(2);
+    if (r.sample < 0) EXPECT_EQ(y0, 315) << r.sample;
+    EXPECT_EQ(InkRows(trace, 20, y0 - 5, y0 + 8), (std::vector<int>{y0, y0 + 1})) << r.sample;
+    const int y = y0 - r.up;
+    EXPECT_EQ(InkRows(trace, 300, y - 2, y + 3), (std::vector<int>{y, y + 1})) << r.sample;
+    EXPECT_EQ(AmplitudePixels(r.sample, 1.0), r.up) << r.sample;
+  }
 }
 
 TEST_F(Screen, ColourSchemesAndRestore) {
   Render();
   const QImage first = trace.Qt().copy();
   const QImage firstStrip = strip.Qt().copy();
-  state.Colors = SchemeColors(2);
-  Render();
-  EXPECT_EQ(trace.Pixel(2, 2), 0x000000u);
-  EXPECT_EQ(trace.Pixel(20, 4), 0x004400u);
-  EXPECT_EQ(trace.Pixel(4, 20), 0x007700u);
-  EXPECT_EQ(trace.Pixel(100, 140), 0xFFFFFFu);  // white trace
-  EXPECT_EQ(strip.Pixel(200, 10), 0x00FFFFu);   // yellow frame
-  state.Colors = SchemeColors(3);
-  Render();
-  EXPECT_EQ(trace.Pixel(20, 4), 0x006600u);
-  EXPECT_EQ(trace.Pixel(4, 20), 0x009900u);
+  // Colours as 0x00BBGGRR: background, minor grid, major grid, trace, window frame.
+  struct Row { int scheme; Color background, minor, major, ink, frame; };
+  const Row rows[] = {{1, 0xFFFFFF, 0xFFCCFF, 0xFF88FF, 0x000000, 0xFF0000},
+                      {2, 0x000000, 0x004400, 0x007700, 0xFFFFFF, 0x00FFFF},
+                      {3, 0x000000, 0x006600, 0x009900, 0xFFFFFF, 0x00FFFF}};
+  for (const Row& r : rows) {
+    const ColorScheme c = SchemeColors(r.scheme);
+    EXPECT_EQ(c, (ColorScheme{r.background, r.ink, r.minor, r.major, r.frame})) << r.scheme;
+    state.Colors = c;
+    Render();
+    EXPECT_EQ(trace.Pixel(2, 2), r.background) << r.scheme;
+    EXPECT_EQ(trace.Pixel(20, 4), r.minor) << r.scheme;
+    EXPECT_EQ(trace.Pixel(4, 20), r.major) << r.scheme;
+    EXPECT_EQ(trace.Pixel(100, 140), r.ink) << r.scheme;  // lead I's flat line
+    EXPECT_EQ(strip.Pixel(2, 2), r.background) << r.scheme;
+    EXPECT_EQ(strip.Pixel(4, 20), r.major) << r.scheme;
+    EXPECT_EQ(strip.Pixel(100, 70), r.ink) << r.scheme;   // the rhythm strip
+    EXPECT_EQ(strip.Pixel(200, 10), r.frame) << r.scheme;
+    // As the screen shows them: red, green, blue.
+    EXPECT_EQ(trace.Qt().pixel(4, 20) & 0xFFFFFF,
+              static_cast<QRgb>((r.major & 0xFF) << 16 | (r.major & 0xFF00) | (r.major >> 16))) << r.scheme;
+  }
   state.Colors = SchemeColors(1);
   Render();
   EXPECT_EQ(trace.Qt(), first);
@@ -165,6 +198,8 @@ TEST_F(Screen, TimeWindowsAndFrames) {
       {1, 2499, 4999, -1, -1},  // never shown in 5 s mode
       {2, 2499, 1234, 246, -1}, // 10 s: the limb column shows 0..2499 whatever the offset
       {2, 0, 2600, -1, 520 + 20},
+      {1, 9000, 4998, 499, 520 + 499},  // an offset out of range is taken as 2499
+      {1, -50, 1234, 246, 520 + 246},   // and one below as 0
   };
   for (const Row& r : rows) {
     spikeAt(r.sample);

@@ -62,17 +62,15 @@ TEST(PrintGeometry, GeneralFormatAndOtherPages) {
   EXPECT_EQ(GeneralFormat(6460.0), QStringLiteral("6460"));
   struct Row { double h, w; int margin; double u; int originX, originY; };
   const Row rows[] = {
-      {7016, 4960, 50, 6.2, 124, 248},                 // A4 at 600 dpi: the width sets u, 4960 * 0.95 / 760
-      {4960, 7016, 50, 4.5307692307692307, 90, 181},   // landscape: the page height sets u, 4960 * 0.95 / 1040
-      {6800, 4800, 200, 5.0526315789473681, 404, 202}, // 4800 * 0.8 / 760
+      {7016, 4960, 50, 6.2, 124, 248},                 // A4 at 600 dpi: 4712 / 760, the width sets u
+      {4960, 7016, 50, 4.530769230769231, 90, 181},    // landscape: the page height sets u, 4712 / 1040
+      {6800, 4800, 200, 5.052631578947368, 404, 202},  // margin 200: 20 mm (80u) from the left edge
   };
   for (const Row& r : rows) {
     const PageGeometry g = ComputePageGeometry(r.h, r.w, r.margin);
-    EXPECT_NEAR(g.PrintUnit, r.u, 1e-12);
-    // trunc(margin * 0.1 * 4u) and trunc(40u): at margin 200 the grid starts
-    // 20 mm (80u) from the left of the printable area.
-    EXPECT_EQ(g.PrintOriginX, r.originX);
-    EXPECT_EQ(g.PrintOriginY, r.originY);
+    EXPECT_NEAR(g.PrintUnit, r.u, 1e-12) << r.h << " x " << r.w;
+    EXPECT_EQ(g.PrintOriginX, r.originX) << r.h << " x " << r.w;
+    EXPECT_EQ(g.PrintOriginY, r.originY) << r.h << " x " << r.w;
   }
 }
 
@@ -167,6 +165,64 @@ TEST(PrintPage, TimeWindows) {
         if (trace[l].x1 < trace[0].x0 - 100) spike = l;
       EXPECT_EQ(spike, column == 0 ? r.limbSpikeAt : r.chestSpikeAt) << "span " << r.span << " offset " << r.offset;
     }
+  }
+}
+
+TEST(PrintPage, ProportionalLayoutsAtOtherGainsOnAFractionalUnit) {
+  // Printable 4800 x 6800, margin 100: usable 4320 x 6120, u = 4320 / 760 =
+  // 5.6842105..., origin trunc(40u) = 227 on both axes. Each limb lead has its
+  // own range, zero offset, gain and a sample at l = 1000, so that every band,
+  // shift, pulse and amplitude differs; the values were worked out by hand.
+  const PageGeometry g = ComputePageGeometry(6800, 4800, 100);
+  EXPECT_EQ(g.PrintOriginX, 227);
+  EXPECT_EQ(g.PrintOriginY, 227);
+  EXPECT_EQ(g.GridPenWidth, 2);
+  auto leads = std::make_unique<LeadArrays>();
+  leads->LeadRange = {400, 1000, 350, 900, 600, 1200, 1000, 500, 500, 500, 500, 500};
+  leads->LeadOffset = {0.25, 0.5, 0, 0.1, 0.8, 0.3, 0.2, 0, 0, 0, 0, 0};
+  const double sample[] = {300, -200, 150, -100, 250, 400, 300};
+  for (int k = 0; k < 7; ++k) leads->LeadSamples[1000 * 12 + static_cast<std::size_t>(k)] = sample[k];
+  DisplayState state;
+  state.LeadGain = {2, 4, 1, 2, 1, 4, 2, 1, 1, 1, 1, 1};
+  PrintSettings s;
+  s.PenPattern = 1;
+  // Per lead: the zero line's x (the pulse's base), the pulse's top, and the x of sample 1000.
+  struct Lead { int zero, top, x1000; };
+  struct Row { int mode; Lead limb[6]; };
+  const Row rows[] = {
+      // Mode 1: band = range / gain / 2150 x 700u, shift = trunc(band x offset / 2.5) + 8 (5 - k):
+      // lead I band 370.13, shift 37 + 40, zero 227 + trunc(370 - 77 + 227.37) = 747.
+      {1, {{747, 634, 581}, {1162, 1106, 1217}, {1910, 1683, 1744}, {2718, 2605, 2773}, {3514, 3287, 3237},
+           {4366, 4310, 4256}}},
+      // Mode 2: shift = trunc(band x offset): lead I 92, zero 227 + trunc(370 - 92 + 227.37) = 732.
+      {2, {{732, 619, 566}, {1055, 999, 1110}, {1934, 1707, 1768}, {2684, 2571, 2739}, {2989, 2762, 2712},
+           {4266, 4210, 4156}}},
+  };
+  for (const Row& r : rows) {
+    state.LimbLeadMode = r.mode;
+    const auto job = Print(g, s, state, *leads);
+    ASSERT_EQ(job->traces.size(), 12u * 2505);
+    for (int k = 0; k < 6; ++k) {
+      const Segment* lead = &job->traces[static_cast<std::size_t>(k) * 2505];
+      const Lead& want = r.limb[k];
+      EXPECT_EQ(lead[0].x1, want.zero) << "mode " << r.mode << " lead " << k;
+      // Sample 1000 lies at y 227 + trunc(1040u - 200u) = 5001; its amplitude,
+      // trunc(sample x 4.88 x u x 0.04 / gain), e.g. 166 for lead I.
+      EXPECT_EQ(lead[1000].x1, want.x1000) << "mode " << r.mode << " lead " << k;
+      EXPECT_EQ(lead[1000].y1, 5001);
+      // Pulse: base, 1 mV at the lead's gain (trunc(40 / gain x u): 113, 56 or 227), base.
+      const Segment* pulse = lead + 2500;
+      EXPECT_EQ(pulse[0], (Segment{want.zero, 3296, want.zero, 3262, 7, Colors::Black})) << r.mode << " " << k;
+      EXPECT_EQ(pulse[1], (Segment{want.zero, 3262, want.top, 3262, 7, Colors::Black})) << r.mode << " " << k;
+      EXPECT_EQ(pulse[3].y1, 3217);
+      EXPECT_EQ(pulse[4].y1, 3183);
+    }
+    // V1 at gain 1/2 with offset 0.2, whatever the limb layout: band 663.16, shift 132.
+    const Segment* v1 = &job->traces[6 * 2505];
+    EXPECT_EQ(v1[0].x1, 985);
+    EXPECT_EQ(v1[1000].x1, 819);
+    EXPECT_EQ(v1[1000].y1, 2045);
+    EXPECT_EQ(v1[2501], (Segment{985, 307, 872, 307, 7, Colors::Black}));
   }
 }
 

@@ -160,6 +160,44 @@ TEST(Import, FlatLeadsOfTheNingboRecord) {
   EXPECT_GT(arrays->LeadRange[10], 1.0);
 }
 
+TEST(Import, BaselineAndGainOtherThanTheDefaults) {
+  // physical = (adu - baseline) / gain; record units = round(uV / 4.88).
+  // I: 200 adu/mV, baseline 1024: 1124 -> 0.5 mV = 500 uV -> 102.46 -> 102; 924 -> -102.
+  // II: 400 adu/mV, baseline -300: 100 -> 1 mV -> 204.92 -> 205; -700 -> -205; -300 -> 0.
+  // III: 2.5 adu/uV, baseline 10: 510 -> 200 uV -> 40.98 -> 41; -490 -> -41.
+  // aVR: 1000 adu/mV and no baseline: the ADC zero, 24, is the baseline: 1024 -> 1 mV -> 205.
+  QTemporaryDir dir;
+  QByteArray header = "pin 12 500 5000\n";
+  header += "pin.dat 16 200(1024)/mV 16 0 0 0 0 I\n";
+  header += "pin.dat 16 400(-300)/mV 16 0 0 0 0 II\n";
+  header += "pin.dat 16 2.5(10)/uV 16 0 0 0 0 III\n";
+  header += "pin.dat 16 1000/mV 16 24 0 0 0 aVR\n";
+  for (const char* lead : {"aVL", "aVF", "V1", "V2", "V3", "V4", "V5", "V6"})
+    header += QByteArray("pin.dat 16 1000/mV 16 0 0 0 0 ") + lead + "\n";
+  // Frames: n even gives the first value of each pair, n odd the second.
+  const std::int16_t values[4][2] = {{1124, 924}, {100, -700}, {510, -490}, {1024, 24}};
+  QByteArray data;
+  for (int n = 0; n < 5000; ++n)
+    for (int signal = 0; signal < 12; ++signal) {
+      const std::int16_t v = signal < 4 ? values[signal][n % 2] : std::int16_t{0};
+      data += static_cast<char>(v & 0xFF);
+      data += static_cast<char>((v >> 8) & 0xFF);
+    }
+  for (const auto& [name, bytes] : {std::pair{QStringLiteral("pin.hea"), header}, {QStringLiteral("pin.dat"), data}}) {
+    QFile f(dir.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  }
+  auto result = formats::ReadWfdb(dir.filePath("pin"), {});
+  ASSERT_TRUE(std::holds_alternative<formats::ReadRecord>(result)) << std::get<FileError>(result).Describe().toStdString();
+  const RecordImage& image = *std::get<formats::ReadRecord>(result).image;
+  struct Row { int lead; std::int16_t even, odd; };
+  const Row rows[] = {{0, 102, -102}, {1, 205, -205}, {2, 41, -41}, {3, 205, 0}, {4, 0, 0}, {11, 0, 0}};
+  for (const Row& r : rows)
+    for (int n : {0, 1, 2498, 2499, 4998, 4999})
+      EXPECT_EQ(image.Sample(r.lead, n), n % 2 ? r.odd : r.even) << "lead " << r.lead << " n " << n;
+}
+
 class ImportRefusals : public ::testing::Test {
  protected:
   QTemporaryDir dir;
