@@ -115,6 +115,8 @@ void PrintJob::ShowPreview() {
   QPrintPreviewDialog dialog(&printer, &window_);
   dialog.setObjectName(QStringLiteral("PrintPreviewDialog1"));
   dialog.setWindowTitle(tr("Print preview: %1").arg(state_.shown->entry));
+  // Large enough to read the page's margin at the dialog's first zoom.
+  dialog.resize(window_.width() * 3 / 4, window_.height() * 9 / 10);
   unplacedReported_ = false;
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &PrintJob::PaintRequested);
   // Printing from the preview accepts it: its printer and page set-up are then chosen.

@@ -7,9 +7,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QTimer>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/AboutBox.h"
 #include "app/Artwork.h"

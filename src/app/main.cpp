@@ -31,12 +31,12 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   QCommandLineParser parser;
   // "-reverse" or "-style" are the toolkit's, not clusters of -v and -h.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.setApplicationDescription(QStringLiteral(
-      "View, measure and print resting 12-lead ECG records (.nrm, .msd).\n\n"
-      "With a directory, its records are listed as if it were chosen on the File tab.\n"
-      "With record files, they go to the work list and the ECG tab shows the first.\n"
-      "With neither, the directory read last time is listed (the installed sample\n"
-      "records on the first start). Settings are remembered between runs."));
+  parser.setApplicationDescription(
+      QStringLiteral("View, measure and print resting 12-lead ECG records (.nrm, .msd).\n\n"
+                     "With a directory, its records are listed as if it were chosen on the File tab.\n"
+                     "With record files, they go to the work list and the ECG tab shows the first.\n"
+                     "With neither, the directory read last time is listed (the installed sample\n"
+                     "records on the first start). Settings are remembered between runs."));
   // Not addHelpOption(): its --help-all would promise the toolkit's options too.
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
   parser.addOption(help);
