@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -102,14 +101,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   corvale::InstallFontSubstitutions();
+  QSettings settings;  // outlives the window, which writes to it when it closes
   corvale::TSDIAppForm window;
-  QSettings settings;
   const corvale::ViewerSettings remembered = window.UseSettings(settings);
-  // The directory read last time, else the installed samples, else the
-  // current directory, unread.
-  QString startDirectory;
-  for (const QString& candidate : {remembered.directory, InstalledSamples()})
-    if (startDirectory.isEmpty() && !candidate.isEmpty() && QFileInfo(candidate).isDir()) startDirectory = candidate;
+  const QString startDirectory = corvale::DefaultStartDirectory(remembered.directory, InstalledSamples());
   const corvale::StartRequest request = corvale::ResolveStartPaths(command.paths, QDir::currentPath());
   if (qEnvironmentVariableIntValue("CORVALE_EXIT_AFTER_FIRST_PAINT") == 1) {
     if (QWidget* view = window.findChild<QWidget*>(QStringLiteral("PaintBox1")))

@@ -84,5 +84,22 @@ TEST(ResolveStartPaths, WhatTheWindowOpens) {
   }
 }
 
+TEST(DefaultStartDirectory, RememberedThenSamplesThenNone) {
+  QTemporaryDir tmp;
+  const QString last = tmp.filePath("last"), samples = tmp.filePath("samples"), gone = tmp.filePath("gone");
+  ASSERT_TRUE(QDir().mkpath(last) && QDir().mkpath(samples));
+  QFile file(tmp.filePath("file"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  struct Row {
+    QString remembered, samples, expected;
+  };
+  const Row rows[] = {
+      {last, samples, last}, {gone, samples, samples}, {file.fileName(), samples, samples}, {{}, samples, samples},
+      {{}, {}, {}},          {gone, gone, {}},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(DefaultStartDirectory(r.remembered, r.samples), r.expected) << r.remembered.toStdString();
+}
+
 }  // namespace
 }  // namespace corvale
