@@ -30,12 +30,10 @@ QPrinter& PrintJob::Printer() {
 void PrintJob::SetPrinterChoice(const PrinterChoice& choice) {
   choice_ = choice;
   if (!printer_) return;
-  if (!choice_.printerName.isEmpty()) {
-    if (QPrinterInfo::availablePrinterNames().contains(choice_.printerName))
-      printer_->setPrinterName(choice_.printerName);
-    else
-      choice_.printerName.clear();
-  }
+  // A printer that is not there now (a laptop away from the ward) is not
+  // used, but stays the choice for a later start.
+  if (!choice_.printerName.isEmpty() && QPrinterInfo::availablePrinterNames().contains(choice_.printerName))
+    printer_->setPrinterName(choice_.printerName);
   if (choice_.paper) printer_->setPageSize(QPageSize(*choice_.paper));
   if (choice_.orientation) printer_->setPageOrientation(*choice_.orientation);
 }
