@@ -39,4 +39,9 @@ struct StartRequest {
 /// reported and left out. With nothing left to open the request is Default.
 StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingDirectory);
 
+/// The directory read when the command line names nothing: the one read last
+/// time while it is still a directory, else the installed sample records when
+/// there are any, else none (the current directory is shown, unread).
+QString DefaultStartDirectory(const QString& remembered, const QString& installedSamples);
+
 }  // namespace corvale
