@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test through CTest: the release build, the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then a
-# short libFuzzer run of every file reader.
+# Sets up, builds and runs every test: the release build's suite through
+# CTest, clang-tidy on src/ and tools/, the same suite under AddressSanitizer
+# and UndefinedBehaviorSanitizer (a clang build that also holds the libFuzzer
+# targets), then a short libFuzzer run of every file reader.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/setup.sh" cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev \
+cd "$here"
+scripts/setup.sh cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev \
   desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db dicom3tools clang-format clang-tidy
-"$here/scripts/print-queue.sh" || echo "no print queue: the end-to-end print test will skip"
+scripts/print-queue.sh || echo "no print queue: the end-to-end print test will skip"
+
+# clang-tidy reads only the sources and the release build's compile commands:
+# it runs beside the tests, which leave the processors idle while they wait
+# for windows, timers and the print queue. Its report comes after them.
+tidy_log=$(mktemp)
+scripts/check-tidy.sh >"$tidy_log" 2>&1 &
+tidy=$!
+trap 'kill "$tidy" 2>/dev/null || true; rm -f "$tidy_log"' EXIT
 
 echo "== tests"
-(cd "$here/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2)
+ctest --preset release
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVALE_SANITIZE=ON \
-  -DCORVALE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$here/build-asan"
-(cd "$here/build-asan" && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure --timeout 900 -j2)
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan
+
+echo "== clang-tidy"
+tidy_status=0
+wait "$tidy" || tidy_status=$?
+cat "$tidy_log"
+[ "$tidy_status" -eq 0 ] || exit "$tidy_status"
 
 echo "== fuzzing every file reader for 60 s"
-"$here/scripts/fuzz.sh" 60
+scripts/fuzz.sh 60

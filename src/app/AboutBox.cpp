@@ -1,5 +1,6 @@
 #include "app/AboutBox.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,6 +19,19 @@ namespace {
 // records' table fits without scrolling sideways.
 constexpr QSize kDesignSize(298, 218);
 constexpr QSize kDetailsSize(470, 330);
+
+// The design's "System" face is a narrow bitmap font; its substitutes are
+// wider, and the version would be cut off at the panel's edge. Narrow the face
+// just enough to show the whole text in `room` pixels; never clip it.
+void FitToWidth(QLabel* label, int room) {
+  QFont font = label->font();
+  for (int stretch = 100; stretch >= 50; stretch -= 2) {
+    font.setStretch(stretch);
+    if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) break;
+  }
+  label->setFont(font);
+  label->adjustSize();
+}
 
 }  // namespace
 
@@ -48,6 +62,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   version->setObjectName(QStringLiteral("Version"));
   version->setFont(labelFont);
   version->move(136, 40);
+  FitToWidth(version, panel->contentsRect().right() - 136);
   auto* licence = new QLabel(QStringLiteral("Licence : %1").arg(QLatin1String(ProgramLicence)), panel);
   licence->setObjectName(QStringLiteral("Licence"));
   licence->move(136, 72);

@@ -262,7 +262,7 @@ void TSDIAppForm::Notice(const QString& text) {
 // ---------------------------------------------------------------- start-up and settings
 
 ViewerSettings TSDIAppForm::UseSettings(QSettings& store) {
-  const ViewerSettings settings = ReadSettings(store);
+  ViewerSettings settings = ReadSettings(store);
   ApplySettings(settings);
   settingsStore_ = &store;
   return settings;

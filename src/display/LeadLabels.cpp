@@ -87,12 +87,12 @@ LeadLabelPlacement PlaceLeadLabels(const DisplayState& state, const TraceLayout&
   for (int column = 0; column < 2; ++column) {
     std::array<int, 6> wanted{};
     for (int r = 0; r < 6; ++r) {
-      const double top = tops[static_cast<std::size_t>(column * 6 + r)];
+      const double top = tops[static_cast<std::size_t>(column) * 6 + static_cast<std::size_t>(r)];
       wanted[static_cast<std::size_t>(r)] = static_cast<int>(std::ceil(top)) + kInsetY;
     }
     const auto placed = SpreadLabels(wanted, height, kGap, kViewHeight);
     for (int r = 0; r < 6; ++r) {
-      const auto k = static_cast<std::size_t>(column * 6 + r);
+      const std::size_t k = static_cast<std::size_t>(column) * 6 + static_cast<std::size_t>(r);
       LeadLabel& label = out.leads[k];
       label.text = LeadName(column * 6 + r);
       const int left = column * G::ColumnPitch + kInsetX;

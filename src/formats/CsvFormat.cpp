@@ -32,7 +32,7 @@ QByteArray CsvText(const RecordImage& image) {
   for (const auto& name : LeadNames) header += QByteArray(",") + name.data() + "_uV";
   header += '\n';
   // Longest line: "9.998" and twelve "-159907.84".
-  QByteArray text(header.size() + SamplesPerLead * (6 + LeadCount * 11 + 1), Qt::Uninitialized);
+  QByteArray text(header.size() + qsizetype{SamplesPerLead} * (6 + LeadCount * 11 + 1), Qt::Uninitialized);
   char* out = text.data();
   out = std::copy(header.begin(), header.end(), out);
   for (int n = 0; n < SamplesPerLead; ++n) {

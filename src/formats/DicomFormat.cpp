@@ -462,7 +462,7 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     std::vector<Uint16> samples(static_cast<std::size_t>(LeadCount * SamplesPerLead));
     for (int n = 0; n < SamplesPerLead; ++n)
       for (int lead = 0; lead < LeadCount; ++lead)
-        samples[static_cast<std::size_t>(n * LeadCount + lead)] = static_cast<Uint16>(image.Sample(lead, n));
+        samples[static_cast<std::size_t>(n) * LeadCount + static_cast<std::size_t>(lead)] = static_cast<Uint16>(image.Sample(lead, n));
     if (c.good()) c = group->putAndInsertUint16Array(DCM_WaveformData, samples.data(), static_cast<unsigned long>(samples.size()));
   }
 

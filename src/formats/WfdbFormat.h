@@ -14,7 +14,7 @@
 namespace corvale::formats {
 
 /// Largest .hea file read; real headers have a few kilobytes.
-inline constexpr qint64 MaxWfdbHeaderBytes = 256 * 1024;
+inline constexpr qint64 MaxWfdbHeaderBytes = qint64{256} * 1024;
 
 /// What a reader made of a file: the record and every file it read.
 struct ReadRecord {

@@ -97,7 +97,7 @@ Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton b
   if (shiftOrAlt) {
     // Remove the measurement last hovered; past the end, the last one goes.
     for (int i = std::max(state.SelectedMeasurement, 0); i < list.MeasurementCount; ++i)
-      list.items[static_cast<std::size_t>(i)] = list.items[static_cast<std::size_t>(i + 1)];
+      list.items[static_cast<std::size_t>(i)] = list.items[static_cast<std::size_t>(i) + 1];
     list.MeasurementCount = std::max(list.MeasurementCount - 1, 0);
   } else {
     if (button == MouseButton::Left) state.DragActive = true;

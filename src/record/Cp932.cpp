@@ -18,7 +18,8 @@ class Converter {
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
-  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // iconv_open's documented failure value is (iconv_t)-1.
+  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
   iconv_t Get() {
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     return cd_;

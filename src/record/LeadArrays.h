@@ -9,7 +9,7 @@ namespace corvale {
 
 struct LeadArrays {
   /// Sample-major: lead L at sample n is element n * 12 + L.
-  std::array<double, SamplesPerLead * LeadCount> LeadSamples{};
+  std::array<double, std::size_t{SamplesPerLead} * LeadCount> LeadSamples{};
   /// max - min of each lead, both extremes taken with zero included.
   std::array<double, LeadCount> LeadRange{};
   /// Share of the range below zero, 0..1.
@@ -17,7 +17,7 @@ struct LeadArrays {
 
   LeadArrays() { LeadRange.fill(1.0); }
 
-  double Sample(int lead, int n) const { return LeadSamples[static_cast<std::size_t>(n * LeadCount + lead)]; }
+  double Sample(int lead, int n) const { return LeadSamples[static_cast<std::size_t>(n) * LeadCount + static_cast<std::size_t>(lead)]; }
 };
 
 /// Fills `arrays` from the waveform block of `image`, without allocating.

@@ -84,9 +84,9 @@ int CompareFileNames(QStringView a, QStringView b) {
 
 QString ShownFileName(const QByteArray& native) {
   QStringDecoder system(QStringDecoder::System, QStringDecoder::Flag::Stateless);
-  const QString inSystem = system(native);
+  QString inSystem = system(native);
   if (!system.hasError()) return inSystem;
-  const QString cp932 = DecodeCp932({reinterpret_cast<const std::uint8_t*>(native.constData()),
+  QString cp932 = DecodeCp932({reinterpret_cast<const std::uint8_t*>(native.constData()),
                                      static_cast<std::size_t>(native.size())});
   if (!cp932.contains(QChar(QChar::ReplacementCharacter))) return cp932;
   return inSystem;  // the system's decoding marks each invalid byte with U+FFFD

@@ -92,7 +92,12 @@ class AboutBoxTest : public QObject {
   }
 
   void versionAndLicenceFromTheProject() {
-    QCOMPARE(Get<QLabel>("Version")->text(), QStringLiteral("Version : " CORVALE_VERSION));
+    auto* version = Get<QLabel>("Version");
+    QCOMPARE(version->text(), QStringLiteral("Version : " CORVALE_VERSION));
+    // The whole text shows inside the panel's frame, however wide the face.
+    const QRect room = version->parentWidget()->contentsRect();
+    QVERIFY2(version->geometry().right() <= room.right(), qPrintable(QString::number(version->geometry().right())));
+    QVERIFY(version->fontMetrics().horizontalAdvance(version->text()) <= version->width());
     QCOMPARE(Get<QLabel>("Licence")->text(), QStringLiteral("Licence : " CORVALE_LICENSE));
   }
 

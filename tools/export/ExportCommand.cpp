@@ -28,7 +28,7 @@ int Export(const QStringList& args) {
     if (IsHelp(a)) return Help(ExportCommand);
     if (a == u"--to" || a == u"-o" || a == u"-j") {
       if (i + 1 >= args.size()) return Usage(ExportCommand, QStringLiteral("%1 needs a value").arg(a));
-      const QString v = args[++i];
+      const QString& v = args[++i];
       if (a == u"--to") to = v.toLower();
       else if (a == u"-o") outDir = v;
       else if (!ParseIntIn(v, 1, kMaxThreads, threads))

@@ -21,7 +21,7 @@ int Import(const QStringList& args) {
     if (IsHelp(a)) return Help(ImportCommand);
     if (a == u"-o" || opts.count(a)) {
       if (i + 1 >= args.size()) return Usage(ImportCommand, QStringLiteral("%1 needs a value").arg(a));
-      const QString value = args[++i];
+      const QString& value = args[++i];
       if (a == u"-o") out = value;
       else options.*(opts.at(a)) = value;
     } else if (a.startsWith(u'-')) {

@@ -90,7 +90,7 @@ QString RecordInfoText(const QJsonObject& info) {
     const QJsonValue v = fields[name];
     if (v.isArray()) {
       QStringList parts;
-      for (const QJsonValue& e : v.toArray()) parts << scalar(e);
+      for (const auto& e : v.toArray()) parts << scalar(e);
       out += QStringLiteral("field %1: %2\n").arg(name, parts.join(u' '));
     } else {
       out += QStringLiteral("field %1: %2\n").arg(name, scalar(v));

@@ -35,7 +35,7 @@ int Print(const QStringList& args) {
                             a == u"--pen-width" || a == u"--pen" || a == u"--grid";
     if (takesValue) {
       if (i + 1 >= args.size()) return Usage(PrintCommand, QStringLiteral("%1 needs a value").arg(a));
-      const QString v = args[++i];
+      const QString& v = args[++i];
       if (a == u"-o") out = v;
       else if (a == u"--paper") {
         if (v.compare(u"A4", Qt::CaseInsensitive) == 0) paper = QPageSize(QPageSize::A4);
