@@ -361,11 +361,11 @@
     </message>
     <message>
         <source>1 record file is not listed: its name cannot be shown apart from another&apos;s</source>
-        <translation>記録ファイル1件が一覧にありません: その名前を他のファイルの名前と区別して表示できません</translation>
+        <translation>記録ファイル1件を一覧に表示できません: 名前が他のファイルと区別できません</translation>
     </message>
     <message>
         <source>%1 record files are not listed: their names cannot be shown apart from others&apos;</source>
-        <translation>記録ファイル%1件が一覧にありません: それらの名前を他のファイルの名前と区別して表示できません</translation>
+        <translation>記録ファイル%1件を一覧に表示できません: 名前が他のファイルと区別できません</translation>
     </message>
 </context>
 <context>
