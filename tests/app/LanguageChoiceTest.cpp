@@ -17,9 +17,10 @@ TEST(LanguageOfLocale, JapaneseOnlyForTheJapaneseLanguage) {
     Language language;
   };
   const Row rows[] = {
-      {"ja_JP", ja},       {"ja-JP", ja}, {"ja", ja},   {"ja_JP.UTF-8", ja}, {"ja_JP.eucJP@mod", ja}, {"JA_jp", ja},
-      {"en_US", en},       {"en", en},    {"C", en},    {"C.UTF-8", en},     {"POSIX", en},           {"", en},
-      {"de_DE.UTF-8", en}, {"zh_CN", en}, {"jv_ID", en}, {"jam", en},        {"_ja", en},
+      {"ja_JP", ja}, {"ja-JP", ja}, {"ja", ja},          {"ja_JP.UTF-8", ja}, {"ja_JP.eucJP@mod", ja},
+      {"JA_jp", ja}, {"en_US", en}, {"en", en},          {"C", en},           {"C.UTF-8", en},
+      {"POSIX", en}, {"", en},      {"de_DE.UTF-8", en}, {"zh_CN", en},       {"jv_ID", en},
+      {"jam", en},   {"_ja", en},
   };
   for (const Row& r : rows)
     EXPECT_EQ(LanguageOfLocale(QString::fromLatin1(r.locale)), r.language) << '"' << r.locale << '"';
@@ -40,7 +41,7 @@ TEST(ChooseLanguage, TheCommandLineOverridesTheLocale) {
       {"C", {"--lang", "ja"}, ja, {}, ""},
       {"ja_JP", {"--lang=en", "a.nrm"}, en, {"a.nrm"}, ""},
       {"C", {"a.nrm", "--lang", "ja", "b.msd"}, ja, {"a.nrm", "b.msd"}, ""},
-      {"C", {"--lang", "en", "--lang=ja"}, ja, {}, ""},  // the last one counts
+      {"C", {"--lang", "en", "--lang=ja"}, ja, {}, ""},             // the last one counts
       {"ja_JP", {"--", "--lang", "en"}, ja, {"--lang", "en"}, ""},  // names after "--"
       // Refused, with the reason; a language already given still tells it.
       {"C", {"--lang"}, en, {}, "needs a language"},
@@ -55,10 +56,11 @@ TEST(ChooseLanguage, TheCommandLineOverridesTheLocale) {
     const ParsedCommandLine parsed = ParseCommandLine(QStringList{"corvale"} + r.args);
     EXPECT_EQ(ChooseLanguage(parsed.language, QString::fromLatin1(r.locale)), r.language) << name;
     EXPECT_EQ(parsed.paths, r.paths) << name;
-    if (*r.errorHas)
+    if (*r.errorHas) {
       EXPECT_TRUE(parsed.error.contains(QString::fromLatin1(r.errorHas))) << name << ": " << parsed.error.toStdString();
-    else
+    } else {
       EXPECT_TRUE(parsed.error.isEmpty()) << name << ": " << parsed.error.toStdString();
+    }
   }
 }
 

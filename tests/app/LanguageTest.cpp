@@ -2,6 +2,7 @@
 // window can show, walked control by control, holds no Japanese; texts that
 // come from a record file are the only ones allowed to. And the other way
 // round: the Japanese translation leaves the design's captions as they are.
+#include <sys/stat.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QSet>
 #include <QTabWidget>
 #include <QTextEdit>
-#include <sys/stat.h>
 
 #include "JapaneseText.h"
 #include "WindowFixture.h"
@@ -43,8 +43,9 @@ class TextWalk {
 
  private:
   static QString Name(const QObject* o, int index) {
-    return o->objectName().isEmpty() ? QStringLiteral("%1#%2").arg(QLatin1String(o->metaObject()->className())).arg(index)
-                                     : o->objectName();
+    return o->objectName().isEmpty()
+               ? QStringLiteral("%1#%2").arg(QLatin1String(o->metaObject()->className())).arg(index)
+               : o->objectName();
   }
   void Add(const QString& where, const QString& text) {
     if (!text.isEmpty()) texts.insert(where, text);
@@ -71,7 +72,8 @@ class TextWalk {
     if (auto* combo = qobject_cast<QComboBox*>(w))
       for (int i = 0; i < combo->count(); ++i) Add(QStringLiteral("%1 (item %2)").arg(path).arg(i), combo->itemText(i));
     if (auto* list = qobject_cast<QListWidget*>(w))
-      for (int i = 0; i < list->count(); ++i) Add(QStringLiteral("%1 (item %2)").arg(path).arg(i), list->item(i)->text());
+      for (int i = 0; i < list->count(); ++i)
+        Add(QStringLiteral("%1 (item %2)").arg(path).arg(i), list->item(i)->text());
     if (auto* tabs = qobject_cast<QTabWidget*>(w))
       for (int i = 0; i < tabs->count(); ++i) {
         Add(QStringLiteral("%1 (tab %2)").arg(path).arg(i), tabs->tabText(i));
@@ -90,11 +92,10 @@ class TextWalk {
 // texts (its patient name may well be Japanese), its file name, and the
 // lists and directory controls, which show names from the disk.
 QSet<QString> DataControls() {
-  QSet<QString> names = {QStringLiteral("LabelFile"),         QStringLiteral("ListBox1"),
-                         QStringLiteral("ListBox2"),          QStringLiteral("DirectoryListBox1"),
-                         QStringLiteral("DirectoryListBox2"), QStringLiteral("DriveComboBox1"),
-                         QStringLiteral("DriveComboBox2"),    QStringLiteral("EditOut"),
-                         QStringLiteral("EditBMP")};
+  QSet<QString> names = {
+      QStringLiteral("LabelFile"),         QStringLiteral("ListBox1"),          QStringLiteral("ListBox2"),
+      QStringLiteral("DirectoryListBox1"), QStringLiteral("DirectoryListBox2"), QStringLiteral("DriveComboBox1"),
+      QStringLiteral("DriveComboBox2"),    QStringLiteral("EditOut"),           QStringLiteral("EditBMP")};
   for (const HeaderLabel& row : HeaderLabels)
     if (row.rule == HeaderRule::Text) names << QString::fromLatin1(row.control.data());
   return names;
@@ -237,9 +238,9 @@ class LanguageTest : public WindowFixture {
     QCOMPARE(mkfifo(QFile::encodeName(tmp->filePath("pipe.nrm")).constData(), 0600), 0);
     w->OpenAtStart(ResolveStartPaths({"missing.nrm", "empty", "dangling.nrm", "pipe.nrm"}, tmp->path()), QString());
     w->OpenAtStart(ResolveStartPaths({"empty"}, tmp->path()), QString());
-    CheckMessages(2, {QStringLiteral("no such file"), QStringLiteral("is a directory"),
-                      QStringLiteral("points to nothing"), QStringLiteral("not a regular file"),
-                      QStringLiteral("holds no record files")});
+    CheckMessages(
+        2, {QStringLiteral("no such file"), QStringLiteral("is a directory"), QStringLiteral("points to nothing"),
+            QStringLiteral("not a regular file"), QStringLiteral("holds no record files")});
   }
 
   void unreadableRecord() {
@@ -314,9 +315,11 @@ class LanguageTest : public WindowFixture {
     QTest::addColumn<QList<QByteArray>>("names");
     QTest::addColumn<QString>("note");
     QTest::newRow("one") << QList<QByteArray>{"r\xFF.msd", "r\xFE.msd"}
-                         << QStringLiteral("1 record file is not listed: its name cannot be shown apart from another's");
+                         << QStringLiteral(
+                                "1 record file is not listed: its name cannot be shown apart from another's");
     QTest::newRow("two") << QList<QByteArray>{"r\xFF.msd", "r\xFE.msd", "r\xFD.msd"}
-                         << QStringLiteral("2 record files are not listed: their names cannot be shown apart from others'");
+                         << QStringLiteral(
+                                "2 record files are not listed: their names cannot be shown apart from others'");
   }
   void namesThatCannotBeListed() {
     QFETCH(QList<QByteArray>, names);
@@ -354,16 +357,16 @@ class LanguageTest : public WindowFixture {
     QCOMPARE(japanese.keys(), design.keys());
     // Ours: the lead names and annotations check boxes, the About box's
     // licence, sample note and details.
-    const QStringList additions = {QStringLiteral("CheckBoxLeadNames"), QStringLiteral("CheckBoxAnnotations"),
-                                   QStringLiteral("AboutBox/Panel1/Licence"),
-                                   QStringLiteral("AboutBox/Panel1/SampleRecordsNote"),
-                                   QStringLiteral("AboutBox/DetailsButton"), QStringLiteral("AboutBox/Details")};
+    const QStringList additions = {
+        QStringLiteral("CheckBoxLeadNames"),       QStringLiteral("CheckBoxAnnotations"),
+        QStringLiteral("AboutBox/Panel1/Licence"), QStringLiteral("AboutBox/Panel1/SampleRecordsNote"),
+        QStringLiteral("AboutBox/DetailsButton"),  QStringLiteral("AboutBox/Details")};
     QStringList changed;
     int ours = 0;
     for (auto it = design.cbegin(); it != design.cend(); ++it) {
       if (japanese.value(it.key()) == it.value()) continue;
-      const bool addition = std::any_of(additions.begin(), additions.end(),
-                                        [&](const QString& a) { return it.key().contains(a); });
+      const bool addition =
+          std::any_of(additions.begin(), additions.end(), [&](const QString& a) { return it.key().contains(a); });
       if (addition) ++ours;
       else changed << it.key() + QStringLiteral(": ") + it.value() + QStringLiteral(" -> ") + japanese.value(it.key());
     }

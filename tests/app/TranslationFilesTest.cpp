@@ -121,7 +121,8 @@ TEST(TranslationFiles, BothLanguagesTranslateTheSameTexts) {
   QString error;
   auto keys = [&error](const char* path) {
     QSet<QString> set;
-    for (const Message& m : ReadTs(SourcePath(QString::fromLatin1(path)), &error)) set << m.context + u'\x1f' + m.source;
+    for (const Message& m : ReadTs(SourcePath(QString::fromLatin1(path)), &error))
+      set << m.context + u'\x1f' + m.source;
     return set;
   };
   const QSet<QString> en = keys("translations/corvale_en.ts");
