@@ -80,4 +80,10 @@ StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingD
   return request;
 }
 
+QString DefaultStartDirectory(const QString& remembered, const QString& installedSamples) {
+  for (const QString& candidate : {remembered, installedSamples})
+    if (!candidate.isEmpty() && QFileInfo(candidate).isDir()) return candidate;
+  return {};
+}
+
 }  // namespace corvale

@@ -14,7 +14,7 @@ namespace corvale {
 
 /// The viewer's arguments after the toolkit has taken its own options out.
 struct ParsedCommandLine {
-  QStringList paths;                // in the order given
+  QStringList paths;                 // in the order given
   std::optional<Language> language;  // --lang, when given (also when a later argument is refused)
   QString error;                     // not empty: the command line is refused with this text
 };
@@ -43,5 +43,10 @@ struct StartRequest {
 /// missing path, a directory among several paths or a special file is
 /// reported and left out. With nothing left to open the request is Default.
 StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingDirectory);
+
+/// The directory read when the command line names nothing: the one read last
+/// time while it is still a directory, else the installed sample records when
+/// there are any, else none (the current directory is shown, unread).
+QString DefaultStartDirectory(const QString& remembered, const QString& installedSamples);
 
 }  // namespace corvale

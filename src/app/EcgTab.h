@@ -57,7 +57,7 @@ class EcgTab : public QWidget {
   // record scroll bar does; Left / Right move the 5 s window by one small
   // square of the paper (Shift: one second), idle in 10 s mode as its scroll
   // bar is; Escape drops a pending first caliper point.
-  static constexpr int TimeWindowKeyStep = 20;       // 1 mm: 4 px of 5 samples
+  static constexpr int TimeWindowKeyStep = 20;        // 1 mm: 4 px of 5 samples
   static constexpr int TimeWindowShiftKeyStep = 500;  // 1 s: 25 mm
   void StepRecord(int delta);
   void MoveTimeWindow(int samples);

@@ -31,12 +31,10 @@ QPrinter& PrintJob::Printer() {
 void PrintJob::SetPrinterChoice(const PrinterChoice& choice) {
   choice_ = choice;
   if (!printer_) return;
-  if (!choice_.printerName.isEmpty()) {
-    if (QPrinterInfo::availablePrinterNames().contains(choice_.printerName))
-      printer_->setPrinterName(choice_.printerName);
-    else
-      choice_.printerName.clear();
-  }
+  // A printer that is not there now (a laptop away from the ward) is not
+  // used, but stays the choice for a later start.
+  if (!choice_.printerName.isEmpty() && QPrinterInfo::availablePrinterNames().contains(choice_.printerName))
+    printer_->setPrinterName(choice_.printerName);
   if (choice_.paper) printer_->setPageSize(QPageSize(*choice_.paper));
   if (choice_.orientation) printer_->setPageOrientation(*choice_.orientation);
 }
@@ -125,6 +123,8 @@ void PrintJob::ShowPreview() {
   QPrintPreviewDialog dialog(&printer, &window_);
   dialog.setObjectName(QStringLiteral("PrintPreviewDialog1"));
   dialog.setWindowTitle(tr("Print preview: %1").arg(state_.shown->entry));
+  // Large enough to read the page's margin at the dialog's first zoom.
+  dialog.resize(window_.width() * 3 / 4, window_.height() * 9 / 10);
   unplacedReported_ = false;
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &PrintJob::PaintRequested);
   // Printing from the preview accepts it: its printer and page set-up are then chosen.

@@ -39,7 +39,8 @@ class PrintJob : public QObject {
   QPrinter& Printer();
 
   /// What later jobs use; given before the printer is made, it is applied
-  /// when it is (a printer that no longer exists is left out).
+  /// when it is. A printer that is not installed is not used (the system's
+  /// default is) but stays the choice.
   void SetPrinterChoice(const PrinterChoice& choice);
   PrinterChoice Choice() const { return choice_; }
 

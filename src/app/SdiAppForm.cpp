@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QTimer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>

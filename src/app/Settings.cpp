@@ -88,8 +88,10 @@ ViewerSettings ReadSettings(QSettings& store) {
 
 void WriteSettings(QSettings& store, const ViewerSettings& s) {
   auto setOrRemove = [&store](const QString& key, const std::optional<QString>& value) {
-    if (value) store.setValue(key, *value);
-    else store.remove(key);
+    if (value)
+      store.setValue(key, *value);
+    else
+      store.remove(key);
   };
   // Everything as text, so that the file reads the same whatever wrote it.
   setOrRemove(kDirectory, s.directory.isEmpty() ? std::nullopt : std::optional(s.directory));
@@ -99,7 +101,7 @@ void WriteSettings(QSettings& store, const ViewerSettings& s) {
   store.setValue(kLeadNames, s.leadNames ? QStringLiteral("true") : QStringLiteral("false"));
   setOrRemove(kPrinter, s.printerName.isEmpty() ? std::nullopt : std::optional(s.printerName));
   setOrRemove(kPaper, s.paper ? std::optional(QPageSize::key(*s.paper)) : std::nullopt);
-  setOrRemove(kOrientation, !s.orientation ? std::nullopt
+  setOrRemove(kOrientation, !s.orientation                             ? std::nullopt
                             : *s.orientation == QPageLayout::Landscape ? std::optional(QStringLiteral("landscape"))
                                                                        : std::optional(QStringLiteral("portrait")));
   store.setValue(kPenWidth, QString::number(s.penWidth));

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -32,12 +31,12 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   QCommandLineParser parser;
   // "-reverse" or "-style" are the toolkit's, not clusters of -v and -h.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.setApplicationDescription(QStringLiteral(
-      "View, measure and print resting 12-lead ECG records (.nrm, .msd).\n\n"
-      "With a directory, its records are listed as if it were chosen on the File tab.\n"
-      "With record files, they go to the work list and the ECG tab shows the first.\n"
-      "With neither, the directory read last time is listed (the installed sample\n"
-      "records on the first start). Settings are remembered between runs."));
+  parser.setApplicationDescription(
+      QStringLiteral("View, measure and print resting 12-lead ECG records (.nrm, .msd).\n\n"
+                     "With a directory, its records are listed as if it were chosen on the File tab.\n"
+                     "With record files, they go to the work list and the ECG tab shows the first.\n"
+                     "With neither, the directory read last time is listed (the installed sample\n"
+                     "records on the first start). Settings are remembered between runs."));
   // Not addHelpOption(): its --help-all would promise the toolkit's options too.
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
   parser.addOption(help);
@@ -112,14 +111,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   corvale::InstallFontSubstitutions();
+  QSettings settings;  // outlives the window, which writes to it when it closes
   corvale::TSDIAppForm window;
-  QSettings settings;
   const corvale::ViewerSettings remembered = window.UseSettings(settings);
-  // The directory read last time, else the installed samples, else the
-  // current directory, unread.
-  QString startDirectory;
-  for (const QString& candidate : {remembered.directory, InstalledSamples()})
-    if (startDirectory.isEmpty() && !candidate.isEmpty() && QFileInfo(candidate).isDir()) startDirectory = candidate;
+  const QString startDirectory = corvale::DefaultStartDirectory(remembered.directory, InstalledSamples());
   const corvale::StartRequest request = corvale::ResolveStartPaths(command.paths, QDir::currentPath());
   if (qEnvironmentVariableIntValue("CORVALE_EXIT_AFTER_FIRST_PAINT") == 1) {
     if (QWidget* view = window.findChild<QWidget*>(QStringLiteral("PaintBox1")))

@@ -1,11 +1,11 @@
 // The viewer's command line without a window: arguments into paths, and
 // paths, looked up in a scratch directory, into what the window opens.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <sys/stat.h>
 
 #include "app/CommandLine.h"
 
@@ -61,8 +61,11 @@ TEST(ResolveStartPaths, WhatTheWindowOpens) {
       {{}, K::Default, {}, {}, {}},
       {{"ecg"}, K::Directory, ecg, {}, {}},
       {{"ecg/empty/../"}, K::Directory, ecg, {}, {}},
-      {{ecg + "/A2.nrm", "other/B1.msd", "ecg/A1.nrm"}, K::Files, {},
-       {ecg + "/A2.nrm", other + "/B1.msd", ecg + "/A1.nrm"}, {}},
+      {{ecg + "/A2.nrm", "other/B1.msd", "ecg/A1.nrm"},
+       K::Files,
+       {},
+       {ecg + "/A2.nrm", other + "/B1.msd", ecg + "/A1.nrm"},
+       {}},
       {{"ecg/A1.nrm", "ecg/missing.nrm"}, K::Files, {}, {ecg + "/A1.nrm"}, {"ecg/missing.nrm: no such file"}},
       {{"missing.nrm"}, K::Default, {}, {}, {"missing.nrm: no such file"}},
       {{"nowhere/"}, K::Default, {}, {}, {"nowhere/: no such file"}},
@@ -79,6 +82,23 @@ TEST(ResolveStartPaths, WhatTheWindowOpens) {
     for (qsizetype i = 0; i < got.problems.size(); ++i)
       EXPECT_TRUE(got.problems[i].contains(r.problemsHave[i])) << got.problems[i].toStdString();
   }
+}
+
+TEST(DefaultStartDirectory, RememberedThenSamplesThenNone) {
+  QTemporaryDir tmp;
+  const QString last = tmp.filePath("last"), samples = tmp.filePath("samples"), gone = tmp.filePath("gone");
+  ASSERT_TRUE(QDir().mkpath(last) && QDir().mkpath(samples));
+  QFile file(tmp.filePath("file"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  struct Row {
+    QString remembered, samples, expected;
+  };
+  const Row rows[] = {
+      {last, samples, last}, {gone, samples, samples}, {file.fileName(), samples, samples}, {{}, samples, samples},
+      {{}, {}, {}},          {gone, gone, {}},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(DefaultStartDirectory(r.remembered, r.samples), r.expected) << r.remembered.toStdString();
 }
 
 }  // namespace

@@ -193,7 +193,7 @@ class EcgTabTest : public WindowFixture {
     QVERIFY(!w->State().display.LeadNames);
     QCOMPARE(w->TraceImage().Qt(), CoreTraces(false));
     QVERIFY(w->TraceImage().Qt() != named);
-    QCOMPARE(w->GridImage().Qt(), paper);  // the names are not on the paper
+    QCOMPARE(w->GridImage().Qt(), paper);                    // the names are not on the paper
     QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());  // and the main view shows them gone
     QTest::mouseClick(box, Qt::LeftButton);
     QCOMPARE(w->TraceImage().Qt(), named);
@@ -211,12 +211,16 @@ class EcgTabTest : public WindowFixture {
       int record, offset;
     };
     const Step steps[] = {
-        {Qt::Key_PageDown, {}, 1, 0},   {Qt::Key_PageDown, {}, 2, 0},
-        {Qt::Key_PageDown, {}, 2, 0},   // the end clamps
-        {Qt::Key_PageUp, {}, 1, 0},     {Qt::Key_Right, {}, 1, 20},  // one small square
-        {Qt::Key_Right, Qt::ShiftModifier, 1, 520},                  // one second
-        {Qt::Key_Left, {}, 1, 500},     {Qt::Key_Left, Qt::ShiftModifier, 1, 0},
-        {Qt::Key_Left, {}, 1, 0},       {Qt::Key_Right, Qt::ShiftModifier, 1, 500},
+        {Qt::Key_PageDown, {}, 1, 0},
+        {Qt::Key_PageDown, {}, 2, 0},
+        {Qt::Key_PageDown, {}, 2, 0},  // the end clamps
+        {Qt::Key_PageUp, {}, 1, 0},
+        {Qt::Key_Right, {}, 1, 20},                  // one small square
+        {Qt::Key_Right, Qt::ShiftModifier, 1, 520},  // one second
+        {Qt::Key_Left, {}, 1, 500},
+        {Qt::Key_Left, Qt::ShiftModifier, 1, 0},
+        {Qt::Key_Left, {}, 1, 0},
+        {Qt::Key_Right, Qt::ShiftModifier, 1, 500},
     };
     for (const Step& step : steps) {
       Press(step.key, step.modifiers);

@@ -102,7 +102,7 @@ TEST(Settings, EachValueIsChecked) {
       "[display]\ncolorScheme=2\nspan=2\nlimbLeadLayout=2\nleadNames=false\n"
       "[printer]\npaper=A3\norientation=landscape\npenWidth=7\nmargin=120\npenPattern=1\ngridPattern=1\n"
       "annotations=false\n[window]\nx=10\ny=20\n";
-  using Field = std::function<void(ViewerSettings& to, const ViewerSettings& from)>;
+  using Field = std::function<void(ViewerSettings & to, const ViewerSettings& from)>;
   const Field scheme = [](auto& to, const auto& from) { to.colorScheme = from.colorScheme; };
   const Field span = [](auto& to, const auto& from) { to.displaySpan = from.displaySpan; };
   const Field limb = [](auto& to, const auto& from) { to.limbLeadMode = from.limbLeadMode; };
@@ -121,16 +121,24 @@ TEST(Settings, EachValueIsChecked) {
     Field field;
   };
   const Row rows[] = {
-      {"colorScheme=2", "colorScheme=4", scheme},     {"colorScheme=2", "colorScheme=0", scheme},
-      {"colorScheme=2", "colorScheme=2, 3", scheme},  {"span=2", "span=3", span},
-      {"limbLeadLayout=2", "limbLeadLayout=x", limb}, {"leadNames=false", "leadNames=no", names},
-      {"paper=A3", "paper=A9000", paper},             {"paper=A3", "paper=Custom", paper},
+      {"colorScheme=2", "colorScheme=4", scheme},
+      {"colorScheme=2", "colorScheme=0", scheme},
+      {"colorScheme=2", "colorScheme=2, 3", scheme},
+      {"span=2", "span=3", span},
+      {"limbLeadLayout=2", "limbLeadLayout=x", limb},
+      {"leadNames=false", "leadNames=no", names},
+      {"paper=A3", "paper=A9000", paper},
+      {"paper=A3", "paper=Custom", paper},
       {"orientation=landscape", "orientation=up", turn},
-      {"penWidth=7", "penWidth=11", pen},             {"penWidth=7", "penWidth=-1", pen},
-      {"margin=120", "margin=9", margin},             {"margin=120", "margin=201", margin},
-      {"penPattern=1", "penPattern=3", penPattern},   {"gridPattern=1", "gridPattern=0", grid},
+      {"penWidth=7", "penWidth=11", pen},
+      {"penWidth=7", "penWidth=-1", pen},
+      {"margin=120", "margin=9", margin},
+      {"margin=120", "margin=201", margin},
+      {"penPattern=1", "penPattern=3", penPattern},
+      {"gridPattern=1", "gridPattern=0", grid},
       {"annotations=false", "annotations=0x", notes},
-      {"x=10", "x=1e9", place},                       {"y=20", "y=", place},  // half a place is none
+      {"x=10", "x=1e9", place},
+      {"y=20", "y=", place},  // half a place is none
   };
   Store goodStore;
   goodStore.WriteRaw(good);

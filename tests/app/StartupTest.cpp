@@ -19,7 +19,9 @@ class StartupTest : public WindowFixture {
 
   // Outlives the windows and their scratch directories, one file per test.
   QTemporaryDir settingsDir;
-  QString settingsFile() const { return settingsDir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".conf"); }
+  QString settingsFile() const {
+    return settingsDir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".conf");
+  }
   bool Checked(const char* name) const { return Get<QAbstractButton>(name)->isChecked(); }
   int CurrentTab() const { return Get<QTabWidget>("PageControl1")->currentIndex(); }
 
@@ -60,20 +62,19 @@ class StartupTest : public WindowFixture {
   void commandLine_data() {
     QTest::addColumn<QStringList>("args");  // relative to the scratch directory
     QTest::addColumn<int>("tab");
-    QTest::addColumn<QStringList>("work");  // "@" stands for the scratch directory
-    QTest::addColumn<QString>("shown");     // the record shown, by path, if any
+    QTest::addColumn<QStringList>("work");   // "@" stands for the scratch directory
+    QTest::addColumn<QString>("shown");      // the record shown, by path, if any
     QTest::addColumn<QStringList>("found");  // the directory's records left in the found list
     QTest::addColumn<QString>("noticeHas");
     const QStringList all = {"r1.nrm", "r2.nrm", "r3.nrm"};
     QTest::newRow("directory") << QStringList{"ecg"} << 0 << QStringList{} << "" << all << "";
-    QTest::newRow("directory without records") << QStringList{"empty"} << 0 << QStringList{} << "" << QStringList{}
-                                               << "holds no record files";
+    QTest::newRow("directory without records")
+        << QStringList{"empty"} << 0 << QStringList{} << "" << QStringList{} << "holds no record files";
     QTest::newRow("files of two directories")
         << QStringList{"ecg/r2.nrm", "other/b1.msd", "ecg/r1.nrm"} << 1
         << QStringList{"r2.nrm", "@/other/b1.msd", "r1.nrm"} << "ecg/r2.nrm" << QStringList{"r3.nrm"} << "";
     QTest::newRow("a missing file") << QStringList{"ecg/gone.nrm", "ecg/r3.nrm"} << 1 << QStringList{"r3.nrm"}
-                                    << "ecg/r3.nrm" << QStringList{"r1.nrm", "r2.nrm"}
-                                    << "ecg/gone.nrm: no such file";
+                                    << "ecg/r3.nrm" << QStringList{"r1.nrm", "r2.nrm"} << "ecg/gone.nrm: no such file";
     // Then the default directory is read.
     QTest::newRow("nothing that exists") << QStringList{"gone.nrm", "nowhere/"} << 0 << QStringList{} << "" << all
                                          << "nowhere/: no such file";
@@ -149,11 +150,11 @@ class StartupTest : public WindowFixture {
     QVERIFY(s.print.PenWidth == 5 && s.print.Margin == 120 && s.print.PenPattern == 1 && s.print.GridPattern == 1);
     QVERIFY(!s.print.Annotations);
     // The printer, made later, gets the paper and orientation; a printer
-    // that is not there is not taken.
+    // that is not installed is not used, but stays remembered.
     QCOMPARE(w->Printer().pageLayout().pageSize().id(), QPageSize::Letter);
     QCOMPARE(w->Printer().pageLayout().orientation(), QPageLayout::Landscape);
     QVERIFY(w->Printer().printerName() != QStringLiteral("no-such-printer"));
-    QVERIFY(w->CurrentSettings().printerName.isEmpty());
+    QCOMPARE(w->CurrentSettings().printerName, QStringLiteral("no-such-printer"));
     AnalyseNumbered(2);
     const QImage remembered = w->TraceImage().Qt().copy();
     const QImage strip = w->StripImage().Qt().copy();
