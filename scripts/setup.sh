@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-ipafont-gothic fonts-liberation2 librsvg2-bin dpkg-dev libedf-dev libdcmtk-dev "$@")
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgl-dev libgtest-dev
+          libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-liberation2 librsvg2-bin dpkg-dev libedf-dev
+          libdcmtk-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

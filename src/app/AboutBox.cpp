@@ -37,7 +37,7 @@ void FitToWidth(QLabel* label, int room) {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutBox"));
-  setWindowTitle(QStringLiteral("About"));
+  setWindowTitle(tr("About"));
   QFont dialogFont(QStringLiteral("MS Sans Serif"));
   dialogFont.setPixelSize(11);
   setFont(dialogFont);
@@ -58,21 +58,21 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   product->setObjectName(QStringLiteral("ProductName"));
   product->setFont(labelFont);
   product->move(136, 16);
-  auto* version = new QLabel(QStringLiteral("Version : %1").arg(QLatin1String(ProgramVersion)), panel);
+  auto* version = new QLabel(tr("Version : %1").arg(QLatin1String(ProgramVersion)), panel);
   version->setObjectName(QStringLiteral("Version"));
   version->setFont(labelFont);
   version->move(136, 40);
   FitToWidth(version, panel->contentsRect().right() - 136);
-  auto* licence = new QLabel(QStringLiteral("Licence : %1").arg(QLatin1String(ProgramLicence)), panel);
+  auto* licence = new QLabel(tr("Licence : %1").arg(QLatin1String(ProgramLicence)), panel);
   licence->setObjectName(QStringLiteral("Licence"));
   licence->move(136, 72);
   auto* samples =
-      new QLabel(QStringLiteral("Sample records: public data under their own licences (see Details)."), panel);
+      new QLabel(tr("Sample records: public data under their own licences (see Details)."), panel);
   samples->setObjectName(QStringLiteral("SampleRecordsNote"));
   samples->setWordWrap(true);
   samples->setGeometry(24, 116, 241, 32);
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName(QStringLiteral("OKButton"));
   ok->setGeometry(120, 178, 65, 33);
   ok->setDefault(true);
@@ -95,7 +95,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
 void TAboutBox::ShowDetails(bool shown) {
   details_->setVisible(shown);
-  detailsButton_->setText(shown ? QStringLiteral("Details <<") : QStringLiteral("Details >>"));
+  detailsButton_->setText(shown ? tr("Details <<") : tr("Details >>"));
   setFixedSize(shown ? QSize(kDetailsSize.width(), kDesignSize.height() + kDetailsSize.height()) : kDesignSize);
 }
 
@@ -105,9 +105,9 @@ QString TAboutBox::DetailsText() {
   // The notes are a document of their own; their headings sit two levels lower here.
   QString notes = QString::fromUtf8(SampleRecordNotes);
   notes.replace(QRegularExpression(QStringLiteral("^#"), QRegularExpression::MultilineOption), QStringLiteral("###"));
-  return QStringLiteral(
-             "**CORVALE** version %1, built with Qt %2, running on Qt %3.\n\n"
-             "### Licence\n\nCORVALE is distributed under the %4 licence:\n\n%5\n\n%6")
+  //: Markdown: keep the ** and ### marks and the blank lines
+  return tr("**CORVALE** version %1, built with Qt %2, running on Qt %3.\n\n"
+            "### Licence\n\nCORVALE is distributed under the %4 licence:\n\n%5\n\n%6")
       .arg(QLatin1String(ProgramVersion), QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()),
            QLatin1String(ProgramLicence), QString::fromUtf8(ProgramLicenceText), notes);
 }

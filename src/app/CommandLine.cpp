@@ -7,12 +7,20 @@
 namespace corvale {
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
+// The texts' context in the translations.
+class Texts {
+  Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
 
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
   ParsedCommandLine out;
+  auto refuse = [&out](const QString& error) {
+    out.error = error;
+    out.paths.clear();
+    return out;
+  };
   bool options = true;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
@@ -25,9 +33,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
       static const QStringList answered = {QStringLiteral("-h"), QStringLiteral("--help"), QStringLiteral("-v"),
                                            QStringLiteral("--version")};
       if (answered.contains(a)) continue;
-      out.error = Tr("unknown option %1 (corvale --help lists the options)").arg(a);
-      out.paths.clear();
-      return out;
+      const QLatin1String lang("--lang"), langIs("--lang=");
+      if (a == lang || a.startsWith(langIs)) {
+        if (a == lang && i + 1 == arguments.size()) return refuse(Texts::tr("--lang needs a language: ja or en"));
+        const QString value = a == lang ? arguments[++i] : a.sliced(langIs.size());
+        out.language = LanguageFromName(value);
+        if (!out.language) return refuse(Texts::tr("--lang takes ja or en, not \"%1\"").arg(value));
+        continue;
+      }
+      return refuse(Texts::tr("unknown option %1 (corvale --help lists the options)").arg(a));
     }
     out.paths << a;
   }
@@ -42,7 +56,7 @@ StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingD
     const QFileInfo info(absolute(paths[0]));
     // Listing needs read and search permission.
     if (!info.isReadable() || !info.isExecutable()) {
-      request.problems << Tr("%1: the directory cannot be read.").arg(paths[0]);
+      request.problems << Texts::tr("%1: the directory cannot be read.").arg(paths[0]);
       return request;
     }
     request.kind = StartRequest::Kind::Directory;
@@ -52,13 +66,13 @@ StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingD
   for (const QString& p : paths) {
     const QFileInfo info(absolute(p));
     if (!info.exists() && !info.isSymLink())
-      request.problems << Tr("%1: no such file or directory.").arg(p);
+      request.problems << Texts::tr("%1: no such file or directory.").arg(p);
     else if (!info.exists())
-      request.problems << Tr("%1: the link points to nothing.").arg(p);
+      request.problems << Texts::tr("%1: the link points to nothing.").arg(p);
     else if (info.isDir())
-      request.problems << Tr("%1 is a directory: name one directory alone, or record files.").arg(p);
+      request.problems << Texts::tr("%1 is a directory: name one directory alone, or record files.").arg(p);
     else if (!info.isFile())
-      request.problems << Tr("%1 is not a regular file.").arg(p);
+      request.problems << Texts::tr("%1 is not a regular file.").arg(p);
     else
       request.files << info.absoluteFilePath();
   }

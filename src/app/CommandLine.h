@@ -6,19 +6,24 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "app/Language.h"
 
 namespace corvale {
 
 /// The viewer's arguments after the toolkit has taken its own options out.
 struct ParsedCommandLine {
-  QStringList paths;  // in the order given
-  QString error;      // not empty: the command line is refused with this text
+  QStringList paths;                 // in the order given
+  std::optional<Language> language;  // --lang, when given (also when a later argument is refused)
+  QString error;                     // not empty: the command line is refused with this text
 };
 
 /// Reads the arguments (the program's name first). "--" ends the options, so
 /// a file whose name starts with "-" can be named after it; -h, --help, -v and
-/// --version are answered before the window and are skipped here; any other
-/// option is an error.
+/// --version are answered before the window and are skipped here; --lang ja|en
+/// (or --lang=ja|en) chooses the language, the last one given counting; any
+/// other option, and --lang without one of those values, is an error.
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 
 /// What the window opens at start.

@@ -13,7 +13,7 @@ namespace corvale {
 
 DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(page), state_(state) {
   GroupBox13 = Make<QGroupBox>(page, "GroupBox13", 8, 456, 145, 41);
-  GroupBox13->setTitle(QStringLiteral("color"));
+  GroupBox13->setTitle(tr("color"));
   const char* colourNames[] = {"RadioButtonCol1", "RadioButtonCol2", "RadioButtonCol3"};
   for (int i = 0; i < 3; ++i) {
     auto* r = AddRadio(GroupBox13, colourNames[i], QString::number(i + 1), i + 1, 16 + 40 * i, 16, 33, 17);
@@ -25,9 +25,9 @@ DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(pag
   BuildCalibrationPanel(page);
 
   GroupBoxDisplay = Make<QGroupBox>(page, "GroupBoxDisplay", 8, 816, 145, 41);
-  GroupBoxDisplay->setTitle(QStringLiteral("display"));
-  auto* d1 = AddRadio(GroupBoxDisplay, "RadioButtonD1", QStringLiteral("5sec"), 1, 16, 16, 57, 17);
-  auto* d2 = AddRadio(GroupBoxDisplay, "RadioButtonD2", QStringLiteral("10sec"), 2, 72, 16, 65, 17);
+  GroupBoxDisplay->setTitle(tr("display"));
+  auto* d1 = AddRadio(GroupBoxDisplay, "RadioButtonD1", tr("5sec"), 1, 16, 16, 57, 17);
+  auto* d2 = AddRadio(GroupBoxDisplay, "RadioButtonD2", tr("10sec"), 2, 72, 16, 65, 17);
   (state_.DisplaySpan == 2 ? d2 : d1)->setChecked(true);
   spanButtons_[0] = d1;
   spanButtons_[1] = d2;
@@ -36,7 +36,7 @@ DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(pag
 
   // The limb-lead layout shares the display group's place and stays hidden.
   GroupBoxLimb = Make<QGroupBox>(page, "GroupBoxLimb", 8, 816, 145, 41);
-  GroupBoxLimb->setTitle(QStringLiteral("limb leads"));
+  GroupBoxLimb->setTitle(tr("limb leads"));
   const char* limbNames[] = {"RadioButtonR1", "RadioButtonR2", "RadioButtonR3"};
   for (int i = 0; i < 3; ++i) {
     auto* r = AddRadio(GroupBoxLimb, limbNames[i], QString::number(i + 1), i + 1, 16 + 40 * i, 16, 41, 17);
@@ -58,7 +58,7 @@ void DisplayOptions::BuildCalibrationPanel(QWidget* page) {
   // One group per lead, limb leads left and chest leads right; the buttons'
   // Tag is lead * 10 + factor.
   auto* panel = Make<QWidget>(page, "PanelCalibration", 0, 496, 153, 321);
-  AddLabel(panel, "LabelCalibration", QStringLiteral("ECG caliblation"), 8, 8);
+  AddLabel(panel, "LabelCalibration", tr("ECG caliblation"), 8, 8);
   for (int lead = 0; lead < LeadCount; ++lead) {
     const int column = lead / 6, row = lead % 6;
     const QByteArray groupName = "GroupBoxLead" + QByteArray::number(lead);

@@ -33,7 +33,7 @@ EcgTab::EcgTab(ViewerState& state, ScreenImages& images, QWidget* parent)
           [this](bool paperToo) { Q_EMIT redrawRequested(paperToo ? Redraw::PaperAndTraces : Redraw::Traces); });
 
   CheckBoxID = Make<QCheckBox>(this, "CheckBoxID", 8, 864, 81, 17);
-  CheckBoxID->setText(QStringLiteral("delete ID"));
+  CheckBoxID->setText(tr("delete ID"));
   CheckBoxID->setChecked(state_.output.blankIdentification);
   CheckBoxID->setEnabled(false);
   connect(CheckBoxID, &QCheckBox::toggled, this, [this](bool on) { state_.output.blankIdentification = on; });
@@ -68,7 +68,7 @@ void EcgTab::BuildKeys() {
 void EcgTab::BuildLeftColumn() {
   // The record: its file name, then the patient block (the header labels).
   LabelFile = AddLabel(this, "LabelFile", QStringLiteral("LabelFile"), 8, 4, 145, 13);
-  AddLabel(this, "LabelIdCaption", QStringLiteral("ID :"), 8, 42, 28, 13);
+  AddLabel(this, "LabelIdCaption", tr("ID :"), 8, 42, 28, 13);
   CheckBox5 = Make<QCheckBox>(this, "CheckBox5", 136, 72, 17, 17);
   CheckBox5->setChecked(true);
   CheckBox5->hide();
@@ -77,18 +77,18 @@ void EcgTab::BuildLeftColumn() {
   ScrollBarFile = MakeScrollBar(this, "ScrollBarFile", 8, 96, 145, 17, 0, 100, 0);
   connect(ScrollBarFile, &QScrollBar::valueChanged, this, &EcgTab::ScrollBarFileChange);
 
-  AddLabel(this, "Label10", QStringLiteral("output filename"), 8, 128, 145, 13)->setEnabled(false);
+  AddLabel(this, "Label10", tr("output filename"), 8, 128, 145, 13)->setEnabled(false);
   EditOut = Make<QLineEdit>(this, "EditOut", 8, 144, 145, 21);
   EditBMP = Make<QLineEdit>(this, "EditBMP", 8, 168, 145, 21);
   EditOut->setText(state_.output.copyName);
   EditBMP->setText(state_.output.bmpName);
   for (QLineEdit* e : {EditOut, EditBMP}) e->setEnabled(false);
-  Button2 = MakeButton(this, "Button2", QStringLiteral("print"), 8, 192, 49, 25);
-  Button3 = MakeButton(this, "Button3", QStringLiteral("BMP"), 64, 192, 41, 25);
-  Button4 = MakeButton(this, "Button4", QStringLiteral("copy"), 112, 192, 41, 25);
+  Button2 = MakeButton(this, "Button2", tr("print"), 8, 192, 49, 25);
+  Button3 = MakeButton(this, "Button3", tr("BMP"), 64, 192, 41, 25);
+  Button4 = MakeButton(this, "Button4", tr("copy"), 112, 192, 41, 25);
   Button3->setEnabled(false);
   Button4->setEnabled(false);
-  Button5 = MakeButton(this, "Button5", QStringLiteral("to Clipboard >>"), 8, 224, 145, 25);
+  Button5 = MakeButton(this, "Button5", tr("to Clipboard >>"), 8, 224, 145, 25);
   connect(Button5, &QPushButton::clicked, this, &EcgTab::Button5Click);
   connect(Button2, &QPushButton::clicked, this, &EcgTab::Button2Click);
   connect(Button3, &QPushButton::clicked, this, &EcgTab::Button3Click);
@@ -99,9 +99,12 @@ void EcgTab::BuildLeftColumn() {
     b->setText(text);
     return b;
   };
-  SpeedButtonS1 = speed("SpeedButtonS1", QStringLiteral("|<-->|"), 8, 65);
-  SpeedButtonS2 = speed("SpeedButtonS2", QStringLiteral("C"), 80, 33);
-  SpeedButtonS3 = speed("SpeedButtonS3", QStringLiteral("AC"), 120, 33);
+  //: Caliper mode on or off
+  SpeedButtonS1 = speed("SpeedButtonS1", tr("|<-->|"), 8, 65);
+  //: Removes the last caliper measurement
+  SpeedButtonS2 = speed("SpeedButtonS2", tr("C"), 80, 33);
+  //: Removes every caliper measurement
+  SpeedButtonS3 = speed("SpeedButtonS3", tr("AC"), 120, 33);
   connect(SpeedButtonS1, &QToolButton::clicked, this, &EcgTab::SpeedButtonS1Click);
   connect(SpeedButtonS2, &QToolButton::clicked, this, &EcgTab::SpeedButtonS2Click);
   connect(SpeedButtonS3, &QToolButton::clicked, this, &EcgTab::SpeedButtonS3Click);
@@ -109,15 +112,20 @@ void EcgTab::BuildLeftColumn() {
   // Automatic measurements: row title and unit around each value label (the
   // values, and the RV5/RV6 row's title, are header labels).
   struct Row { const char* captionName; const char* caption; const char* unit; };
-  const Row rows[] = {{"LabelHrCaption", "HR :", "bpm"},    {"LabelRrCaption", "RR :", "ms"},
-                      {"LabelPrCaption", "PR :", "ms"},     {"LabelQrsCaption", "QRS :", "ms"},
-                      {"LabelAxisCaption", "AXIS :", "deg"}, {"LabelQtCaption", "QT :", "ms"},
-                      {"LabelQtcCaption", "QTc :", "ms"},   {"LabelSv1Caption", "SV1 :", "mV"},
-                      {"LabelV5V6Caption", "V5/V6 :", ""},  {nullptr, nullptr, "mV"}};
+  const Row rows[] = {{"LabelHrCaption", QT_TR_NOOP("HR :"), QT_TR_NOOP("bpm")},
+                      {"LabelRrCaption", QT_TR_NOOP("RR :"), QT_TR_NOOP("ms")},
+                      {"LabelPrCaption", QT_TR_NOOP("PR :"), QT_TR_NOOP("ms")},
+                      {"LabelQrsCaption", QT_TR_NOOP("QRS :"), QT_TR_NOOP("ms")},
+                      {"LabelAxisCaption", QT_TR_NOOP("AXIS :"), QT_TR_NOOP("deg")},
+                      {"LabelQtCaption", QT_TR_NOOP("QT :"), QT_TR_NOOP("ms")},
+                      {"LabelQtcCaption", QT_TR_NOOP("QTc :"), QT_TR_NOOP("ms")},
+                      {"LabelSv1Caption", QT_TR_NOOP("SV1 :"), QT_TR_NOOP("mV")},
+                      {"LabelV5V6Caption", QT_TR_NOOP("V5/V6 :"), ""},
+                      {nullptr, nullptr, QT_TR_NOOP("mV")}};
   for (int r = 0; r < static_cast<int>(std::size(rows)); ++r) {
     const int y = 288 + 16 * r;
-    if (rows[r].caption) AddLabel(this, rows[r].captionName, QString::fromUtf8(rows[r].caption), 8, y, 64, 13);
-    if (*rows[r].unit) AddLabel(this, "", QString::fromUtf8(rows[r].unit), 124, y, 30, 13);
+    if (rows[r].caption) AddLabel(this, rows[r].captionName, tr(rows[r].caption), 8, y, 64, 13);
+    if (*rows[r].unit) AddLabel(this, "", tr(rows[r].unit), 124, y, 30, 13);
   }
 
   // Print status, hidden in the colour group's place until a job runs.
@@ -125,7 +133,7 @@ void EcgTab::BuildLeftColumn() {
   ProgressBar1->setRange(0, PrintProgressMax);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->hide();
-  Label148 = AddLabel(this, "Label148", QStringLiteral("印刷中"), 32, 467, 110, 26);
+  Label148 = AddLabel(this, "Label148", tr("印刷中"), 32, 467, 110, 26);
   QFont status(QStringLiteral("ＭＳ ゴシック"));
   status.setPixelSize(24);
   status.setBold(true);
@@ -292,7 +300,7 @@ void EcgTab::Button5Click() {
     return;
   }
   CopyImageToClipboard(images_.trace);
-  Q_EMIT message(QMessageBox::Information, QStringLiteral("ファイルをクリップボードへ転送しました。"));
+  Q_EMIT message(QMessageBox::Information, tr("ファイルをクリップボードへ転送しました。"));
 }
 
 void EcgTab::Button3Click() {
@@ -305,7 +313,7 @@ void EcgTab::Button3Click() {
     Q_EMIT message(QMessageBox::Warning, tr("The BMP file was not saved.\n%1").arg(error->Describe()));
     return;
   }
-  Q_EMIT message(QMessageBox::Information, QStringLiteral("ＢＭＰファイルを出力しました。"));
+  Q_EMIT message(QMessageBox::Information, tr("ＢＭＰファイルを出力しました。"));
 }
 
 void EcgTab::Button4Click() {
@@ -320,7 +328,7 @@ void EcgTab::Button4Click() {
     Q_EMIT message(QMessageBox::Warning, tr("The record was not copied.\n%1").arg(error->Describe()));
     return;
   }
-  Q_EMIT message(QMessageBox::Information, QStringLiteral("ファイルをコピーしました。"));
+  Q_EMIT message(QMessageBox::Information, tr("ファイルをコピーしました。"));
 }
 
 }  // namespace corvale

@@ -19,14 +19,14 @@ namespace corvale {
 FileTab::FileTab(ViewerState& state, QWidget* parent) : QWidget(parent), state_(state) {
   setObjectName(QStringLiteral("TabSheet1"));
   const QFont listFont = GothicFont(13);
-  AddLabel(this, "Label8", QStringLiteral("input directory"), 16, 16);
+  AddLabel(this, "Label8", tr("input directory"), 16, 16);
   DirectoryListBox1 = Make<DirectoryListBox>(this, "DirectoryListBox1", 16, 72, 241, 801);
   DirectoryListBox1->setFont(listFont);
   DriveComboBox1 = Make<DriveComboBox>(this, "DriveComboBox1", 16, 40, 145, 21);
   DriveComboBox1->setFont(listFont);
   DriveComboBox1->Bind(DirectoryListBox1);
   connect(DirectoryListBox1, &DirectoryListBox::directoryChanged, this, &FileTab::DirectoryListBox1Change);
-  Button1 = MakeButton(this, "Button1", QStringLiteral("Search"), 168, 40, 89, 25);
+  Button1 = MakeButton(this, "Button1", tr("Search"), 168, 40, 89, 25);
   Button1->hide();
   connect(Button1, &QPushButton::clicked, this, &FileTab::Button1Click);
 
@@ -41,16 +41,16 @@ FileTab::FileTab(ViewerState& state, QWidget* parent) : QWidget(parent), state_(
   LabelScanNote->setTextFormat(Qt::PlainText);
   LabelScanNote->setWordWrap(false);
   LabelScanNote->hide();
-  ButtonAdd = MakeButton(this, "ButtonAdd", QStringLiteral("Add >>"), 552, 392, 75, 25);
-  ButtonDelete = MakeButton(this, "ButtonDelete", QStringLiteral("<< Delete"), 552, 440, 75, 25);
-  ButtonAnalyse = MakeButton(this, "ButtonAnalyse", QStringLiteral("Analyse"), 1072, 48, 89, 25);
+  ButtonAdd = MakeButton(this, "ButtonAdd", tr("Add >>"), 552, 392, 75, 25);
+  ButtonDelete = MakeButton(this, "ButtonDelete", tr("<< Delete"), 552, 440, 75, 25);
+  ButtonAnalyse = MakeButton(this, "ButtonAnalyse", tr("Analyse"), 1072, 48, 89, 25);
   ButtonAnalyse->setEnabled(false);
   connect(ButtonAdd, &QPushButton::clicked, this, &FileTab::ButtonAddClick);
   connect(ButtonDelete, &QPushButton::clicked, this, &FileTab::ButtonDeleteClick);
   connect(ButtonAnalyse, &QPushButton::clicked, this, &FileTab::ButtonAnalyseClick);
 
   // The output directory: hidden, never moved, the working directory at start-up.
-  AddLabel(this, "Label9", QStringLiteral("ouput directory"), 920, 40)->hide();
+  AddLabel(this, "Label9", tr("ouput directory"), 920, 40)->hide();
   DirectoryListBox2 = Make<DirectoryListBox>(this, "DirectoryListBox2", 920, 80, 241, 793);
   DirectoryListBox2->setsProcessDirectory = false;
   DirectoryListBox2->setFont(listFont);
@@ -153,11 +153,11 @@ void FileTab::ScanDirectory(const QString& directory) {
   }
 
   QStringList notes;
-  if (listing.error) notes << QStringLiteral("This directory cannot be read: %1").arg(*listing.error);
+  if (listing.error) notes << tr("This directory cannot be read: %1").arg(*listing.error);
   if (listing.skipped == 1)
-    notes << QStringLiteral("1 record file is not listed: its name cannot be shown apart from another's");
+    notes << tr("1 record file is not listed: its name cannot be shown apart from another's");
   else if (listing.skipped > 1)
-    notes << QStringLiteral("%1 record files are not listed: their names cannot be shown apart from others'")
+    notes << tr("%1 record files are not listed: their names cannot be shown apart from others'")
                  .arg(listing.skipped);
   LabelScanNote->setText(notes.join(u' '));
   LabelScanNote->setToolTip(notes.join(u'\n'));

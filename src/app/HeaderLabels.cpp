@@ -1,6 +1,7 @@
 // The window's header labels, one per row of the header label table.
 #include "app/HeaderLabels.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 #include "app/Controls.h"
@@ -9,6 +10,19 @@ namespace corvale {
 namespace {
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The texts the header table gives for the processing result's codes: ours,
+// so they are translated; every other header text is the record's own.
+const char* const kProcessingResults[] = {QT_TRANSLATE_NOOP("HeaderLabels", "正常終了"),
+                                          QT_TRANSLATE_NOOP("HeaderLabels", "デコードエラー"),
+                                          QT_TRANSLATE_NOOP("HeaderLabels", "データエラー")};
+
+QString Translated(const HeaderLabel& row, const QString& text) {
+  if (row.rule != HeaderRule::ProcessingResult) return text;
+  for (const char* result : kProcessingResults)
+    if (text == QString::fromUtf8(result)) return QCoreApplication::translate("HeaderLabels", result);
+  return text;
+}
 
 }  // namespace
 
@@ -32,7 +46,7 @@ void HeaderLabelSet::Show(const HeaderTexts& texts) {
     // A code without a text leaves the label empty: what another record left
     // there would be that record's value under this record's name, and the
     // design caption would look like a value ("y.o.").
-    labels_[i]->setText(texts[i] ? *texts[i] : QString());
+    labels_[i]->setText(texts[i] ? Translated(HeaderLabels[i], *texts[i]) : QString());
     if (HeaderLabels[i].look == HeaderLook::PatientName) labels_[i]->setToolTip(PlainToolTip(labels_[i]->text()));
   }
 }

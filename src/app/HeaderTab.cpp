@@ -22,32 +22,40 @@ void HeaderTab::BuildRowCaptions() {
   // Two columns of rows 24 px apart: captions at x 16 and 352, the values
   // beside them at x 192 and 536. The left column's RV5/RV6 row has a header
   // label (Label33) as its title, which the record names RV5 or RV6.
-  const char* left[] = {"サンプリング間隔", "ＬＳＢの大きさ", "フィルタ情報", "低域周波数", "高域周波数",
-                        "格納誘導数", "サンプリング数", "SV1", "V5/V6", nullptr,
-                        "所見コード１", "所見コード２", "所見コード３", "所見コード４", "所見コード５",
-                        "所見コード６", "所見コード７", "所見コード８", "所見コード９"};
-  const char* right[] = {"身長", "体重", "血圧", "所属コード１", "所属コード２", "自覚症状", "投薬情報",
-                         "負荷情報", "収録年上２桁", "処理結果", "データ種別",
-                         "ミネソタコード１", "ミネソタコード２", "ミネソタコード３", "ミネソタコード４",
-                         "ミネソタコード５", "ミネソタコード６", "ミネソタコード７", "ミネソタコード８",
-                         "ミネソタコード９", "ミネソタコード１０", "ミネソタコード１１",
-                         "ミネソタコード１２", "ミネソタコード１３", "ミネソタコード１４"};
+  const char* left[] = {
+      QT_TR_NOOP("サンプリング間隔"), QT_TR_NOOP("ＬＳＢの大きさ"), QT_TR_NOOP("フィルタ情報"),
+      QT_TR_NOOP("低域周波数"),       QT_TR_NOOP("高域周波数"),     QT_TR_NOOP("格納誘導数"),
+      QT_TR_NOOP("サンプリング数"),   QT_TR_NOOP("SV1"),            QT_TR_NOOP("V5/V6"),
+      nullptr,                        QT_TR_NOOP("所見コード１"),   QT_TR_NOOP("所見コード２"),
+      QT_TR_NOOP("所見コード３"),     QT_TR_NOOP("所見コード４"),   QT_TR_NOOP("所見コード５"),
+      QT_TR_NOOP("所見コード６"),     QT_TR_NOOP("所見コード７"),   QT_TR_NOOP("所見コード８"),
+      QT_TR_NOOP("所見コード９")};
+  const char* right[] = {
+      QT_TR_NOOP("身長"),               QT_TR_NOOP("体重"),               QT_TR_NOOP("血圧"),
+      QT_TR_NOOP("所属コード１"),       QT_TR_NOOP("所属コード２"),       QT_TR_NOOP("自覚症状"),
+      QT_TR_NOOP("投薬情報"),           QT_TR_NOOP("負荷情報"),           QT_TR_NOOP("収録年上２桁"),
+      QT_TR_NOOP("処理結果"),           QT_TR_NOOP("データ種別"),         QT_TR_NOOP("ミネソタコード１"),
+      QT_TR_NOOP("ミネソタコード２"),   QT_TR_NOOP("ミネソタコード３"),   QT_TR_NOOP("ミネソタコード４"),
+      QT_TR_NOOP("ミネソタコード５"),   QT_TR_NOOP("ミネソタコード６"),   QT_TR_NOOP("ミネソタコード７"),
+      QT_TR_NOOP("ミネソタコード８"),   QT_TR_NOOP("ミネソタコード９"),   QT_TR_NOOP("ミネソタコード１０"),
+      QT_TR_NOOP("ミネソタコード１１"), QT_TR_NOOP("ミネソタコード１２"), QT_TR_NOOP("ミネソタコード１３"),
+      QT_TR_NOOP("ミネソタコード１４")};
   for (int r = 0; r < static_cast<int>(std::size(left)); ++r)
-    if (left[r]) AddLabel(this, "", QString::fromUtf8(left[r]), 16, 16 + 24 * r, 168, 16);
+    if (left[r]) AddLabel(this, "", tr(left[r]), 16, 16 + 24 * r, 168, 16);
   for (int r = 0; r < static_cast<int>(std::size(right)); ++r)
-    AddLabel(this, "", QString::fromUtf8(right[r]), 352, 16 + 24 * r, 168, 16);
+    AddLabel(this, "", tr(right[r]), 352, 16 + 24 * r, 168, 16);
 }
 
 void HeaderTab::BuildPrinterBlock() {
-  AddLabel(this, "LabelPrinter", QStringLiteral("PRINTER SETUP and STATUS"), 704, 16);
-  AddLabel(this, "LabelPixX", QStringLiteral("pix_X"), 704, 48, 72, 16);
+  AddLabel(this, "LabelPrinter", tr("PRINTER SETUP and STATUS"), 704, 16);
+  AddLabel(this, "LabelPixX", tr("pix_X"), 704, 48, 72, 16);
   Label140 = AddLabel(this, "Label140", QStringLiteral("000"), 784, 48, 120, 16);
-  AddLabel(this, "LabelPixY", QStringLiteral("pix_Y"), 704, 72, 72, 16);
+  AddLabel(this, "LabelPixY", tr("pix_Y"), 704, 72, 72, 16);
   Label141 = AddLabel(this, "Label141", QStringLiteral("000"), 784, 72, 120, 16);
-  AddLabel(this, "LabelPenWidth", QStringLiteral("Pen Width"), 704, 104, 72, 16);
+  AddLabel(this, "LabelPenWidth", tr("Pen Width"), 704, 104, 72, 16);
   ScrollBarP = MakeScrollBar(this, "ScrollBarP", 784, 104, 121, 17, 0, 10, settings_.PenWidth);
   Label142 = AddLabel(this, "Label142", QStringLiteral("5"), 912, 104, 40, 16);
-  AddLabel(this, "LabelMargin", QStringLiteral("Margin"), 704, 128, 72, 16);
+  AddLabel(this, "LabelMargin", tr("Margin"), 704, 128, 72, 16);
   ScrollBarM = MakeScrollBar(this, "ScrollBarM", 784, 128, 121, 17, 10, 200, settings_.Margin);
   Label144 = AddLabel(this, "Label144", QStringLiteral("5"), 912, 128, 40, 16);
   connect(ScrollBarP, &QScrollBar::valueChanged, this, &HeaderTab::ScrollBarPChange);
@@ -58,17 +66,17 @@ void HeaderTab::BuildPrinterBlock() {
                         void (HeaderTab::*handler)(int), QRadioButton* (&buttons)[2]) {
     auto* box = Make<QGroupBox>(this, group, x, 160, 97, 41);
     box->setTitle(title);
-    auto* ra = AddRadio(box, a, QStringLiteral("A"), 1, 8, 16, 33, 17);
-    auto* rb = AddRadio(box, b, QStringLiteral("B"), 2, 48, 16, 33, 17);
+    auto* ra = AddRadio(box, a, tr("A"), 1, 8, 16, 33, 17);
+    auto* rb = AddRadio(box, b, tr("B"), 2, 48, 16, 33, 17);
     (value == 1 ? ra : rb)->setChecked(true);
     buttons[0] = ra;
     buttons[1] = rb;
     connect(ra, &QRadioButton::clicked, this, [this, handler] { (this->*handler)(1); });
     connect(rb, &QRadioButton::clicked, this, [this, handler] { (this->*handler)(2); });
   };
-  pattern("GroupBox15", QStringLiteral("Pen"), 704, "RadioButton37", "RadioButton38", settings_.PenPattern,
+  pattern("GroupBox15", tr("Pen"), 704, "RadioButton37", "RadioButton38", settings_.PenPattern,
           &HeaderTab::RadioButton37Click, penButtons_);
-  pattern("GroupBox17", QStringLiteral("Grid Pattern"), 808, "RadioButtonG1", "RadioButtonG2", settings_.GridPattern,
+  pattern("GroupBox17", tr("Grid Pattern"), 808, "RadioButtonG1", "RadioButtonG2", settings_.GridPattern,
           &HeaderTab::RadioButtonG1Click, gridButtons_);
 
   // Below the pattern groups, where the block has room.

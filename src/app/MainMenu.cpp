@@ -12,13 +12,13 @@ namespace corvale {
 namespace {
 
 // One menu item: the hint is "tool tip|status tip"; a null name is a separator.
+// Captions and hints are marked for the translations of the "MainMenu" context.
 struct Item {
   const char* name;
   const char* caption;
   const char* shortcut;
   const char* hint;
   QAction* MainMenu::*slot = nullptr;  // where the window finds it, if it connects it
-  bool translated = false;             // the caption goes through the translations
 };
 
 struct Menu {
@@ -27,13 +27,14 @@ struct Menu {
   const char* hint;
 };
 
+QString Tr(const char* text) { return QCoreApplication::translate("MainMenu", text); }
+
 QAction* AddItem(QMenu* menu, const Item& item) {
-  QAction* a = menu->addAction(item.translated ? QCoreApplication::translate("MainMenu", item.caption)
-                                               : QString::fromUtf8(item.caption));
+  QAction* a = menu->addAction(Tr(item.caption));
   a->setObjectName(QString::fromLatin1(item.name));
   if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
   if (*item.hint) {
-    const QString hint = QString::fromUtf8(item.hint);
+    const QString hint = Tr(item.hint);
     a->setToolTip(hint.section(u'|', 0, 0));
     a->setStatusTip(hint.section(u'|', 1));
   }
@@ -42,9 +43,9 @@ QAction* AddItem(QMenu* menu, const Item& item) {
 
 template <std::size_t N>
 QMenu* AddMenu(QMainWindow& window, const Menu& m, const Item (&items)[N], MainMenu& out) {
-  QMenu* menu = window.menuBar()->addMenu(QString::fromUtf8(m.caption));
+  QMenu* menu = window.menuBar()->addMenu(Tr(m.caption));
   menu->setObjectName(QString::fromLatin1(m.name));
-  menu->menuAction()->setStatusTip(QString::fromUtf8(m.hint));
+  menu->menuAction()->setStatusTip(Tr(m.hint));
   for (const Item& item : items) {
     if (!item.name) {
       menu->addSeparator();
@@ -57,35 +58,49 @@ QMenu* AddMenu(QMainWindow& window, const Menu& m, const Item (&items)[N], MainM
 }
 
 const Item kFile[] = {
-    {"FileNew1", "新規作成(&N)", "Ctrl+N", "新規|新規ファイルの作成", &MainMenu::FileNew1},
-    {"FileOpen1", "開く(&O)...", "Ctrl+O", "開く|ファイルを開く", &MainMenu::FileOpen1},
-    {"FileSave1", "上書き保存(&S)", "Ctrl+S", "保存|現在のファイルを保存", &MainMenu::FileSave1},
-    {"FileSaveAs1", "名前をつけて保存(&A)...", "", "別名保存|現在のファイルに別の名前をつけて保存",
-     &MainMenu::FileSaveAs1},
-    {"printPreview1", QT_TRANSLATE_NOOP("MainMenu", "印刷プレビュー(&V)..."), "", "", &MainMenu::printPreview1, true},
-    {"printout1", "印刷(&P)", "Ctrl+P", "", &MainMenu::printout1},
-    {"U1", "印刷設定(&U)", "Ctrl+U", "", &MainMenu::U1},
+    {"FileNew1", QT_TRANSLATE_NOOP("MainMenu", "新規作成(&N)"), "Ctrl+N",
+     QT_TRANSLATE_NOOP("MainMenu", "新規|新規ファイルの作成"), &MainMenu::FileNew1},
+    {"FileOpen1", QT_TRANSLATE_NOOP("MainMenu", "開く(&O)..."), "Ctrl+O",
+     QT_TRANSLATE_NOOP("MainMenu", "開く|ファイルを開く"), &MainMenu::FileOpen1},
+    {"FileSave1", QT_TRANSLATE_NOOP("MainMenu", "上書き保存(&S)"), "Ctrl+S",
+     QT_TRANSLATE_NOOP("MainMenu", "保存|現在のファイルを保存"), &MainMenu::FileSave1},
+    {"FileSaveAs1", QT_TRANSLATE_NOOP("MainMenu", "名前をつけて保存(&A)..."), "",
+     QT_TRANSLATE_NOOP("MainMenu", "別名保存|現在のファイルに別の名前をつけて保存"), &MainMenu::FileSaveAs1},
+    {"printPreview1", QT_TRANSLATE_NOOP("MainMenu", "印刷プレビュー(&V)..."), "", "", &MainMenu::printPreview1},
+    {"printout1", QT_TRANSLATE_NOOP("MainMenu", "印刷(&P)"), "Ctrl+P", "", &MainMenu::printout1},
+    {"U1", QT_TRANSLATE_NOOP("MainMenu", "印刷設定(&U)"), "Ctrl+U", "", &MainMenu::U1},
     {nullptr, "", "", ""},
-    {"FileExit1", "終了(&X)", "", "終了|アプリケーション終了", &MainMenu::FileExit1},
+    {"FileExit1", QT_TRANSLATE_NOOP("MainMenu", "終了(&X)"), "",
+     QT_TRANSLATE_NOOP("MainMenu", "終了|アプリケーション終了"), &MainMenu::FileExit1},
 };
 
 const Item kEdit[] = {
-    {"EditCut1", "切り取り(&T)", "Ctrl+X", "切り取り|選択部分を切り取りクリップボードに送る"},
-    {"EditCopy1", "コピー(&C)", "Ctrl+C", "コピー|選択部分をコピーしクリップボードに送る"},
-    {"EditPaste1", "貼り付け(&P)", "Ctrl+V", "貼り付け|クリップボードの内容を貼り付け"},
+    {"EditCut1", QT_TRANSLATE_NOOP("MainMenu", "切り取り(&T)"), "Ctrl+X",
+     QT_TRANSLATE_NOOP("MainMenu", "切り取り|選択部分を切り取りクリップボードに送る")},
+    {"EditCopy1", QT_TRANSLATE_NOOP("MainMenu", "コピー(&C)"), "Ctrl+C",
+     QT_TRANSLATE_NOOP("MainMenu", "コピー|選択部分をコピーしクリップボードに送る")},
+    {"EditPaste1", QT_TRANSLATE_NOOP("MainMenu", "貼り付け(&P)"), "Ctrl+V",
+     QT_TRANSLATE_NOOP("MainMenu", "貼り付け|クリップボードの内容を貼り付け")},
 };
 
 const Item kHelp[] = {
-    {"HelpAbout1", "バージョン情報(&A)...", "", "バージョン情報|バージョンなど固有の情報を表示", &MainMenu::HelpAbout1},
+    {"HelpAbout1", QT_TRANSLATE_NOOP("MainMenu", "バージョン情報(&A)..."), "",
+     QT_TRANSLATE_NOOP("MainMenu", "バージョン情報|バージョンなど固有の情報を表示"), &MainMenu::HelpAbout1},
+};
+
+const Menu kMenus[] = {
+    {"File1", QT_TRANSLATE_NOOP("MainMenu", "ファイル(&F)"), QT_TRANSLATE_NOOP("MainMenu", "ファイルに関連した機能")},
+    {"Edit1", QT_TRANSLATE_NOOP("MainMenu", "編集(&E)"), QT_TRANSLATE_NOOP("MainMenu", "編集に関連した機能")},
+    {"Help1", QT_TRANSLATE_NOOP("MainMenu", "ヘルプ(&H)"), QT_TRANSLATE_NOOP("MainMenu", "ヘルプトピック")},
 };
 
 }  // namespace
 
 MainMenu BuildMainMenu(QMainWindow& window) {
   MainMenu out;
-  AddMenu(window, {"File1", "ファイル(&F)", "ファイルに関連した機能"}, kFile, out);
-  QMenu* edit = AddMenu(window, {"Edit1", "編集(&E)", "編集に関連した機能"}, kEdit, out);
-  AddMenu(window, {"Help1", "ヘルプ(&H)", "ヘルプトピック"}, kHelp, out);
+  AddMenu(window, kMenus[0], kFile, out);
+  QMenu* edit = AddMenu(window, kMenus[1], kEdit, out);
+  AddMenu(window, kMenus[2], kHelp, out);
 
   // Cut, copy and paste work on the text box that has the focus.
   auto onFocusedEdit = [](auto operation) {

@@ -53,7 +53,7 @@ PaperChoices ChoosePaper(const QList<QPageSize>& supported, const QPageSize& kee
 PrinterSetupDialog::PrinterSetupDialog(QPrinter& printer, QWidget* parent, PrinterCatalogue catalogue)
     : QDialog(parent), printer_(printer), catalogue_(std::move(catalogue)) {
   setObjectName(QStringLiteral("PrinterSetupDialog1"));
-  setWindowTitle(QStringLiteral("印刷設定"));
+  setWindowTitle(tr("印刷設定"));
   auto* form = new QFormLayout(this);
 
   // Each entry carries the printer's name; a PDF file and "none" carry none.

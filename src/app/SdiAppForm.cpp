@@ -72,9 +72,9 @@ void TSDIAppForm::BuildTabs() {
   fileTab_ = new FileTab(*state_, PageControl1);
   ecgTab_ = new EcgTab(*state_, images_, PageControl1);
   headerTab_ = new HeaderTab(state_->print, PageControl1);
-  PageControl1->addTab(fileTab_, QStringLiteral("File"));
-  PageControl1->addTab(ecgTab_, QStringLiteral("ECG"));
-  PageControl1->addTab(headerTab_, QStringLiteral("Header and Printer Setup"));
+  PageControl1->addTab(fileTab_, tr("File"));
+  PageControl1->addTab(ecgTab_, tr("ECG"));
+  PageControl1->addTab(headerTab_, tr("Header and Printer Setup"));
   // The record tabs open with the first "Analyse".
   PageControl1->setTabEnabled(1, false);
   PageControl1->setTabEnabled(2, false);

@@ -15,6 +15,7 @@
 
 #include "ProgramInfo.h"
 #include "app/CommandLine.h"
+#include "app/Language.h"
 #include "app/SdiAppForm.h"
 #include "gfx/Fonts.h"
 
@@ -40,6 +41,10 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
   parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
+  parser.addOption({QStringLiteral("lang"),
+                    QStringLiteral("The interface's language: ja (Japanese) or en (English). Without it "
+                                   "the locale chooses: Japanese for a Japanese locale, English otherwise."),
+                    QStringLiteral("ja|en")});
   parser.addPositionalArgument(QStringLiteral("DIR | FILE..."),
                                QStringLiteral("A directory of records, or record files to view."),
                                QStringLiteral("[DIR | FILE...]"));
@@ -95,8 +100,13 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(corvale::ProgramVersion));
   QGuiApplication::setDesktopFileName(QString::fromLatin1(corvale::ProgramDesktopId));
   // The toolkit has taken its own options out of the arguments by now.
-  const corvale::ParsedCommandLine command = corvale::ParseCommandLine(QCoreApplication::arguments());
+  corvale::ParsedCommandLine command = corvale::ParseCommandLine(QCoreApplication::arguments());
+  corvale::InterfaceLanguage language;
+  if (!language.Use(corvale::ChooseLanguage(command.language, corvale::SystemLanguageName())))
+    std::fputs("corvale: the interface's translation is missing from this build\n", stderr);
   if (!command.error.isEmpty()) {
+    // Read again, to tell the refusal in the language just chosen.
+    command = corvale::ParseCommandLine(QCoreApplication::arguments());
     std::fprintf(stderr, "corvale: %s\n", command.error.toLocal8Bit().constData());
     return 2;
   }

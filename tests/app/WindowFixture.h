@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QObject>
 #include <QPushButton>
 #include <QStringList>
@@ -45,6 +46,11 @@ class WindowFixture : public QObject {
   QStringList messages;
   QStringList notices;  // the boxes that do not block the window
   QString startDir = QDir::currentPath();
+  // The window tests pin the design's captions, which the window shows with
+  // no translation installed, whatever the machine's locale: the program
+  // installs one in main(), the tests do not. A test of another language
+  // clears this.
+  bool designLanguage = true;
   // With the window's own boxes, a modal one would stop the test: it is
   // counted and closed after a while (longer than a scroll bar's auto-repeat delay).
   int modalBoxes = 0;
@@ -65,6 +71,8 @@ class WindowFixture : public QObject {
     QDir::setCurrent(startDir);
     tmp = std::make_unique<QTemporaryDir>();
     w = std::make_unique<TSDIAppForm>();
+    if (designLanguage)
+      QVERIFY2(Get<QMenu>("File1")->title() == QStringLiteral("ファイル(&F)"), "a translation is installed");
     messages.clear();
     notices.clear();
     modalBoxes = 0;
