@@ -62,6 +62,7 @@ const Item kFile[] = {
     {"FileSave1", "上書き保存(&S)", "Ctrl+S", "保存|現在のファイルを保存", &MainMenu::FileSave1},
     {"FileSaveAs1", "名前をつけて保存(&A)...", "", "別名保存|現在のファイルに別の名前をつけて保存",
      &MainMenu::FileSaveAs1},
+    {"FileExport1", QT_TRANSLATE_NOOP("MainMenu", "エクスポート(&E)..."), "", "", &MainMenu::FileExport1, true},
     {"printPreview1", QT_TRANSLATE_NOOP("MainMenu", "印刷プレビュー(&V)..."), "", "", &MainMenu::printPreview1, true},
     {"printout1", "印刷(&P)", "Ctrl+P", "", &MainMenu::printout1},
     {"U1", "印刷設定(&U)", "Ctrl+U", "", &MainMenu::U1},
