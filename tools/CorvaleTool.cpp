@@ -45,6 +45,7 @@ int PrintCommandHelp(const QString& name) {
 
 int main(int argc, char** argv) {
   corvale::cli::PrepareProcess();
+  corvale::cli::RememberNativeArguments(argc, argv);
   // Drawing needs a GUI application; it never opens a window.
   const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0 ||
                                     std::strcmp(argv[1], "export") == 0);

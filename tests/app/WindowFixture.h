@@ -36,8 +36,9 @@ inline QStringList Items(const QListWidget* list) {
   return out;
 }
 
+// No Q_OBJECT here: each test class adds its own, and a moc of this header
+// would be compiled again in every window test program.
 class WindowFixture : public QObject {
-  Q_OBJECT
  protected:
   std::unique_ptr<TSDIAppForm> w;
   std::unique_ptr<QTemporaryDir> tmp;

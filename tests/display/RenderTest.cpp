@@ -144,7 +144,9 @@ TEST_F(Screen, AmplitudesTruncateTowardZero) {
     Render();
     // All below zero, lead III has offset 1: its zero line is 333 - trunc(700 / 6 / 2) + 40.
     const int y0 = layout.ZeroLineY(2);
-    if (r.sample < 0) EXPECT_EQ(y0, 315) << r.sample;
+    if (r.sample < 0) {
+      EXPECT_EQ(y0, 315) << r.sample;
+    }
     EXPECT_EQ(InkRows(trace, 20, y0 - 5, y0 + 8), (std::vector<int>{y0, y0 + 1})) << r.sample;
     const int y = y0 - r.up;
     EXPECT_EQ(InkRows(trace, 300, y - 2, y + 3), (std::vector<int>{y, y + 1})) << r.sample;

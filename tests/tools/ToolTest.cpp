@@ -21,6 +21,7 @@
 #include "support/RecordBuilder.h"
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -399,6 +400,43 @@ TEST_F(ToolOutputs, ImportWritesBesideItsInputs) {
   // Lead II, sample 1: (1 % 200) * 2 - 300 = -298 uV at 1000 adu/mV, -298 / 4.88 = -61.07 -> -61.
   EXPECT_EQ(image.Sample(1, 1), -61);
   EXPECT_EQ(ReadAll(Path("g2.dat")), signal);
+}
+
+// Names in Shift-JIS bytes (from a Windows medium) on a UTF-8 system: opened by
+// the bytes given, not by their lossy decoding.
+TEST(ToolInfo, FilesNamedInAnotherEncodingAreOpened) {
+  QTemporaryDir dir;
+  const QByteArray base = QFile::encodeName(dir.path()) + '/';
+  struct Row { QByteArray name; const char* id; };
+  // "\x83_" and "\x84_" decode alike: neither can be told apart by its decoded text.
+  const Row rows[] = {{"\x83\x5f.nrm", "00000031"}, {"\x82\xa0.msd", "00000032"}, {"\x83_x.nrm", "00000033"}};
+  for (const Row& r : rows) {
+    test::RecordBuilder b;
+    b.Set(Field::PatientId, r.id);
+    const QByteArray bytes = b.Bytes();
+    const int fd = ::open((base + r.name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())), bytes.size());
+    ::close(fd);
+  }
+  // The shell passes the names as bytes; QProcess would encode them as UTF-8.
+  const QString names = QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_.nrm')\" \"$(printf '%1/\\202\\240.msd')\"")
+                            .arg(dir.path());
+  const ToolRun run = Tool({"info"}, 60, names);
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains("00000031")) << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains("00000032")) << run.out.toStdString();
+  const ToolRun render = Tool({"render", "-o", dir.filePath("v.png")}, 60,
+                              QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_x.nrm')\"").arg(dir.path()));
+  EXPECT_EQ(render.exitCode, 0) << render.err.toStdString();
+  EXPECT_TRUE(QImage(dir.filePath("v.png")).size() == QSize(1040, 760));
+  // Two byte names that decode alike in one call: the tool cannot tell which
+  // was meant, and says so by failing, rather than showing the wrong patient.
+  const ToolRun both = Tool({"info"}, 60,
+                            QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_.nrm')\" \"$(printf '%1/\\204_.nrm')\"")
+                                .arg(dir.path()));
+  EXPECT_NE(both.exitCode, 0);
+  EXPECT_FALSE(both.out.contains("00000031")) << both.out.toStdString();
 }
 
 TEST(ToolInfo, AFifoIsRefusedAtOnce) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QFileInfo>
 #include <csignal>
 #include <cstdio>
@@ -51,9 +52,7 @@ int Help(const Command& command) {
 
 namespace {
 
-std::filesystem::path NativePath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
+std::filesystem::path FileSystemPath(const QString& path) { return {NativePath(path).toStdString()}; }
 
 // Where a name leads: the file itself when it exists (links followed), else
 // its resolved directory and the name.
@@ -68,7 +67,7 @@ QString Resolved(const QString& path) {
 
 bool SameFile(const QString& a, const QString& b) {
   std::error_code ec;
-  if (std::filesystem::equivalent(NativePath(a), NativePath(b), ec)) return true;
+  if (std::filesystem::equivalent(FileSystemPath(a), FileSystemPath(b), ec)) return true;
   return Resolved(a) == Resolved(b);
 }
 
@@ -129,9 +128,37 @@ bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
   return true;
 }
 
+namespace {
+
+// Decoded argument -> its bytes, for the arguments that do not survive decoding.
+// An empty value marks a decoded text that more than one argument shares.
+QHash<QString, QByteArray>& NativeArguments() {
+  static QHash<QString, QByteArray> arguments;
+  return arguments;
+}
+
+}  // namespace
+
+void RememberNativeArguments(int argc, const char* const* argv) {
+  QHash<QString, QByteArray>& native = NativeArguments();
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray bytes(argv[i]);
+    const QString decoded = QFile::decodeName(bytes);
+    if (QFile::encodeName(decoded) == bytes) continue;
+    const auto known = native.constFind(decoded);
+    if (known == native.cend()) native.insert(decoded, bytes);
+    else if (*known != bytes) native[decoded] = QByteArray();
+  }
+}
+
+QByteArray NativePath(const QString& arg) {
+  const QByteArray bytes = NativeArguments().value(arg);
+  return bytes.isEmpty() ? QFile::encodeName(arg) : bytes;
+}
+
 std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) {
   auto image = std::make_unique<RecordImage>();
-  if (auto err = ReadRecordFile(file, *image)) {
+  if (auto err = ReadRecordFile(NativePath(file), *image, file)) {
     Err(err->Describe());
     return nullptr;
   }

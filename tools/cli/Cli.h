@@ -24,6 +24,16 @@ void Err(const QString& s);
 /// fail a write with its reason instead of ending the process.
 void PrepareProcess();
 
+/// Before the application exists: remembers the exact bytes of every argument
+/// that the system's encoding cannot spell (a Shift-JIS file name on a UTF-8
+/// system), since the decoded argument list has lost them.
+void RememberNativeArguments(int argc, const char* const* argv);
+
+/// The bytes to open for the file argument `arg`: those it was given as.
+/// An argument that two different byte strings decode to cannot be told apart
+/// and stays as decoded.
+QByteArray NativePath(const QString& arg);
+
 /// One subcommand: its name, its usage lines, what it does in a paragraph, and the code.
 struct Command {
   const char* name;

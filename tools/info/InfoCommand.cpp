@@ -24,7 +24,7 @@ int Info(const QStringList& args) {
   auto image = std::make_unique<RecordImage>();
   auto arrays = std::make_unique<LeadArrays>();
   for (const QString& file : files) {
-    if (auto err = ReadRecordFile(file, *image)) {
+    if (auto err = ReadRecordFile(NativePath(file), *image, file)) {
       Err(err->Describe());
       status = 1;
       continue;
