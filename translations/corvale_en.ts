@@ -161,6 +161,110 @@
         <source>ヘルプトピック</source>
         <translation>Help topics</translation>
     </message>
+    <message>
+        <source>エクスポート(&amp;E)...</source>
+        <translation>&amp;Export...</translation>
+    </message>
+</context>
+<context>
+    <name>NameFilter</name>
+    <message>
+        <source>Record files</source>
+        <translation>Record files</translation>
+    </message>
+    <message>
+        <source>WFDB records</source>
+        <translation>WFDB records</translation>
+    </message>
+    <message>
+        <source>EDF, EDF+ and BDF files</source>
+        <translation>EDF, EDF+ and BDF files</translation>
+    </message>
+    <message>
+        <source>DICOM ECG files</source>
+        <translation>DICOM ECG files</translation>
+    </message>
+    <message>
+        <source>All readable files</source>
+        <translation>All readable files</translation>
+    </message>
+</context>
+<context>
+    <name>RecordFiles</name>
+    <message>
+        <source>WFDB record, .hea and .dat (*.hea)</source>
+        <translation>WFDB record, .hea and .dat (*.hea)</translation>
+    </message>
+    <message>
+        <source>EDF+ file (*.edf)</source>
+        <translation>EDF+ file (*.edf)</translation>
+    </message>
+    <message>
+        <source>DICOM 12-lead ECG (*.dcm)</source>
+        <translation>DICOM 12-lead ECG (*.dcm)</translation>
+    </message>
+    <message>
+        <source>CSV, time and twelve leads in uV (*.csv)</source>
+        <translation>CSV, time and twelve leads in uV (*.csv)</translation>
+    </message>
+    <message>
+        <source>PNG image of the main view (*.png)</source>
+        <translation>PNG image of the main view (*.png)</translation>
+    </message>
+    <message>
+        <source>PDF of the printed page (*.pdf)</source>
+        <translation>PDF of the printed page (*.pdf)</translation>
+    </message>
+    <message>
+        <source>the page could not be drawn</source>
+        <translation>the page could not be drawn</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
+        <translation>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</translation>
+    </message>
+    <message>
+        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to export.
+%1</source>
+        <translation>The record could not be read, so there is nothing to export.
+%1</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</source>
+        <translation>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</translation>
+    </message>
+    <message>
+        <source>exists already and is not replaced; choose another name or remove it first</source>
+        <translation>exists already and is not replaced; choose another name or remove it first</translation>
+    </message>
+    <message>
+        <source>Open records</source>
+        <translation>Open records</translation>
+    </message>
+    <message>
+        <source>Export the record</source>
+        <translation>Export the record</translation>
+    </message>
+    <message>
+        <source>The record was not exported.
+%1</source>
+        <translation>The record was not exported.
+%1</translation>
+    </message>
+    <message>
+        <source>%1 was exported to %2.</source>
+        <translation>%1 was exported to %2.</translation>
+    </message>
 </context>
 <context>
     <name>corvale::DisplayOptions</name>

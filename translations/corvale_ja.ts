@@ -161,6 +161,110 @@
         <source>ヘルプトピック</source>
         <translation>ヘルプトピック</translation>
     </message>
+    <message>
+        <source>エクスポート(&amp;E)...</source>
+        <translation>エクスポート(&amp;E)...</translation>
+    </message>
+</context>
+<context>
+    <name>NameFilter</name>
+    <message>
+        <source>Record files</source>
+        <translation>記録ファイル</translation>
+    </message>
+    <message>
+        <source>WFDB records</source>
+        <translation>WFDB レコード</translation>
+    </message>
+    <message>
+        <source>EDF, EDF+ and BDF files</source>
+        <translation>EDF・EDF+・BDF ファイル</translation>
+    </message>
+    <message>
+        <source>DICOM ECG files</source>
+        <translation>DICOM 心電図ファイル</translation>
+    </message>
+    <message>
+        <source>All readable files</source>
+        <translation>読み込めるすべてのファイル</translation>
+    </message>
+</context>
+<context>
+    <name>RecordFiles</name>
+    <message>
+        <source>WFDB record, .hea and .dat (*.hea)</source>
+        <translation>WFDB レコード、.hea と .dat (*.hea)</translation>
+    </message>
+    <message>
+        <source>EDF+ file (*.edf)</source>
+        <translation>EDF+ ファイル (*.edf)</translation>
+    </message>
+    <message>
+        <source>DICOM 12-lead ECG (*.dcm)</source>
+        <translation>DICOM 12誘導心電図 (*.dcm)</translation>
+    </message>
+    <message>
+        <source>CSV, time and twelve leads in uV (*.csv)</source>
+        <translation>CSV、時刻と12誘導 (uV) (*.csv)</translation>
+    </message>
+    <message>
+        <source>PNG image of the main view (*.png)</source>
+        <translation>メイン表示の PNG 画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>PDF of the printed page (*.pdf)</source>
+        <translation>印刷ページの PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>the page could not be drawn</source>
+        <translation>ページを描画できませんでした</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
+        <translation>%1: この種類のファイルは読み込めません（読み込めるのは記録ファイル、WFDB、EDF/EDF+/BDF、DICOM 心電図です）。</translation>
+    </message>
+    <message>
+        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>エクスポートする記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to export.
+%1</source>
+        <translation>記録を読み込めなかったため、エクスポートするものがありません。
+%1</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</source>
+        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
+もう一度「Analyse」を押してから、エクスポートしてください。</translation>
+    </message>
+    <message>
+        <source>exists already and is not replaced; choose another name or remove it first</source>
+        <translation>すでに存在するため置き換えません。別の名前を選ぶか、先に削除してください</translation>
+    </message>
+    <message>
+        <source>Open records</source>
+        <translation>記録を開く</translation>
+    </message>
+    <message>
+        <source>Export the record</source>
+        <translation>記録をエクスポート</translation>
+    </message>
+    <message>
+        <source>The record was not exported.
+%1</source>
+        <translation>記録をエクスポートできませんでした。
+%1</translation>
+    </message>
+    <message>
+        <source>%1 was exported to %2.</source>
+        <translation>%1 を %2 にエクスポートしました。</translation>
+    </message>
 </context>
 <context>
     <name>corvale::DisplayOptions</name>

@@ -66,6 +66,7 @@ const Item kFile[] = {
      QT_TRANSLATE_NOOP("MainMenu", "保存|現在のファイルを保存"), &MainMenu::FileSave1},
     {"FileSaveAs1", QT_TRANSLATE_NOOP("MainMenu", "名前をつけて保存(&A)..."), "",
      QT_TRANSLATE_NOOP("MainMenu", "別名保存|現在のファイルに別の名前をつけて保存"), &MainMenu::FileSaveAs1},
+    {"FileExport1", QT_TRANSLATE_NOOP("MainMenu", "エクスポート(&E)..."), "", "", &MainMenu::FileExport1},
     {"printPreview1", QT_TRANSLATE_NOOP("MainMenu", "印刷プレビュー(&V)..."), "", "", &MainMenu::printPreview1},
     {"printout1", QT_TRANSLATE_NOOP("MainMenu", "印刷(&P)"), "Ctrl+P", "", &MainMenu::printout1},
     {"U1", QT_TRANSLATE_NOOP("MainMenu", "印刷設定(&U)"), "Ctrl+U", "", &MainMenu::U1},

@@ -8,13 +8,14 @@ class QMainWindow;
 
 namespace corvale {
 
-/// The items the window connects. New, open, save and save-as do nothing;
-/// cut, copy and paste act on the focused text box by themselves.
+/// The items the window connects. New, save and save-as do nothing; cut,
+/// copy and paste act on the focused text box by themselves.
 struct MainMenu {
   QAction* FileNew1 = nullptr;
   QAction* FileOpen1 = nullptr;
   QAction* FileSave1 = nullptr;
   QAction* FileSaveAs1 = nullptr;
+  QAction* FileExport1 = nullptr;
   QAction* printPreview1 = nullptr;
   QAction* printout1 = nullptr;
   QAction* U1 = nullptr;

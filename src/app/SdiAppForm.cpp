@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,6 +23,7 @@
 #include "app/HeaderLabels.h"
 #include "app/HeaderTab.h"
 #include "app/PrintJob.h"
+#include "app/RecordFiles.h"
 #include "app/Widgets.h"
 #include "display/Render.h"
 #include "display/ViewGeometry.h"
@@ -47,6 +49,8 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent), state_(std::mak
   BuildTabs();
   headerLabels_ = std::make_unique<HeaderLabelSet>(ecgTab_, headerTab_);
   printJob_ = new PrintJob(*state_, *this);
+  recordFiles_ = new RecordFiles(*state_, images_.trace, *this);
+  setAcceptDrops(true);
   Wire();
 
   FormCreate();
@@ -82,7 +86,11 @@ void TSDIAppForm::BuildTabs() {
 }
 
 void TSDIAppForm::Wire() {
-  // New, open, save and save-as do nothing.
+  // New, save and save-as do nothing.
+  connect(menu_.FileOpen1, &QAction::triggered, this, &TSDIAppForm::FileOpen1Execute);
+  connect(menu_.FileExport1, &QAction::triggered, this, &TSDIAppForm::FileExport1Execute);
+  connect(recordFiles_, &RecordFiles::message, this,
+          [this](QMessageBox::Icon icon, const QString& text) { Message(icon, text); });
   connect(menu_.FileExit1, &QAction::triggered, this, &TSDIAppForm::FileExit1Execute);
   connect(menu_.printPreview1, &QAction::triggered, this, &TSDIAppForm::printPreview1Click);
   connect(menu_.printout1, &QAction::triggered, this, &TSDIAppForm::printout1Click);
@@ -250,6 +258,24 @@ void TSDIAppForm::U1Click() {
   SaveSettings();
 }
 void TSDIAppForm::FileExit1Execute() { close(); }
+
+void TSDIAppForm::FileOpen1Execute() { OpenPaths(recordFiles_->ChooseFilesToOpen()); }
+
+void TSDIAppForm::FileExport1Execute() { recordFiles_->ExportRecord(printJob_->Choice()); }
+
+void TSDIAppForm::OpenPaths(const QStringList& paths) {
+  if (!paths.isEmpty()) OpenAtStart(OpenRequest(paths, QDir::currentPath()), QString());
+}
+
+void TSDIAppForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPaths(*event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TSDIAppForm::dropEvent(QDropEvent* event) {
+  // Opened once the drop is done: the source is not kept waiting for a scan.
+  QTimer::singleShot(0, this, [this, paths = DroppedPaths(*event->mimeData())] { OpenPaths(paths); });
+  event->acceptProposedAction();
+}
 void TSDIAppForm::HelpAbout1Execute() { aboutBox_->exec(); }
 
 void TSDIAppForm::Notice(const QString& text) {

@@ -28,6 +28,7 @@ class FileTab;
 class HeaderLabelSet;
 class HeaderTab;
 class PrintJob;
+class RecordFiles;
 class TAboutBox;
 
 class TSDIAppForm : public QMainWindow {
@@ -54,6 +55,8 @@ class TSDIAppForm : public QMainWindow {
   const Image& StripGridImage() const { return images_.stripGrid; }
   const Image& OverlayImage() const { return images_.overlay.OverlayImage; }
   TAboutBox* AboutBox() const { return aboutBox_; }
+  /// Open, drop and export, with their file dialogs.
+  RecordFiles& Files() const { return *recordFiles_; }
   QPrinter& Printer();
 
   // Operations the handlers run.
@@ -73,6 +76,10 @@ class TSDIAppForm : public QMainWindow {
   void FileExit1Execute();
   void HelpAbout1Execute();
   void printPreview1Click();
+  void FileOpen1Execute();
+  void FileExport1Execute();
+  /// Chosen or dropped paths, opened as a command line's are (OpenRequest).
+  void OpenPaths(const QStringList& paths);
 
   // Start-up and remembered settings.
   /// Reads `store`, applies what it holds, and writes the settings back to
@@ -91,6 +98,8 @@ class TSDIAppForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void Notice(const QString& text);
@@ -113,6 +122,7 @@ class TSDIAppForm : public QMainWindow {
   HeaderTab* headerTab_ = nullptr;
   std::unique_ptr<HeaderLabelSet> headerLabels_;
   PrintJob* printJob_ = nullptr;
+  RecordFiles* recordFiles_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
   QMessageBox* notice_ = nullptr;
   struct PendingNotice {

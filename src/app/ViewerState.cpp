@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "formats/Formats.h"
+#include "record/RecordName.h"
+
 namespace corvale {
 
 namespace {
@@ -22,6 +25,32 @@ EntryLocation LocateEntry(const StudyList& study, const QString& workEntry) {
   return {file.absolutePath(), file.fileName()};
 }
 
+/// Whether the entry is a file of another format, read through the formats
+/// layer. Record files, names listed by their bytes, and anything no other
+/// format claims keep the record reader, with its messages.
+bool IsForeignRecord(const StudyList& study, const QString& workEntry, const EntryLocation& at) {
+  if (IsRecordFileName(at.entry, QLatin1String(".nrm")) || IsRecordFileName(at.entry, QLatin1String(".msd")) ||
+      study.nativeNames.contains(workEntry))
+    return false;
+  const auto detected = formats::DetectFormat(at.directory + u'/' + at.entry);
+  const auto* format = std::get_if<formats::SourceFormat>(&detected);
+  return format && *format != formats::SourceFormat::Record;
+}
+
+/// Reads a foreign file into `image`; on failure the image is all zero, as
+/// the record reader leaves it.
+std::optional<FileError> ReadForeignRecord(const QString& path, RecordImage& image, QStringList& sources) {
+  auto read = formats::ReadAnyRecord(path);
+  if (auto* error = std::get_if<FileError>(&read)) {
+    image.Clear();
+    return *error;
+  }
+  formats::OpenedRecord& opened = std::get<formats::OpenedRecord>(read);
+  image = *opened.image;
+  sources = opened.sourceFiles;
+  return std::nullopt;
+}
+
 }  // namespace
 
 LoadResult LoadRecord(ViewerState& state) {
@@ -34,13 +63,19 @@ LoadResult LoadRecord(ViewerState& state) {
   result.names = DeriveRecordNames(at.directory, at.entry, study.current, count);
   state.output.copyName = result.names.editOut;
   state.output.bmpName = result.names.editBmp;
-  // Open by the bytes the directory listing gave: a name the system's encoding
-  // cannot spell would not survive a round trip through QString.
-  const QByteArray nativeName = study.nativeNames.value(workEntry, QFile::encodeName(at.entry));
-  result.error = ReadRecordFile(QFile::encodeName(at.directory) + '/' + nativeName, state.record,
-                                result.names.recordPath);
+  QStringList sources;
+  if (IsForeignRecord(study, workEntry, at)) {
+    result.error = ReadForeignRecord(at.directory + u'/' + at.entry, state.record, sources);
+  } else {
+    // Open by the bytes the directory listing gave: a name the system's encoding
+    // cannot spell would not survive a round trip through QString.
+    const QByteArray nativeName = study.nativeNames.value(workEntry, QFile::encodeName(at.entry));
+    result.error = ReadRecordFile(QFile::encodeName(at.directory) + '/' + nativeName, state.record,
+                                  result.names.recordPath);
+    sources << result.names.recordPath;
+  }
   result.outcome = result.error ? LoadResult::Outcome::Unreadable : LoadResult::Outcome::Loaded;
-  state.shown = ShownRecord{result.names.recordPath, at.entry, result.error};
+  state.shown = ShownRecord{result.names.recordPath, at.entry, result.error, result.error ? QStringList() : sources};
   return result;
 }
 

@@ -39,6 +39,7 @@ struct ShownRecord {
   QString path;                    // directory + separator + entry
   QString entry;                   // the record's bare file name
   std::optional<FileError> error;  // why it could not be read (the record is then all zero)
+  QStringList sources;             // every file it was read from (a WFDB record has two)
 };
 
 /// Where the image export and the record copy write, under which names, and
@@ -77,8 +78,10 @@ struct LoadResult {
 };
 
 /// Reads the work-list entry at study.current into `state.record`, makes it
-/// the record shown and derives the output names from it. An unreadable file
-/// leaves an all-zero record. When the work list has no such entry (it changed
+/// the record shown and derives the output names from it. A record file
+/// (.nrm, .msd, or a file no other format claims) is read by its name's bytes;
+/// a WFDB, EDF or DICOM file through the formats layer, keeping its own name.
+/// An unreadable file leaves an all-zero record. When the work list has no such entry (it changed
 /// after "Analyse") nothing changes.
 LoadResult LoadRecord(ViewerState& state);
 

@@ -19,6 +19,9 @@ bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes)
   return false;
 }
 
+// Captions in English; the window looks them up in the "NameFilter" context.
+QString Caption(const char* text) { return QString::fromLatin1(text); }
+
 }  // namespace
 
 std::variant<SourceFormat, FileError> DetectFormat(const QString& path) {
@@ -123,12 +126,13 @@ QStringList OutputFiles(const QString& path, OutputFormat format) {
 
 std::vector<NameFilter> ReadableNameFilters() {
   std::vector<NameFilter> filters{
-      {QStringLiteral("Record files"), {QStringLiteral("*.nrm"), QStringLiteral("*.msd")}},
-      {QStringLiteral("WFDB records"), {QStringLiteral("*.hea")}},
-      {QStringLiteral("EDF, EDF+ and BDF files"), {QStringLiteral("*.edf"), QStringLiteral("*.bdf")}},
-      {QStringLiteral("DICOM ECG files"), {QStringLiteral("*.dcm")}},
+      {Caption(QT_TRANSLATE_NOOP("NameFilter", "Record files")), {QStringLiteral("*.nrm"), QStringLiteral("*.msd")}},
+      {Caption(QT_TRANSLATE_NOOP("NameFilter", "WFDB records")), {QStringLiteral("*.hea")}},
+      {Caption(QT_TRANSLATE_NOOP("NameFilter", "EDF, EDF+ and BDF files")),
+       {QStringLiteral("*.edf"), QStringLiteral("*.bdf")}},
+      {Caption(QT_TRANSLATE_NOOP("NameFilter", "DICOM ECG files")), {QStringLiteral("*.dcm")}},
   };
-  NameFilter all{QStringLiteral("All readable files"), {}};
+  NameFilter all{Caption(QT_TRANSLATE_NOOP("NameFilter", "All readable files")), {}};
   for (const NameFilter& f : filters) all.patterns += f.patterns;
   filters.push_back(all);
   return filters;

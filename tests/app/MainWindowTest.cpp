@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "app/RecordFiles.h"
 #include "app/AboutBox.h"
 
 using namespace corvale;
@@ -97,6 +98,7 @@ class MainWindowTest : public WindowFixture {
     QTest::newRow("preview") << "printPreview1" << "印刷プレビュー(&V)..." << "" << "";
     QTest::newRow("print") << "printout1" << "印刷(&P)" << "Ctrl+P" << "";
     QTest::newRow("printer setup") << "U1" << "印刷設定(&U)" << "Ctrl+U" << "";
+    QTest::newRow("export") << "FileExport1" << "エクスポート(&E)..." << "" << "";
     QTest::newRow("exit") << "FileExit1" << "終了(&X)" << "" << "アプリケーション終了";
     QTest::newRow("cut") << "EditCut1" << "切り取り(&T)" << "Ctrl+X" << "選択部分を切り取りクリップボードに送る";
     QTest::newRow("copy") << "EditCopy1" << "コピー(&C)" << "Ctrl+C" << "選択部分をコピーしクリップボードに送る";
@@ -116,11 +118,11 @@ class MainWindowTest : public WindowFixture {
   }
 
   void menuOrder() {
-    // File: seven items, a separator, exit; then edit and help.
+    // File: eight items, a separator, exit; then edit and help.
     QStringList file;
     for (QAction* a : Get<QMenu>("File1")->actions()) file << (a->isSeparator() ? "-" : a->objectName());
-    QCOMPARE(file, QStringList({"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1", "printPreview1", "printout1", "U1",
-                                "-", "FileExit1"}));
+    QCOMPARE(file, QStringList({"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1", "FileExport1", "printPreview1",
+                                "printout1", "U1", "-", "FileExit1"}));
     QCOMPARE(Get<QMenu>("Edit1")->actions().size(), 3);
     QCOMPARE(Get<QMenu>("Help1")->menuAction()->statusTip(), QStringLiteral("ヘルプトピック"));
   }
@@ -131,6 +133,8 @@ class MainWindowTest : public WindowFixture {
     AnalyseAll();
     const QString title = w->windowTitle();
     const QImage before = w->TraceImage().Qt().copy();
+    // Open with its dialog cancelled changes nothing either.
+    w->Files().chooseOpenFiles = [](const QString&) { return QStringList(); };
     for (const char* name : {"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1"}) Get<QAction>(name)->trigger();
     QCOMPARE(w->windowTitle(), title);
     QCOMPARE(w->TraceImage().Qt(), before);
