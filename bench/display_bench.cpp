@@ -33,7 +33,8 @@ struct Fixture {
 // Nineteen calipers spread over the view, at different heights.
 MeasurementList NineteenMeasurements() {
   MeasurementList list;
-  for (int i = 0; i < 19; ++i) list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
+  for (int i = 0; i < 19; ++i)
+    list.items[static_cast<std::size_t>(i)] = {40 + 50 * i, 0, 70 + 50 * i, 30 + 35 * i, 300};
   list.MeasurementCount = 19;
   return list;
 }

@@ -1,9 +1,9 @@
 // Any bytes as an EDF, EDF+, BDF or BDF+ file: EDFlib's header checks under our
 // reader, label and dimension matching, rates, annotations and the record.
+#include <unistd.h>
 #include <QFile>
 #include <QString>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "formats/EdfFormat.h"
 

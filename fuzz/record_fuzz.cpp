@@ -1,4 +1,5 @@
 // Any bytes as a record file: the reader, the header texts and the lead arrays.
+#include <unistd.h>
 #include <QFile>
 #include <QString>
 #include <array>
@@ -6,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 #include "record/HeaderPresentation.h"
 #include "record/LeadArrays.h"
@@ -17,7 +17,6 @@
 using namespace corvale;
 
 namespace {
-
 
 // The file each input is written to, removed when the run ends.
 struct Scratch {
@@ -62,8 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const FieldSpec& f : RecordFields) {
     if (f.encoding == FieldEncoding::Unused || f.encoding == FieldEncoding::UInt16LE) continue;
     std::memcpy(other->bytes.data() + f.offset, image->bytes.data() + f.offset, f.length);
-    for (int k = 0; k < f.count; ++k) Check(FieldText(*image, f, k) == FieldText(*other, f, k), "a field's text reads another field");
-    for (std::size_t i = f.offset; i < f.offset + f.length; ++i) other->bytes[i] = static_cast<uint8_t>(~image->bytes[i]);
+    for (int k = 0; k < f.count; ++k)
+      Check(FieldText(*image, f, k) == FieldText(*other, f, k), "a field's text reads another field");
+    for (std::size_t i = f.offset; i < f.offset + f.length; ++i)
+      other->bytes[i] = static_cast<uint8_t>(~image->bytes[i]);
   }
   const auto labels = PresentHeader(*image);
   Check(labels.size() == 63, "a label is missing");

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const void* nul = std::memchr(data, 0, size);
   const size_t headerSize = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - data) : size;
   const QByteArray header(text, static_cast<qsizetype>(headerSize));
-  const QByteArray signal = nul ? QByteArray(text + headerSize + 1, static_cast<qsizetype>(size - headerSize - 1)) : QByteArray();
+  const QByteArray signal =
+      nul ? QByteArray(text + headerSize + 1, static_cast<qsizetype>(size - headerSize - 1)) : QByteArray();
 
   auto parsed = wfdb::ParseHeader(header);
   if (auto* err = std::get_if<QString>(&parsed)) {

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   corvale::cli::RememberNativeArguments(argc, argv);
   // Drawing needs a GUI application; it never opens a window.
   const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0 ||
-                                    std::strcmp(argv[1], "export") == 0);
+                                  std::strcmp(argv[1], "export") == 0);
   if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   std::unique_ptr<QCoreApplication> app =
       draws ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);

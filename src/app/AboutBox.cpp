@@ -66,8 +66,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* licence = new QLabel(tr("Licence : %1").arg(QLatin1String(ProgramLicence)), panel);
   licence->setObjectName(QStringLiteral("Licence"));
   licence->move(136, 72);
-  auto* samples =
-      new QLabel(tr("Sample records: public data under their own licences (see Details)."), panel);
+  auto* samples = new QLabel(tr("Sample records: public data under their own licences (see Details)."), panel);
   samples->setObjectName(QStringLiteral("SampleRecordsNote"));
   samples->setWordWrap(true);
   samples->setGeometry(24, 116, 241, 32);

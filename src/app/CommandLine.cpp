@@ -65,16 +65,12 @@ StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingD
   }
   for (const QString& p : paths) {
     const QFileInfo info(absolute(p));
-    if (!info.exists() && !info.isSymLink())
-      request.problems << Texts::tr("%1: no such file or directory.").arg(p);
-    else if (!info.exists())
-      request.problems << Texts::tr("%1: the link points to nothing.").arg(p);
+    if (!info.exists() && !info.isSymLink()) request.problems << Texts::tr("%1: no such file or directory.").arg(p);
+    else if (!info.exists()) request.problems << Texts::tr("%1: the link points to nothing.").arg(p);
     else if (info.isDir())
       request.problems << Texts::tr("%1 is a directory: name one directory alone, or record files.").arg(p);
-    else if (!info.isFile())
-      request.problems << Texts::tr("%1 is not a regular file.").arg(p);
-    else
-      request.files << info.absoluteFilePath();
+    else if (!info.isFile()) request.problems << Texts::tr("%1 is not a regular file.").arg(p);
+    else request.files << info.absoluteFilePath();
   }
   if (!request.files.isEmpty()) request.kind = StartRequest::Kind::Files;
   return request;

@@ -9,8 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/Controls.h"
@@ -41,9 +41,8 @@ EcgTab::EcgTab(ViewerState& state, ScreenImages& images, QWidget* parent)
   Label147->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   BuildViews();
-  connect(options_, &DisplayOptions::spanChanged, ScrollBar1, [this](bool tenSeconds) {
-    ScrollBar1->setEnabled(!tenSeconds);
-  });
+  connect(options_, &DisplayOptions::spanChanged, ScrollBar1,
+          [this](bool tenSeconds) { ScrollBar1->setEnabled(!tenSeconds); });
   BuildKeys();
 }
 
@@ -111,7 +110,11 @@ void EcgTab::BuildLeftColumn() {
 
   // Automatic measurements: row title and unit around each value label (the
   // values, and the RV5/RV6 row's title, are header labels).
-  struct Row { const char* captionName; const char* caption; const char* unit; };
+  struct Row {
+    const char* captionName;
+    const char* caption;
+    const char* unit;
+  };
   const Row rows[] = {{"LabelHrCaption", QT_TR_NOOP("HR :"), QT_TR_NOOP("bpm")},
                       {"LabelRrCaption", QT_TR_NOOP("RR :"), QT_TR_NOOP("ms")},
                       {"LabelPrCaption", QT_TR_NOOP("PR :"), QT_TR_NOOP("ms")},

@@ -154,11 +154,9 @@ void FileTab::ScanDirectory(const QString& directory) {
 
   QStringList notes;
   if (listing.error) notes << tr("This directory cannot be read: %1").arg(*listing.error);
-  if (listing.skipped == 1)
-    notes << tr("1 record file is not listed: its name cannot be shown apart from another's");
+  if (listing.skipped == 1) notes << tr("1 record file is not listed: its name cannot be shown apart from another's");
   else if (listing.skipped > 1)
-    notes << tr("%1 record files are not listed: their names cannot be shown apart from others'")
-                 .arg(listing.skipped);
+    notes << tr("%1 record files are not listed: their names cannot be shown apart from others'").arg(listing.skipped);
   LabelScanNote->setText(notes.join(u' '));
   LabelScanNote->setToolTip(notes.join(u'\n'));
   LabelScanNote->setVisible(!notes.isEmpty());

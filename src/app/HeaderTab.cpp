@@ -22,24 +22,50 @@ void HeaderTab::BuildRowCaptions() {
   // Two columns of rows 24 px apart: captions at x 16 and 352, the values
   // beside them at x 192 and 536. The left column's RV5/RV6 row has a header
   // label (Label33) as its title, which the record names RV5 or RV6.
-  const char* left[] = {
-      QT_TR_NOOP("サンプリング間隔"), QT_TR_NOOP("ＬＳＢの大きさ"), QT_TR_NOOP("フィルタ情報"),
-      QT_TR_NOOP("低域周波数"),       QT_TR_NOOP("高域周波数"),     QT_TR_NOOP("格納誘導数"),
-      QT_TR_NOOP("サンプリング数"),   QT_TR_NOOP("SV1"),            QT_TR_NOOP("V5/V6"),
-      nullptr,                        QT_TR_NOOP("所見コード１"),   QT_TR_NOOP("所見コード２"),
-      QT_TR_NOOP("所見コード３"),     QT_TR_NOOP("所見コード４"),   QT_TR_NOOP("所見コード５"),
-      QT_TR_NOOP("所見コード６"),     QT_TR_NOOP("所見コード７"),   QT_TR_NOOP("所見コード８"),
-      QT_TR_NOOP("所見コード９")};
-  const char* right[] = {
-      QT_TR_NOOP("身長"),               QT_TR_NOOP("体重"),               QT_TR_NOOP("血圧"),
-      QT_TR_NOOP("所属コード１"),       QT_TR_NOOP("所属コード２"),       QT_TR_NOOP("自覚症状"),
-      QT_TR_NOOP("投薬情報"),           QT_TR_NOOP("負荷情報"),           QT_TR_NOOP("収録年上２桁"),
-      QT_TR_NOOP("処理結果"),           QT_TR_NOOP("データ種別"),         QT_TR_NOOP("ミネソタコード１"),
-      QT_TR_NOOP("ミネソタコード２"),   QT_TR_NOOP("ミネソタコード３"),   QT_TR_NOOP("ミネソタコード４"),
-      QT_TR_NOOP("ミネソタコード５"),   QT_TR_NOOP("ミネソタコード６"),   QT_TR_NOOP("ミネソタコード７"),
-      QT_TR_NOOP("ミネソタコード８"),   QT_TR_NOOP("ミネソタコード９"),   QT_TR_NOOP("ミネソタコード１０"),
-      QT_TR_NOOP("ミネソタコード１１"), QT_TR_NOOP("ミネソタコード１２"), QT_TR_NOOP("ミネソタコード１３"),
-      QT_TR_NOOP("ミネソタコード１４")};
+  const char* left[] = {QT_TR_NOOP("サンプリング間隔"),
+                        QT_TR_NOOP("ＬＳＢの大きさ"),
+                        QT_TR_NOOP("フィルタ情報"),
+                        QT_TR_NOOP("低域周波数"),
+                        QT_TR_NOOP("高域周波数"),
+                        QT_TR_NOOP("格納誘導数"),
+                        QT_TR_NOOP("サンプリング数"),
+                        QT_TR_NOOP("SV1"),
+                        QT_TR_NOOP("V5/V6"),
+                        nullptr,
+                        QT_TR_NOOP("所見コード１"),
+                        QT_TR_NOOP("所見コード２"),
+                        QT_TR_NOOP("所見コード３"),
+                        QT_TR_NOOP("所見コード４"),
+                        QT_TR_NOOP("所見コード５"),
+                        QT_TR_NOOP("所見コード６"),
+                        QT_TR_NOOP("所見コード７"),
+                        QT_TR_NOOP("所見コード８"),
+                        QT_TR_NOOP("所見コード９")};
+  const char* right[] = {QT_TR_NOOP("身長"),
+                         QT_TR_NOOP("体重"),
+                         QT_TR_NOOP("血圧"),
+                         QT_TR_NOOP("所属コード１"),
+                         QT_TR_NOOP("所属コード２"),
+                         QT_TR_NOOP("自覚症状"),
+                         QT_TR_NOOP("投薬情報"),
+                         QT_TR_NOOP("負荷情報"),
+                         QT_TR_NOOP("収録年上２桁"),
+                         QT_TR_NOOP("処理結果"),
+                         QT_TR_NOOP("データ種別"),
+                         QT_TR_NOOP("ミネソタコード１"),
+                         QT_TR_NOOP("ミネソタコード２"),
+                         QT_TR_NOOP("ミネソタコード３"),
+                         QT_TR_NOOP("ミネソタコード４"),
+                         QT_TR_NOOP("ミネソタコード５"),
+                         QT_TR_NOOP("ミネソタコード６"),
+                         QT_TR_NOOP("ミネソタコード７"),
+                         QT_TR_NOOP("ミネソタコード８"),
+                         QT_TR_NOOP("ミネソタコード９"),
+                         QT_TR_NOOP("ミネソタコード１０"),
+                         QT_TR_NOOP("ミネソタコード１１"),
+                         QT_TR_NOOP("ミネソタコード１２"),
+                         QT_TR_NOOP("ミネソタコード１３"),
+                         QT_TR_NOOP("ミネソタコード１４")};
   for (int r = 0; r < static_cast<int>(std::size(left)); ++r)
     if (left[r]) AddLabel(this, "", tr(left[r]), 16, 16 + 24 * r, 168, 16);
   for (int r = 0; r < static_cast<int>(std::size(right)); ++r)
@@ -63,7 +89,7 @@ void HeaderTab::BuildPrinterBlock() {
 
   // Pen and grid pattern: A is Tag 1, B is Tag 2.
   auto pattern = [this](const char* group, const QString& title, int x, const char* a, const char* b, int value,
-                        void (HeaderTab::*handler)(int), QRadioButton* (&buttons)[2]) {
+                        void (HeaderTab::*handler)(int), QRadioButton*(&buttons)[2]) {
     auto* box = Make<QGroupBox>(this, group, x, 160, 97, 41);
     box->setTitle(title);
     auto* ra = AddRadio(box, a, tr("A"), 1, 8, 16, 33, 17);

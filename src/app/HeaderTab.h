@@ -1,8 +1,8 @@
 // The "Header and Printer Setup" tab: the row captions of the header values
 // (the values themselves are header labels, see HeaderLabelSet) and the
 // printer block: the page size of the latest job, pen width, margin, pen and
-// grid pattern, and whether the page's margin identifies the record. The printer settings live in the viewer state; the controls
-// show them and their handlers write them.
+// grid pattern, and whether the page's margin identifies the record. The printer settings live in the viewer state; the
+// controls show them and their handlers write them.
 #pragma once
 
 #include <QWidget>

@@ -168,8 +168,7 @@ std::optional<QString> PrintJob::PrintShownRecord() {
       return tr("No printer is available. Install one, or choose another in \"印刷設定(&U)\".");
     case PrintError::CannotBegin:
       return tr("The printer \"%1\" could not start the job for %2.").arg(printer.printerName(), shown.entry);
-    case PrintError::DeviceError:
-      break;
+    case PrintError::DeviceError: break;
   }
   return tr("The printer \"%1\" reported an error; the page of %2 may be incomplete.")
       .arg(printer.printerName(), shown.entry);

@@ -31,9 +31,9 @@ PrinterCatalogue PrinterCatalogue::Installed() {
 
 QList<QPageSize> StandardPaperSizes() {
   QList<QPageSize> sizes;
-  for (QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::A3, QPageSize::A5, QPageSize::B4, QPageSize::B5,
-                                   QPageSize::JisB4, QPageSize::JisB5, QPageSize::Letter, QPageSize::Legal,
-                                   QPageSize::Executive, QPageSize::Tabloid})
+  for (QPageSize::PageSizeId id :
+       {QPageSize::A4, QPageSize::A3, QPageSize::A5, QPageSize::B4, QPageSize::B5, QPageSize::JisB4, QPageSize::JisB5,
+        QPageSize::Letter, QPageSize::Legal, QPageSize::Executive, QPageSize::Tabloid})
     sizes << QPageSize(id);
   return sizes;
 }

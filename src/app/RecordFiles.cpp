@@ -25,7 +25,6 @@
 namespace corvale {
 namespace {
 
-
 struct ExportKind {
   ExportFormat format;
   const char* suffix;
@@ -87,7 +86,8 @@ std::optional<FileError> WritePdf(const ViewerState& state, const ExportPage& pa
     annotations.deleteId = state.output.blankIdentification;
     result = PrintRecordPage(writer, state.print, state.display, state.leads, {}, &annotations);
   }
-  if (result.error || pdf.isEmpty()) return FileError{path, QCoreApplication::translate("RecordFiles", "the page could not be drawn")};
+  if (result.error || pdf.isEmpty())
+    return FileError{path, QCoreApplication::translate("RecordFiles", "the page could not be drawn")};
   return WriteFileSafely(path, pdf, policy);
 }
 
@@ -123,8 +123,10 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
   for (const QString& file : request.files) {
     const QString path = ReadablePath(file);
     if (path.isEmpty())
-      request.problems << QCoreApplication::translate("RecordFiles", "%1: CORVALE does not read this kind of file (it reads record files, WFDB, "
-                             "EDF/EDF+/BDF and DICOM ECG).")
+      request.problems << QCoreApplication::translate(
+                              "RecordFiles",
+                              "%1: CORVALE does not read this kind of file (it reads record files, WFDB, "
+                              "EDF/EDF+/BDF and DICOM ECG).")
                               .arg(QDir::toNativeSeparators(file));
     else if (!readable.contains(path))  // a header and its signal file are one record
       readable << path;
@@ -143,15 +145,20 @@ QStringList DroppedPaths(const QMimeData& mime) {
 
 std::optional<QString> ExportRefusal(const ViewerState& state) {
   if (!state.study.analysed || !state.shown)
-    return QCoreApplication::translate("RecordFiles", "There is no record to export. Choose records for the work list and press \"Analyse\" first.");
+    return QCoreApplication::translate(
+        "RecordFiles", "There is no record to export. Choose records for the work list and press \"Analyse\" first.");
   const ShownRecord& shown = *state.shown;
   // An unreadable record is all zero: its export would be a flat line under
   // the patient's file name.
   if (shown.error)
-    return QCoreApplication::translate("RecordFiles", "The record could not be read, so there is nothing to export.\n%1").arg(shown.error->Describe());
+    return QCoreApplication::translate("RecordFiles",
+                                       "The record could not be read, so there is nothing to export.\n%1")
+        .arg(shown.error->Describe());
   if (!ShownRecordIsCurrent(state))
-    return QCoreApplication::translate("RecordFiles", "The work list has changed since \"Analyse\": the record on the screen, %1, is not its record %2 any "
-              "more.\nPress \"Analyse\" again, then export.")
+    return QCoreApplication::translate(
+               "RecordFiles",
+               "The work list has changed since \"Analyse\": the record on the screen, %1, is not its record %2 any "
+               "more.\nPress \"Analyse\" again, then export.")
         .arg(shown.entry, QString::number(state.study.current + 1));
   return std::nullopt;
 }
@@ -171,7 +178,9 @@ std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image
   const bool confirmed = files.contains(target.path) && QFileInfo::exists(target.path);
   for (const QString& file : files)
     if (file != target.path && !confirmed && QFileInfo::exists(file))
-      return FileError{file, QCoreApplication::translate("RecordFiles", "exists already and is not replaced; choose another name or remove it first")};
+      return FileError{
+          file, QCoreApplication::translate(
+                    "RecordFiles", "exists already and is not replaced; choose another name or remove it first")};
   auto image = std::make_unique<RecordImage>(state.record);
   if (state.output.blankIdentification) BlankIdentification(*image);
   return formats::WriteRecordAs(*image, format, target.path, policy);
@@ -230,11 +239,13 @@ void RecordFiles::ExportRecord(const PrinterChoice& printer) {
   if (!target) return;
   exportDirectory_ = QFileInfo(target->path).absolutePath();
   if (const auto error = ExportShownRecord(state_, trace_, *target, page)) {
-    Q_EMIT message(QMessageBox::Warning, QCoreApplication::translate("RecordFiles", "The record was not exported.\n%1").arg(error->Describe()));
+    Q_EMIT message(
+        QMessageBox::Warning,
+        QCoreApplication::translate("RecordFiles", "The record was not exported.\n%1").arg(error->Describe()));
     return;
   }
-  Q_EMIT message(QMessageBox::Information,
-                 QCoreApplication::translate("RecordFiles", "%1 was exported to %2.").arg(shown.entry, QDir::toNativeSeparators(target->path)));
+  Q_EMIT message(QMessageBox::Information, QCoreApplication::translate("RecordFiles", "%1 was exported to %2.")
+                                               .arg(shown.entry, QDir::toNativeSeparators(target->path)));
 }
 
 }  // namespace corvale

@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDropEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -105,7 +105,10 @@ void TSDIAppForm::Wire() {
   connect(ecgTab_, &EcgTab::recordChanged, this, &TSDIAppForm::ShowRecord);
   connect(ecgTab_, &EcgTab::redrawRequested, this, [this](EcgTab::Redraw what) {
     switch (what) {
-      case EcgTab::Redraw::PaperAndTraces: RenderGrid(); RenderTraces(); break;
+      case EcgTab::Redraw::PaperAndTraces:
+        RenderGrid();
+        RenderTraces();
+        break;
       case EcgTab::Redraw::Traces: RenderTraces(); break;
       case EcgTab::Redraw::Overlay: ComposeOverlay(); break;
     }
@@ -345,9 +348,7 @@ void TSDIAppForm::OpenAtStart(const StartRequest& request, const QString& defaul
       if (state_->study.found.isEmpty())
         problems << tr("%1 holds no record files (.nrm, .msd).").arg(QDir::toNativeSeparators(request.directory));
       break;
-    case StartRequest::Kind::Files:
-      OpenFiles(request.files);
-      break;
+    case StartRequest::Kind::Files: OpenFiles(request.files); break;
     case StartRequest::Kind::Default:
       if (!defaultDirectory.isEmpty()) fileTab_->OpenDirectory(defaultDirectory);
       break;

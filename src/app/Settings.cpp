@@ -88,10 +88,8 @@ ViewerSettings ReadSettings(QSettings& store) {
 
 void WriteSettings(QSettings& store, const ViewerSettings& s) {
   auto setOrRemove = [&store](const QString& key, const std::optional<QString>& value) {
-    if (value)
-      store.setValue(key, *value);
-    else
-      store.remove(key);
+    if (value) store.setValue(key, *value);
+    else store.remove(key);
   };
   // Everything as text, so that the file reads the same whatever wrote it.
   setOrRemove(kDirectory, s.directory.isEmpty() ? std::nullopt : std::optional(s.directory));

@@ -1,8 +1,8 @@
 // LoadRecord: the work list's current entry into the viewer state.
 #include "app/ViewerState.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "formats/Formats.h"
@@ -70,8 +70,8 @@ LoadResult LoadRecord(ViewerState& state) {
     // Open by the bytes the directory listing gave: a name the system's encoding
     // cannot spell would not survive a round trip through QString.
     const QByteArray nativeName = study.nativeNames.value(workEntry, QFile::encodeName(at.entry));
-    result.error = ReadRecordFile(QFile::encodeName(at.directory) + '/' + nativeName, state.record,
-                                  result.names.recordPath);
+    result.error =
+        ReadRecordFile(QFile::encodeName(at.directory) + '/' + nativeName, state.record, result.names.recordPath);
     sources << result.names.recordPath;
   }
   result.outcome = result.error ? LoadResult::Outcome::Unreadable : LoadResult::Outcome::Loaded;

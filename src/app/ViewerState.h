@@ -25,13 +25,13 @@ namespace corvale {
 
 /// The File tab's lists and the position in the work list.
 struct StudyList {
-  QString directory;       // the input directory; the work list's bare names lie in it
-  QStringList found;       // record files of the directory, in scan order
-  QStringList work;        // the work list, in the order added: bare names, or the
-                           // absolute path of a file of another directory
+  QString directory;                       // the input directory; the work list's bare names lie in it
+  QStringList found;                       // record files of the directory, in scan order
+  QStringList work;                        // the work list, in the order added: bare names, or the
+                                           // absolute path of a file of another directory
   QHash<QString, QByteArray> nativeNames;  // bytes of the names the system's encoding cannot spell
-  int current = 0;         // index in `work` of the record to show
-  bool analysed = false;   // "Analyse" was pressed: the record tabs are open
+  int current = 0;                         // index in `work` of the record to show
+  bool analysed = false;                   // "Analyse" was pressed: the record tabs are open
 };
 
 /// The record last loaded from the work list: the one on the screen.
@@ -48,7 +48,7 @@ struct OutputSettings {
   QString directory;                             // the hidden output directory
   QString bmpName = QStringLiteral("filename");  // until a record is loaded
   QString copyName = QStringLiteral("filename");
-  bool blankIdentification = false;              // "delete ID"
+  bool blankIdentification = false;  // "delete ID"
 };
 
 struct ViewerState {

@@ -22,9 +22,7 @@
 
 namespace corvale {
 
-PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void PaintBox::CopyImage(const Image& image) {
   image_ = &image;
@@ -61,7 +59,7 @@ struct DirectoryTreeModel::Node {
   QString name;  // as shown; the file system's root shows its path
   QString path;  // absolute, clean
   Node* parent = nullptr;
-  int row = 0;  // among its parent's children
+  int row = 0;                                  // among its parent's children
   std::vector<std::unique_ptr<Node>> children;  // in name order
   bool listed = false;
 };
@@ -232,8 +230,8 @@ QModelIndex DirectoryTreeModel::IndexOf(const QString& path) {
   for (const QString& part : clean.mid(top.size()).split(u'/', Qt::SkipEmptyParts)) {
     Fetch(node);
     auto find = [&] {
-      const auto it = std::find_if(node->children.begin(), node->children.end(),
-                                   [&](const auto& c) { return c->name == part; });
+      const auto it =
+          std::find_if(node->children.begin(), node->children.end(), [&](const auto& c) { return c->name == part; });
       return it == node->children.end() ? nullptr : it->get();
     };
     Node* next = find();

@@ -15,7 +15,7 @@ using G = ViewGeometry;
 // small square from the column's edge, clear of the band's top.
 constexpr int kInsetX = 4;
 constexpr int kInsetY = 3;
-constexpr int kGap = 2;               // between labels pushed together
+constexpr int kGap = 2;  // between labels pushed together
 constexpr int kStripFrameTop = G::FrameTop;
 constexpr int kViewHeight = G::MainViewHeight;
 

@@ -47,7 +47,7 @@ struct LeadLabel {
 
 struct LeadLabelPlacement {
   std::array<LeadLabel, LeadCount> leads;  // on the trace image
-  LeadLabel strip;                          // "II" on the strip image
+  LeadLabel strip;                         // "II" on the strip image
 };
 
 /// Where the names go for this state and layout (the screen's, in pixels).

@@ -41,8 +41,8 @@ void DrawPulse(Image& image, int x0, const int (&steps)[3], int zero, double gai
 }
 
 // One lead's trace and calibration pulse in one pass; x0 is the column's left edge.
-void DrawLead(Image& image, const LeadArrays& leads, const TraceLayout& layout, double gain, int lead,
-              int columnStart, int x0, int pass) {
+void DrawLead(Image& image, const LeadArrays& leads, const TraceLayout& layout, double gain, int lead, int columnStart,
+              int x0, int pass) {
   const int zero = layout.ZeroLineY(lead) + pass;
   auto y = [&](int j) { return zero - AmplitudePixels(leads.Sample(lead, j), gain); };
   image.MoveTo(x0, y(columnStart));
@@ -84,8 +84,8 @@ void RenderGrid(const DisplayState& state, const LeadArrays& leads, Image& grid,
   }
 }
 
-TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, const Image& grid,
-                         const Image& stripGrid, Image& trace, Image& strip) {
+TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, const Image& grid, const Image& stripGrid,
+                         Image& trace, Image& strip) {
   const ColorScheme& c = state.Colors;
   // The paper copied next covers the whole image when the sizes agree, so the
   // background fill is only needed where it would not.
@@ -108,8 +108,8 @@ TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, con
       DrawLead(trace, leads, layout, state.LeadGain[static_cast<std::size_t>(lead)], lead, limbStart, 0, pass);
   for (int pass = 0; pass < 2; ++pass)
     for (int lead = 6; lead < 12; ++lead)
-      DrawLead(trace, leads, layout, state.LeadGain[static_cast<std::size_t>(lead)], lead, chestStart,
-               G::ColumnPitch, pass);
+      DrawLead(trace, leads, layout, state.LeadGain[static_cast<std::size_t>(lead)], lead, chestStart, G::ColumnPitch,
+               pass);
 
   strip.SetPenColor(c.WindowFrameColor);
   if (!tenSeconds) DrawWindowFrame(strip, limbStart / G::SamplesPerPixel, G::TraceWidth);

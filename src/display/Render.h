@@ -15,8 +15,8 @@ void RenderGrid(const DisplayState& state, const LeadArrays& leads, Image& grid,
 
 /// Draws the twelve leads over a copy of `grid` into `trace`, and the window
 /// frame over a copy of `stripGrid` into `strip`. Returns the layout it used.
-TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, const Image& grid,
-                         const Image& stripGrid, Image& trace, Image& strip);
+TraceLayout RenderTraces(const DisplayState& state, const LeadArrays& leads, const Image& grid, const Image& stripGrid,
+                         Image& trace, Image& strip);
 
 /// Screen amplitude of a sample in pixels, truncated toward zero.
 inline int AmplitudePixels(double sample, double gain) {

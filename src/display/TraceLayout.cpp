@@ -29,8 +29,7 @@ TraceLayout ComputeScreenLayout(const DisplayState& state, const LeadArrays& lea
   if (equalSlots) {
     base[0] = G::FirstSlotBase;
     for (int i = 1; i < 6; ++i)
-      base[static_cast<std::size_t>(i)] =
-          static_cast<int>(static_cast<Real>(i) * G::LimbSlotPitch + G::FirstSlotBase);
+      base[static_cast<std::size_t>(i)] = static_cast<int>(static_cast<Real>(i) * G::LimbSlotPitch + G::FirstSlotBase);
   } else {
     base[0] = band[0];
     for (std::size_t i = 1; i < 6; ++i) base[i] = static_cast<double>(static_cast<Real>(base[i - 1]) + band[i]);

@@ -18,8 +18,8 @@ struct TraceLayout {
 
   /// y of the lead's zero line in pass 0: trunc(LeadBaseY) - LeadZeroShift + TopMargin.
   int ZeroLineY(int lead) const {
-    return static_cast<int>(LeadBaseY[static_cast<std::size_t>(lead)]) -
-           LeadZeroShift[static_cast<std::size_t>(lead)] + ViewGeometry::TopMargin;
+    return static_cast<int>(LeadBaseY[static_cast<std::size_t>(lead)]) - LeadZeroShift[static_cast<std::size_t>(lead)] +
+           ViewGeometry::TopMargin;
   }
 };
 

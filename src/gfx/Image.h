@@ -36,11 +36,17 @@ class Image final : public Canvas {
   /// The pixel as 0x00BBGGRR; out-of-image reads give 0xFFFFFFFF.
   Color Pixel(int x, int y) const;
 
-  void SetPenColor(Color color) override { pen_ = color; penRgb_ = ToRgb(color); }
+  void SetPenColor(Color color) override {
+    pen_ = color;
+    penRgb_ = ToRgb(color);
+  }
   void SetPenWidth(int) override {}  // the screen draws with the 1-pixel default pen
   void SetBrushColor(Color color) override { brush_ = color; }
   void FillRect(int left, int top, int right, int bottom) override;
-  void MoveTo(int x, int y) override { x_ = x; y_ = y; }
+  void MoveTo(int x, int y) override {
+    x_ = x;
+    y_ = y;
+  }
   void LineTo(int x, int y) override;
   /// Unsmoothed text in the pen colour; the paper shows between the strokes.
   void DrawText(int x, int y, int quarterTurns, const QString& text, const TextFont& font) override;
@@ -62,7 +68,9 @@ class Image final : public Canvas {
   /// Width and height of the text cell.
   QSize TextExtent(const QString& text) const;
 
-  static quint32 ToRgb(Color c) { return 0xFF000000u | (static_cast<quint32>(RedOf(c)) << 16) | (GreenOf(c) << 8) | BlueOf(c); }
+  static quint32 ToRgb(Color c) {
+    return 0xFF000000u | (static_cast<quint32>(RedOf(c)) << 16) | (GreenOf(c) << 8) | BlueOf(c);
+  }
 
  private:
   void Plot(int x, int y) {

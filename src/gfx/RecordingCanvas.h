@@ -30,7 +30,9 @@ class RecordingCanvas final : public Canvas {
   void SetPenColor(Color color) override { color_ = color; }
   void SetPenWidth(int width) override { width_ = width; }
   void SetBrushColor(Color color) override { brush_ = color; }
-  void FillRect(int left, int top, int right, int bottom) override { fills.push_back({left, top, right, bottom, brush_}); }
+  void FillRect(int left, int top, int right, int bottom) override {
+    fills.push_back({left, top, right, bottom, brush_});
+  }
   void MoveTo(int x, int y) override {
     x_ = x;
     y_ = y;

@@ -23,8 +23,14 @@ Picture HoverPass(MeasurementList& list, CaliperState& state, int x, int y) {
   if (state.DragActive && state.SelectedMeasurement >= 0 && state.SelectedMeasurement < MeasurementSlots) {
     Measurement& m = list.items[static_cast<std::size_t>(state.SelectedMeasurement)];
     switch (state.DragKind) {
-      case HitLeftMark: m.X1 = x; m.Y2 = y; break;
-      case HitRightMark: m.X2 = x; m.Y2 = y; break;
+      case HitLeftMark:
+        m.X1 = x;
+        m.Y2 = y;
+        break;
+      case HitRightMark:
+        m.X2 = x;
+        m.Y2 = y;
+        break;
       case HitBar:
         m.X1 = x + state.GrabOffset1;
         m.X2 = x + state.GrabOffset2;
@@ -92,8 +98,7 @@ Picture PointerMoved(MeasurementList& list, CaliperState& state, int x, int y) {
   return TrackPointer(list, state, x, y);
 }
 
-Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x,
-                       int y) {
+Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x, int y) {
   if (shiftOrAlt) {
     // Remove the measurement last hovered; past the end, the last one goes.
     for (int i = std::max(state.SelectedMeasurement, 0); i < list.MeasurementCount; ++i)

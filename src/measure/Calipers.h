@@ -30,7 +30,7 @@ enum class MouseButton { Left, Right, Middle };
 struct Picture {
   enum Kind { None, Hover, RubberBand, Compose } kind = None;
   int x = 0, y = 0;
-  std::optional<int> anchor;                     // RubberBand
+  std::optional<int> anchor;                      // RubberBand
   std::array<Color, MeasurementSlots> colours{};  // Hover: one per measurement
 };
 
@@ -51,8 +51,7 @@ Picture PointerMoved(MeasurementList& list, CaliperState& state, int x, int y);
 /// A button went down at (x, y). With Shift or Alt the measurement last hovered
 /// is removed; otherwise the button starts, toggles or keeps a drag. In caliper
 /// mode the press places the first or the second point of a measurement.
-Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x,
-                       int y);
+Picture PointerPressed(MeasurementList& list, CaliperState& state, MouseButton button, bool shiftOrAlt, int x, int y);
 /// A button went up: the left button ends a drag.
 void PointerReleased(CaliperState& state, MouseButton button);
 /// Caliper mode on; or off again, dropping a pending first point.

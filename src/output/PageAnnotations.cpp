@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "display/ViewGeometry.h"
 #include "display/LeadLabels.h"
+#include "display/ViewGeometry.h"
 #include "gfx/TextInk.h"
 #include "record/HeaderPresentation.h"
 
@@ -349,7 +349,8 @@ std::vector<PageText> ComputePrintLeadLabels(const PageGeometry& g, const Displa
     std::array<int, 6> wanted{};
     for (int r = 0; r < 6; ++r)
       wanted[static_cast<std::size_t>(r)] =
-          g.PrintOriginX + static_cast<int>(std::ceil(tops[static_cast<std::size_t>(column) * 6 + static_cast<std::size_t>(r)])) + inset;
+          g.PrintOriginX +
+          static_cast<int>(std::ceil(tops[static_cast<std::size_t>(column) * 6 + static_cast<std::size_t>(r)])) + inset;
     const auto placed = SpreadLabels(wanted, cap, gap, grid.right());
     const int start = g.PrintOriginY + Trunc(G::ViewWidth * u - (column == 1 ? G::ColumnPitch * u : 0));
     for (int r = 0; r < 6; ++r) {

@@ -56,7 +56,7 @@ struct PageText {
   QPoint origin;         // start of the baseline, device pixels
   int quarterTurns = 1;  // 1: reads upwards on the sheet
   TextFont font;
-  QRect box;             // the text's cell on the page (ascent to descent, whole advance)
+  QRect box;  // the text's cell on the page (ascent to descent, whole advance)
 };
 
 struct PageAnnotations {

@@ -5,8 +5,8 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "output/PainterCanvas.h"
 #include "output/PageAnnotations.h"
+#include "output/PainterCanvas.h"
 
 namespace corvale {
 namespace {
@@ -22,11 +22,11 @@ using G = ViewGeometry;
 constexpr double kSixth = 1.0 / 6.0;
 constexpr double kThird = 1.0 / 3.0;
 // Grid lines 1 mm apart: across the page (along the time axis) and down it.
-constexpr int kLinesAcross = G::ViewWidth / G::GridPitch;       // 260
-constexpr int kLinesDown = G::MainViewHeight / G::GridPitch;    // 190
+constexpr int kLinesAcross = G::ViewWidth / G::GridPitch;     // 260
+constexpr int kLinesDown = G::MainViewHeight / G::GridPitch;  // 190
 // Fine dashes are 1/3 mm apart: three per millimetre of the line.
-constexpr int kDashesAcross = 3 * kLinesDown;                   // 570 along a line across
-constexpr int kDashesDown = 3 * kLinesAcross;                   // 780 along a line down
+constexpr int kDashesAcross = 3 * kLinesDown;  // 570 along a line across
+constexpr int kDashesDown = 3 * kLinesAcross;  // 780 along a line down
 // The pulses start 125 mm (limb) and 255 mm (chest) along the time axis.
 constexpr double kLimbPulseMm = 125.0, kChestPulseMm = 255.0;
 
@@ -113,7 +113,8 @@ void DrawGrid(Canvas& c, const PageGeometry& g, int pattern, Progress& progress)
 
 void DrawPulse(Canvas& c, const PageGeometry& g, const TraceLayout& layout, double gain, int lead, int pass, double s) {
   const Real u = g.PrintUnit;
-  const int b = Trunc(layout.LeadBaseY[static_cast<std::size_t>(lead)]) - layout.LeadZeroShift[static_cast<std::size_t>(lead)] + pass;
+  const int b = Trunc(layout.LeadBaseY[static_cast<std::size_t>(lead)]) -
+                layout.LeadZeroShift[static_cast<std::size_t>(lead)] + pass;
   const int h = Trunc(static_cast<Real>(G::PulseHeight) / gain * u);
   const int xb = g.PrintOriginX + Trunc(b + G::TopMargin * u);
   const int xt = g.PrintOriginX + Trunc((b + G::TopMargin * u) - h);
@@ -135,7 +136,8 @@ void DrawColumn(Canvas& c, const PageGeometry& g, const DisplayState& state, con
     for (int k = first; k < first + 6; ++k) {
       progress.Add(10);
       const double gain = state.LeadGain[static_cast<std::size_t>(k)];
-      const int base = Trunc(layout.LeadBaseY[static_cast<std::size_t>(k)]) - layout.LeadZeroShift[static_cast<std::size_t>(k)] + p;
+      const int base =
+          Trunc(layout.LeadBaseY[static_cast<std::size_t>(k)]) - layout.LeadZeroShift[static_cast<std::size_t>(k)] + p;
       auto x = [&](int l) {
         const int a = Trunc(static_cast<Real>(leads.Sample(k, columnStart + l)) * G::MicrovoltsPerUnit * u *
                             G::PixelsPerMicrovolt / gain);

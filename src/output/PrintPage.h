@@ -18,13 +18,12 @@ namespace corvale {
 
 struct PageAnnotationInput;
 
-
 /// The printer settings; each job reads them as they are when it starts.
 struct PrintSettings {
-  int PenWidth = 2;     // 0..10, device pixels added to trunc(u)
-  int Margin = 50;      // 10..200, tenths of a percent of each page dimension
-  int PenPattern = 2;   // 1 = A (one wide pass), 2 = B (several thin passes)
-  int GridPattern = 2;  // 1 = A, 2 = B
+  int PenWidth = 2;         // 0..10, device pixels added to trunc(u)
+  int Margin = 50;          // 10..200, tenths of a percent of each page dimension
+  int PenPattern = 2;       // 1 = A (one wide pass), 2 = B (several thin passes)
+  int GridPattern = 2;      // 1 = A, 2 = B
   bool Annotations = true;  // identification and scale in the margin, when the page is given them
 };
 
@@ -71,8 +70,7 @@ struct PrintHooks {
 /// margin's identification and scale when `annotations` is given and
 /// `s.Annotations` is set. The progress count starts at 0.
 void DrawPrintPage(Canvas& canvas, const PageGeometry& g, const PrintSettings& s, const DisplayState& state,
-                   const LeadArrays& leads, const PrintHooks& hooks,
-                   const PageAnnotationInput* annotations = nullptr);
+                   const LeadArrays& leads, const PrintHooks& hooks, const PageAnnotationInput* annotations = nullptr);
 
 /// Dash length of a grid line: 1/8 mm, at least one pixel.
 int DashLength(double pitch);

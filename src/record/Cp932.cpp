@@ -35,8 +35,7 @@ QString DecodeCp932(std::span<const std::uint8_t> bytes) {
   bool ascii = true;
   for (std::uint8_t b : bytes) ascii = ascii && b < 0x80;
   if (ascii)
-    return QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()),
-                               static_cast<qsizetype>(bytes.size()));
+    return QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 
   thread_local Converter conv("UTF-16LE", "CP932");
   QString out;

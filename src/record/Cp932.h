@@ -6,9 +6,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <span>
-#include <cstdint>
 
 namespace corvale {
 

@@ -17,7 +17,9 @@ struct LeadArrays {
 
   LeadArrays() { LeadRange.fill(1.0); }
 
-  double Sample(int lead, int n) const { return LeadSamples[static_cast<std::size_t>(n) * LeadCount + static_cast<std::size_t>(lead)]; }
+  double Sample(int lead, int n) const {
+    return LeadSamples[static_cast<std::size_t>(n) * LeadCount + static_cast<std::size_t>(lead)];
+  }
 };
 
 /// Fills `arrays` from the waveform block of `image`, without allocating.

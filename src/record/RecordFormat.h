@@ -20,8 +20,8 @@ inline constexpr std::size_t LeadWordSize = 2;
 static_assert(HeaderSize + LeadCount * LeadBlockSize == RecordFileSize);
 
 /// Lead names in record order; the index is the lead index everywhere.
-inline constexpr std::array<std::string_view, LeadCount> LeadNames{
-    "I", "II", "III", "aVR", "aVL", "aVF", "V1", "V2", "V3", "V4", "V5", "V6"};
+inline constexpr std::array<std::string_view, LeadCount> LeadNames{"I",  "II", "III", "aVR", "aVL", "aVF",
+                                                                   "V1", "V2", "V3",  "V4",  "V5",  "V6"};
 
 enum class FieldEncoding {
   Character,  // single-byte text, ends at the field's end or the first NUL
@@ -41,9 +41,7 @@ struct FieldSpec {
   int count = 1;
 
   constexpr std::size_t ElementLength() const { return length / static_cast<std::size_t>(count); }
-  constexpr std::size_t ElementOffset(int k) const {
-    return offset + static_cast<std::size_t>(k) * ElementLength();
-  }
+  constexpr std::size_t ElementOffset(int k) const { return offset + static_cast<std::size_t>(k) * ElementLength(); }
 };
 
 namespace Field {
@@ -94,25 +92,54 @@ inline constexpr FieldSpec SampleCount{"SampleCount", 396, 4, E::UInt16LE};
 
 /// The whole header, in file order, unused ranges included, so that the table
 /// itself can be checked to cover bytes 0..399 without gap or overlap.
-inline constexpr std::array RecordFields{
-    Field::ProcessingResult, Field::DataType, Field::RecordingDate, Field::RecordingTime,
-    Field::Unused14, Field::PatientId, Field::Age, Field::AgeUnit, Field::Sex, Field::Height,
-    Field::Weight, Field::BloodPressure, Field::AffiliationCode1, Field::AffiliationCode2,
-    Field::Symptoms, Field::Medication, Field::PatientName, Field::Unused86, Field::LoadInfo,
-    Field::RecordingYearHigh, Field::HeartRate, Field::RrInterval, Field::PrInterval,
-    Field::QrsDuration, Field::QrsAxis, Field::QtInterval, Field::QtcInterval,
-    Field::Sv1Amplitude, Field::LateralLeadSelector, Field::RvAmplitude, Field::Unused144,
-    Field::FindingCodes, Field::MinnesotaCodes, Field::Unused256, Field::SamplingInterval,
-    Field::LsbSize, Field::FilterInfo, Field::LowFrequency, Field::HighFrequency,
-    Field::StoredLeadCount, Field::SampleCount};
+inline constexpr std::array RecordFields{Field::ProcessingResult,
+                                         Field::DataType,
+                                         Field::RecordingDate,
+                                         Field::RecordingTime,
+                                         Field::Unused14,
+                                         Field::PatientId,
+                                         Field::Age,
+                                         Field::AgeUnit,
+                                         Field::Sex,
+                                         Field::Height,
+                                         Field::Weight,
+                                         Field::BloodPressure,
+                                         Field::AffiliationCode1,
+                                         Field::AffiliationCode2,
+                                         Field::Symptoms,
+                                         Field::Medication,
+                                         Field::PatientName,
+                                         Field::Unused86,
+                                         Field::LoadInfo,
+                                         Field::RecordingYearHigh,
+                                         Field::HeartRate,
+                                         Field::RrInterval,
+                                         Field::PrInterval,
+                                         Field::QrsDuration,
+                                         Field::QrsAxis,
+                                         Field::QtInterval,
+                                         Field::QtcInterval,
+                                         Field::Sv1Amplitude,
+                                         Field::LateralLeadSelector,
+                                         Field::RvAmplitude,
+                                         Field::Unused144,
+                                         Field::FindingCodes,
+                                         Field::MinnesotaCodes,
+                                         Field::Unused256,
+                                         Field::SamplingInterval,
+                                         Field::LsbSize,
+                                         Field::FilterInfo,
+                                         Field::LowFrequency,
+                                         Field::HighFrequency,
+                                         Field::StoredLeadCount,
+                                         Field::SampleCount};
 
 /// Looks a field up by its name.
 std::optional<FieldSpec> FindField(std::string_view name);
 
 /// Byte offset of sample n of lead L.
 constexpr std::size_t SampleOffset(int lead, int n) {
-  return HeaderSize + LeadBlockSize * static_cast<std::size_t>(lead) + LeadWordSize +
-         2 * static_cast<std::size_t>(n);
+  return HeaderSize + LeadBlockSize * static_cast<std::size_t>(lead) + LeadWordSize + 2 * static_cast<std::size_t>(n);
 }
 
 /// The bytes of one record file, from offset 0.

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
@@ -86,8 +86,8 @@ QString ShownFileName(const QByteArray& native) {
   QStringDecoder system(QStringDecoder::System, QStringDecoder::Flag::Stateless);
   QString inSystem = system(native);
   if (!system.hasError()) return inSystem;
-  QString cp932 = DecodeCp932({reinterpret_cast<const std::uint8_t*>(native.constData()),
-                                     static_cast<std::size_t>(native.size())});
+  QString cp932 =
+      DecodeCp932({reinterpret_cast<const std::uint8_t*>(native.constData()), static_cast<std::size_t>(native.size())});
   if (!cp932.contains(QChar(QChar::ReplacementCharacter))) return cp932;
   return inSystem;  // the system's decoding marks each invalid byte with U+FFFD
 }
@@ -138,9 +138,8 @@ void NameAndSort(std::vector<QByteArray> (&natives)[2], RecordDirectoryListing& 
     groups[g].push_back({std::move(shown), std::move(native)});
   }
   for (auto& group : groups)
-    std::sort(group.begin(), group.end(), [](const RecordFileName& a, const RecordFileName& b) {
-      return CompareFileNames(a.shown, b.shown) < 0;
-    });
+    std::sort(group.begin(), group.end(),
+              [](const RecordFileName& a, const RecordFileName& b) { return CompareFileNames(a.shown, b.shown) < 0; });
   out.nrm = std::move(groups[0]);
   out.msd = std::move(groups[1]);
 }

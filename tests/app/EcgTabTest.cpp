@@ -121,7 +121,9 @@ class EcgTabTest : public WindowFixture {
     // Every lead, II included, carries a different wave, so every option shows.
     RecordBuilder b;
     for (int lead = 0; lead < 12; ++lead)
-      b.Lead(lead, [lead](int n) { return static_cast<std::int16_t>((n % (200 + 20 * lead) < 40 ? 600 : -100) + 10 * lead); });
+      b.Lead(lead, [lead](int n) {
+        return static_cast<std::int16_t>((n % (200 + 20 * lead) < 40 ? 600 : -100) + 10 * lead);
+      });
     b.Write(tmp->filePath("wave.nrm"));
     OpenDirectory(tmp->path());
     AnalyseAll();
@@ -164,7 +166,7 @@ class EcgTabTest : public WindowFixture {
     timeWindow->setValue(2499);
     QCOMPARE(s.TimeOffset, 2499);
     QCOMPARE(w->StripImage().Pixel(499, 50), 0x00FFFFu);  // the frame moved, in yellow
-    Get<QRadioButton>("RadioButtonR1")->click();  // the limb-lead group is hidden
+    Get<QRadioButton>("RadioButtonR1")->click();          // the limb-lead group is hidden
     QCOMPARE(s.LimbLeadMode, 1);
     // The main view shows the overlay, which without measurements is the trace image.
     QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());

@@ -29,7 +29,8 @@ class FileTabTest : public WindowFixture {
   void directoryListSelectsTheCurrentDirectory() {
     // Siblings that sort before it make the background-loaded rows move.
     for (int i = 0; i < 40; ++i)
-      for (const QString& d : {QStringLiteral("a%1").arg(i), QStringLiteral("deep/b%1").arg(i), QStringLiteral("deep/z%1").arg(i)})
+      for (const QString& d :
+           {QStringLiteral("a%1").arg(i), QStringLiteral("deep/b%1").arg(i), QStringLiteral("deep/z%1").arg(i)})
         QVERIFY(QDir(tmp->path()).mkpath(d));
     QVERIFY(QDir(tmp->path()).mkpath("deep/target"));
     const QString target = tmp->filePath("deep/target");
@@ -45,8 +46,8 @@ class FileTabTest : public WindowFixture {
   }
 
   void scanListsRegularFilesInNameOrderNrmFirst() {
-    for (const char* name : {"b10.nrm", "c.msd", "B9.nrm", "A0002.NRM", "a0001.nrm", "e.Msd", "C2.msd", "notes.txt",
-                             "f.nrm.bak"})
+    for (const char* name :
+         {"b10.nrm", "c.msd", "B9.nrm", "A0002.NRM", "a0001.nrm", "e.Msd", "C2.msd", "notes.txt", "f.nrm.bak"})
       Numbered(1).Write(tmp->filePath(name));
     const QString base = tmp->path() + u'/';
     QVERIFY(QDir(tmp->path()).mkdir("folder.nrm"));
@@ -54,8 +55,8 @@ class FileTabTest : public WindowFixture {
     QVERIFY(QFile::link(base + "gone.nrm", base + "dangling.msd"));
     QVERIFY(QFile::link(base + "b10.nrm", base + "link.nrm"));
     OpenDirectory(tmp->path());
-    QCOMPARE(Items(List(1)), (QStringList{"a0001.nrm", "A0002.NRM", "B9.nrm", "b10.nrm", "link.nrm", "c.msd", "C2.msd",
-                                          "e.Msd"}));
+    QCOMPARE(Items(List(1)),
+             (QStringList{"a0001.nrm", "A0002.NRM", "B9.nrm", "b10.nrm", "link.nrm", "c.msd", "C2.msd", "e.Msd"}));
     QCOMPARE(w->State().study.directory, tmp->path());
     CheckMirror();
     QVERIFY(Get<QPushButton>("ButtonAdd")->isEnabled());
@@ -67,7 +68,8 @@ class FileTabTest : public WindowFixture {
   void namesInAnotherEncodingAreListedAndOpened() {
     // A Shift-JIS name, and two names valid in no encoding tried that show alike.
     std::vector<std::unique_ptr<NativeFile>> files;
-    for (const QByteArray& name : {QByteArray("\x8C\xA9\x96\x7B.nrm"), QByteArray("r\xFF.msd"), QByteArray("r\xFE.msd")}) {
+    for (const QByteArray& name :
+         {QByteArray("\x8C\xA9\x96\x7B.nrm"), QByteArray("r\xFF.msd"), QByteArray("r\xFE.msd")}) {
       files.push_back(std::make_unique<NativeFile>(QFile::encodeName(tmp->path()) + '/' + name, Numbered(7).Bytes()));
       QVERIFY(files.back()->Made());
     }
@@ -78,7 +80,8 @@ class FileTabTest : public WindowFixture {
     QCOMPARE(List(1)->item(0)->data(FileTab::NativeNameRole).toByteArray(), QByteArray("a.nrm"));
     auto* note = Get<QLabel>("LabelScanNote");
     QVERIFY(note->isVisible());
-    QCOMPARE(note->text(), QStringLiteral("1 record file is not listed: its name cannot be shown apart from another's"));
+    QCOMPARE(note->text(),
+             QStringLiteral("1 record file is not listed: its name cannot be shown apart from another's"));
     // Opened by its bytes, through the work list.
     AddInOrder({"見本.nrm", "r\uFFFD.msd"});
     Click("ButtonAnalyse");

@@ -45,17 +45,24 @@ class HeaderTabTest : public WindowFixture {
 
   void headerValuesReachBothTabs() {
     RecordBuilder b = Numbered(4);
-    b.Set(Field::Sv1Amplitude, "1.25").Set(Field::RvAmplitude, "2.50").Set(Field::HeartRate, " 72 ")
-        .Set(Field::RecordingYearHigh, "20").Set(Field::RecordingDate, "030514").Set(Field::RecordingTime, "094107")
-        .Set(Field::MinnesotaCodes, "9-8 ", 13).SetNumber(Field::SamplingInterval, 2);
+    b.Set(Field::Sv1Amplitude, "1.25")
+        .Set(Field::RvAmplitude, "2.50")
+        .Set(Field::HeartRate, " 72 ")
+        .Set(Field::RecordingYearHigh, "20")
+        .Set(Field::RecordingDate, "030514")
+        .Set(Field::RecordingTime, "094107")
+        .Set(Field::MinnesotaCodes, "9-8 ", 13)
+        .SetNumber(Field::SamplingInterval, 2);
     b.SetBytes(Field::PatientName.offset, EncodeCp932(QStringLiteral("見本　長い名前の患者さん")).value());
     b.Write(tmp->filePath("a.nrm"));
     OpenDirectory(tmp->path());
     AnalyseAll();
     const std::pair<const char*, const char*> expected[] = {
-        {"Label34", "1.25"}, {"Label58", "1.25"}, {"Label36", "2.50"}, {"Label60", "2.50"},
-        {"Label51", " 72 "}, {"Label39", "2003/05/14"}, {"Label40", "09:41:07"}, {"Label137", "9-8 "},
-        {"Label24", "2"}, {"Label11", "見本　長い名前の患者さん"}};
+        {"Label34", "1.25"},     {"Label58", "1.25"},
+        {"Label36", "2.50"},     {"Label60", "2.50"},
+        {"Label51", " 72 "},     {"Label39", "2003/05/14"},
+        {"Label40", "09:41:07"}, {"Label137", "9-8 "},
+        {"Label24", "2"},        {"Label11", "見本　長い名前の患者さん"}};
     for (const auto& [label, text] : expected) QCOMPARE(Text(label), QString::fromUtf8(text));
     // Twelve full-width characters are wider than the label: the tool tip shows them all.
     QCOMPARE(Get<QLabel>("Label11")->toolTip(), QStringLiteral("見本　長い名前の患者さん"));
@@ -79,8 +86,12 @@ class HeaderTabTest : public WindowFixture {
     QCOMPARE(Text("Label144"), QStringLiteral("120"));
     QVERIFY(Get<QRadioButton>("RadioButton38")->isChecked());
     QVERIFY(Get<QRadioButton>("RadioButtonG2")->isChecked());
-    struct Row { const char* button; int pen, grid; };
-    const Row rows[] = {{"RadioButton37", 1, 2}, {"RadioButtonG1", 1, 1}, {"RadioButton38", 2, 1}, {"RadioButtonG2", 2, 2}};
+    struct Row {
+      const char* button;
+      int pen, grid;
+    };
+    const Row rows[] = {
+        {"RadioButton37", 1, 2}, {"RadioButtonG1", 1, 1}, {"RadioButton38", 2, 1}, {"RadioButtonG2", 2, 2}};
     for (const Row& r : rows) {
       Get<QRadioButton>(r.button)->click();
       QCOMPARE(print.PenPattern, r.pen);

@@ -12,12 +12,12 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextDocument>
-#include <QWindow>
 #include <QTimer>
+#include <QWindow>
 
 #include "WindowFixture.h"
-#include "app/RecordFiles.h"
 #include "app/AboutBox.h"
+#include "app/RecordFiles.h"
 
 using namespace corvale;
 using namespace corvale::test;
@@ -91,19 +91,58 @@ class MainWindowTest : public WindowFixture {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("shortcut");
     QTest::addColumn<QString>("statusTip");
-    QTest::newRow("new") << "FileNew1" << "新規作成(&N)" << "Ctrl+N" << "新規ファイルの作成";
-    QTest::newRow("open") << "FileOpen1" << "開く(&O)..." << "Ctrl+O" << "ファイルを開く";
-    QTest::newRow("save") << "FileSave1" << "上書き保存(&S)" << "Ctrl+S" << "現在のファイルを保存";
-    QTest::newRow("save as") << "FileSaveAs1" << "名前をつけて保存(&A)..." << "" << "現在のファイルに別の名前をつけて保存";
-    QTest::newRow("preview") << "printPreview1" << "印刷プレビュー(&V)..." << "" << "";
-    QTest::newRow("print") << "printout1" << "印刷(&P)" << "Ctrl+P" << "";
-    QTest::newRow("printer setup") << "U1" << "印刷設定(&U)" << "Ctrl+U" << "";
-    QTest::newRow("export") << "FileExport1" << "エクスポート(&E)..." << "" << "";
-    QTest::newRow("exit") << "FileExit1" << "終了(&X)" << "" << "アプリケーション終了";
-    QTest::newRow("cut") << "EditCut1" << "切り取り(&T)" << "Ctrl+X" << "選択部分を切り取りクリップボードに送る";
-    QTest::newRow("copy") << "EditCopy1" << "コピー(&C)" << "Ctrl+C" << "選択部分をコピーしクリップボードに送る";
-    QTest::newRow("paste") << "EditPaste1" << "貼り付け(&P)" << "Ctrl+V" << "クリップボードの内容を貼り付け";
-    QTest::newRow("about") << "HelpAbout1" << "バージョン情報(&A)..." << "" << "バージョンなど固有の情報を表示";
+    QTest::newRow("new") << "FileNew1"
+                         << "新規作成(&N)"
+                         << "Ctrl+N"
+                         << "新規ファイルの作成";
+    QTest::newRow("open") << "FileOpen1"
+                          << "開く(&O)..."
+                          << "Ctrl+O"
+                          << "ファイルを開く";
+    QTest::newRow("save") << "FileSave1"
+                          << "上書き保存(&S)"
+                          << "Ctrl+S"
+                          << "現在のファイルを保存";
+    QTest::newRow("save as") << "FileSaveAs1"
+                             << "名前をつけて保存(&A)..."
+                             << ""
+                             << "現在のファイルに別の名前をつけて保存";
+    QTest::newRow("preview") << "printPreview1"
+                             << "印刷プレビュー(&V)..."
+                             << ""
+                             << "";
+    QTest::newRow("print") << "printout1"
+                           << "印刷(&P)"
+                           << "Ctrl+P"
+                           << "";
+    QTest::newRow("printer setup") << "U1"
+                                   << "印刷設定(&U)"
+                                   << "Ctrl+U"
+                                   << "";
+    QTest::newRow("export") << "FileExport1"
+                            << "エクスポート(&E)..."
+                            << ""
+                            << "";
+    QTest::newRow("exit") << "FileExit1"
+                          << "終了(&X)"
+                          << ""
+                          << "アプリケーション終了";
+    QTest::newRow("cut") << "EditCut1"
+                         << "切り取り(&T)"
+                         << "Ctrl+X"
+                         << "選択部分を切り取りクリップボードに送る";
+    QTest::newRow("copy") << "EditCopy1"
+                          << "コピー(&C)"
+                          << "Ctrl+C"
+                          << "選択部分をコピーしクリップボードに送る";
+    QTest::newRow("paste") << "EditPaste1"
+                           << "貼り付け(&P)"
+                           << "Ctrl+V"
+                           << "クリップボードの内容を貼り付け";
+    QTest::newRow("about") << "HelpAbout1"
+                           << "バージョン情報(&A)..."
+                           << ""
+                           << "バージョンなど固有の情報を表示";
   }
   void menus() {
     QFETCH(QString, action);
@@ -260,9 +299,10 @@ class MainWindowTest : public WindowFixture {
     Click("ButtonDelete");
     Get<QScrollBar>("ScrollBarFile")->setValue(1);
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0], QStringLiteral("The work list has changed since \"Analyse\": it has no record 2 any more (it holds 1).\n"
-                                         "The screen still shows r3.nrm.\n"
-                                         "Press \"Analyse\" again to view the records of the work list."));
+    QCOMPARE(messages[0],
+             QStringLiteral("The work list has changed since \"Analyse\": it has no record 2 any more (it holds 1).\n"
+                            "The screen still shows r3.nrm.\n"
+                            "Press \"Analyse\" again to view the records of the work list."));
     QCOMPARE(Text("Label12"), QStringLiteral("00000003"));  // the previous record stays
     QCOMPARE(w->State().shown->entry, QStringLiteral("r3.nrm"));
     QVERIFY(w->isVisible());
@@ -302,10 +342,18 @@ class MainWindowTest : public WindowFixture {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("heartRate");
-    QTest::newRow("markup in the name") << "a.nrm" << "<img src=/tmp/x.png>" << " 72 ";
-    QTest::newRow("markup in the heart rate") << "a.nrm" << "Yamada & Sons" << "<b>7";
-    QTest::newRow("markup in the file name") << "a <i>x<u>y.nrm" << "Yamada" << " 72 ";
-    QTest::newRow("a title placeholder in the file name") << "x[*]y.nrm" << "Yamada" << " 72 ";
+    QTest::newRow("markup in the name") << "a.nrm"
+                                        << "<img src=/tmp/x.png>"
+                                        << " 72 ";
+    QTest::newRow("markup in the heart rate") << "a.nrm"
+                                              << "Yamada & Sons"
+                                              << "<b>7";
+    QTest::newRow("markup in the file name") << "a <i>x<u>y.nrm"
+                                             << "Yamada"
+                                             << " 72 ";
+    QTest::newRow("a title placeholder in the file name") << "x[*]y.nrm"
+                                                          << "Yamada"
+                                                          << " 72 ";
   }
   void textsFromFilesAreShownAsTheyStand() {
     QFETCH(QString, file);

@@ -43,8 +43,8 @@ QString Run(const QString& program, const QStringList& args) {
 // The page as a picture at `dpi`, and where a device pixel of the job lands on it.
 struct Raster {
   QImage image;
-  double scale = 1;        // raster pixels per device pixel
-  QPointF origin;          // raster position of the printable area's corner
+  double scale = 1;  // raster pixels per device pixel
+  QPointF origin;    // raster position of the printable area's corner
   bool Dark(QPointF device, int radius) const {
     const QPointF at = origin + device * scale;
     for (int dy = -radius; dy <= radius; ++dy)
@@ -88,11 +88,11 @@ class PrintTest : public QObject {
 
   // Where the page's landmarks lie, in device pixels of the job.
   struct PageMarks {
-    double u;                // PrintUnit
-    int left, top;           // PrintOriginX, PrintOriginY
-    int right, bottom;       // trunc(left + 760u), trunc(top + 1040u)
-    double leadStart;        // lead I's first sample at the bottom of the grid
-    double pulseBase;        // lead I's zero line, where its pulses stand
+    double u;           // PrintUnit
+    int left, top;      // PrintOriginX, PrintOriginY
+    int right, bottom;  // trunc(left + 760u), trunc(top + 1040u)
+    double leadStart;   // lead I's first sample at the bottom of the grid
+    double pulseBase;   // lead I's zero line, where its pulses stand
   };
 
   // The marks from the job's own geometry and layout. Only for a queue whose
@@ -107,8 +107,13 @@ class PrintTest : public QObject {
     const TraceLayout layout = ComputePrintLayout(w->State().display, w->State().leads, u);
     const int a = static_cast<int>(image.Sample(0, 0) * 4.88 * u * 0.04);
     const double base = static_cast<int>(layout.LeadBaseY[0]) - layout.LeadZeroShift[0] + 40 * u + g.PrintOriginX;
-    return {u, g.PrintOriginX, g.PrintOriginY, static_cast<int>(g.PrintOriginX + 760 * u),
-            static_cast<int>(g.PrintOriginY + 1040 * u), base - a, base};
+    return {u,
+            g.PrintOriginX,
+            g.PrintOriginY,
+            static_cast<int>(g.PrintOriginX + 760 * u),
+            static_cast<int>(g.PrintOriginY + 1040 * u),
+            base - a,
+            base};
   }
 
   // The marks, checked on a PDF of the job.
@@ -127,7 +132,7 @@ class PrintTest : public QObject {
     QVERIFY(r.Dark(QPointF(m.left, m.top), 2));
     QVERIFY(r.Dark(QPointF(m.left, m.bottom), 2));
     QVERIFY(r.Dark(QPointF(m.right - 4 * u, m.top), 2));
-    QVERIFY(!r.Dark(QPointF(m.left + 6 * u, m.bottom - 6 * u), 0));  // inside a square: paper
+    QVERIFY(!r.Dark(QPointF(m.left + 6 * u, m.bottom - 6 * u), 0));   // inside a square: paper
     QVERIFY(!r.Dark(QPointF(m.right + 20 * u, m.top + 100 * u), 1));  // beyond the grid
     // Lead I starts at the bottom of the grid, at its baseline less its first sample.
     QVERIFY(r.Dark(QPointF(m.leadStart, m.bottom - 2 * u), 2));
@@ -170,8 +175,8 @@ class PrintTest : public QObject {
     // While the job runs, the window is disabled and shows the print status.
     bool sawStatus = false;
     QTimer::singleShot(0, w.get(), [&] {
-      sawStatus = !w->isEnabled() && ShownOnEcgTab("Label148") && ShownOnEcgTab("ProgressBar1") &&
-                  !ShownOnEcgTab("GroupBox13");
+      sawStatus =
+          !w->isEnabled() && ShownOnEcgTab("Label148") && ShownOnEcgTab("ProgressBar1") && !ShownOnEcgTab("GroupBox13");
     });
     QTest::mouseClick(Get<QPushButton>("Button2"), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
@@ -199,9 +204,8 @@ class PrintTest : public QObject {
     QTest::addColumn<bool>("deleteId");
     QTest::addColumn<QStringList>("has");
     QTest::addColumn<QStringList>("lacks");
-    QTest::newRow("identified") << true << false
-                                << QStringList{"見本", "00000079", "47 y.o.", "2003/05/14", "A0001.nrm", "25 mm/s",
-                                               "10 mm/mV", "aVR"}
+    QTest::newRow("identified") << true << false << QStringList{"見本",      "00000079", "47 y.o.",  "2003/05/14",
+                                                                "A0001.nrm", "25 mm/s",  "10 mm/mV", "aVR"}
                                 << QStringList{};
     QTest::newRow("delete ID") << true << true << QStringList{"47 y.o.", "A0001.nrm", "25 mm/s"}
                                << QStringList{"見本", "00000079"};
@@ -423,19 +427,25 @@ class PrintTest : public QObject {
     PrinterSetupDialog dialog(printer, w.get(), printers);
     auto offered = [&] {
       QList<QPageSize::PageSizeId> ids;
-      for (int i = 0; i < dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->count(); ++i) ids << dialog.PaperAt(i).id();
+      for (int i = 0; i < dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->count(); ++i)
+        ids << dialog.PaperAt(i).id();
       return ids;
     };
     QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("Printers"))->count(), 3);  // the PDF file first
-    QCOMPARE(dialog.PaperAt(dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentIndex()).id(), QPageSize::JisB5);
+    QCOMPARE(dialog.PaperAt(dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentIndex()).id(),
+             QPageSize::JisB5);
     QCOMPARE(offered().size(), StandardPaperSizes().size());  // a PDF file takes the standard set
     // Each step picks a printer (or, with -1, the second paper of the list).
-    struct Step { int printer; QList<QPageSize::PageSizeId> sizes; QPageSize::PageSizeId chosen; };
+    struct Step {
+      int printer;
+      QList<QPageSize::PageSizeId> sizes;
+      QPageSize::PageSizeId chosen;
+    };
     const Step steps[] = {
-        {2, {QPageSize::Letter, QPageSize::Legal}, QPageSize::Legal},               // its default
-        {1, {QPageSize::A4, QPageSize::A5, QPageSize::JisB5}, QPageSize::JisB5},    // the paper in use
-        {-1, {QPageSize::A4, QPageSize::A5, QPageSize::JisB5}, QPageSize::A5},      // the user's choice...
-        {0, offered(), QPageSize::A5},                                              // ...stays where it can
+        {2, {QPageSize::Letter, QPageSize::Legal}, QPageSize::Legal},             // its default
+        {1, {QPageSize::A4, QPageSize::A5, QPageSize::JisB5}, QPageSize::JisB5},  // the paper in use
+        {-1, {QPageSize::A4, QPageSize::A5, QPageSize::JisB5}, QPageSize::A5},    // the user's choice...
+        {0, offered(), QPageSize::A5},                                            // ...stays where it can
     };
     for (const Step& step : steps) {
       if (step.printer < 0) dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->setCurrentIndex(1);

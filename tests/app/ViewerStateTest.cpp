@@ -27,7 +27,13 @@ struct Fixture {
 };
 
 TEST(LoadRecord, OutcomesAndWhatTheyLeave) {
-  struct Row { int current; Outcome outcome; const char* bmp; const char* counter; bool zeroRecord; };
+  struct Row {
+    int current;
+    Outcome outcome;
+    const char* bmp;
+    const char* counter;
+    bool zeroRecord;
+  };
   const Row rows[] = {
       {0, Outcome::Loaded, "A0001.BMP", "1/3", false},
       {1, Outcome::Unreadable, "short.BMP", "2/3", true},
@@ -80,7 +86,13 @@ TEST(LoadRecord, NoEntryChangesNothing) {
 }
 
 TEST(ShownRecordIsCurrent, OnlyWhileTheWorkListNamesTheRecordOnTheScreen) {
-  struct Row { const char* change; QStringList work; QString directory; int current; bool current_; };
+  struct Row {
+    const char* change;
+    QStringList work;
+    QString directory;
+    int current;
+    bool current_;
+  };
   const Row rows[] = {
       {"unchanged", {"A0001.nrm", "short.msd"}, {}, 0, true},
       {"a later entry deleted", {"A0001.nrm"}, {}, 0, true},

@@ -14,10 +14,12 @@ std::array<int, 12> ZeroLines(const TraceLayout& layout) {
 }
 
 TEST(ScreenLayout, ZeroLinesOfEqualLeads) {
-  struct Row { int mode; std::array<int, 6> limb; };
-  const Row rows[] = {{3, {140, 256, 373, 490, 606, 723}},
-                      {2, {156, 273, 390, 506, 623, 740}},
-                      {1, {116, 241, 366, 490, 615, 740}}};
+  struct Row {
+    int mode;
+    std::array<int, 6> limb;
+  };
+  const Row rows[] = {
+      {3, {140, 256, 373, 490, 606, 723}}, {2, {156, 273, 390, 506, 623, 740}}, {1, {116, 241, 366, 490, 615, 740}}};
   const std::array<int, 6> chest{156, 273, 390, 506, 623, 740};
   auto leads = std::make_unique<LeadArrays>();
   for (const Row& r : rows) {
@@ -25,7 +27,8 @@ TEST(ScreenLayout, ZeroLinesOfEqualLeads) {
     state.LimbLeadMode = r.mode;
     const auto y = ZeroLines(ComputeScreenLayout(state, *leads));
     for (int i = 0; i < 6; ++i) {
-      EXPECT_EQ(y[static_cast<std::size_t>(i)], r.limb[static_cast<std::size_t>(i)]) << "mode " << r.mode << " lead " << i;
+      EXPECT_EQ(y[static_cast<std::size_t>(i)], r.limb[static_cast<std::size_t>(i)])
+          << "mode " << r.mode << " lead " << i;
       EXPECT_EQ(y[static_cast<std::size_t>(i + 6)], chest[static_cast<std::size_t>(i)]) << "mode " << r.mode;
     }
   }
@@ -42,7 +45,7 @@ TEST(ScreenLayout, ProportionalBandsFollowRangeOverGain) {
   const TraceLayout l = ComputeScreenLayout(state, *leads);
   EXPECT_DOUBLE_EQ(l.ColumnSum[0], 575.0);
   EXPECT_DOUBLE_EQ(l.LeadBandHeight[1], 91.304347826086953);  // 75 / 575 * 700
-  EXPECT_DOUBLE_EQ(l.LeadBaseY[4], 578.26086956521738);        // 475 / 575 * 700
+  EXPECT_DOUBLE_EQ(l.LeadBaseY[4], 578.26086956521738);       // 475 / 575 * 700
   EXPECT_DOUBLE_EQ(l.LeadBaseY[5], l.LeadBaseY[4] + l.LeadBandHeight[5]);
   EXPECT_NEAR(l.LeadBaseY[5], 700.0, 1e-9);
   EXPECT_EQ(l.LeadZeroShift[1], 45);  // trunc(91.3 * 0.5)

@@ -165,7 +165,11 @@ TEST_F(Labels, EqualSlotsAndEqualBandsPutNamesInRows) {
 
 TEST_F(Labels, NamesStayInsideTheirBandsOfARealRecord) {
   LoadSample("A0004.nrm");
-  struct Row { int mode; int span; double gainII; };
+  struct Row {
+    int mode;
+    int span;
+    double gainII;
+  };
   const Row rows[] = {{1, 1, 1}, {2, 1, 1}, {3, 1, 1}, {1, 2, 2}, {2, 2, 4}, {3, 2, 2}};
   for (const Row& r : rows) {
     DisplayState s;
@@ -222,7 +226,11 @@ TEST_F(Labels, ThinBandsNeverMakeNamesOverlap) {
 
 TEST(SpreadLabels, PushesApartAndKeepsInside) {
   using A = std::array<int, 6>;
-  struct Row { const char* what; A wanted; A placed; };
+  struct Row {
+    const char* what;
+    A wanted;
+    A placed;
+  };
   const Row rows[] = {
       {"apart enough", {10, 40, 70, 100, 130, 160}, {10, 40, 70, 100, 130, 160}},
       {"exactly height + gap", {10, 22, 34, 46, 58, 70}, {10, 22, 34, 46, 58, 70}},
@@ -278,12 +286,23 @@ TEST(LeadBandTops, SlotsAndBandsAtAnyScale) {
   DisplayState s;
   TraceLayout layout;
   for (int k = 0; k < 12; ++k) layout.LeadBaseY[static_cast<std::size_t>(k)] = 100.0 * (k % 6 + 1);
-  struct Row { int mode; double unit; int lead; double top; };
+  struct Row {
+    int mode;
+    double unit;
+    int lead;
+    double top;
+  };
   const Row rows[] = {
-      {3, 1, 0, 40},   {3, 1, 1, 40 + 700.0 / 6}, {3, 1, 5, 40 + 5 * 700.0 / 6},
-      {3, 6, 2, 6 * (40 + 2 * 700.0 / 6)},          // the page: the same slots in device pixels
-      {1, 1, 0, 40},   {1, 1, 3, 40 + 300},       {2, 6, 4, 6 * 40 + 400},  // proportional: after the band before
-      {3, 1, 6, 40},   {3, 1, 8, 40 + 200},       {1, 6, 11, 6 * 40 + 500},  // chest: always proportional
+      {3, 1, 0, 40},
+      {3, 1, 1, 40 + 700.0 / 6},
+      {3, 1, 5, 40 + 5 * 700.0 / 6},
+      {3, 6, 2, 6 * (40 + 2 * 700.0 / 6)},  // the page: the same slots in device pixels
+      {1, 1, 0, 40},
+      {1, 1, 3, 40 + 300},
+      {2, 6, 4, 6 * 40 + 400},  // proportional: after the band before
+      {3, 1, 6, 40},
+      {3, 1, 8, 40 + 200},
+      {1, 6, 11, 6 * 40 + 500},  // chest: always proportional
   };
   for (const Row& r : rows) {
     s.LimbLeadMode = r.mode;

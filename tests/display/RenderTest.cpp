@@ -36,7 +36,8 @@ TEST_F(Screen, StartUpStateShowsSixFlatLimbLinesWithPulses) {
   Render();
   const int zero[] = {140, 256, 373, 490, 606, 723};
   for (int y0 : zero) {
-    for (int x : {0, 1, 250, 498}) EXPECT_EQ(InkRows(trace, x, y0 - 60, y0 + 10), (std::vector<int>{y0, y0 + 1})) << "x " << x << " y " << y0;
+    for (int x : {0, 1, 250, 498})
+      EXPECT_EQ(InkRows(trace, x, y0 - 60, y0 + 10), (std::vector<int>{y0, y0 + 1})) << "x " << x << " y " << y0;
     // The line ends at (499, y0), which is its end point and not painted.
     EXPECT_EQ(InkRows(trace, 499, y0 - 60, y0 + 10), std::vector<int>{});
     // Pulse: baseline 500..503, rise at 504 to 40 px up, top 504..515, fall at 516, baseline to 519.
@@ -49,14 +50,19 @@ TEST_F(Screen, StartUpStateShowsSixFlatLimbLinesWithPulses) {
     EXPECT_EQ(trace.Pixel(519, y0), Ink());
   }
   // Chest column: equal proportional bands.
-  for (int y0 : {156, 273, 390, 506, 623, 740}) EXPECT_EQ(InkRows(trace, 700, y0 - 30, y0 + 10), (std::vector<int>{y0, y0 + 1}));
+  for (int y0 : {156, 273, 390, 506, 623, 740})
+    EXPECT_EQ(InkRows(trace, 700, y0 - 30, y0 + 10), (std::vector<int>{y0, y0 + 1}));
 }
 
 TEST_F(Screen, PaperGrid) {
   Render();
   // Scheme 1: white paper, light pink minor lines, pink major lines.
   constexpr Color paper = 0xFFFFFF, minor = 0xFFCCFF, major = 0xFF88FF;
-  struct Row { int x, y; Color color; const char* what; };
+  struct Row {
+    int x, y;
+    Color color;
+    const char* what;
+  };
   const Row main[] = {
       {20, 4, minor, "minor row crosses major column"},
       {4, 20, major, "major row runs unbroken"},
@@ -72,11 +78,20 @@ TEST_F(Screen, PaperGrid) {
   for (const Row& r : main) EXPECT_EQ(grid.Pixel(r.x, r.y), r.color) << r.what;
   // The strip's paper (away from lead II's trace at y 70..71 and its pulse).
   const Row stripRows[] = {
-      {0, 2, major, "first column"},        {3, 2, paper, "inside a square"},   {4, 2, minor, "minor column"},
-      {20, 2, major, "major column"},       {1020, 2, major, "last major column"}, {1036, 2, minor, "last column"},
-      {1037, 2, paper, "no line after 1036"}, {2, 0, major, "first row"},     {2, 4, minor, "minor row"},
-      {20, 4, minor, "minor row crosses major column"}, {2, 80, major, "last major row"},
-      {2, 96, minor, "last row"},           {2, 97, paper, "nothing below 96"}, {2, 99, paper, "bottom edge"},
+      {0, 2, major, "first column"},
+      {3, 2, paper, "inside a square"},
+      {4, 2, minor, "minor column"},
+      {20, 2, major, "major column"},
+      {1020, 2, major, "last major column"},
+      {1036, 2, minor, "last column"},
+      {1037, 2, paper, "no line after 1036"},
+      {2, 0, major, "first row"},
+      {2, 4, minor, "minor row"},
+      {20, 4, minor, "minor row crosses major column"},
+      {2, 80, major, "last major row"},
+      {2, 96, minor, "last row"},
+      {2, 97, paper, "nothing below 96"},
+      {2, 99, paper, "bottom edge"},
   };
   for (const Row& r : stripRows) EXPECT_EQ(stripGrid.Pixel(r.x, r.y), r.color) << "strip: " << r.what;
   int majorRows = 0, minorRows = 0;
@@ -89,7 +104,10 @@ TEST_F(Screen, PaperGrid) {
 }
 
 TEST_F(Screen, StripZeroLine) {
-  struct Row { std::int16_t value; int zero; };
+  struct Row {
+    std::int16_t value;
+    int zero;
+  };
   const Row rows[] = {{100, 70}, {-100, 12}};  // all positive: offset 0; all negative: offset 1
   for (const Row& r : rows) {
     test::RecordBuilder b;
@@ -135,7 +153,10 @@ TEST_F(Screen, AmplitudesTruncateTowardZero) {
   // 625 units are 625 x 4.88 x 0.04 = 122 px exactly in decimal, but 4.88 and
   // 0.04 as doubles multiply (in extended precision) to 121.99999999999999987:
   // the sample is drawn 121 px up, and -625 121 px down; 1250 gives 243.
-  struct Row { std::int16_t sample; int up; };
+  struct Row {
+    std::int16_t sample;
+    int up;
+  };
   const Row rows[] = {{-19, -3}, {19, 3}, {625, 121}, {-625, -121}, {1250, 243}, {205, 40}};
   for (const Row& r : rows) {
     test::RecordBuilder b;
@@ -159,7 +180,10 @@ TEST_F(Screen, ColourSchemesAndRestore) {
   const QImage first = trace.Qt().copy();
   const QImage firstStrip = strip.Qt().copy();
   // Colours as 0x00BBGGRR: background, minor grid, major grid, trace, window frame.
-  struct Row { int scheme; Color background, minor, major, ink, frame; };
+  struct Row {
+    int scheme;
+    Color background, minor, major, ink, frame;
+  };
   const Row rows[] = {{1, 0xFFFFFF, 0xFFCCFF, 0xFF88FF, 0x000000, 0xFF0000},
                       {2, 0x000000, 0x004400, 0x007700, 0xFFFFFF, 0x00FFFF},
                       {3, 0x000000, 0x006600, 0x009900, 0xFFFFFF, 0x00FFFF}};
@@ -174,11 +198,12 @@ TEST_F(Screen, ColourSchemesAndRestore) {
     EXPECT_EQ(trace.Pixel(100, 140), r.ink) << r.scheme;  // lead I's flat line
     EXPECT_EQ(strip.Pixel(2, 2), r.background) << r.scheme;
     EXPECT_EQ(strip.Pixel(4, 20), r.major) << r.scheme;
-    EXPECT_EQ(strip.Pixel(100, 70), r.ink) << r.scheme;   // the rhythm strip
+    EXPECT_EQ(strip.Pixel(100, 70), r.ink) << r.scheme;  // the rhythm strip
     EXPECT_EQ(strip.Pixel(200, 10), r.frame) << r.scheme;
     // As the screen shows them: red, green, blue.
     EXPECT_EQ(trace.Qt().pixel(4, 20) & 0xFFFFFF,
-              static_cast<QRgb>((r.major & 0xFF) << 16 | (r.major & 0xFF00) | (r.major >> 16))) << r.scheme;
+              static_cast<QRgb>((r.major & 0xFF) << 16 | (r.major & 0xFF00) | (r.major >> 16)))
+        << r.scheme;
   }
   state.Colors = SchemeColors(1);
   Render();
@@ -193,15 +218,16 @@ TEST_F(Screen, TimeWindowsAndFrames) {
     for (int lead : {0, 6}) b.Lead(lead, [&](int n) { return n == sample ? std::int16_t{256} : std::int16_t{0}; });
     Load(b);
   };
-  struct Row { int span, offset, sample; int limbX, chestX; };  // x -1: not shown
+  struct Row {
+    int span, offset, sample;
+    int limbX, chestX;
+  };  // x -1: not shown
   const Row rows[] = {
-      {1, 0, 1234, 246, 520 + 246},
-      {1, 2499, 4998, 499, 520 + 499},
-      {1, 2499, 4999, -1, -1},  // never shown in 5 s mode
-      {2, 2499, 1234, 246, -1}, // 10 s: the limb column shows 0..2499 whatever the offset
-      {2, 0, 2600, -1, 520 + 20},
-      {1, 9000, 4998, 499, 520 + 499},  // an offset out of range is taken as 2499
-      {1, -50, 1234, 246, 520 + 246},   // and one below as 0
+      {1, 0, 1234, 246, 520 + 246},   {1, 2499, 4998, 499, 520 + 499},
+      {1, 2499, 4999, -1, -1},   // never shown in 5 s mode
+      {2, 2499, 1234, 246, -1},  // 10 s: the limb column shows 0..2499 whatever the offset
+      {2, 0, 2600, -1, 520 + 20},     {1, 9000, 4998, 499, 520 + 499},  // an offset out of range is taken as 2499
+      {1, -50, 1234, 246, 520 + 246},                                   // and one below as 0
   };
   for (const Row& r : rows) {
     spikeAt(r.sample);
@@ -217,19 +243,22 @@ TEST_F(Screen, TimeWindowsAndFrames) {
       int spikeColumn = -1;
       for (int cx = left; cx < left + 500; ++cx)
         if (trace.Pixel(cx, y0 - 45) == Ink()) spikeColumn = cx;
-      EXPECT_EQ(spikeColumn, x) << "span " << r.span << " offset " << r.offset << " sample " << r.sample << " lead " << lead;
+      EXPECT_EQ(spikeColumn, x) << "span " << r.span << " offset " << r.offset << " sample " << r.sample << " lead "
+                                << lead;
     }
   }
   // Frames in the lower view.
   const Color frame = state.Colors.WindowFrameColor;
   state.DisplaySpan = 2;
   Render();
-  for (auto [x, y] : {std::pair{0, 10}, {998, 10}, {999, 50}, {0, 50}, {500, 90}}) EXPECT_EQ(strip.Pixel(x, y), frame) << x << "," << y;
+  for (auto [x, y] : {std::pair{0, 10}, {998, 10}, {999, 50}, {0, 50}, {500, 90}})
+    EXPECT_EQ(strip.Pixel(x, y), frame) << x << "," << y;
   EXPECT_NE(strip.Pixel(1000, 10), frame);
   state.DisplaySpan = 1;
   state.TimeOffset = 2499;
   Render();
-  for (auto [x, y] : {std::pair{499, 50}, {999, 50}, {700, 10}, {700, 90}}) EXPECT_EQ(strip.Pixel(x, y), frame) << x << "," << y;
+  for (auto [x, y] : {std::pair{499, 50}, {999, 50}, {700, 10}, {700, 90}})
+    EXPECT_EQ(strip.Pixel(x, y), frame) << x << "," << y;
   EXPECT_NE(strip.Pixel(498, 50), frame);
 }
 
@@ -238,11 +267,20 @@ TEST_F(Screen, EveryVertexOfARealRecordLiesWhereTheFormulaPutsIt) {
   ASSERT_FALSE(ReadRecordFile(test::SourcePath("samples/A0004.nrm"), image));
   DeriveLeadArrays(image, *leads);
   // Zero lines of A0004 with aVL at 1/2, and each lead's first vertex (sample 1234).
-  struct Row { int mode; std::array<int, 12> zero, first; };
+  struct Row {
+    int mode;
+    std::array<int, 12> zero, first;
+  };
   const Row rows[] = {
-      {1, {140, 280, 401, 576, 653, 720, 67, 189, 376, 521, 636, 711}, {105, 284, 441, 591, 634, 742, 110, 260, 452, 615, 583, 637}},
-      {2, {109, 246, 385, 565, 642, 690, 67, 189, 376, 521, 636, 711}, {74, 250, 425, 580, 623, 712, 110, 260, 452, 615, 583, 637}},
-      {3, {104, 207, 333, 474, 578, 679, 67, 189, 376, 521, 636, 711}, {69, 211, 373, 489, 559, 701, 110, 260, 452, 615, 583, 637}},
+      {1,
+       {140, 280, 401, 576, 653, 720, 67, 189, 376, 521, 636, 711},
+       {105, 284, 441, 591, 634, 742, 110, 260, 452, 615, 583, 637}},
+      {2,
+       {109, 246, 385, 565, 642, 690, 67, 189, 376, 521, 636, 711},
+       {74, 250, 425, 580, 623, 712, 110, 260, 452, 615, 583, 637}},
+      {3,
+       {104, 207, 333, 474, 578, 679, 67, 189, 376, 521, 636, 711},
+       {69, 211, 373, 489, 559, 701, 110, 260, 452, 615, 583, 637}},
   };
   for (const Row& r : rows) {
     state.LimbLeadMode = r.mode;
@@ -256,7 +294,8 @@ TEST_F(Screen, EveryVertexOfARealRecordLiesWhereTheFormulaPutsIt) {
       const int left = lead < 6 ? 0 : 520;
       // The amplitude as the display defines it: trunc(sample * 4.88 * 0.04 / gain).
       auto amplitude = [&](int k) {
-        return static_cast<int>(static_cast<long double>(leads->Sample(lead, 1234 + k)) * 4.88 * 0.04 / state.LeadGain[l]);
+        return static_cast<int>(static_cast<long double>(leads->Sample(lead, 1234 + k)) * 4.88 * 0.04 /
+                                state.LeadGain[l]);
       };
       EXPECT_EQ(r.zero[l] - amplitude(0), r.first[l]) << "mode " << r.mode << " lead " << lead;
       for (int pass = 0; pass < 2; ++pass)

@@ -20,7 +20,11 @@ std::set<std::pair<int, int>> Painted(const Image& image) {
 
 TEST(ImageLines, EndPointNotPainted) {
   using P = std::set<std::pair<int, int>>;
-  struct Row { const char* what; int x0, y0, x1, y1; P pixels; };
+  struct Row {
+    const char* what;
+    int x0, y0, x1, y1;
+    P pixels;
+  };
   const Row rows[] = {
       {"zero length", 3, 3, 3, 3, {}},
       {"one step right", 3, 3, 4, 3, {{3, 3}}},
@@ -46,7 +50,10 @@ TEST(ImageLines, EndPointNotPainted) {
 }
 
 TEST(ImageColors, StoredAsBgr) {
-  struct Row { Color color; int r, g, b; };
+  struct Row {
+    Color color;
+    int r, g, b;
+  };
   const Row rows[] = {{0xFF0000, 0, 0, 255}, {0x0000FF, 255, 0, 0}, {0xFFCCFF, 255, 204, 255}, {0x004400, 0, 0x44, 0}};
   for (const Row& r : rows) {
     Image image(2, 2);

@@ -23,13 +23,16 @@ Pixels Inked(const Image& image) {
 }
 
 TEST(TurnedPixel, QuarterTurnsAboutTheOrigin) {
-  struct Row { int dx, dy, turns; QPoint at; };
+  struct Row {
+    int dx, dy, turns;
+    QPoint at;
+  };
   const Row rows[] = {
       {0, -1, 0, {0, -1}},  {3, -2, 0, {3, -2}},
       {0, -1, 1, {-1, -1}}, {3, -2, 1, {-2, -4}},  // reads upwards: along the text is up, its top is left
       {0, -1, 2, {-1, 0}},  {3, -2, 2, {-4, 1}},
-      {0, -1, 3, {0, 0}},   {3, -2, 3, {1, 3}},    // reads downwards: its top is right
-      {3, -2, 4, {3, -2}},  {3, -2, -1, {1, 3}},   // whole turns and negative counts
+      {0, -1, 3, {0, 0}},   {3, -2, 3, {1, 3}},   // reads downwards: its top is right
+      {3, -2, 4, {3, -2}},  {3, -2, -1, {1, 3}},  // whole turns and negative counts
   };
   for (const Row& r : rows) EXPECT_EQ(TurnedPixel(r.dx, r.dy, r.turns), r.at) << r.dx << "," << r.dy << " x" << r.turns;
 }

@@ -23,12 +23,18 @@ struct Session {
 };
 
 using Event = std::function<void(Session&)>;
-Event Move(int x, int y) { return [=](Session& s) { s.last = PointerMoved(s.list, s.state, x, y); }; }
+Event Move(int x, int y) {
+  return [=](Session& s) { s.last = PointerMoved(s.list, s.state, x, y); };
+}
 Event Down(int x, int y, MouseButton b = MouseButton::Left, bool shift = false) {
   return [=](Session& s) { s.last = PointerPressed(s.list, s.state, b, shift, x, y); };
 }
-Event Up(MouseButton b = MouseButton::Left) { return [=](Session& s) { PointerReleased(s.state, b); }; }
-Event Click(int x, int y) { return [=](Session& s) { Move(x, y)(s), Down(x, y)(s), Up()(s); }; }
+Event Up(MouseButton b = MouseButton::Left) {
+  return [=](Session& s) { PointerReleased(s.state, b); };
+}
+Event Click(int x, int y) {
+  return [=](Session& s) { Move(x, y)(s), Down(x, y)(s), Up()(s); };
+}
 const Event S1 = [](Session& s) { s.last = ToggleCaliperMode(s.list, s.state); };
 const Event S2 = [](Session& s) { s.last = RemoveLastMeasurement(s.list, s.state); };
 const Event S3 = [](Session& s) { s.last = ClearMeasurements(s.list, s.state); };
@@ -48,10 +54,22 @@ struct Case {
 TEST(Calipers, TransitionTable) {
   const M a{100, 5, 200, 300, 1000}, b{300, 5, 400, 500, 1000}, c{500, 5, 560, 600, 600};
   const std::vector<Case> cases = {
-      {"two clicks 37 px apart", {}, {S1, Click(100, 50), Click(137, 300)}, {{100, 50, 137, 300, 370}}, {false, false, false}},
-      {"second click left of the first: exchanged", {}, {S1, Click(200, 10), Click(150, 20)}, {{150, 10, 200, 20, 500}}, {false, false, false}},
+      {"two clicks 37 px apart",
+       {},
+       {S1, Click(100, 50), Click(137, 300)},
+       {{100, 50, 137, 300, 370}},
+       {false, false, false}},
+      {"second click left of the first: exchanged",
+       {},
+       {S1, Click(200, 10), Click(150, 20)},
+       {{150, 10, 200, 20, 500}},
+       {false, false, false}},
       {"clicks on the same x", {}, {S1, Click(70, 10), Click(70, 90)}, {{70, 10, 70, 90, 0}}, {false, false, false}},
-      {"any button places points", {}, {S1, Down(10, 1, MouseButton::Middle), Down(30, 2, MouseButton::Right)}, {{10, 1, 30, 2, 200}}, {false, false, false}},
+      {"any button places points",
+       {},
+       {S1, Down(10, 1, MouseButton::Middle), Down(30, 2, MouseButton::Right)},
+       {{10, 1, 30, 2, 200}},
+       {false, false, false}},
       {"first point pending", {}, {S1, Click(10, 1)}, {}, {true, true, false}},
       {"caliper button again drops the pending point", {a}, {S1, Click(10, 1), S1}, {a}, {false, true, false}},
       {"C right after switching off removes nothing", {a, b}, {S1, S1, S2}, {a, b}, {false, false, false}},
@@ -59,18 +77,57 @@ TEST(Calipers, TransitionTable) {
       {"C with a pending point cancels only the point", {a}, {S1, Click(10, 1), S2}, {a}, {false, false, false}},
       {"C on an empty list", {}, {S2, S2}, {}, {false, false, false}},
       {"AC empties the list", {a, b, c}, {S1, Click(1, 1), S3}, {}, {false, false, false}},
-      {"drag the left mark across the right one", {{100, 50, 137, 300, 370}},
-       {Move(100, 200), Down(100, 200), Move(150, 210), Move(160, 220), Up()}, {{137, 50, 160, 220, 230}}, {false, false, false}},
-      {"drag by the bar keeps the width", {a}, {Move(150, 300), Down(150, 300), Move(400, 123), Up()}, {{350, 5, 450, 123, 1000}}, {false, false, false}},
-      {"press on nothing moves nothing", {a}, {Move(250, 250), Down(250, 250), Move(260, 260), Up()}, {a}, {false, false, false}},
-      {"shared mark: the later measurement is grabbed", {a, {200, 5, 300, 400, 1000}},
-       {Move(200, 700), Down(200, 700), Move(250, 710), Up()}, {a, {250, 5, 300, 710, 500}}, {false, false, false}},
-      {"shift-click removes the measurement last hovered", {a, b, c}, {Move(300, 10), Move(250, 10), Down(250, 10, MouseButton::Left, true)}, {a, c}, {false, false, false}},
-      {"past the end, shift-click removes the last", {a, b}, {Move(300, 10), Down(700, 10, MouseButton::Left, true), Down(700, 10, MouseButton::Left, true)}, {}, {false, false, false}},
-      {"right press drags with no button held", {a}, {Move(200, 10), Down(200, 10, MouseButton::Right), Up(MouseButton::Right), Move(230, 40)}, {{100, 5, 230, 40, 1300}}, {false, false, true}},
-      {"the next right press drops it", {a}, {Move(200, 10), Down(200, 10, MouseButton::Right), Up(MouseButton::Right), Move(230, 40), Down(230, 40, MouseButton::Right), Move(260, 50)}, {{100, 5, 230, 40, 1300}}, {false, false, false}},
-      {"left press during a right drag stops the movement", {a}, {Move(200, 10), Down(200, 10, MouseButton::Right), Move(230, 40), Down(230, 40), Move(260, 50)}, {{100, 5, 230, 40, 1300}}, {false, false, true}},
-      {"shift-click while placing removes and places", {a, b}, {Move(300, 1), S1, Down(10, 1, MouseButton::Left, true)}, {a}, {true, true, false}},
+      {"drag the left mark across the right one",
+       {{100, 50, 137, 300, 370}},
+       {Move(100, 200), Down(100, 200), Move(150, 210), Move(160, 220), Up()},
+       {{137, 50, 160, 220, 230}},
+       {false, false, false}},
+      {"drag by the bar keeps the width",
+       {a},
+       {Move(150, 300), Down(150, 300), Move(400, 123), Up()},
+       {{350, 5, 450, 123, 1000}},
+       {false, false, false}},
+      {"press on nothing moves nothing",
+       {a},
+       {Move(250, 250), Down(250, 250), Move(260, 260), Up()},
+       {a},
+       {false, false, false}},
+      {"shared mark: the later measurement is grabbed",
+       {a, {200, 5, 300, 400, 1000}},
+       {Move(200, 700), Down(200, 700), Move(250, 710), Up()},
+       {a, {250, 5, 300, 710, 500}},
+       {false, false, false}},
+      {"shift-click removes the measurement last hovered",
+       {a, b, c},
+       {Move(300, 10), Move(250, 10), Down(250, 10, MouseButton::Left, true)},
+       {a, c},
+       {false, false, false}},
+      {"past the end, shift-click removes the last",
+       {a, b},
+       {Move(300, 10), Down(700, 10, MouseButton::Left, true), Down(700, 10, MouseButton::Left, true)},
+       {},
+       {false, false, false}},
+      {"right press drags with no button held",
+       {a},
+       {Move(200, 10), Down(200, 10, MouseButton::Right), Up(MouseButton::Right), Move(230, 40)},
+       {{100, 5, 230, 40, 1300}},
+       {false, false, true}},
+      {"the next right press drops it",
+       {a},
+       {Move(200, 10), Down(200, 10, MouseButton::Right), Up(MouseButton::Right), Move(230, 40),
+        Down(230, 40, MouseButton::Right), Move(260, 50)},
+       {{100, 5, 230, 40, 1300}},
+       {false, false, false}},
+      {"left press during a right drag stops the movement",
+       {a},
+       {Move(200, 10), Down(200, 10, MouseButton::Right), Move(230, 40), Down(230, 40), Move(260, 50)},
+       {{100, 5, 230, 40, 1300}},
+       {false, false, true}},
+      {"shift-click while placing removes and places",
+       {a, b},
+       {Move(300, 1), S1, Down(10, 1, MouseButton::Left, true)},
+       {a},
+       {true, true, false}},
   };
   for (const Case& c : cases) {
     Session s;
@@ -85,11 +142,23 @@ TEST(Calipers, TransitionTable) {
 
 TEST(Calipers, HitTest) {
   const M m{100, 0, 200, 300, 1000}, narrow{100, 0, 103, 300, 30};
-  struct Row { M m; int x, y; HitKind kind; };
+  struct Row {
+    M m;
+    int x, y;
+    HitKind kind;
+  };
   const Row rows[] = {
-      {m, 98, 0, HitNone},       {m, 99, 700, HitLeftMark}, {m, 101, 300, HitLeftMark}, {m, 102, 300, HitBar},
-      {m, 198, 301, HitBar},     {m, 150, 302, HitNone},    {m, 199, 5, HitRightMark}, {m, 202, 5, HitNone},
-      {narrow, 101, 300, HitLeftMark}, {narrow, 102, 300, HitRightMark}, {narrow, 105, 300, HitNone},
+      {m, 98, 0, HitNone},
+      {m, 99, 700, HitLeftMark},
+      {m, 101, 300, HitLeftMark},
+      {m, 102, 300, HitBar},
+      {m, 198, 301, HitBar},
+      {m, 150, 302, HitNone},
+      {m, 199, 5, HitRightMark},
+      {m, 202, 5, HitNone},
+      {narrow, 101, 300, HitLeftMark},
+      {narrow, 102, 300, HitRightMark},
+      {narrow, 105, 300, HitNone},
       {M{100, 0, 101, 0, 10}, 101, 0, HitLeftMark},  // marks 1 px apart: the left wins
   };
   for (const Row& r : rows) EXPECT_EQ(HitTest(r.m, r.x, r.y), r.kind) << r.x << "," << r.y;

@@ -72,7 +72,7 @@ TEST_F(OverlayTest, MarksBarAndLabel) {
 }
 
 TEST_F(OverlayTest, LabelsAreClippedNotMoved) {
-  Add(3, 3, 400);  // label at x = -5
+  Add(3, 3, 400);    // label at x = -5
   Add(600, 700, 2);  // label at y = -6
   ComposeOverlay(trace, list, overlay);
   const QSize zero = kCell0;
@@ -133,7 +133,9 @@ TEST_F(OverlayTest, RubberBand) {
 }
 
 TEST(CaliperValue, IntegerArithmetic) {
-  struct Row { int a, b, value; };
+  struct Row {
+    int a, b, value;
+  };
   const Row rows[] = {{100, 137, 370}, {137, 100, 370}, {5, 5, 0}, {-3, 4, 70}};
   for (const Row& r : rows) EXPECT_EQ(CaliperValue(r.a, r.b), r.value);
 }

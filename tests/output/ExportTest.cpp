@@ -33,7 +33,8 @@ test::RecordBuilder Patient(int nameBytes) {
   b.SetBytes(Field::PatientName.offset, QByteArray(24, '\0'));
   b.SetBytes(Field::PatientName.offset, QByteArray(nameBytes, 'N'));
   b.Set(Field::PatientId, "12345678");
-  for (int lead = 0; lead < LeadCount; ++lead) b.Lead(lead, [lead](int n) { return static_cast<std::int16_t>(n * 7 - lead); });
+  for (int lead = 0; lead < LeadCount; ++lead)
+    b.Lead(lead, [lead](int n) { return static_cast<std::int16_t>(n * 7 - lead); });
   return b;
 }
 
@@ -83,7 +84,12 @@ TEST_F(Export, FailuresReportAndLeaveFilesAlone) {
   const test::RecordBuilder b = Patient(8);
   b.Write(Path("A0001.nrm"));
   QDir(dir.path()).mkdir("folder.nrm");
-  struct Row { const char* what; QString out; QString source; const char* reason; };
+  struct Row {
+    const char* what;
+    QString out;
+    QString source;
+    const char* reason;
+  };
   const Row rows[] = {
       {"the loaded record's own file", Path("A0001.nrm"), Path("A0001.nrm"), "own file"},
       {"the same file by another path", dir.path() + "/./A0001.nrm", Path("A0001.nrm"), "own file"},
@@ -166,7 +172,10 @@ TEST_F(Export, NeverReplacesSpecialFilesOrTheSource) {
   ASSERT_EQ(::link(QFile::encodeName(Path("A0001.nrm")).constData(), QFile::encodeName(Path("hard.nrm")).constData()),
             0);
   ASSERT_TRUE(QFile::link(Path("nowhere"), Path("dangling")));
-  struct Row { const char* target; const char* reason; };
+  struct Row {
+    const char* target;
+    const char* reason;
+  };
   const Row rows[] = {{"pipe", "not a regular file"},
                       {"soft.nrm", "own file"},
                       {"hard.nrm", "own file"},
@@ -177,11 +186,13 @@ TEST_F(Export, NeverReplacesSpecialFilesOrTheSource) {
     RecordImage image = b.Image();
     const auto copyError = CopyRecordFile(image, true, Path(r.target), Path("A0001.nrm"));
     ASSERT_TRUE(copyError) << r.target;
-    EXPECT_TRUE(copyError->reason.contains(QLatin1String(r.reason))) << r.target << ": " << copyError->reason.toStdString();
+    EXPECT_TRUE(copyError->reason.contains(QLatin1String(r.reason)))
+        << r.target << ": " << copyError->reason.toStdString();
     EXPECT_EQ(image.bytes, b.Image().bytes) << r.target << ": refused, yet the record in memory was blanked";
     const auto bmpError = SaveBmp(picture, Path(r.target), Path("A0001.nrm"));
     ASSERT_TRUE(bmpError) << r.target;
-    EXPECT_TRUE(bmpError->reason.contains(QLatin1String(r.reason))) << r.target << ": " << bmpError->reason.toStdString();
+    EXPECT_TRUE(bmpError->reason.contains(QLatin1String(r.reason)))
+        << r.target << ": " << bmpError->reason.toStdString();
   }
   EXPECT_TRUE(IsFifo(Path("pipe"))) << "the FIFO was replaced by a regular file";
   EXPECT_EQ(ReadAll(Path("A0001.nrm")), b.Bytes());

@@ -2,17 +2,17 @@
 
 #include <QFontMetricsF>
 #include <QImage>
-#include <QRegularExpression>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "display/LeadLabels.h"
-#include "gfx/TextInk.h"
 #include "gfx/RecordingCanvas.h"
+#include "gfx/TextInk.h"
 #include "output/PageAnnotations.h"
 #include "output/PainterCanvas.h"
 #include "record/LeadArrays.h"
@@ -52,10 +52,10 @@ struct Paper {
 
 // A4 and Letter at 600 dpi, upright and turned, with small, usual and large margins.
 const Paper kPapers[] = {
-    {"A4 portrait", 7016, 4960, 50},        {"A4 inside printer margins", 6814, 4761, 50},
-    {"Letter portrait", 6600, 5100, 50},    {"A4 landscape", 4960, 7016, 50},
-    {"Letter landscape", 5100, 6600, 50},   {"A4 margin 200", 7016, 4960, 200},
-    {"A4 margin 10", 7016, 4960, 10},       {"Letter margin 10", 6600, 5100, 10},
+    {"A4 portrait", 7016, 4960, 50},          {"A4 inside printer margins", 6814, 4761, 50},
+    {"Letter portrait", 6600, 5100, 50},      {"A4 landscape", 4960, 7016, 50},
+    {"Letter landscape", 5100, 6600, 50},     {"A4 margin 200", 7016, 4960, 200},
+    {"A4 margin 10", 7016, 4960, 10},         {"Letter margin 10", 6600, 5100, 10},
     {"A4 300 dpi margin 30", 3508, 2480, 30},
 };
 
@@ -121,7 +121,12 @@ TEST(PageTexts, IdentificationFromTheHeader) {
   EXPECT_EQ(id.recorded, QStringLiteral("2003/05/14 09:41:07"));
   EXPECT_EQ(id.fileName, QStringLiteral("A0001.nrm"));
 
-  struct Row { const char* age; const char* unit; const char* sex; QString wantAge, wantSex; };
+  struct Row {
+    const char* age;
+    const char* unit;
+    const char* sex;
+    QString wantAge, wantSex;
+  };
   const Row rows[] = {
       {"  8", "1", "2", QStringLiteral("8 m.o."), QStringLiteral("F")},
       {"003", "2", " ", QStringLiteral("3 d.o."), QStringLiteral("F")},
@@ -144,12 +149,13 @@ TEST(PageTexts, IdentificationFromTheHeader) {
 
 TEST(PageTexts, ItemsDeleteIdAndScale) {
   PageAnnotationInput in;
-  in.identity = {QStringLiteral("見本　太郎"), QStringLiteral("00012345"), QStringLiteral("47 y.o."), QStringLiteral("M"),
-                 QStringLiteral("2003/05/14 09:41:07"), QStringLiteral("A0001.nrm")};
+  in.identity = {
+      QStringLiteral("見本　太郎"),          QStringLiteral("00012345"), QStringLiteral("47 y.o."), QStringLiteral("M"),
+      QStringLiteral("2003/05/14 09:41:07"), QStringLiteral("A0001.nrm")};
   EXPECT_EQ(IdentificationTexts(in),
-            (QStringList{QStringLiteral("Name: 見本　太郎"), QStringLiteral("ID: 00012345"), QStringLiteral("Age: 47 y.o."),
-                         QStringLiteral("Sex: M"), QStringLiteral("Recorded: 2003/05/14 09:41:07"),
-                         QStringLiteral("File: A0001.nrm")}));
+            (QStringList{QStringLiteral("Name: 見本　太郎"), QStringLiteral("ID: 00012345"),
+                         QStringLiteral("Age: 47 y.o."), QStringLiteral("Sex: M"),
+                         QStringLiteral("Recorded: 2003/05/14 09:41:07"), QStringLiteral("File: A0001.nrm")}));
   in.deleteId = true;
   EXPECT_EQ(IdentificationTexts(in),
             (QStringList{QStringLiteral("Age: 47 y.o."), QStringLiteral("Sex: M"),
@@ -160,7 +166,10 @@ TEST(PageTexts, ItemsDeleteIdAndScale) {
   EXPECT_EQ(IdentificationTexts(in).size(), 4) << "empty values are left out";
 
   using G = std::array<double, LeadCount>;
-  struct Row { G gains; QStringList texts; };
+  struct Row {
+    G gains;
+    QStringList texts;
+  };
   const Row rows[] = {
       {{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {"25 mm/s", "10 mm/mV"}},
       {{1, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1}, {"25 mm/s", "10 mm/mV", "aVR 5 mm/mV"}},
@@ -171,7 +180,10 @@ TEST(PageTexts, ItemsDeleteIdAndScale) {
 
 TEST_F(Page, NoAnnotationsGiveTodaysPage) {
   // Checksums of every line of these pages, taken before the page had texts.
-  struct Row { std::size_t segments; std::uint64_t sum; };
+  struct Row {
+    std::size_t segments;
+    std::uint64_t sum;
+  };
   const Row today[] = {{332726, 0x401f12355ef13f73ull}, {267272, 0x53c1c13a662f8d10ull}};
   for (int k = 0; k < 2; ++k) {
     DisplayState s;
@@ -227,8 +239,8 @@ TEST_F(Page, AnnotationsLieOutsideTheGridAndChangeNoLine) {
       EXPECT_GE(t.font.pixelSize, static_cast<int>(1.5 * 4 * g.PrintUnit)) << paper.what;
       EXPECT_EQ(t.box.bottom() + 1, t.origin.y()) << "reads upwards from its origin";
       for (std::size_t j = 0; j < i; ++j)
-        EXPECT_FALSE(t.box.intersects(placed.texts[j].box)) << paper.what << ": " << t.text.toStdString() << " over "
-                                                          << placed.texts[j].text.toStdString();
+        EXPECT_FALSE(t.box.intersects(placed.texts[j].box))
+            << paper.what << ": " << t.text.toStdString() << " over " << placed.texts[j].text.toStdString();
     }
     // Every item is on the page, whole or broken at its spaces.
     QString all;
@@ -282,7 +294,8 @@ TEST_F(Page, DeleteIdLeavesNameAndIdOff) {
   const auto anonymous = Print(g, PrintSettings{}, state, *leads, &in);
   for (const char* gone : {"見本", "太郎", "00012345", "Name", "ID:"})
     EXPECT_FALSE(Contains(anonymous->canvas.texts, QString::fromUtf8(gone))) << gone;
-  for (const char* kept : {"47 y.o.", "Sex: M", "2003/05/14 09:41:07", "A0001.nrm", "25 mm/s", "10 mm/mV", "aVR 5 mm/mV"})
+  for (const char* kept :
+       {"47 y.o.", "Sex: M", "2003/05/14 09:41:07", "A0001.nrm", "25 mm/s", "10 mm/mV", "aVR 5 mm/mV"})
     EXPECT_TRUE(Contains(anonymous->canvas.texts, QString::fromUtf8(kept))) << kept;
   EXPECT_TRUE(SameDrawing(named->canvas, anonymous->canvas));
 }
@@ -440,7 +453,7 @@ TEST_F(Page, PdfPageDiffersOnlyWhereTheTextsAre) {
       DrawPrintPage(canvas, g, s, shown, *leads, {}, &in);
     }
     EXPECT_TRUE(painter.end());
-    const QStringList args{QStringLiteral("-r"),   QString::number(rasterDpi),   QStringLiteral("-gray"),
+    const QStringList args{QStringLiteral("-r"),   QString::number(rasterDpi),    QStringLiteral("-gray"),
                            QStringLiteral("-png"), QStringLiteral("-singlefile"), dir.filePath(stem + ".pdf"),
                            dir.filePath(stem)};
     EXPECT_EQ(QProcess::execute(QStringLiteral("pdftoppm"), args), 0);

@@ -32,7 +32,8 @@ std::unique_ptr<Job> Print(const PageGeometry& g, const PrintSettings& s, const 
   hooks.progress = [&](int p) { job->progress.push_back(p); };
   hooks.processEvents = [&] { ++job->events; };
   DrawPrintPage(job->canvas, g, s, state, leads, hooks);
-  for (const Segment& seg : job->canvas.segments) (seg.penWidth == g.GridPenWidth && job->traces.empty() ? job->grid : job->traces).push_back(seg);
+  for (const Segment& seg : job->canvas.segments)
+    (seg.penWidth == g.GridPenWidth && job->traces.empty() ? job->grid : job->traces).push_back(seg);
   return job;
 }
 
@@ -60,7 +61,12 @@ TEST(PrintGeometry, WorkedExample) {
 TEST(PrintGeometry, GeneralFormatAndOtherPages) {
   EXPECT_EQ(GeneralFormat(6665.2), QStringLiteral("6665.2"));
   EXPECT_EQ(GeneralFormat(6460.0), QStringLiteral("6460"));
-  struct Row { double h, w; int margin; double u; int originX, originY; };
+  struct Row {
+    double h, w;
+    int margin;
+    double u;
+    int originX, originY;
+  };
   const Row rows[] = {
       {7016, 4960, 50, 6.2, 124, 248},                 // A4 at 600 dpi: 4712 / 760, the width sets u
       {4960, 7016, 50, 4.530769230769231, 90, 181},    // landscape: the page height sets u, 4712 / 1040
@@ -77,7 +83,10 @@ TEST(PrintGeometry, GeneralFormatAndOtherPages) {
 TEST(PrintPage, GridOfBothPatterns) {
   auto leads = std::make_unique<LeadArrays>();
   const PageGeometry g = Worked();
-  struct Row { int pattern; std::size_t segments; };
+  struct Row {
+    int pattern;
+    std::size_t segments;
+  };
   const Row rows[] = {{1, 53 + 208 * 570 + 39 + 152 * 780}, {2, 53 * 570 + 208 * 152 + 39 * 780}};
   for (const Row& r : rows) {
     PrintSettings s;
@@ -151,7 +160,10 @@ TEST(PrintPage, TimeWindows) {
   const PageGeometry g = Worked();
   PrintSettings s;
   s.PenPattern = 1;
-  struct Row { int span, offset; int limbSpikeAt, chestSpikeAt; };  // l of the spike, -1 none
+  struct Row {
+    int span, offset;
+    int limbSpikeAt, chestSpikeAt;
+  };  // l of the spike, -1 none
   const Row rows[] = {{1, 0, -1, -1}, {1, 1000, 1600, 1600}, {2, 1000, -1, 100}, {2, 0, -1, 100}};
   for (const Row& r : rows) {
     DisplayState state;
@@ -187,16 +199,31 @@ TEST(PrintPage, ProportionalLayoutsAtOtherGainsOnAFractionalUnit) {
   PrintSettings s;
   s.PenPattern = 1;
   // Per lead: the zero line's x (the pulse's base), the pulse's top, and the x of sample 1000.
-  struct Lead { int zero, top, x1000; };
-  struct Row { int mode; Lead limb[6]; };
+  struct Lead {
+    int zero, top, x1000;
+  };
+  struct Row {
+    int mode;
+    Lead limb[6];
+  };
   const Row rows[] = {
       // Mode 1: band = range / gain / 2150 x 700u, shift = trunc(band x offset / 2.5) + 8 (5 - k):
       // lead I band 370.13, shift 37 + 40, zero 227 + trunc(370 - 77 + 227.37) = 747.
-      {1, {{747, 634, 581}, {1162, 1106, 1217}, {1910, 1683, 1744}, {2718, 2605, 2773}, {3514, 3287, 3237},
-           {4366, 4310, 4256}}},
+      {1,
+       {{747, 634, 581},
+        {1162, 1106, 1217},
+        {1910, 1683, 1744},
+        {2718, 2605, 2773},
+        {3514, 3287, 3237},
+        {4366, 4310, 4256}}},
       // Mode 2: shift = trunc(band x offset): lead I 92, zero 227 + trunc(370 - 92 + 227.37) = 732.
-      {2, {{732, 619, 566}, {1055, 999, 1110}, {1934, 1707, 1768}, {2684, 2571, 2739}, {2989, 2762, 2712},
-           {4266, 4210, 4156}}},
+      {2,
+       {{732, 619, 566},
+        {1055, 999, 1110},
+        {1934, 1707, 1768},
+        {2684, 2571, 2739},
+        {2989, 2762, 2712},
+        {4266, 4210, 4156}}},
   };
   for (const Row& r : rows) {
     state.LimbLeadMode = r.mode;

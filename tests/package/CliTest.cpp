@@ -52,8 +52,8 @@ Outcome Start(Program program, const QStringList& args) {
 const QString kVersion = QStringLiteral(CORVALE_VERSION);
 const QString kViewerVersion = QStringLiteral("corvale %1\n").arg(kVersion);
 const QString kToolVersion = QStringLiteral("corvale-tool %1\n").arg(kVersion);
-const QStringList kToolUsages = {"corvale-tool info FILE", "corvale-tool import RECORD",
-                                 "corvale-tool render FILE", "corvale-tool print FILE"};
+const QStringList kToolUsages = {"corvale-tool info FILE", "corvale-tool import RECORD", "corvale-tool render FILE",
+                                 "corvale-tool print FILE"};
 // A toolkit that got as far as opening a window reports its platform plugin.
 const QString kReachedWindow = QStringLiteral("platform plugin");
 

@@ -23,10 +23,19 @@ std::map<QString, std::optional<QString>> Labels(const RecordImage& image) {
 QByteArray Sjis(const QString& s) { return EncodeCp932(s).value(); }
 
 TEST(FieldText, CopyRules) {
-  struct Row { const char* what; FieldSpec field; QByteArray bytes; QString text; };
+  struct Row {
+    const char* what;
+    FieldSpec field;
+    QByteArray bytes;
+    QString text;
+  };
   const Row rows[] = {
       {"spaces kept", Field::HeartRate, QByteArray(" 72 "), QStringLiteral(" 72 ")},
-      {"NUL in second byte", Field::HeartRate, QByteArray("7\0" "99", 4), QStringLiteral("7")},
+      {"NUL in second byte", Field::HeartRate,
+       QByteArray("7\0"
+                  "99",
+                  4),
+       QStringLiteral("7")},
       {"NUL first", Field::PatientId, QByteArray(8, '\0'), QString()},
       {"whole field, no terminator", Field::PatientId, QByteArray("12345678"), QStringLiteral("12345678")},
       {"letters not checked", Field::Age, QByteArray("x9?"), QStringLiteral("x9?")},
@@ -40,7 +49,11 @@ TEST(FieldText, CopyRules) {
 }
 
 TEST(FieldNumber, LittleEndianWords) {
-  struct Row { FieldSpec field; QByteArray bytes; unsigned value; };
+  struct Row {
+    FieldSpec field;
+    QByteArray bytes;
+    unsigned value;
+  };
   const Row rows[] = {{Field::SamplingInterval, QByteArray("\xF4\x01", 2), 500},
                       {Field::LsbSize, QByteArray("\x00\x00", 2), 0},
                       {Field::HighFrequency, QByteArray("\xFF\xFF", 2), 65535},
@@ -55,7 +68,12 @@ TEST(FieldNumber, LittleEndianWords) {
 }
 
 TEST(PresentHeader, CodedLabels) {
-  struct Row { FieldSpec field; char code; const char* label; std::optional<QString> text; };
+  struct Row {
+    FieldSpec field;
+    char code;
+    const char* label;
+    std::optional<QString> text;
+  };
   const Row rows[] = {
       {Field::Sex, '1', "Label13", QStringLiteral("M")},
       {Field::Sex, '0', "Label13", QStringLiteral("F")},
@@ -89,38 +107,113 @@ TEST(PresentHeader, EveryLabelFromItsBytes) {
   // Every field a different value, written at the offsets of the format (not
   // through the code's field table), so that two swapped fields cannot pass.
   const QByteArray name = Sjis(QStringLiteral("見本　花子"));
-  struct Byte { std::size_t offset; QByteArray bytes; };
-  const Byte bytes[] = {
-      {0, "1"},          {1, "D"},           {2, "030514"},      {8, "094107"},         {25, "ID000042"},
-      {33, "047"},       {36, "1"},          {37, "1"},          {38, "172"},           {41, "065"},
-      {44, "120/80"},    {50, "AF01"},       {54, "AF02"},       {58, "S1"},            {60, "M2"},
-      {62, name},        {91, "LOAD INFO 0014"}, {105, "20"},     {107, " 72 "},         {111, "0833"},
-      {115, "0160"},     {119, "0094"},      {123, " +45"},      {127, "0380"},         {131, "0416"},
-      {135, "1.25"},     {139, "5"},         {140, "2.50"},      {164, "F101F102F103F104F105F106F107F108F109"},
-      {200, "M101M102M103M104M105M106M107M108M109M110M111M112M113M114"},
-      {384, QByteArray("\x02\x00", 2)},  {386, QByteArray("\x05\x00", 2)},  {388, QByteArray("\x07\x00", 2)},
-      {390, QByteArray("\x32\x00", 2)},  {392, QByteArray("\x96\x00", 2)},  {394, QByteArray("\x0C\x00", 2)},
-      {396, QByteArray("\x88\x13\x01\x02", 4)}};
+  struct Byte {
+    std::size_t offset;
+    QByteArray bytes;
+  };
+  const Byte bytes[] = {{0, "1"},
+                        {1, "D"},
+                        {2, "030514"},
+                        {8, "094107"},
+                        {25, "ID000042"},
+                        {33, "047"},
+                        {36, "1"},
+                        {37, "1"},
+                        {38, "172"},
+                        {41, "065"},
+                        {44, "120/80"},
+                        {50, "AF01"},
+                        {54, "AF02"},
+                        {58, "S1"},
+                        {60, "M2"},
+                        {62, name},
+                        {91, "LOAD INFO 0014"},
+                        {105, "20"},
+                        {107, " 72 "},
+                        {111, "0833"},
+                        {115, "0160"},
+                        {119, "0094"},
+                        {123, " +45"},
+                        {127, "0380"},
+                        {131, "0416"},
+                        {135, "1.25"},
+                        {139, "5"},
+                        {140, "2.50"},
+                        {164, "F101F102F103F104F105F106F107F108F109"},
+                        {200, "M101M102M103M104M105M106M107M108M109M110M111M112M113M114"},
+                        {384, QByteArray("\x02\x00", 2)},
+                        {386, QByteArray("\x05\x00", 2)},
+                        {388, QByteArray("\x07\x00", 2)},
+                        {390, QByteArray("\x32\x00", 2)},
+                        {392, QByteArray("\x96\x00", 2)},
+                        {394, QByteArray("\x0C\x00", 2)},
+                        {396, QByteArray("\x88\x13\x01\x02", 4)}};
   RecordBuilder b;
   b.SetBytes(62, QByteArray(24, '\0'));
   for (const Byte& f : bytes) b.SetBytes(f.offset, f.bytes);
-  const std::map<QString, QString> expected{
-      {"Label12", "ID000042"}, {"Label11", "見本　花子"}, {"Label13", "M"},         {"Label14", "m.o."},
-      {"Label15", "047"},      {"Label24", "2"},          {"Label25", "5"},         {"Label26", "7"},
-      {"Label27", "50"},       {"Label28", "150"},        {"Label29", "12"},        {"Label30", "5000"},
-      {"Label34", "1.25"},     {"Label58", "1.25"},       {"Label36", "2.50"},      {"Label60", "2.50"},
-      {"Label35", "V5"},       {"Label59", "V5"},         {"Label33", "RV5"},       {"Label50", "RV5"},
-      {"Label51", " 72 "},     {"Label52", "0833"},       {"Label53", "0160"},      {"Label54", "0094"},
-      {"Label55", " +45"},     {"Label56", "0380"},       {"Label57", "0416"},      {"Label39", "2003/05/14"},
-      {"Label40", "09:41:07"}, {"Label73", "172"},        {"Label74", "065"},       {"Label75", "120/80"},
-      {"Label81", "AF01"},     {"Label82", "AF02"},       {"Label83", "S1"},        {"Label84", "M2"},
-      {"Label85", "LOAD INFO 0014"}, {"Label86", "20"},    {"Label90", "デコードエラー"}, {"Label91", "D"},
-      {"Label101", "F101"},    {"Label102", "F102"},      {"Label103", "F103"},     {"Label104", "F104"},
-      {"Label105", "F105"},    {"Label106", "F106"},      {"Label107", "F107"},     {"Label108", "F108"},
-      {"Label109", "F109"},    {"Label124", "M101"},      {"Label125", "M102"},     {"Label126", "M103"},
-      {"Label127", "M104"},    {"Label128", "M105"},      {"Label129", "M106"},     {"Label130", "M107"},
-      {"Label131", "M108"},    {"Label132", "M109"},      {"Label133", "M110"},     {"Label134", "M111"},
-      {"Label135", "M112"},    {"Label136", "M113"},      {"Label137", "M114"}};
+  const std::map<QString, QString> expected{{"Label12", "ID000042"},
+                                            {"Label11", "見本　花子"},
+                                            {"Label13", "M"},
+                                            {"Label14", "m.o."},
+                                            {"Label15", "047"},
+                                            {"Label24", "2"},
+                                            {"Label25", "5"},
+                                            {"Label26", "7"},
+                                            {"Label27", "50"},
+                                            {"Label28", "150"},
+                                            {"Label29", "12"},
+                                            {"Label30", "5000"},
+                                            {"Label34", "1.25"},
+                                            {"Label58", "1.25"},
+                                            {"Label36", "2.50"},
+                                            {"Label60", "2.50"},
+                                            {"Label35", "V5"},
+                                            {"Label59", "V5"},
+                                            {"Label33", "RV5"},
+                                            {"Label50", "RV5"},
+                                            {"Label51", " 72 "},
+                                            {"Label52", "0833"},
+                                            {"Label53", "0160"},
+                                            {"Label54", "0094"},
+                                            {"Label55", " +45"},
+                                            {"Label56", "0380"},
+                                            {"Label57", "0416"},
+                                            {"Label39", "2003/05/14"},
+                                            {"Label40", "09:41:07"},
+                                            {"Label73", "172"},
+                                            {"Label74", "065"},
+                                            {"Label75", "120/80"},
+                                            {"Label81", "AF01"},
+                                            {"Label82", "AF02"},
+                                            {"Label83", "S1"},
+                                            {"Label84", "M2"},
+                                            {"Label85", "LOAD INFO 0014"},
+                                            {"Label86", "20"},
+                                            {"Label90", "デコードエラー"},
+                                            {"Label91", "D"},
+                                            {"Label101", "F101"},
+                                            {"Label102", "F102"},
+                                            {"Label103", "F103"},
+                                            {"Label104", "F104"},
+                                            {"Label105", "F105"},
+                                            {"Label106", "F106"},
+                                            {"Label107", "F107"},
+                                            {"Label108", "F108"},
+                                            {"Label109", "F109"},
+                                            {"Label124", "M101"},
+                                            {"Label125", "M102"},
+                                            {"Label126", "M103"},
+                                            {"Label127", "M104"},
+                                            {"Label128", "M105"},
+                                            {"Label129", "M106"},
+                                            {"Label130", "M107"},
+                                            {"Label131", "M108"},
+                                            {"Label132", "M109"},
+                                            {"Label133", "M110"},
+                                            {"Label134", "M111"},
+                                            {"Label135", "M112"},
+                                            {"Label136", "M113"},
+                                            {"Label137", "M114"}};
   ASSERT_EQ(expected.size(), HeaderLabelCount);
   auto l = Labels(b.Image());
   for (const auto& [label, text] : expected) EXPECT_EQ(l[label], text) << label.toStdString();
@@ -131,13 +224,15 @@ TEST(PresentHeader, EveryLabelOnceInFillOrder) {
   const auto texts = PresentHeader(b.Image());
   // The fill order: patient block, header numbers, amplitudes and lateral
   // lead, measurements, date and time, the right column, the codes.
-  const QStringList order = QStringLiteral(
-      "Label12 Label11 Label13 Label14 Label15 Label24 Label25 Label26 Label27 Label28 Label29 Label30 "
-      "Label34 Label58 Label36 Label60 Label35 Label59 Label33 Label50 Label51 Label52 Label53 Label54 "
-      "Label55 Label56 Label57 Label39 Label40 Label73 Label74 Label75 Label81 Label82 Label83 Label84 "
-      "Label85 Label86 Label90 Label91 Label101 Label102 Label103 Label104 Label105 Label106 Label107 "
-      "Label108 Label109 Label124 Label125 Label126 Label127 Label128 Label129 Label130 Label131 Label132 "
-      "Label133 Label134 Label135 Label136 Label137").split(u' ');
+  const QStringList order =
+      QStringLiteral(
+          "Label12 Label11 Label13 Label14 Label15 Label24 Label25 Label26 Label27 Label28 Label29 Label30 "
+          "Label34 Label58 Label36 Label60 Label35 Label59 Label33 Label50 Label51 Label52 Label53 Label54 "
+          "Label55 Label56 Label57 Label39 Label40 Label73 Label74 Label75 Label81 Label82 Label83 Label84 "
+          "Label85 Label86 Label90 Label91 Label101 Label102 Label103 Label104 Label105 Label106 Label107 "
+          "Label108 Label109 Label124 Label125 Label126 Label127 Label128 Label129 Label130 Label131 Label132 "
+          "Label133 Label134 Label135 Label136 Label137")
+          .split(u' ');
   ASSERT_EQ(texts.size(), 63u);
   ASSERT_EQ(order.size(), 63);
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -171,7 +266,13 @@ TEST(HeaderLabels, TableRowsFitTheirFieldsAndPages) {
 }
 
 TEST(HeaderLabels, PlacesAndCaptions) {
-  struct Row { const char* control; const char* caption; HeaderPage page; int x, y, w, h; HeaderLook look; };
+  struct Row {
+    const char* control;
+    const char* caption;
+    HeaderPage page;
+    int x, y, w, h;
+    HeaderLook look;
+  };
   const Row rows[] = {
       {"Label11", "Patient Name", HeaderPage::Ecg, 8, 20, 153, 18, HeaderLook::PatientName},
       {"Label12", "00000000", HeaderPage::Ecg, 40, 42, 80, 13, HeaderLook::Plain},
@@ -214,15 +315,33 @@ TEST(HeaderLabels, TextsFollowTheTableRows) {
 
 TEST(RecordingDateAndTime, CutFromTheBytesThenDecoded) {
   // Each piece is the bytes at its place: a two-byte character shifts nothing after it.
-  struct Row { const char* what; QByteArray date, time; QString dateText, timeText; };
+  struct Row {
+    const char* what;
+    QByteArray date, time;
+    QString dateText, timeText;
+  };
   const Row rows[] = {
       {"digits", "030514", "094107", QStringLiteral("2003/05/14"), QStringLiteral("09:41:07")},
-      {"a two-byte character in the middle", "03\x82\xA0" "14", "09\x82\xA0" "07", QStringLiteral("2003/あ/14"),
-       QStringLiteral("09:あ:07")},
-      {"a character cut by the pieces", "0\x82\xA0" "514", "\x82\xA0" "4107", QStringLiteral("200\uFFFD/\uFFFD5/14"),
-       QStringLiteral("あ:41:07")},
-      {"ends at a NUL", QByteArray("0305\0" "4", 6), QByteArray("09\0" "107", 6), QStringLiteral("2003/05/"),
-       QStringLiteral("09::")},
+      {"a two-byte character in the middle",
+       "03\x82\xA0"
+       "14",
+       "09\x82\xA0"
+       "07",
+       QStringLiteral("2003/あ/14"), QStringLiteral("09:あ:07")},
+      {"a character cut by the pieces",
+       "0\x82\xA0"
+       "514",
+       "\x82\xA0"
+       "4107",
+       QStringLiteral("200\uFFFD/\uFFFD5/14"), QStringLiteral("あ:41:07")},
+      {"ends at a NUL",
+       QByteArray("0305\0"
+                  "4",
+                  6),
+       QByteArray("09\0"
+                  "107",
+                  6),
+       QStringLiteral("2003/05/"), QStringLiteral("09::")},
   };
   for (const Row& r : rows) {
     RecordBuilder b;
@@ -235,15 +354,25 @@ TEST(RecordingDateAndTime, CutFromTheBytesThenDecoded) {
 }
 
 TEST(PatientName, ShiftJisDecoding) {
-  struct Row { const char* what; QByteArray bytes; QString text; };
+  struct Row {
+    const char* what;
+    QByteArray bytes;
+    QString text;
+  };
   const QByteArray full = Sjis(QStringLiteral("見本　長い名前の患者さん"));
   ASSERT_EQ(full.size(), 24);
   const Row rows[] = {
       {"kanji ending in NUL", Sjis(QStringLiteral("山田　花子")), QStringLiteral("山田　花子")},
       {"fills all 24 bytes", full, QStringLiteral("見本　長い名前の患者さん")},
       {"half-width katakana", Sjis(QStringLiteral("ｼｹﾝ ﾀﾛｳ")), QStringLiteral("ｼｹﾝ ﾀﾛｳ")},
-      {"invalid trail byte, rest still shown", QByteArray("\x81\x20" "AB"), QStringLiteral("\uFFFD AB")},
-      {"undefined single byte", QByteArray("\xA0" "X"), QStringLiteral("\uFFFDX")},
+      {"invalid trail byte, rest still shown",
+       QByteArray("\x81\x20"
+                  "AB"),
+       QStringLiteral("\uFFFD AB")},
+      {"undefined single byte",
+       QByteArray("\xA0"
+                  "X"),
+       QStringLiteral("\uFFFDX")},
       {"lead byte cut by the field's end", QByteArray(23, 'a') + QByteArray("\x82"), QString(23, u'a') + QChar(0xFFFD)},
   };
   for (const Row& r : rows) {
@@ -257,7 +386,11 @@ TEST(PatientName, ShiftJisDecoding) {
 }
 
 TEST(DeriveRecordNames, PathsAndDerivedNames) {
-  struct Row { QString dir, name; int position, count; QString path, bmp, counter; };
+  struct Row {
+    QString dir, name;
+    int position, count;
+    QString path, bmp, counter;
+  };
   const QString longDir = QStringLiteral("/data/") + QString(400, u'x');
   const Row rows[] = {
       {"/data", "A0001.nrm", 0, 7, "/data/A0001.nrm", "A0001.BMP", "1/7"},

@@ -12,7 +12,11 @@ namespace {
 using test::RecordBuilder;
 
 TEST(DeriveLeadArrays, RangeAndOffsetPerLead) {
-  struct Row { const char* what; std::int16_t lo, hi; double range, offset; };
+  struct Row {
+    const char* what;
+    std::int16_t lo, hi;
+    double range, offset;
+  };
   const Row rows[] = {
       {"both signs", -200, 800, 1000.0, 0.2},
       {"all positive: min stays 0", 100, 300, 300.0, 0.0},
@@ -23,7 +27,9 @@ TEST(DeriveLeadArrays, RangeAndOffsetPerLead) {
   RecordBuilder b;
   for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
     const Row& r = rows[i];
-    b.Lead(i, [&](int n) { return n == 1234 ? r.lo : n == 4321 ? r.hi : static_cast<std::int16_t>((r.lo + r.hi) / 2); });
+    b.Lead(i, [&](int n) {
+      return n == 1234 ? r.lo : n == 4321 ? r.hi : static_cast<std::int16_t>((r.lo + r.hi) / 2);
+    });
   }
   auto arrays = std::make_unique<LeadArrays>();
   DeriveLeadArrays(b.Image(), *arrays);

@@ -46,8 +46,12 @@ class RecordFileTest : public ::testing::Test {
 TEST_F(RecordFileTest, WholeAndLongerFilesAreRead) {
   RecordBuilder b;
   b.Set(Field::PatientId, "00000042").Lead(11, [](int n) { return static_cast<std::int16_t>(n - 2500); });
-  struct Row { const char* name; qsizetype size; };
-  const Row rows[] = {{"exact.nrm", static_cast<qsizetype>(RecordFileSize)}, {"long.msd", static_cast<qsizetype>(RecordFileSize) + 977}};
+  struct Row {
+    const char* name;
+    qsizetype size;
+  };
+  const Row rows[] = {{"exact.nrm", static_cast<qsizetype>(RecordFileSize)},
+                      {"long.msd", static_cast<qsizetype>(RecordFileSize) + 977}};
   for (const Row& r : rows) {
     b.Write(Path(r.name), r.size);
     RecordImage image = previous();
@@ -62,7 +66,10 @@ TEST_F(RecordFileTest, UnreadableFilesClearTheImage) {
   b.Write(Path("one-short.nrm"), static_cast<qsizetype>(RecordFileSize) - 1);
   b.Write(Path("empty.nrm"), 0);
   QDir(dir.path()).mkdir(QStringLiteral("folder.nrm"));
-  struct Row { const char* name; const char* reasonPart; };
+  struct Row {
+    const char* name;
+    const char* reasonPart;
+  };
   const Row rows[] = {{"missing.nrm", "No such file"},
                       {"header-only.nrm", "has 400 bytes; a record needs 120424"},
                       {"one-short.nrm", "has 120423 bytes"},
@@ -136,7 +143,10 @@ TEST_F(RecordFileTest, SpecialFilesAreRefusedWithoutWaiting) {
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("device.nrm")));
   }
 
-  struct Row { const char* name; const char* reasonPart; };
+  struct Row {
+    const char* name;
+    const char* reasonPart;
+  };
   std::vector<Row> rows = {{"fifo.nrm", "FIFO"},
                            {"link-to-fifo.nrm", "FIFO"},
                            {"dangling.nrm", "link to a file that does not exist"},
@@ -154,7 +164,8 @@ TEST_F(RecordFileTest, SpecialFilesAreRefusedWithoutWaiting) {
       continue;
     }
     EXPECT_EQ((*read)->path, Path(r.name));
-    EXPECT_TRUE((*read)->reason.contains(QLatin1String(r.reasonPart))) << r.name << ": " << (*read)->reason.toStdString();
+    EXPECT_TRUE((*read)->reason.contains(QLatin1String(r.reasonPart)))
+        << r.name << ": " << (*read)->reason.toStdString();
     EXPECT_TRUE(AllZero(image)) << r.name;
   }
   ::close(sock);

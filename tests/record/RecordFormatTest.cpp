@@ -17,28 +17,53 @@ TEST(RecordFormat, HeaderTableCoversEveryByteOnce) {
 
 TEST(RecordFormat, EveryFieldsPlaceAndEncoding) {
   using E = FieldEncoding;
-  struct Row { std::string_view name; std::size_t offset, length; E encoding; int count; };
+  struct Row {
+    std::string_view name;
+    std::size_t offset, length;
+    E encoding;
+    int count;
+  };
   const Row rows[] = {
-      {"ProcessingResult", 0, 1, E::Character, 1},     {"DataType", 1, 1, E::Character, 1},
-      {"RecordingDate", 2, 6, E::Digits, 1},           {"RecordingTime", 8, 6, E::Digits, 1},
-      {"Unused14", 14, 11, E::Unused, 1},              {"PatientId", 25, 8, E::Character, 1},
-      {"Age", 33, 3, E::Character, 1},                 {"AgeUnit", 36, 1, E::Character, 1},
-      {"Sex", 37, 1, E::Character, 1},                 {"Height", 38, 3, E::Character, 1},
-      {"Weight", 41, 3, E::Character, 1},              {"BloodPressure", 44, 6, E::Character, 1},
-      {"AffiliationCode1", 50, 4, E::Character, 1},    {"AffiliationCode2", 54, 4, E::Character, 1},
-      {"Symptoms", 58, 2, E::Character, 1},            {"Medication", 60, 2, E::Character, 1},
-      {"PatientName", 62, 24, E::ShiftJis, 1},         {"Unused86", 86, 5, E::Unused, 1},
-      {"LoadInfo", 91, 14, E::Character, 1},           {"RecordingYearHigh", 105, 2, E::Digits, 1},
-      {"HeartRate", 107, 4, E::Character, 1},          {"RrInterval", 111, 4, E::Character, 1},
-      {"PrInterval", 115, 4, E::Character, 1},         {"QrsDuration", 119, 4, E::Character, 1},
-      {"QrsAxis", 123, 4, E::Character, 1},            {"QtInterval", 127, 4, E::Character, 1},
-      {"QtcInterval", 131, 4, E::Character, 1},        {"Sv1Amplitude", 135, 4, E::Character, 1},
-      {"LateralLeadSelector", 139, 1, E::Character, 1}, {"RvAmplitude", 140, 4, E::Character, 1},
-      {"Unused144", 144, 20, E::Unused, 1},            {"FindingCodes", 164, 36, E::Character, 9},
-      {"MinnesotaCodes", 200, 56, E::Character, 14},   {"Unused256", 256, 128, E::Unused, 1},
-      {"SamplingInterval", 384, 2, E::UInt16LE, 1},    {"LsbSize", 386, 2, E::UInt16LE, 1},
-      {"FilterInfo", 388, 2, E::UInt16LE, 1},          {"LowFrequency", 390, 2, E::UInt16LE, 1},
-      {"HighFrequency", 392, 2, E::UInt16LE, 1},       {"StoredLeadCount", 394, 2, E::UInt16LE, 1},
+      {"ProcessingResult", 0, 1, E::Character, 1},
+      {"DataType", 1, 1, E::Character, 1},
+      {"RecordingDate", 2, 6, E::Digits, 1},
+      {"RecordingTime", 8, 6, E::Digits, 1},
+      {"Unused14", 14, 11, E::Unused, 1},
+      {"PatientId", 25, 8, E::Character, 1},
+      {"Age", 33, 3, E::Character, 1},
+      {"AgeUnit", 36, 1, E::Character, 1},
+      {"Sex", 37, 1, E::Character, 1},
+      {"Height", 38, 3, E::Character, 1},
+      {"Weight", 41, 3, E::Character, 1},
+      {"BloodPressure", 44, 6, E::Character, 1},
+      {"AffiliationCode1", 50, 4, E::Character, 1},
+      {"AffiliationCode2", 54, 4, E::Character, 1},
+      {"Symptoms", 58, 2, E::Character, 1},
+      {"Medication", 60, 2, E::Character, 1},
+      {"PatientName", 62, 24, E::ShiftJis, 1},
+      {"Unused86", 86, 5, E::Unused, 1},
+      {"LoadInfo", 91, 14, E::Character, 1},
+      {"RecordingYearHigh", 105, 2, E::Digits, 1},
+      {"HeartRate", 107, 4, E::Character, 1},
+      {"RrInterval", 111, 4, E::Character, 1},
+      {"PrInterval", 115, 4, E::Character, 1},
+      {"QrsDuration", 119, 4, E::Character, 1},
+      {"QrsAxis", 123, 4, E::Character, 1},
+      {"QtInterval", 127, 4, E::Character, 1},
+      {"QtcInterval", 131, 4, E::Character, 1},
+      {"Sv1Amplitude", 135, 4, E::Character, 1},
+      {"LateralLeadSelector", 139, 1, E::Character, 1},
+      {"RvAmplitude", 140, 4, E::Character, 1},
+      {"Unused144", 144, 20, E::Unused, 1},
+      {"FindingCodes", 164, 36, E::Character, 9},
+      {"MinnesotaCodes", 200, 56, E::Character, 14},
+      {"Unused256", 256, 128, E::Unused, 1},
+      {"SamplingInterval", 384, 2, E::UInt16LE, 1},
+      {"LsbSize", 386, 2, E::UInt16LE, 1},
+      {"FilterInfo", 388, 2, E::UInt16LE, 1},
+      {"LowFrequency", 390, 2, E::UInt16LE, 1},
+      {"HighFrequency", 392, 2, E::UInt16LE, 1},
+      {"StoredLeadCount", 394, 2, E::UInt16LE, 1},
       {"SampleCount", 396, 4, E::UInt16LE, 1},
   };
   ASSERT_EQ(std::size(rows), RecordFields.size());
@@ -64,8 +89,12 @@ TEST(RecordFormat, SamplePositions) {
 }
 
 TEST(RecordFormat, SampleWordsAreSignedLittleEndian) {
-  struct Row { std::uint8_t lo, hi; std::int16_t value; };
-  const Row rows[] = {{0xFF, 0xFF, -1}, {0x00, 0x80, -32768}, {0xFF, 0x7F, 32767}, {0x34, 0x12, 0x1234}, {0x00, 0x00, 0}};
+  struct Row {
+    std::uint8_t lo, hi;
+    std::int16_t value;
+  };
+  const Row rows[] = {
+      {0xFF, 0xFF, -1}, {0x00, 0x80, -32768}, {0xFF, 0x7F, 32767}, {0x34, 0x12, 0x1234}, {0x00, 0x00, 0}};
   RecordImage image;
   for (const Row& r : rows) {
     image.bytes[SampleOffset(3, 17)] = r.lo;

@@ -17,10 +17,13 @@ namespace corvale {
 namespace {
 
 TEST(RecordName, PatternsMatchAsciiCaseOnly) {
-  struct Row { const char* name; bool nrm, msd; };
+  struct Row {
+    const char* name;
+    bool nrm, msd;
+  };
   const Row rows[] = {
-      {"A0001.nrm", true, false}, {"A0001.NRM", true, false}, {"b.Msd", false, true},  {".nrm", true, false},
-      {"nrm", false, false},      {"a.nrm.bak", false, false}, {"a.nrmx", false, false}, {"a_nrm", false, false},
+      {"A0001.nrm", true, false},   {"A0001.NRM", true, false},  {"b.Msd", false, true},   {".nrm", true, false},
+      {"nrm", false, false},        {"a.nrm.bak", false, false}, {"a.nrmx", false, false}, {"a_nrm", false, false},
       {"a.m\u017Fd", false, false},  // long s folds to "s" in Unicode, not here
       {"\u00C5.NRM", true, false},  {"", false, false},
   };
@@ -32,14 +35,22 @@ TEST(RecordName, PatternsMatchAsciiCaseOnly) {
 
 TEST(RecordName, NameOrderAsAUserReadsIt) {
   // Each row: a sorts before b.
-  struct Row { const char* a; const char* b; };
+  struct Row {
+    const char* a;
+    const char* b;
+  };
   const Row rows[] = {
-      {"A2.nrm", "A10.nrm"},       {"a0001.nrm", "A0002.nrm"}, {"A0002.nrm", "a0003.nrm"},
-      {"A9.nrm", "a10.nrm"},       {"r2x.nrm", "r10a.nrm"},    {"b.nrm", "C.nrm"},
-      {"A.nrm", "a.nrm"},          // equal but for case: a fixed order all the same
-      {"a01.nrm", "a1.nrm"},       // equal values: the characters decide
+      {"A2.nrm", "A10.nrm"},
+      {"a0001.nrm", "A0002.nrm"},
+      {"A0002.nrm", "a0003.nrm"},
+      {"A9.nrm", "a10.nrm"},
+      {"r2x.nrm", "r10a.nrm"},
+      {"b.nrm", "C.nrm"},
+      {"A.nrm", "a.nrm"},                                           // equal but for case: a fixed order all the same
+      {"a01.nrm", "a1.nrm"},                                        // equal values: the characters decide
       {"x99999999999999999999.nrm", "x100000000000000000000.nrm"},  // longer than any integer type
-      {"A.nrm", "AB.nrm"},         {"z.nrm", "\u00E9.nrm"},
+      {"A.nrm", "AB.nrm"},
+      {"z.nrm", "\u00E9.nrm"},
   };
   for (const Row& r : rows) {
     const QString a = QString::fromUtf8(r.a), b = QString::fromUtf8(r.b);
@@ -50,7 +61,11 @@ TEST(RecordName, NameOrderAsAUserReadsIt) {
 }
 
 TEST(RecordName, ShownNames) {
-  struct Row { const char* what; QByteArray native; QString shown; };
+  struct Row {
+    const char* what;
+    QByteArray native;
+    QString shown;
+  };
   const Row rows[] = {
       {"UTF-8", QByteArray("\xE8\xA6\x8B\xE6\x9C\xAC.nrm"), QStringLiteral("見本.nrm")},
       {"Shift-JIS", QByteArray("\x8C\xA9\x96\x7B.nrm"), QStringLiteral("見本.nrm")},
@@ -77,7 +92,9 @@ TEST(ListRecordFiles, RegularFilesInNameOrderByTheirBytes) {
   for (const char* name : {"b10.nrm", "B9.NRM", "a0001.nrm", "A0002.nrm", "c.msd", "A2.Msd", "notes.txt", "x.nrm.bak"})
     scratch.Touch(name);
   scratch.Touch("\x8C\xA9\x96\x7B.nrm");  // Shift-JIS from a Windows medium
-  scratch.Touch("\xFF" "1.msd");             // valid in no encoding tried: shown with U+FFFD
+  scratch.Touch(
+      "\xFF"
+      "1.msd");  // valid in no encoding tried: shown with U+FFFD
   const QString base = dir.path() + u'/';
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder.nrm"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(base + "fifo.nrm").constData(), 0600), 0);
@@ -95,7 +112,8 @@ TEST(ListRecordFiles, RegularFilesInNameOrderByTheirBytes) {
   EXPECT_EQ(shown(l.nrm), (QStringList{"a0001.nrm", "A0002.nrm", "B9.NRM", "b10.nrm", "見本.nrm"}));
   EXPECT_EQ(shown(l.msd), (QStringList{"A2.Msd", "c.msd", "to-c.msd", "\uFFFD1.msd"}));
   EXPECT_EQ(l.nrm.back().native, QByteArray("\x8C\xA9\x96\x7B.nrm"));
-  EXPECT_EQ(l.msd.back().native, QByteArray("\xFF" "1.msd"));
+  EXPECT_EQ(l.msd.back().native, QByteArray("\xFF"
+                                            "1.msd"));
   EXPECT_EQ(l.nrm.front().native, QByteArray("a0001.nrm"));
   EXPECT_EQ(l.skipped, 0);
   EXPECT_FALSE(l.error);

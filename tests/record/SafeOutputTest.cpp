@@ -31,8 +31,8 @@ class SafeOutputTest : public ::testing::Test {
   }
   // Everything in the scratch directory, hidden files included: no temporary may stay.
   QStringList Entries() const {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                      QDir::Name);
+    return QDir(dir.path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
   }
 };
 
@@ -65,16 +65,12 @@ TEST_F(SafeOutputTest, RefusesWhatItMustNotReplace) {
     const char* reasonPart;
   };
   const Case cases[] = {
-      {"in.nrm", fromInput, "input file"},
-      {"soft.nrm", fromInput, "input file"},  // another name for the input
+      {"in.nrm", fromInput, "input file"},    {"soft.nrm", fromInput, "input file"},  // another name for the input
 #ifdef Q_OS_UNIX
-      {"hard.nrm", fromInput, "input file"},
-      {"pipe.nrm", {}, "not a regular file"},
+      {"hard.nrm", fromInput, "input file"},  {"pipe.nrm", {}, "not a regular file"},
 #endif
-      {"folder", {}, "not a regular file"},
-      {"keep.png", noOverwrite, "already exists"},
-      {"dangling.png", {}, "does not exist"},
-      {"", {}, "no output file name"},
+      {"folder", {}, "not a regular file"},   {"keep.png", noOverwrite, "already exists"},
+      {"dangling.png", {}, "does not exist"}, {"", {}, "no output file name"},
   };
   const QStringList before = Entries();
   for (const Case& c : cases) {
@@ -113,7 +109,11 @@ TEST_F(SafeOutputTest, UncommittedOrShortOutputsLeaveNothingBehind) {
   EXPECT_EQ(Get("target.edf"), "previous");
   EXPECT_EQ(Entries(), QStringList{"target.edf"});
 
-  struct Case { QByteArray written; std::optional<qint64> expected; const char* reasonPart; };
+  struct Case {
+    QByteArray written;
+    std::optional<qint64> expected;
+    const char* reasonPart;
+  };
   const Case cases[] = {{"12345", 9, "only 5 of 9 bytes"}, {"", std::nullopt, "nothing was written"}};
   for (const Case& c : cases) {
     auto begun = PendingOutput::Begin(Path("target.edf"));

@@ -16,12 +16,14 @@ RecordBuilder& RecordBuilder::Set(const FieldSpec& field, std::string_view bytes
   if (bytes.size() > field.ElementLength()) throw std::invalid_argument("value longer than field");
   const std::size_t at = field.ElementOffset(element);
   for (std::size_t i = 0; i < field.ElementLength(); ++i)
-    image_.bytes[at + i] = static_cast<std::uint8_t>(i < bytes.size() ? bytes[i] : (field.encoding == FieldEncoding::ShiftJis ? '\0' : ' '));
+    image_.bytes[at + i] = static_cast<std::uint8_t>(
+        i < bytes.size() ? bytes[i] : (field.encoding == FieldEncoding::ShiftJis ? '\0' : ' '));
   return *this;
 }
 
 RecordBuilder& RecordBuilder::SetBytes(std::size_t offset, const QByteArray& bytes) {
-  for (qsizetype i = 0; i < bytes.size(); ++i) image_.bytes.at(offset + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(bytes[i]);
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    image_.bytes.at(offset + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(bytes[i]);
   return *this;
 }
 

@@ -41,13 +41,16 @@ QString Refusal(const QString& base, const HeaderOptions& options = {}) {
 // Raw int16 of frame `frame`, signal `signal` of an interleaved 12-signal file.
 int RawSample(const QByteArray& data, int byteOffset, int frame, int signal, int channels = 12) {
   const int at = byteOffset + 2 * (frame * channels + signal);
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[at]) |
-                                                              (static_cast<std::uint8_t>(data[at + 1]) << 8)));
+  return static_cast<std::int16_t>(
+      static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[at]) | (static_cast<std::uint8_t>(data[at + 1]) << 8)));
 }
 
 TEST(Import, FiveHundredHertzRecordsKeepEverySample) {
   // 1 uV per adu in these records, so a record unit is round(adu / 4.88).
-  struct Row { QString base, dataFile; int byteOffset; };
+  struct Row {
+    QString base, dataFile;
+    int byteOffset;
+  };
   const Row rows[] = {{"ptb-xl/00079_hr", "ptb-xl/00079_hr.dat", 0},
                       {"ptb-xl/00180_hr", "ptb-xl/00180_hr.dat", 0},
                       {"georgia/E07514", "georgia/E07514.mat", 24},
@@ -58,7 +61,8 @@ TEST(Import, FiveHundredHertzRecordsKeepEverySample) {
     for (int lead = 0; lead < LeadCount; ++lead)
       for (int n : {0, 1, 2500, 4999}) {
         const double uv = RawSample(data, r.byteOffset, n, lead);
-        ASSERT_EQ(image->Sample(lead, n), std::lround(uv / 4.88)) << r.base.toStdString() << " lead " << lead << " n " << n;
+        ASSERT_EQ(image->Sample(lead, n), std::lround(uv / 4.88))
+            << r.base.toStdString() << " lead " << lead << " n " << n;
       }
   }
 }
@@ -97,10 +101,14 @@ TEST(Import, ResamplingPassesTheBandAndStopsAliases) {
     for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = 1000.0 * std::sin(2 * std::numbers::pi * hz * i / fs);
     return x;
   };
-  struct Row { double hz, fs; double maxError; double maxAmplitude; };
-  const Row rows[] = {{10.0, 1000.0, 5.0, 1001.0},   // in band: kept
-                      {40.0, 250.0, 10.0, 1001.0},   // upsampling keeps it too
-                      {400.0, 1000.0, -1, 20.0},      // would alias to 100 Hz: removed
+  struct Row {
+    double hz, fs;
+    double maxError;
+    double maxAmplitude;
+  };
+  const Row rows[] = {{10.0, 1000.0, 5.0, 1001.0},  // in band: kept
+                      {40.0, 250.0, 10.0, 1001.0},  // upsampling keeps it too
+                      {400.0, 1000.0, -1, 20.0},    // would alias to 100 Hz: removed
                       {300.0, 1000.0, -1, 40.0}};
   for (const Row& r : rows) {
     const auto x = sine(r.hz, r.fs, static_cast<int>(12 * r.fs));
@@ -119,9 +127,18 @@ TEST(Import, ResamplingPassesTheBandAndStopsAliases) {
 }
 
 TEST(Import, ConversionRoundsAndClamps) {
-  struct Row { double uv; std::int16_t units; };
-  const Row rows[] = {{0, 0}, {2.43, 0}, {2.45, 1}, {-2.45, -1}, {4.88 * 1000, 1000},
-                      {1e9, 32767}, {-1e9, -32768}, {std::nan(""), -32768}};
+  struct Row {
+    double uv;
+    std::int16_t units;
+  };
+  const Row rows[] = {{0, 0},
+                      {2.43, 0},
+                      {2.45, 1},
+                      {-2.45, -1},
+                      {4.88 * 1000, 1000},
+                      {1e9, 32767},
+                      {-1e9, -32768},
+                      {std::nan(""), -32768}};
   for (const Row& r : rows) EXPECT_EQ(ToRecordUnits(r.uv), r.units) << r.uv;
 }
 
@@ -189,9 +206,13 @@ TEST(Import, BaselineAndGainOtherThanTheDefaults) {
     ASSERT_EQ(f.write(bytes), bytes.size());
   }
   auto result = formats::ReadWfdb(dir.filePath("pin"), {});
-  ASSERT_TRUE(std::holds_alternative<formats::ReadRecord>(result)) << std::get<FileError>(result).Describe().toStdString();
+  ASSERT_TRUE(std::holds_alternative<formats::ReadRecord>(result))
+      << std::get<FileError>(result).Describe().toStdString();
   const RecordImage& image = *std::get<formats::ReadRecord>(result).image;
-  struct Row { int lead; std::int16_t even, odd; };
+  struct Row {
+    int lead;
+    std::int16_t even, odd;
+  };
   const Row rows[] = {{0, 102, -102}, {1, 205, -205}, {2, 41, -41}, {3, 205, 0}, {4, 0, 0}, {11, 0, 0}};
   for (const Row& r : rows)
     for (int n : {0, 1, 2498, 2499, 4998, 4999})
@@ -216,10 +237,16 @@ class ImportRefusals : public ::testing::Test {
 };
 
 TEST_F(ImportRefusals, ClearErrors) {
-  struct Row { const char* what; QByteArray header; qsizetype dataBytes; const char* message; };
+  struct Row {
+    const char* what;
+    QByteArray header;
+    qsizetype dataBytes;
+    const char* message;
+  };
   const Row rows[] = {
       {"shorter than 10 s", Header(4999), 4999 * 24, "lasts 9.998 s; a record needs 10 s"},
-      {"data file shorter than the header says", Header(5000), 4000 * 24, "declares 5000 samples per signal but rec.dat holds only 4000"},
+      {"data file shorter than the header says", Header(5000), 4000 * 24,
+       "declares 5000 samples per signal but rec.dat holds only 4000"},
       {"lead missing", Header(5000, "V7"), 5000 * 24, "lacks the standard lead(s) V6"},
       {"unsupported format", Header(5000, "V6", "80"), 5000 * 24, "format 80 is not supported"},
       {"units not a voltage", QByteArray("rec 1 500 5000\nrec.dat 16 1000/mmHg 16 0 0 0 0 I\n"), 10000,

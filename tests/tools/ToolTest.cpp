@@ -71,7 +71,8 @@ QStringList Entries(const QString& dir) {
 void WriteWfdb(const QString& dir, const QString& name) {
   static const char* const kLeads[] = {"I", "II", "III", "AVR", "AVL", "AVF", "V1", "V2", "V3", "V4", "V5", "V6"};
   QByteArray header = QStringLiteral("%1 12 500 5000\n").arg(name).toUtf8();
-  for (const char* lead : kLeads) header += QStringLiteral("%1.dat 16 1000/mV 16 0 0 0 0 %2\n").arg(name, lead).toUtf8();
+  for (const char* lead : kLeads)
+    header += QStringLiteral("%1.dat 16 1000/mV 16 0 0 0 0 %2\n").arg(name, lead).toUtf8();
   QByteArray data;
   for (int n = 0; n < 5000; ++n)
     for (int lead = 0; lead < 12; ++lead) {
@@ -129,7 +130,7 @@ TEST(ToolInfo, ErrorsGoToStderrAndTheRestIsPrinted) {
   QTemporaryDir dir;
   test::RecordBuilder().Write(dir.filePath("short.nrm"), 1000);
   const ToolRun r = Tool({"info", "--json", test::SourcePath("samples/A0001.nrm"), dir.filePath("missing.nrm"),
-                      dir.filePath("short.nrm"), test::SourcePath("samples/A0002.nrm")});
+                          dir.filePath("short.nrm"), test::SourcePath("samples/A0002.nrm")});
   EXPECT_NE(r.exitCode, 0);
   EXPECT_TRUE(r.err.contains("missing.nrm"));
   EXPECT_TRUE(r.err.contains("has 1000 bytes; a record needs 120424 bytes"));
@@ -141,8 +142,8 @@ TEST(ToolInfo, ErrorsGoToStderrAndTheRestIsPrinted) {
 TEST(ToolImport, WritesOneRecordOrNothing) {
   QTemporaryDir dir;
   const QString out = dir.filePath("X.nrm");
-  ToolRun r = Tool({"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", out, "--name", "見本　太郎", "--sex", "M",
-                "--age", "47"});
+  ToolRun r = Tool(
+      {"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", out, "--name", "見本　太郎", "--sex", "M", "--age", "47"});
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_EQ(QFileInfo(out).size(), static_cast<qint64>(RecordFileSize));
   r = Tool({"info", "--json", out});
@@ -160,8 +161,9 @@ TEST(ToolImport, WritesOneRecordOrNothing) {
 TEST(ToolRender, SameImagesAsTheScreen) {
   QTemporaryDir dir;
   const QString sample = test::SourcePath("samples/A0005.nrm");
-  const ToolRun r = Tool({"render", sample, "-o", dir.filePath("t.png"), "--strip", dir.filePath("s.png"), "--gain",
-                          "aVR=4", "--gain", "ii=2", "--scheme", "3", "--span", "5", "--offset", "1200", "--limb-mode", "2"});
+  const ToolRun r =
+      Tool({"render", sample, "-o", dir.filePath("t.png"), "--strip", dir.filePath("s.png"), "--gain", "aVR=4",
+            "--gain", "ii=2", "--scheme", "3", "--span", "5", "--offset", "1200", "--limb-mode", "2"});
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
   RecordImage image;
   ASSERT_FALSE(ReadRecordFile(sample, image));
@@ -183,8 +185,8 @@ TEST(ToolRender, SameImagesAsTheScreen) {
 TEST(ToolPrint, PageAndGeometry) {
   QTemporaryDir dir;
   const QString pdf = dir.filePath("page.pdf");
-  const ToolRun r = Tool({"print", test::SourcePath("samples/A0002.nrm"), "-o", pdf, "--paper", "Letter", "--dpi", "300",
-                          "--margin", "100", "--pen", "A", "--grid", "A", "--span", "10"});
+  const ToolRun r = Tool({"print", test::SourcePath("samples/A0002.nrm"), "-o", pdf, "--paper", "Letter", "--dpi",
+                          "300", "--margin", "100", "--pen", "A", "--grid", "A", "--span", "10"});
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
   QMap<QString, double> values;
   for (const QByteArray& line : r.out.split('\n'))
@@ -205,8 +207,12 @@ TEST(ToolPrint, PageAndGeometry) {
 TEST(ToolRender, BadOptionsAreRefused) {
   QTemporaryDir dir;
   const QString sample = test::SourcePath("samples/A0005.nrm");
-  for (const QStringList& bad : {QStringList{"--gain", "aVR=3"}, {"--gain", "V7=2"}, {"--scheme", "4"},
-                                 {"--span", "7"}, {"--offset", "2500"}, {"--limb-mode", "0"}}) {
+  for (const QStringList& bad : {QStringList{"--gain", "aVR=3"},
+                                 {"--gain", "V7=2"},
+                                 {"--scheme", "4"},
+                                 {"--span", "7"},
+                                 {"--offset", "2500"},
+                                 {"--limb-mode", "0"}}) {
     const ToolRun r = Tool(QStringList{"render", sample, "-o", dir.filePath("t.png")} + bad);
     EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("t.png")));
@@ -214,9 +220,12 @@ TEST(ToolRender, BadOptionsAreRefused) {
 }
 
 TEST(ToolHelp, EverySubcommandExplainsItself) {
-  struct Row { const char* command; const char* about; };
-  const Row rows[] = {{"info", "info prints"}, {"import", "import reads"}, {"render", "render writes"},
-                      {"print", "print draws"}};
+  struct Row {
+    const char* command;
+    const char* about;
+  };
+  const Row rows[] = {
+      {"info", "info prints"}, {"import", "import reads"}, {"render", "render writes"}, {"print", "print draws"}};
   for (const Row& r : rows)
     for (const char* flag : {"--help", "-h"}) {
       const ToolRun run = Tool({r.command, flag});
@@ -257,7 +266,11 @@ TEST(ToolRender, TheSuffixChoosesTheImageType) {
   ASSERT_EQ(Tool({"render", sample, "-o", dir.filePath("reference.png")}).exitCode, 0);
   const QImage reference(dir.filePath("reference.png"));
   ASSERT_FALSE(reference.isNull());
-  struct Row { const char* name; QByteArray format; bool lossless; };
+  struct Row {
+    const char* name;
+    QByteArray format;
+    bool lossless;
+  };
   const Row rows[] = {{"t.bmp", "bmp", true}, {"t.JPG", "jpeg", false}, {"t.jpeg", "jpeg", false},
                       {"t.ppm", "ppm", true}, {"t.Png", "png", true},   {"noSuffix", "png", true}};
   for (const Row& r : rows) {
@@ -307,7 +320,8 @@ class ToolOutputs : public ::testing::Test {
     ASSERT_TRUE(QFile::copy(test::SourcePath("samples/A0004.nrm"), Path("in.nrm")));
     WriteWfdb(dir.path(), QStringLiteral("g2"));
     ASSERT_TRUE(QFile::link(Path("in.nrm"), Path("link.png")));
-    ASSERT_EQ(::link(QFile::encodeName(Path("in.nrm")).constData(), QFile::encodeName(Path("hard.pdf")).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(Path("in.nrm")).constData(), QFile::encodeName(Path("hard.pdf")).constData()),
+              0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.png")).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(Path("pipe.png"), Path("pipe.pdf")));
     ASSERT_TRUE(QFile::link(Path("pipe.png"), Path("pipe.nrm")));
@@ -329,7 +343,10 @@ class ToolOutputs : public ::testing::Test {
 
 TEST_F(ToolOutputs, NeverAnInputNorTwiceTheSameFile) {
   const QString in = Path("in.nrm"), g2 = Path("g2");
-  struct Row { QStringList args; const char* reason; };
+  struct Row {
+    QStringList args;
+    const char* reason;
+  };
   const Row rows[] = {
       {{"render", in, "-o", Path("t.png"), "--strip", in}, ""},  // refused by its type or its identity
       {{"render", in, "-o", Path("link.png")}, "is the input file"},
@@ -407,7 +424,10 @@ TEST_F(ToolOutputs, ImportWritesBesideItsInputs) {
 TEST(ToolInfo, FilesNamedInAnotherEncodingAreOpened) {
   QTemporaryDir dir;
   const QByteArray base = QFile::encodeName(dir.path()) + '/';
-  struct Row { QByteArray name; const char* id; };
+  struct Row {
+    QByteArray name;
+    const char* id;
+  };
   // "\x83_" and "\x84_" decode alike: neither can be told apart by its decoded text.
   const Row rows[] = {{"\x83\x5f.nrm", "00000031"}, {"\x82\xa0.msd", "00000032"}, {"\x83_x.nrm", "00000033"}};
   for (const Row& r : rows) {
@@ -420,8 +440,8 @@ TEST(ToolInfo, FilesNamedInAnotherEncodingAreOpened) {
     ::close(fd);
   }
   // The shell passes the names as bytes; QProcess would encode them as UTF-8.
-  const QString names = QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_.nrm')\" \"$(printf '%1/\\202\\240.msd')\"")
-                            .arg(dir.path());
+  const QString names =
+      QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_.nrm')\" \"$(printf '%1/\\202\\240.msd')\"").arg(dir.path());
   const ToolRun run = Tool({"info"}, 60, names);
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   EXPECT_TRUE(run.out.contains("00000031")) << run.out.toStdString();
@@ -432,9 +452,9 @@ TEST(ToolInfo, FilesNamedInAnotherEncodingAreOpened) {
   EXPECT_TRUE(QImage(dir.filePath("v.png")).size() == QSize(1040, 760));
   // Two byte names that decode alike in one call: the tool cannot tell which
   // was meant, and says so by failing, rather than showing the wrong patient.
-  const ToolRun both = Tool({"info"}, 60,
-                            QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_.nrm')\" \"$(printf '%1/\\204_.nrm')\"")
-                                .arg(dir.path()));
+  const ToolRun both =
+      Tool({"info"}, 60,
+           QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_.nrm')\" \"$(printf '%1/\\204_.nrm')\"").arg(dir.path()));
   EXPECT_NE(both.exitCode, 0);
   EXPECT_FALSE(both.out.contains("00000031")) << both.out.toStdString();
 }

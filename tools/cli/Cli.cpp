@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QFileInfo>
+#include <QHash>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -17,9 +17,7 @@
 namespace corvale::cli {
 
 void Out(const QString& s) { std::fputs(s.toUtf8().constData(), stdout); }
-void Err(const QString& s) {
-  std::fputs((EscapeControls(s, u"\n\t") + u'\n').toUtf8().constData(), stderr);
-}
+void Err(const QString& s) { std::fputs((EscapeControls(s, u"\n\t") + u'\n').toUtf8().constData(), stderr); }
 
 void PrepareProcess() {
   // The tool reports through Err; Qt's debug, info and warning notes are not

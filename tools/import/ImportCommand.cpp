@@ -11,11 +11,16 @@ int Import(const QStringList& args) {
   QString source, out;
   HeaderOptions options;
   const std::map<QString, std::optional<QString> HeaderOptions::*> opts{
-      {QStringLiteral("--id"), &HeaderOptions::id},         {QStringLiteral("--name"), &HeaderOptions::name},
-      {QStringLiteral("--sex"), &HeaderOptions::sex},       {QStringLiteral("--age"), &HeaderOptions::age},
-      {QStringLiteral("--age-unit"), &HeaderOptions::ageUnit}, {QStringLiteral("--date"), &HeaderOptions::date},
-      {QStringLiteral("--time"), &HeaderOptions::time},     {QStringLiteral("--height"), &HeaderOptions::height},
-      {QStringLiteral("--weight"), &HeaderOptions::weight}, {QStringLiteral("--bp"), &HeaderOptions::bloodPressure}};
+      {QStringLiteral("--id"), &HeaderOptions::id},
+      {QStringLiteral("--name"), &HeaderOptions::name},
+      {QStringLiteral("--sex"), &HeaderOptions::sex},
+      {QStringLiteral("--age"), &HeaderOptions::age},
+      {QStringLiteral("--age-unit"), &HeaderOptions::ageUnit},
+      {QStringLiteral("--date"), &HeaderOptions::date},
+      {QStringLiteral("--time"), &HeaderOptions::time},
+      {QStringLiteral("--height"), &HeaderOptions::height},
+      {QStringLiteral("--weight"), &HeaderOptions::weight},
+      {QStringLiteral("--bp"), &HeaderOptions::bloodPressure}};
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (IsHelp(a)) return Help(ImportCommand);
@@ -32,7 +37,8 @@ int Import(const QStringList& args) {
       return Usage(ImportCommand, QStringLiteral("import takes one record"));
     }
   }
-  if (source.isEmpty() || out.isEmpty()) return Usage(ImportCommand, QStringLiteral("import needs a RECORD and -o OUT"));
+  if (source.isEmpty() || out.isEmpty())
+    return Usage(ImportCommand, QStringLiteral("import needs a RECORD and -o OUT"));
   if (options.ageUnit && !options.age)
     return Usage(ImportCommand, QStringLiteral("--age-unit %1 was given without --age").arg(*options.ageUnit));
   auto read = formats::ReadAnyRecord(source, options);
@@ -52,20 +58,19 @@ int Import(const QStringList& args) {
 
 }  // namespace
 
-const Command ImportCommand{
-    "import",
-    "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
-    "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
-    "               [--height CM] [--weight KG] [--bp TEXT]\n",
-    "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
-    "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, or a record file\n"
-    "(the format is found from the content and the name), takes the twelve standard\n"
-    "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
-    "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
-    "annotations, the DICOM patient, study and measurements) or stay blank. SamplingInterval\n"
-    "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
-    "The output is never one of the files read (by identity) and replaces an existing\n"
-    "record only once it is completely written.\n",
-    Import};
+const Command ImportCommand{"import",
+                            "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
+                            "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
+                            "               [--height CM] [--weight KG] [--bp TEXT]\n",
+                            "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
+                            "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, or a record file\n"
+                            "(the format is found from the content and the name), takes the twelve standard\n"
+                            "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
+                            "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
+                            "annotations, the DICOM patient, study and measurements) or stay blank. SamplingInterval\n"
+                            "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
+                            "The output is never one of the files read (by identity) and replaces an existing\n"
+                            "record only once it is completely written.\n",
+                            Import};
 
 }  // namespace corvale::cli

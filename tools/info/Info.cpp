@@ -13,8 +13,7 @@ QString EscapeControls(const QString& text, QStringView keep) {
   for (const QChar c : text) {
     if (c.category() == QChar::Other_Control && !keep.contains(c))
       out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    else
-      out += c;
+    else out += c;
   }
   return out;
 }
@@ -24,7 +23,9 @@ namespace {
 // A text value as JSON writes it: quoted, with backslash, quote and controls escaped.
 QString Quoted(QString text) {
   text.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-  text.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r")).replace(u'\t', QStringLiteral("\\t"));
+  text.replace(u'\n', QStringLiteral("\\n"))
+      .replace(u'\r', QStringLiteral("\\r"))
+      .replace(u'\t', QStringLiteral("\\t"));
   return u'"' + EscapeControls(text) + u'"';
 }
 
@@ -98,9 +99,8 @@ QString RecordInfoText(const QJsonObject& info) {
   }
   const QJsonObject labels = info[QStringLiteral("labels")].toObject();
   QStringList names = labels.keys();
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    return a.mid(5).toInt() < b.mid(5).toInt();
-  });
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return a.mid(5).toInt() < b.mid(5).toInt(); });
   for (const QString& name : names) out += QStringLiteral("label %1: %2\n").arg(name, scalar(labels[name]));
   const QJsonObject leads = info[QStringLiteral("leads")].toObject();
   for (const auto& lead : LeadNames) {

@@ -45,12 +45,10 @@ int Info(const QStringList& args) {
 
 }  // namespace
 
-const Command InfoCommand{
-    "info",
-    "  corvale-tool info FILE... [--json]\n",
-    "info prints every header field, every label text the viewer would show and each\n"
-    "lead's range and zero share, as text or as JSON. Control characters in a text\n"
-    "are shown escaped (\\u001b), never passed to the terminal.\n",
-    Info};
+const Command InfoCommand{"info", "  corvale-tool info FILE... [--json]\n",
+                          "info prints every header field, every label text the viewer would show and each\n"
+                          "lead's range and zero share, as text or as JSON. Control characters in a text\n"
+                          "are shown escaped (\\u001b), never passed to the terminal.\n",
+                          Info};
 
 }  // namespace corvale::cli

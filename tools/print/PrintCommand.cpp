@@ -31,8 +31,8 @@ int Print(const QStringList& args) {
       else deleteId = true;
       continue;
     }
-    const bool takesValue = a == u"-o" || a == u"--paper" || a == u"--dpi" || a == u"--margin" ||
-                            a == u"--pen-width" || a == u"--pen" || a == u"--grid";
+    const bool takesValue = a == u"-o" || a == u"--paper" || a == u"--dpi" || a == u"--margin" || a == u"--pen-width" ||
+                            a == u"--pen" || a == u"--grid";
     if (takesValue) {
       if (i + 1 >= args.size()) return Usage(PrintCommand, QStringLiteral("%1 needs a value").arg(a));
       const QString& v = args[++i];
@@ -98,16 +98,15 @@ int Print(const QStringList& args) {
 
 }  // namespace
 
-const Command PrintCommand{
-    "print",
-    "  corvale-tool print FILE -o PAGE.pdf [--paper A4|Letter] [--landscape] [--dpi N]\n"
-    "               [--margin 10..200] [--pen-width 0..10] [--pen A|B] [--grid A|B]\n"
-    "               [--no-annotations] [--delete-id] [display options as for render]\n",
-    "print draws the printed page into a PDF whose whole sheet is the printable area\n"
-    "(default A4 portrait, 600 dpi, margin 50, pen width 2, pen B, grid B) and prints\n"
-    "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY. The PDF is\n"
-    "never written over the record, and replaces an existing file only once it is\n"
-    "completely written.\n",
-    Print};
+const Command PrintCommand{"print",
+                           "  corvale-tool print FILE -o PAGE.pdf [--paper A4|Letter] [--landscape] [--dpi N]\n"
+                           "               [--margin 10..200] [--pen-width 0..10] [--pen A|B] [--grid A|B]\n"
+                           "               [--no-annotations] [--delete-id] [display options as for render]\n",
+                           "print draws the printed page into a PDF whose whole sheet is the printable area\n"
+                           "(default A4 portrait, 600 dpi, margin 50, pen width 2, pen B, grid B) and prints\n"
+                           "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY. The PDF is\n"
+                           "never written over the record, and replaces an existing file only once it is\n"
+                           "completely written.\n",
+                           Print};
 
 }  // namespace corvale::cli

@@ -52,7 +52,8 @@ int Render(const QStringList& args) {
       return Usage(RenderCommand, QStringLiteral("render takes one record"));
     }
   }
-  if (file.isEmpty() || out.isEmpty()) return Usage(RenderCommand, QStringLiteral("render needs FILE and -o TRACE.png"));
+  if (file.isEmpty() || out.isEmpty())
+    return Usage(RenderCommand, QStringLiteral("render needs FILE and -o TRACE.png"));
   QStringList outputs{out};
   if (!stripOut.isEmpty()) outputs << stripOut;
   QList<QByteArray> formats;
@@ -85,16 +86,15 @@ int Render(const QStringList& args) {
 
 }  // namespace
 
-const Command RenderCommand{
-    "render",
-    "  corvale-tool render FILE -o TRACE.png [--strip STRIP.png] [--gain LEAD=1|2|4 ...]\n"
-    "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n"
-    "               [--no-lead-names]\n",
-    "render writes the main view's trace image (and the lower view's) exactly as the\n"
-    "window shows them for that display state, without caliper marks. The name's\n"
-    "suffix chooses the image type (.png, .bmp, .jpg, .ppm, ...; PNG without one).\n"
-    "An output is never the record itself; an existing image is replaced only once\n"
-    "the new one is completely written.\n",
-    Render};
+const Command RenderCommand{"render",
+                            "  corvale-tool render FILE -o TRACE.png [--strip STRIP.png] [--gain LEAD=1|2|4 ...]\n"
+                            "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n"
+                            "               [--no-lead-names]\n",
+                            "render writes the main view's trace image (and the lower view's) exactly as the\n"
+                            "window shows them for that display state, without caliper marks. The name's\n"
+                            "suffix chooses the image type (.png, .bmp, .jpg, .ppm, ...; PNG without one).\n"
+                            "An output is never the record itself; an existing image is replaced only once\n"
+                            "the new one is completely written.\n",
+                            Render};
 
 }  // namespace corvale::cli
