@@ -32,9 +32,10 @@ struct OpenedRecord {
   QStringList sourceFiles;  // every file read (a WFDB record has several)
 };
 
-/// The format of `path` (content first: a DICOM preamble, an EDF or BDF
-/// header; then the name: .nrm/.msd, .hea/.dat/.mat, .edf/.bdf, .dcm; then a
-/// file of exactly a record's size), or an error naming the file and why.
+/// The format of `path`: a record file by its name (.nrm/.msd); otherwise by
+/// content first (a DICOM preamble, an EDF or BDF header), then by name
+/// (.hea/.dat/.mat, .edf/.bdf, .dcm), then a file of exactly a record's size;
+/// or an error naming the file and why.
 std::variant<SourceFormat, FileError> DetectFormat(const QString& path);
 
 /// Reads any supported file into a record. Foreign files become the first 10 s

@@ -135,13 +135,13 @@ Prepared PrepareWfdb(const RecordImage& image, const QString& path, const Output
   // Signal file: frames of twelve int16 samples, little-endian.
   QByteArray data(LeadCount * SamplesPerLead * 2, Qt::Uninitialized);
   std::array<int, LeadCount> checksum{};
+  char* frame = data.data();  // one detach, not one per byte
   for (int n = 0; n < SamplesPerLead; ++n)
     for (int lead = 0; lead < LeadCount; ++lead) {
       // WFDB reserves -32768 for "no sample": the lowest value moves up one unit.
       const std::int16_t v = std::max<std::int16_t>(image.Sample(lead, n), -32767);
-      const auto at = static_cast<qsizetype>(2 * (n * LeadCount + lead));
-      data[at] = static_cast<char>(static_cast<std::uint16_t>(v) & 0xFF);
-      data[at + 1] = static_cast<char>(static_cast<std::uint16_t>(v) >> 8);
+      *frame++ = static_cast<char>(static_cast<std::uint16_t>(v) & 0xFF);
+      *frame++ = static_cast<char>(static_cast<std::uint16_t>(v) >> 8);
       checksum[static_cast<std::size_t>(lead)] += v;
     }
 

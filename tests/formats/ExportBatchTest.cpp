@@ -190,8 +190,9 @@ TEST(Batch, PlanProgressAndPool) {
 }
 
 TEST(Batch, OutputsArePutInPlaceInGroups) {
-  // Ten records in groups of three on two threads: every output lands, the one
-  // whose name is taken fails alone, and no temporary file is left.
+  // Ten records, at most three waiting, on two threads: every output lands and
+  // is told done only once it is in place, the one whose name is taken fails
+  // alone, and no temporary file is left.
   QTemporaryDir dir;
   const test::RecordBuilder b;
   std::vector<batch::Job> jobs(10);
@@ -211,6 +212,8 @@ TEST(Batch, OutputsArePutInPlaceInGroups) {
       },
       [&](const batch::Job& j, const std::optional<FileError>& e, int, int) {
         if (e) failed.push_back(j.input + ": " + e->reason);
+        // Done means in place, complete, under its own name.
+        else if (!Content(j.output).startsWith("time_s,")) failed.push_back(j.input + " told done too early");
       },
       3);
   EXPECT_EQ(s.done, 9);

@@ -207,5 +207,33 @@ TEST(RoundTrip, CsvHoldsEverySampleInMicrovolts) {
   EXPECT_EQ(f.readAll(), CsvText(b.Image()));
 }
 
+// A record file is read as a record whatever its first bytes look like: its
+// header may well begin like another format's (result "0", a blank date).
+TEST(ReadAnyRecord, RecordFilesAreKnownByTheirName) {
+  QTemporaryDir dir;
+  struct Row {
+    const char* name;
+    std::size_t offset;
+    QByteArray bytes;
+  };
+  const Row rows[] = {
+      {"edf-like.nrm", 0, "0       "},     // an EDF header's version field
+      {"bdf-like.msd", 0, "\xff" "BIOSEMI"},  // a BDF header's
+      {"dicom-like.NRM", 128, "DICM"},      // a DICOM preamble's mark
+  };
+  for (const Row& r : rows) {
+    RecordBuilder b = FullRecord();
+    b.SetBytes(r.offset, r.bytes);
+    const QString path = dir.filePath(QString::fromLatin1(r.name));
+    b.Write(path);
+    const auto format = DetectFormat(path);
+    ASSERT_TRUE(std::holds_alternative<SourceFormat>(format)) << r.name;
+    EXPECT_EQ(std::get<SourceFormat>(format), SourceFormat::Record) << r.name;
+    auto read = ReadAnyRecord(path);
+    ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read)) << r.name << ": " << std::get<FileError>(read).Describe().toStdString();
+    EXPECT_TRUE(std::get<OpenedRecord>(read).image->bytes == b.Image().bytes) << r.name;
+  }
+}
+
 }  // namespace
 }  // namespace corvale::formats

@@ -104,6 +104,7 @@ int Export(const QStringList& args) {
       Out(QStringLiteral("%1 -> %2\n").arg(job.input, job.output));
     }
   };
+  batch::KeepMemoryBetweenRecords();
   const batch::Summary s = batch::RunJobs(jobs, threads, work, report);
   Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, outDir) +
       (s.failed ? QStringLiteral("; %1 failed\n").arg(s.failed) : QStringLiteral("\n")));
