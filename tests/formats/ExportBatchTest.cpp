@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -54,6 +55,17 @@ TEST(Export, EveryFormatFromADirectoryOnTwoThreads) {
     const QStringList files = Files(out);
     EXPECT_EQ(files.size(), r.files) << r.to;
     EXPECT_EQ(files.value(0), QString::fromLatin1(r.first)) << r.to;
+  }
+  // Pictures drawn one after another by the same threads show their own record
+  // only: each is the main view as render draws it.
+  for (const char* name : {"A0001.nrm", "A0006.nrm", "B0002.msd"}) {
+    const QString reference = dir.filePath(QStringLiteral("reference.png"));
+    QFile::remove(reference);
+    ASSERT_EQ(Tool({"render", samples + "/" + name, "-o", reference}).exitCode, 0) << name;
+    const QImage exported(dir.filePath("png/" + QFileInfo(QString::fromLatin1(name)).completeBaseName() + ".png"));
+    ASSERT_FALSE(exported.isNull()) << name;
+    EXPECT_EQ(exported.convertToFormat(QImage::Format_RGB32), QImage(reference).convertToFormat(QImage::Format_RGB32))
+        << name;
   }
   // Each written record reads back with the samples of its source.
   auto source = formats::ReadAnyRecord(test::SourcePath("samples/B0002.msd"));
