@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the release build's suite through
+# Sets up, builds and runs every test: the layout of the sources, the release build's suite through
 # CTest, clang-tidy on src/ and tools/, the same suite under AddressSanitizer
 # and UndefinedBehaviorSanitizer (a clang build that also holds the libFuzzer
 # targets), then a short libFuzzer run of every file reader.
@@ -9,6 +9,9 @@ cd "$here"
 scripts/setup.sh cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev \
   desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db dicom3tools clang-format clang-tidy
 scripts/print-queue.sh || echo "no print queue: the end-to-end print test will skip"
+
+echo "== layout of the sources"
+scripts/check-format.sh
 
 # clang-tidy reads only the sources and the release build's compile commands:
 # it runs beside the tests, which leave the processors idle while they wait

@@ -37,8 +37,7 @@ std::optional<QString> PutText(RecordImage& image, const FieldSpec& field, const
     return QStringLiteral("%1 \"%2\" must be at most %3 ASCII characters").arg(what, value).arg(field.length);
   if (AllDigits(value))
     PutBytes(image, field, QByteArray(static_cast<qsizetype>(field.length) - latin.size(), '0') + latin, '0');
-  else
-    PutBytes(image, field, latin, ' ');
+  else PutBytes(image, field, latin, ' ');
   return std::nullopt;
 }
 
@@ -78,7 +77,9 @@ std::optional<QString> CheckTime(const QString& text) {
 // One value put into the record; `error` is what the user is told when it does not fit.
 using Putter = std::optional<QString> (*)(RecordImage&, const QString&);
 
-std::optional<QString> PutId(RecordImage& image, const QString& v) { return PutText(image, Field::PatientId, v, QStringLiteral("ID")); }
+std::optional<QString> PutId(RecordImage& image, const QString& v) {
+  return PutText(image, Field::PatientId, v, QStringLiteral("ID"));
+}
 
 std::optional<QString> PutName(RecordImage& image, const QString& v) {
   const auto bytes = EncodeCp932(v);
@@ -317,8 +318,9 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
     }
     // A lead wholly beyond +-160 mV is a wrong gain or baseline, not an ECG.
     if (clamped == SamplesPerLead)
-      return QStringLiteral("lead %1 lies wholly outside the record's range of +-159.9 mV (first value %2 uV): "
-                            "its gain or baseline is wrong")
+      return QStringLiteral(
+                 "lead %1 lies wholly outside the record's range of +-159.9 mV (first value %2 uV): "
+                 "its gain or baseline is wrong")
           .arg(QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()))
           .arg(converted[static_cast<std::size_t>(lead)].front(), 0, 'g', 6);
   }
@@ -339,7 +341,8 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
 namespace {
 
 QByteArray FieldBytes(const RecordImage& image, const FieldSpec& field) {
-  QByteArray bytes(reinterpret_cast<const char*>(image.bytes.data()) + field.offset, static_cast<qsizetype>(field.length));
+  QByteArray bytes(reinterpret_cast<const char*>(image.bytes.data()) + field.offset,
+                   static_cast<qsizetype>(field.length));
   const qsizetype nul = bytes.indexOf('\0');
   if (nul >= 0) bytes.truncate(nul);
   return bytes;
@@ -360,7 +363,9 @@ HeaderOptions HeaderFromRecord(const RecordImage& image) {
   h.id = TextOf(image, Field::PatientId);
   const QByteArray name = FieldBytes(image, Field::PatientName);
   if (!name.trimmed().isEmpty())
-    h.name = DecodeCp932(std::span(reinterpret_cast<const std::uint8_t*>(name.constData()), static_cast<std::size_t>(name.size()))).trimmed();
+    h.name = DecodeCp932(std::span(reinterpret_cast<const std::uint8_t*>(name.constData()),
+                                   static_cast<std::size_t>(name.size())))
+                 .trimmed();
   const std::uint8_t sex = image.bytes[Field::Sex.offset];
   if (sex == '1') h.sex = QStringLiteral("M");
   if (sex == '2') h.sex = QStringLiteral("F");
@@ -392,7 +397,8 @@ HeaderOptions HeaderFromRecord(const RecordImage& image) {
   h.qtcInterval = TextOf(image, Field::QtcInterval);
   h.sv1Amplitude = TextOf(image, Field::Sv1Amplitude);
   h.rvAmplitude = TextOf(image, Field::RvAmplitude);
-  if (h.rvAmplitude) h.rvLead = image.bytes[Field::LateralLeadSelector.offset] == '5' ? QStringLiteral("5") : QStringLiteral("6");
+  if (h.rvAmplitude)
+    h.rvLead = image.bytes[Field::LateralLeadSelector.offset] == '5' ? QStringLiteral("5") : QStringLiteral("6");
   return h;
 }
 

@@ -20,8 +20,8 @@ namespace corvale {
 struct HeaderOptions {
   std::optional<QString> id, name, sex, age, ageUnit, date, time, height, weight, bloodPressure;
   // Automatic measurements, as the record's 4-character fields hold them.
-  std::optional<QString> heartRate, rrInterval, prInterval, qrsDuration, qrsAxis, qtInterval, qtcInterval,
-      sv1Amplitude, rvAmplitude;
+  std::optional<QString> heartRate, rrInterval, prInterval, qrsDuration, qrsAxis, qtInterval, qtcInterval, sv1Amplitude,
+      rvAmplitude;
   std::optional<QString> rvLead;  // "5" or "6": where rvAmplitude was measured
 };
 

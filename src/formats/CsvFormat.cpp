@@ -1,11 +1,20 @@
 #include "formats/CsvFormat.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace corvale::formats {
 namespace {
 
-// Integers written by hand: a batch writes 65,000 numbers per record.
+// Every sample value's text, made once: a batch writes 65,000 numbers per
+// record, and a look-up and a copy are all each then costs.
+struct SampleText {
+  char text[11];  // "-159907.84" and room for one more, so copies are of a fixed size
+  std::uint8_t length;
+};
+
 char* PutFixed(char* out, long long hundredths) {
   if (hundredths < 0) {
     *out++ = '-';
@@ -25,14 +34,30 @@ char* PutFixed(char* out, long long hundredths) {
   return out;
 }
 
+const std::vector<SampleText>& SampleTexts() {
+  static const std::vector<SampleText> table = [] {
+    std::vector<SampleText> t(65536);
+    for (int v = -32768; v <= 32767; ++v) {
+      SampleText& e = t[static_cast<std::size_t>(v + 32768)];
+      std::fill(std::begin(e.text), std::end(e.text), '\0');
+      e.length = static_cast<std::uint8_t>(PutFixed(e.text, static_cast<long long>(v) * 488) - e.text);  // 4.88 uV
+    }
+    return t;
+  }();
+  return table;
+}
+
 }  // namespace
 
 QByteArray CsvText(const RecordImage& image) {
   QByteArray header = "time_s";
   for (const auto& name : LeadNames) header += QByteArray(",") + name.data() + "_uV";
   header += '\n';
-  // Longest line: "9.998" and twelve "-159907.84".
-  QByteArray text(header.size() + qsizetype{SamplesPerLead} * (6 + LeadCount * 11 + 1), Qt::Uninitialized);
+  const std::vector<SampleText>& texts = SampleTexts();
+  // Longest line: "9.998" and twelve ",-159907.84"; the last copy may reach one
+  // text's padding past the end.
+  QByteArray text(header.size() + qsizetype{SamplesPerLead} * (5 + LeadCount * 11 + 1) + sizeof(SampleText),
+                  Qt::Uninitialized);
   char* out = text.data();
   out = std::copy(header.begin(), header.end(), out);
   for (int n = 0; n < SamplesPerLead; ++n) {
@@ -44,7 +69,9 @@ QByteArray CsvText(const RecordImage& image) {
     *out++ = static_cast<char>('0' + ms % 10);
     for (int lead = 0; lead < LeadCount; ++lead) {
       *out++ = ',';
-      out = PutFixed(out, static_cast<long long>(image.Sample(lead, n)) * 488);  // 4.88 uV in hundredths
+      const SampleText& e = texts[static_cast<std::size_t>(image.Sample(lead, n) + 32768)];
+      std::memcpy(out, e.text, sizeof e.text);
+      out += e.length;
     }
     *out++ = '\n';
   }

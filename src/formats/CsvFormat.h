@@ -5,9 +5,9 @@
 #include <QString>
 #include <optional>
 
+#include "formats/Outputs.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
-#include "formats/Outputs.h"
 #include "record/SafeOutput.h"
 
 namespace corvale::formats {
@@ -18,7 +18,7 @@ namespace corvale::formats {
 QByteArray CsvText(const RecordImage& image);
 
 [[nodiscard]] std::optional<FileError> WriteCsv(const RecordImage& image, const QString& path,
-                                               const OutputPolicy& policy = {});
+                                                const OutputPolicy& policy = {});
 Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
 
 }  // namespace corvale::formats

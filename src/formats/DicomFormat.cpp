@@ -1,8 +1,8 @@
 #include "formats/DicomFormat.h"
 
 #include <dcmtk/config/osconfig.h>
-#include <dcmtk/dcmdata/dctk.h>
 #include <dcmtk/dcmdata/dcistrmb.h>
+#include <dcmtk/dcmdata/dctk.h>
 #include <dcmtk/oflog/oflog.h>
 
 #include <QDate>
@@ -134,7 +134,10 @@ std::variant<Group, QString> DescribeGroup(DcmItem* item, int index) {
   if (item->findAndGetSequence(DCM_ChannelDefinitionSequence, defs).bad() || !defs)
     return QStringLiteral("multiplex group %1 has no channel definitions").arg(index + 1);
   if (static_cast<int>(defs->card()) != g.channels)
-    return QStringLiteral("multiplex group %1 declares %2 channels but defines %3").arg(index + 1).arg(g.channels).arg(defs->card());
+    return QStringLiteral("multiplex group %1 declares %2 channels but defines %3")
+        .arg(index + 1)
+        .arg(g.channels)
+        .arg(defs->card());
   for (int c = 0; c < g.channels; ++c) {
     DcmItem* def = defs->getItem(static_cast<unsigned long>(c));
     int lead = def ? LeadFromCode(def) : -1;
@@ -171,12 +174,17 @@ std::variant<SignalSet, QString> ReadGroup(const Group& g) {
   const Uint16* words = nullptr;
   unsigned long count = 0;
   qint64 have = 0;
-  if (sixteen && g.item->findAndGetUint16Array(DCM_WaveformData, words, &count).good()) have = static_cast<qint64>(count) * 2;
+  if (sixteen && g.item->findAndGetUint16Array(DCM_WaveformData, words, &count).good())
+    have = static_cast<qint64>(count) * 2;
   else if (g.item->findAndGetUint8Array(DCM_WaveformData, bytes, &count).good()) have = static_cast<qint64>(count);
   else return QStringLiteral("multiplex group %1 has no waveform data").arg(g.index + 1);
   if (have < declared)
     return QStringLiteral("multiplex group %1 declares %2 channels of %3 samples (%4 bytes) but holds %5 bytes")
-        .arg(g.index + 1).arg(g.channels).arg(g.samples).arg(declared).arg(have);
+        .arg(g.index + 1)
+        .arg(g.channels)
+        .arg(g.samples)
+        .arg(declared)
+        .arg(have);
 
   DcmSequenceOfItems* defs = nullptr;
   g.item->findAndGetSequence(DCM_ChannelDefinitionSequence, defs);
@@ -190,12 +198,17 @@ std::variant<SignalSet, QString> ReadGroup(const Group& g) {
     const auto sensitivity = Number(def, DCM_ChannelSensitivity);
     const auto perUnit = MicrovoltsOfUnits(def);
     if (!sensitivity || !perUnit)
-      return QStringLiteral("channel %1 (%2) gives no sensitivity in volts, so its voltage is unknown").arg(c + 1).arg(name);
+      return QStringLiteral("channel %1 (%2) gives no sensitivity in volts, so its voltage is unknown")
+          .arg(c + 1)
+          .arg(name);
     const double correction = Number(def, DCM_ChannelSensitivityCorrectionFactor).value_or(1.0);
     const double baseline = Number(def, DCM_ChannelBaseline).value_or(0.0);
     const double k = *sensitivity * correction * *perUnit;
     if (!std::isfinite(k) || k == 0.0)
-      return QStringLiteral("channel %1 (%2) has the sensitivity %3, which gives no voltages").arg(c + 1).arg(name).arg(*sensitivity);
+      return QStringLiteral("channel %1 (%2) has the sensitivity %3, which gives no voltages")
+          .arg(c + 1)
+          .arg(name)
+          .arg(*sensitivity);
     std::vector<double> x(static_cast<std::size_t>(std::max<qint64>(0, n)));
     for (qint64 i = 0; i < n; ++i) {
       const qint64 at = i * g.channels + c;
@@ -235,8 +248,10 @@ HeaderOptions FieldsFromDataset(DcmDataset* ds) {
     h.age = QString::number(unit == u'W' ? n * 7 : n);
     h.ageUnit = unit == u'Y' ? QStringLiteral("y") : unit == u'M' ? QStringLiteral("m") : QStringLiteral("d");
   }
-  if (const auto size = Number(ds, DCM_PatientSize); size && *size > 0) h.height = QString::number(std::lround(*size * 100));
-  if (const auto weight = Number(ds, DCM_PatientWeight); weight && *weight > 0) h.weight = QString::number(std::lround(*weight));
+  if (const auto size = Number(ds, DCM_PatientSize); size && *size > 0)
+    h.height = QString::number(std::lround(*size * 100));
+  if (const auto weight = Number(ds, DCM_PatientWeight); weight && *weight > 0)
+    h.weight = QString::number(std::lround(*weight));
 
   // The recording: acquisition date and time, else the study's, else the content's.
   QString date, time;
@@ -312,14 +327,17 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
   // Every value is loaded while parsing: a memory stream cannot be read again later.
   const OFCondition read = file.read(stream, EXS_Unknown, EGL_noChange, 0xFFFFFFFEu);
   file.transferEnd();
-  if (read.bad()) return FileError{path, QStringLiteral("is not a readable DICOM file (%1)").arg(QString::fromLatin1(read.text()))};
+  if (read.bad())
+    return FileError{path, QStringLiteral("is not a readable DICOM file (%1)").arg(QString::fromLatin1(read.text()))};
   DcmDataset* ds = file.getDataset();
   ds->convertToUTF8();  // names in other character sets; where that fails the bytes stay as they are
 
   const QString sopClass = Str(ds, DCM_SOPClassUID);
-  if (sopClass != QLatin1String(UID_TwelveLeadECGWaveformStorage) && sopClass != QLatin1String(UID_GeneralECGWaveformStorage))
-    return FileError{path, QStringLiteral("is a DICOM object of another kind (SOP class %1), not a 12-lead or general ECG")
-                               .arg(sopClass.isEmpty() ? QStringLiteral("not given") : sopClass)};
+  if (sopClass != QLatin1String(UID_TwelveLeadECGWaveformStorage) &&
+      sopClass != QLatin1String(UID_GeneralECGWaveformStorage))
+    return FileError{path,
+                     QStringLiteral("is a DICOM object of another kind (SOP class %1), not a 12-lead or general ECG")
+                         .arg(sopClass.isEmpty() ? QStringLiteral("not given") : sopClass)};
   DcmSequenceOfItems* waveforms = nullptr;
   if (ds->findAndGetSequence(DCM_WaveformSequence, waveforms).bad() || !waveforms || waveforms->card() == 0)
     return FileError{path, QStringLiteral("holds no waveform")};
@@ -337,8 +355,10 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
       if (firstProblem.isEmpty()) {
         QStringList missing;
         for (int lead = 0; lead < LeadCount; ++lead)
-          if (g.channel[static_cast<std::size_t>(lead)] < 0) missing << QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()).toUpper();
-        firstProblem = QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
+          if (g.channel[static_cast<std::size_t>(lead)] < 0)
+            missing << QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()).toUpper();
+        firstProblem =
+            QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
       }
       continue;
     }
@@ -349,7 +369,9 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
   }
   if (!chosen) return FileError{path, firstProblem};
   if (!(chosen->fs >= wfdb::MinSamplingFrequency && chosen->fs <= wfdb::MaxSamplingFrequency))
-    return FileError{path, QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(chosen->fs)};
+    return FileError{
+        path,
+        QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(chosen->fs)};
   auto signalSet = ReadGroup(*chosen);
   if (auto* err = std::get_if<QString>(&signalSet)) return FileError{path, *err};
   auto built = BuildRecord(std::get<SignalSet>(signalSet), options, FieldsFromDataset(ds));
@@ -386,7 +408,8 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   InitDcmtk();
   const HeaderOptions f = HeaderFromRecord(image);
   if (!f.date || !f.time)
-    return FileError{path, QStringLiteral("the record has no valid recording date and time, which a DICOM ECG must carry")};
+    return FileError{path,
+                     QStringLiteral("the record has no valid recording date and time, which a DICOM ECG must carry")};
   const QString date = QString(*f.date).remove(u'-'), time = QString(*f.time).remove(u':');
 
   DcmFileFormat file;
@@ -414,7 +437,9 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   if (f.age) {
     const QString unit = f.ageUnit.value_or(QStringLiteral("y")).toUpper();
     if (f.age->toInt() <= 999)
-      put(DCM_PatientAge, QStringLiteral("%1%2").arg(f.age->toInt(), 3, 10, QLatin1Char('0')).arg(unit == u"M" || unit == u"D" ? unit : QStringLiteral("Y")));
+      put(DCM_PatientAge, QStringLiteral("%1%2")
+                              .arg(f.age->toInt(), 3, 10, QLatin1Char('0'))
+                              .arg(unit == u"M" || unit == u"D" ? unit : QStringLiteral("Y")));
   }
   bool ok = false;
   if (f.height) {
@@ -462,8 +487,10 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     std::vector<Uint16> samples(static_cast<std::size_t>(LeadCount * SamplesPerLead));
     for (int n = 0; n < SamplesPerLead; ++n)
       for (int lead = 0; lead < LeadCount; ++lead)
-        samples[static_cast<std::size_t>(n) * LeadCount + static_cast<std::size_t>(lead)] = static_cast<Uint16>(image.Sample(lead, n));
-    if (c.good()) c = group->putAndInsertUint16Array(DCM_WaveformData, samples.data(), static_cast<unsigned long>(samples.size()));
+        samples[static_cast<std::size_t>(n) * LeadCount + static_cast<std::size_t>(lead)] =
+            static_cast<Uint16>(image.Sample(lead, n));
+    if (c.good())
+      c = group->putAndInsertUint16Array(DCM_WaveformData, samples.data(), static_cast<unsigned long>(samples.size()));
   }
 
   // Global measurements that are numbers, for the whole multiplex group.
@@ -487,9 +514,12 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     const double value = f.rvAmplitude->toDouble(&ok);
     const QByteArray code = "RV" + f.rvLead.value_or(QStringLiteral("6")).toLatin1();
     const QByteArray meaning = "R amplitude in V" + f.rvLead.value_or(QStringLiteral("6")).toLatin1();
-    if (ok && std::isfinite(value)) annotate(code.constData(), "99CORVALE", meaning.constData(), value, "mV", "millivolt");
+    if (ok && std::isfinite(value))
+      annotate(code.constData(), "99CORVALE", meaning.constData(), value, "mV", "millivolt");
   }
-  if (c.bad()) return FileError{path, QStringLiteral("the DICOM object could not be built (%1)").arg(QString::fromLatin1(c.text()))};
+  if (c.bad())
+    return FileError{path,
+                     QStringLiteral("the DICOM object could not be built (%1)").arg(QString::fromLatin1(c.text()))};
 
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;

@@ -1,10 +1,10 @@
 #include "formats/EdfFormat.h"
 
+#include <edflib.h>
 #include <QDate>
 #include <QFile>
 #include <QRegularExpression>
 #include <cmath>
-#include <edflib.h>
 #include <mutex>
 
 #include "formats/InputFile.h"
@@ -24,12 +24,14 @@ QString OpenErrorText(int code) {
   switch (code) {
     case EDFLIB_MALLOC_ERROR: return QStringLiteral("not enough memory to open it");
     case EDFLIB_NO_SUCH_FILE_OR_DIRECTORY: return QStringLiteral("cannot be opened");
-    case EDFLIB_FILE_CONTAINS_FORMAT_ERRORS: return QStringLiteral("is not a valid EDF, EDF+, BDF or BDF+ file (its header or size is wrong)");
+    case EDFLIB_FILE_CONTAINS_FORMAT_ERRORS:
+      return QStringLiteral("is not a valid EDF, EDF+, BDF or BDF+ file (its header or size is wrong)");
     case EDFLIB_MAXFILES_REACHED: return QStringLiteral("cannot be opened: too many EDF files are open at once");
     case EDFLIB_FILE_READ_ERROR: return QStringLiteral("could not be read");
     case EDFLIB_FILE_ALREADY_OPENED: return QStringLiteral("is already open");
     case EDFLIB_FILETYPE_ERROR: return QStringLiteral("is not an EDF, EDF+, BDF or BDF+ file");
-    case EDFLIB_FILE_IS_DISCONTINUOUS: return QStringLiteral("is a discontinuous EDF+D/BDF+D file, which cannot become a record");
+    case EDFLIB_FILE_IS_DISCONTINUOUS:
+      return QStringLiteral("is a discontinuous EDF+D/BDF+D file, which cannot become a record");
     default: return QStringLiteral("is not a readable EDF file (error %1)").arg(code);
   }
 }
@@ -60,10 +62,10 @@ struct Measurement {
   const char* unit;
 };
 const Measurement kMeasurements[] = {
-    {&HeaderOptions::heartRate, "HR", "bpm"},   {&HeaderOptions::rrInterval, "RR", "ms"},
-    {&HeaderOptions::prInterval, "PR", "ms"},   {&HeaderOptions::qrsDuration, "QRS", "ms"},
+    {&HeaderOptions::heartRate, "HR", "bpm"},     {&HeaderOptions::rrInterval, "RR", "ms"},
+    {&HeaderOptions::prInterval, "PR", "ms"},     {&HeaderOptions::qrsDuration, "QRS", "ms"},
     {&HeaderOptions::qrsAxis, "QRS axis", "deg"}, {&HeaderOptions::qtInterval, "QT", "ms"},
-    {&HeaderOptions::qtcInterval, "QTc", "ms"}, {&HeaderOptions::sv1Amplitude, "SV1", "mV"},
+    {&HeaderOptions::qtcInterval, "QTc", "ms"},   {&HeaderOptions::sv1Amplitude, "SV1", "mV"},
 };
 // EDFlib keeps at most 40 bytes of an annotation's text: a longer name goes in
 // parts, each "Name: " and whole UTF-8 characters, joined again in file order.
@@ -198,9 +200,9 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
   {
     std::lock_guard lock(EdfLibMutex());
     // Through the descriptor already checked: the name could have been swapped for a FIFO since.
-    rc = edfopen_file_readonly(QFile::encodeName(file.DescriptorPath()).constData(), hdr.get(),
-                               file.Size() <= MaxAnnotatedEdfBytes ? EDFLIB_READ_ALL_ANNOTATIONS
-                                                                   : EDFLIB_DO_NOT_READ_ANNOTATIONS);
+    rc = edfopen_file_readonly(
+        QFile::encodeName(file.DescriptorPath()).constData(), hdr.get(),
+        file.Size() <= MaxAnnotatedEdfBytes ? EDFLIB_READ_ALL_ANNOTATIONS : EDFLIB_DO_NOT_READ_ANNOTATIONS);
   }
   if (rc != 0) return FileError{path, OpenErrorText(hdr->filetype)};
   EdfHandle handle(hdr->handle);
@@ -219,18 +221,21 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
   for (int s : chosen) {
     const edf_param_struct& p = hdr->signalparam[s];
     const double rate = hdr->datarecord_duration > 0
-                            ? static_cast<double>(p.smp_in_datarecord) * EDFLIB_TIME_DIMENSION / static_cast<double>(hdr->datarecord_duration)
+                            ? static_cast<double>(p.smp_in_datarecord) * EDFLIB_TIME_DIMENSION /
+                                  static_cast<double>(hdr->datarecord_duration)
                             : 0.0;
     if (fs == 0) fs = rate;
     if (rate != fs)
-      return FileError{path, QStringLiteral("lead %1 is sampled at %2 Hz and another at %3 Hz; the twelve leads need one rate")
-                                 .arg(labels[static_cast<std::size_t>(s)])
-                                 .arg(rate)
-                                 .arg(fs)};
+      return FileError{
+          path, QStringLiteral("lead %1 is sampled at %2 Hz and another at %3 Hz; the twelve leads need one rate")
+                    .arg(labels[static_cast<std::size_t>(s)])
+                    .arg(rate)
+                    .arg(fs)};
   }
   signalSet.samplingFrequency = fs;
   if (!chosen.empty() && !(fs >= wfdb::MinSamplingFrequency && fs <= wfdb::MaxSamplingFrequency))
-    return FileError{path, QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs)};
+    return FileError{
+        path, QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs)};
   const qint64 needed = chosen.empty() ? 0 : InputSamplesNeeded(fs, RecordSamplingRate, SamplesPerLead);
   for (int s : chosen) {
     const edf_param_struct& p = hdr->signalparam[s];
@@ -300,12 +305,15 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
       ss = f.time->mid(6, 2).toInt();
     }
   }
-  if (edf_set_startdatetime(h, date.year(), date.month(), date.day(), hh, mm, ss) != 0) return fail(QStringLiteral("the start date"));
-  if (f.id && edf_set_patientcode(h, f.id->toLatin1().constData()) != 0) return fail(QStringLiteral("the patient code"));
+  if (edf_set_startdatetime(h, date.year(), date.month(), date.day(), hh, mm, ss) != 0)
+    return fail(QStringLiteral("the start date"));
+  if (f.id && edf_set_patientcode(h, f.id->toLatin1().constData()) != 0)
+    return fail(QStringLiteral("the patient code"));
   if (f.sex && edf_set_gender(h, *f.sex == u"M" ? 1 : 0) != 0) return fail(QStringLiteral("the sex"));
   // The header holds ASCII only; a name in another script travels as a UTF-8 annotation.
   const bool asciiName = f.name && IsAscii(*f.name);
-  if (asciiName && edf_set_patientname(h, f.name->toLatin1().constData()) != 0) return fail(QStringLiteral("the patient name"));
+  if (asciiName && edf_set_patientname(h, f.name->toLatin1().constData()) != 0)
+    return fail(QStringLiteral("the patient name"));
   QStringList additional;
   if (f.age) additional << QStringLiteral("Age:%1%2").arg(*f.age, f.ageUnit.value_or(QStringLiteral("y")));
   if (f.height) additional << QStringLiteral("Height:%1").arg(*f.height);
@@ -321,7 +329,8 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
   for (const Measurement& m : kMeasurements)
     if (const auto& v = f.*(m.member))
       annotations << QStringLiteral("%1: %2 %3").arg(QLatin1String(m.key), MeasurementValue(*v), QLatin1String(m.unit));
-  if (f.rvAmplitude) annotations << QStringLiteral("RV%1: %2 mV").arg(f.rvLead.value_or(QStringLiteral("6")), *f.rvAmplitude);
+  if (f.rvAmplitude)
+    annotations << QStringLiteral("RV%1: %2 mV").arg(f.rvLead.value_or(QStringLiteral("6")), *f.rvAmplitude);
   for (const QString& a : annotations)
     if (edfwrite_annotation_utf8(h, 0, -1, a.toUtf8().constData()) != 0) return fail(QStringLiteral("an annotation"));
 

@@ -25,6 +25,9 @@ QString Caption(const char* text) { return QString::fromLatin1(text); }
 }  // namespace
 
 std::variant<SourceFormat, FileError> DetectFormat(const QString& path) {
+  // A record file is known by its name alone (its reader checks the rest):
+  // a batch of thousands of them is not opened twice each.
+  if (HasSuffix(path, {".nrm", ".msd"})) return SourceFormat::Record;
   // A WFDB record may be named by its base name, which is no file at all.
   if (!QFileInfo::exists(path) && QFileInfo::exists(path + QStringLiteral(".hea"))) return SourceFormat::Wfdb;
   auto opened = InputFile::Open(path);
@@ -34,8 +37,9 @@ std::variant<SourceFormat, FileError> DetectFormat(const QString& path) {
   if (auto* err = std::get_if<FileError>(&head)) return *err;
   const QByteArray& h = std::get<QByteArray>(head);
   if (h.size() >= 132 && h.mid(128, 4) == "DICM") return SourceFormat::Dicom;
-  if (h.startsWith("0       ") || h.startsWith("\xff" "BIOSEMI")) return SourceFormat::Edf;
-  if (HasSuffix(path, {".nrm", ".msd"})) return SourceFormat::Record;
+  if (h.startsWith("0       ") || h.startsWith("\xff"
+                                               "BIOSEMI"))
+    return SourceFormat::Edf;
   if (HasSuffix(path, {".hea"})) return SourceFormat::Wfdb;
   if (HasSuffix(path, {".dat", ".mat"}) && QFileInfo::exists(WfdbHeaderPath(path))) return SourceFormat::Wfdb;
   if (HasSuffix(path, {".edf", ".bdf", ".rec"})) return SourceFormat::Edf;
@@ -52,7 +56,7 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   opened.format = std::get<SourceFormat>(detected);
   opened.displayName = QFileInfo(path).fileName();
   if (opened.format == SourceFormat::Record) {
-    // The record file's own reader; the check above has made sure it is a regular file.
+    // The record file's own reader: it reads regular files only, without waiting on a FIFO or device.
     opened.image = std::make_unique<RecordImage>();
     if (auto err = ReadRecordFile(path, *opened.image)) return *err;
     if (auto err = ApplyHeader(*opened.image, options)) return FileError{path, *err};
@@ -69,7 +73,8 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   return opened;
 }
 
-Prepared PrepareRecordAs(const RecordImage& image, OutputFormat format, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareRecordAs(const RecordImage& image, OutputFormat format, const QString& path,
+                         const OutputPolicy& policy) {
   switch (format) {
     case OutputFormat::Wfdb: return PrepareWfdb(image, path, policy);
     case OutputFormat::Edf: return PrepareEdf(image, path, policy);

@@ -27,14 +27,15 @@ enum class OutputFormat { Wfdb, Edf, Dicom, Csv };
 /// A record read from a file of any supported format.
 struct OpenedRecord {
   std::unique_ptr<RecordImage> image;
-  QString displayName;      // the file's own name, as the work list shows it
+  QString displayName;  // the file's own name, as the work list shows it
   SourceFormat format = SourceFormat::Record;
   QStringList sourceFiles;  // every file read (a WFDB record has several)
 };
 
-/// The format of `path` (content first: a DICOM preamble, an EDF or BDF
-/// header; then the name: .nrm/.msd, .hea/.dat/.mat, .edf/.bdf, .dcm; then a
-/// file of exactly a record's size), or an error naming the file and why.
+/// The format of `path`: a record file by its name (.nrm/.msd); otherwise by
+/// content first (a DICOM preamble, an EDF or BDF header), then by name
+/// (.hea/.dat/.mat, .edf/.bdf, .dcm), then a file of exactly a record's size;
+/// or an error naming the file and why.
 std::variant<SourceFormat, FileError> DetectFormat(const QString& path);
 
 /// Reads any supported file into a record. Foreign files become the first 10 s
@@ -44,8 +45,8 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
 
 /// Writes the record in `format` to `path` through a temporary file and a
 /// rename (for WFDB, `path` names the .hea and the .dat goes beside it).
-[[nodiscard]] std::optional<FileError> WriteRecordAs(const RecordImage& image, OutputFormat format,
-                                                     const QString& path, const OutputPolicy& policy = {});
+[[nodiscard]] std::optional<FileError> WriteRecordAs(const RecordImage& image, OutputFormat format, const QString& path,
+                                                     const OutputPolicy& policy = {});
 
 /// The same, written and closed but not yet in place: a batch makes many such
 /// outputs durable at once (SyncFileSystem) and then calls PublishInOrder.

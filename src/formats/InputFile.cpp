@@ -1,11 +1,11 @@
 #include "formats/InputFile.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
+#include <cstring>
 
 namespace corvale::formats {
 namespace {
@@ -66,8 +66,8 @@ std::variant<QByteArray, FileError> InputFile::Read(qint64 offset, qint64 size) 
   QByteArray bytes(static_cast<qsizetype>(std::min(size, available)), Qt::Uninitialized);
   qint64 done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::pread(fd_, bytes.data() + done, static_cast<size_t>(bytes.size() - done),
-                              static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pread(fd_, bytes.data() + done, static_cast<size_t>(bytes.size() - done), static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return FileError{path_, SystemReason(errno)};
@@ -81,9 +81,8 @@ std::variant<QByteArray, FileError> InputFile::Read(qint64 offset, qint64 size) 
 
 std::variant<QByteArray, FileError> InputFile::ReadAll(qint64 limit) const {
   if (size_ > limit)
-    return FileError{path_, QStringLiteral("has %1 bytes, more than the %2 such a file may have")
-                                .arg(size_)
-                                .arg(SizeText(limit))};
+    return FileError{
+        path_, QStringLiteral("has %1 bytes, more than the %2 such a file may have").arg(size_).arg(SizeText(limit))};
   return Read(0, size_);
 }
 

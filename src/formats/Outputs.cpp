@@ -8,7 +8,8 @@ namespace corvale::formats {
 std::optional<FileError> PublishInOrder(PreparedOutputs& outputs, bool durable) {
   std::vector<QString> created;
   for (PendingOutput& output : outputs) {
-    const bool existed = QFileInfo::exists(output.Path());
+    // Only an output that may replace a file can find one there.
+    const bool existed = output.MayReplace() && QFileInfo::exists(output.Path());
     auto error = durable ? output.Commit() : output.Publish();
     if (error) {
       for (const QString& path : created) QFile::remove(path);

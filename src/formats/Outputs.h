@@ -15,8 +15,9 @@ namespace corvale::formats {
 using PreparedOutputs = std::vector<PendingOutput>;
 using Prepared = std::variant<PreparedOutputs, FileError>;
 
-/// Puts the outputs in place in order: each flushed to disk first when
-/// `durable` (otherwise the caller has flushed the file system). When one
+/// Puts the outputs in place in order: each flushed to disk first, and its
+/// directory after, when `durable` (otherwise the caller has flushed the file
+/// system before and flushes the directories after). When one
 /// fails, those already put in place that did not exist before are removed, so
 /// that no half of a set is left behind; the rest are dropped unwritten.
 [[nodiscard]] std::optional<FileError> PublishInOrder(PreparedOutputs& outputs, bool durable);

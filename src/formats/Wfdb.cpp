@@ -46,7 +46,8 @@ std::optional<QString> ParseGainField(const QString& field, SignalSpec& signal, 
   const auto m = re.match(field);
   if (!m.hasMatch()) return QStringLiteral("unreadable gain field \"%1\"").arg(field);
   double gain = 0;
-  if (!ParseFiniteDouble(m.captured(1), gain)) return QStringLiteral("gain %1 is not a finite number").arg(m.captured(1));
+  if (!ParseFiniteDouble(m.captured(1), gain))
+    return QStringLiteral("gain %1 is not a finite number").arg(m.captured(1));
   if (gain < 0) return QStringLiteral("gain %1 is negative; a gain must be positive").arg(m.captured(1));
   signal.gain = gain == 0.0 ? 200.0 : gain;
   signal.gainText = gain == 0.0 ? QStringLiteral("200 (the default for 0)") : m.captured(1);
@@ -168,7 +169,8 @@ std::variant<std::vector<FileSignals>, QString> GroupByFile(const Header& header
   std::vector<FileSignals> groups;
   for (int s = 0; s < static_cast<int>(header.channels.size()); ++s) {
     const SignalSpec& signal = header.channels[static_cast<std::size_t>(s)];
-    auto it = std::find_if(groups.begin(), groups.end(), [&](const FileSignals& g) { return g.name == signal.fileName; });
+    auto it =
+        std::find_if(groups.begin(), groups.end(), [&](const FileSignals& g) { return g.name == signal.fileName; });
     if (it == groups.end()) {
       groups.push_back({signal.fileName, {s}});
       continue;

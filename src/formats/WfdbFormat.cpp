@@ -17,12 +17,18 @@ struct CommentKey {
   std::optional<QString> HeaderOptions::*member;
 };
 const CommentKey kCommentKeys[] = {
-    {"Patient ID", &HeaderOptions::id},        {"Name", &HeaderOptions::name},
-    {"Height", &HeaderOptions::height},        {"Weight", &HeaderOptions::weight},
-    {"Blood pressure", &HeaderOptions::bloodPressure}, {"HR", &HeaderOptions::heartRate},
-    {"RR", &HeaderOptions::rrInterval},        {"PR", &HeaderOptions::prInterval},
-    {"QRS", &HeaderOptions::qrsDuration},      {"QRS axis", &HeaderOptions::qrsAxis},
-    {"QT", &HeaderOptions::qtInterval},        {"QTc", &HeaderOptions::qtcInterval},
+    {"Patient ID", &HeaderOptions::id},
+    {"Name", &HeaderOptions::name},
+    {"Height", &HeaderOptions::height},
+    {"Weight", &HeaderOptions::weight},
+    {"Blood pressure", &HeaderOptions::bloodPressure},
+    {"HR", &HeaderOptions::heartRate},
+    {"RR", &HeaderOptions::rrInterval},
+    {"PR", &HeaderOptions::prInterval},
+    {"QRS", &HeaderOptions::qrsDuration},
+    {"QRS axis", &HeaderOptions::qrsAxis},
+    {"QT", &HeaderOptions::qtInterval},
+    {"QTc", &HeaderOptions::qtcInterval},
     {"SV1", &HeaderOptions::sv1Amplitude},
 };
 
@@ -51,7 +57,9 @@ HeaderOptions FieldsFromHeader(const wfdb::Header& header) {
   static const QRegularExpression time(QStringLiteral(R"(^(\d{1,2}):(\d\d):(\d\d)(?:\.\d*)?$)"));
   static const QRegularExpression date(QStringLiteral(R"(^(\d{1,2})/(\d{1,2})/(\d{4})$)"));
   if (const auto m = time.match(header.baseTime); m.hasMatch())
-    h.time = QStringLiteral("%1:%2:%3").arg(m.captured(1).toInt(), 2, 10, QLatin1Char('0')).arg(m.captured(2), m.captured(3));
+    h.time = QStringLiteral("%1:%2:%3")
+                 .arg(m.captured(1).toInt(), 2, 10, QLatin1Char('0'))
+                 .arg(m.captured(2), m.captured(3));
   if (const auto m = date.match(header.baseDate); m.hasMatch())
     h.date = QStringLiteral("%1-%2-%3")
                  .arg(m.captured(3))
@@ -95,14 +103,16 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   std::vector<wfdb::SignalFile> files;
   for (const wfdb::FileSignals& group : std::get<std::vector<wfdb::FileSignals>>(grouped)) {
     if (group.name.contains(u'/') || group.name.contains(u'\\') || group.name == u"." || group.name == u"..")
-      return FileError{headerPath, QStringLiteral("signal file \"%1\" is not a file beside the header").arg(group.name)};
+      return FileError{headerPath,
+                       QStringLiteral("signal file \"%1\" is not a file beside the header").arg(group.name)};
     const QString dataPath = dir.filePath(group.name);
     auto data = InputFile::Open(dataPath);
     if (auto* err = std::get_if<FileError>(&data)) return *err;
     const InputFile& file = std::get<InputFile>(data);
     const wfdb::SignalSpec& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
     const qint64 start = std::min(first.byteOffset, file.Size());
-    const qint64 end = std::min(file.Size(), wfdb::BytesForFrames(first, static_cast<int>(group.signalIndices.size()), needed));
+    const qint64 end =
+        std::min(file.Size(), wfdb::BytesForFrames(first, static_cast<int>(group.signalIndices.size()), needed));
     auto bytes = file.Read(start, std::max<qint64>(0, end - start));
     if (auto* err = std::get_if<FileError>(&bytes)) return *err;
     files.push_back({group.name, std::move(std::get<QByteArray>(bytes)), start, file.Size()});
@@ -128,20 +138,22 @@ Prepared PrepareWfdb(const RecordImage& image, const QString& path, const Output
   const QString name = info.completeBaseName();
   static const QRegularExpression valid(QStringLiteral("^[A-Za-z0-9_]+$"));
   if (!valid.match(name).hasMatch())
-    return FileError{headerPath, QStringLiteral("\"%1\" is not a WFDB record name (letters, digits and underscores only)").arg(name)};
+    return FileError{
+        headerPath,
+        QStringLiteral("\"%1\" is not a WFDB record name (letters, digits and underscores only)").arg(name)};
   const QString dataName = name + QStringLiteral(".dat");
   const QString dataPath = info.dir().filePath(dataName);
 
   // Signal file: frames of twelve int16 samples, little-endian.
   QByteArray data(qsizetype{LeadCount} * SamplesPerLead * 2, Qt::Uninitialized);
   std::array<int, LeadCount> checksum{};
+  char* frame = data.data();  // one detach, not one per byte
   for (int n = 0; n < SamplesPerLead; ++n)
     for (int lead = 0; lead < LeadCount; ++lead) {
       // WFDB reserves -32768 for "no sample": the lowest value moves up one unit.
       const std::int16_t v = std::max<std::int16_t>(image.Sample(lead, n), -32767);
-      const qsizetype at = 2 * (qsizetype{n} * LeadCount + lead);
-      data[at] = static_cast<char>(static_cast<std::uint16_t>(v) & 0xFF);
-      data[at + 1] = static_cast<char>(static_cast<std::uint16_t>(v) >> 8);
+      *frame++ = static_cast<char>(static_cast<std::uint16_t>(v) & 0xFF);
+      *frame++ = static_cast<char>(static_cast<std::uint16_t>(v) >> 8);
       checksum[static_cast<std::size_t>(lead)] += v;
     }
 
@@ -155,7 +167,8 @@ Prepared PrepareWfdb(const RecordImage& image, const QString& path, const Output
   const QString gain = QString::number(1000.0 / MicrovoltsPerRecordUnit, 'g', 17);
   for (int lead = 0; lead < LeadCount; ++lead) {
     // Checksum: the 16-bit sum of the samples, as a signed number.
-    const auto sum = static_cast<std::int16_t>(static_cast<std::uint16_t>(checksum[static_cast<std::size_t>(lead)] & 0xFFFF));
+    const auto sum =
+        static_cast<std::int16_t>(static_cast<std::uint16_t>(checksum[static_cast<std::size_t>(lead)] & 0xFFFF));
     text += QStringLiteral("%1 16 %2(0)/mV 16 0 %3 %4 0 %5\n")
                 .arg(dataName, gain)
                 .arg(std::max<std::int16_t>(image.Sample(lead, 0), -32767))
@@ -164,9 +177,13 @@ Prepared PrepareWfdb(const RecordImage& image, const QString& path, const Output
   }
   if (h.age) {
     const QString unit = h.ageUnit.value_or(QStringLiteral("y"));
-    text += QStringLiteral("# Age: %1%2\n").arg(*h.age, unit == u"y" ? QString() : unit == u"m" ? QStringLiteral(" months") : QStringLiteral(" days"));
+    text += QStringLiteral("# Age: %1%2\n")
+                .arg(*h.age, unit == u"y"   ? QString()
+                             : unit == u"m" ? QStringLiteral(" months")
+                                            : QStringLiteral(" days"));
   }
-  if (h.sex) text += QStringLiteral("# Sex: %1\n").arg(*h.sex == u"M" ? QStringLiteral("Male") : QStringLiteral("Female"));
+  if (h.sex)
+    text += QStringLiteral("# Sex: %1\n").arg(*h.sex == u"M" ? QStringLiteral("Male") : QStringLiteral("Female"));
   for (const CommentKey& k : kCommentKeys)
     if (const auto& v = h.*(k.member)) text += QStringLiteral("# %1: %2\n").arg(QString::fromLatin1(k.key), *v);
   if (h.rvAmplitude) text += QStringLiteral("# RV%1: %2\n").arg(h.rvLead.value_or(QStringLiteral("6")), *h.rvAmplitude);

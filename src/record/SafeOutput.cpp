@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -17,49 +18,97 @@
 namespace corvale {
 namespace {
 
+#ifndef Q_OS_UNIX
 namespace fs = std::filesystem;
 
 fs::path NativePath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
+#endif
 
 QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-// The file a name stands for: a link to a file is followed, so the output
-// replaces the file and keeps the link.
-QString ResolvedTarget(const QString& path) {
-  const QFileInfo info(path);
-  if (info.isSymLink() && info.exists()) return info.canonicalFilePath();
-  return path;
+// What a target name stands for, found with as few look-ups as a batch of
+// thousands of outputs can afford: one lstat, a second only for a link.
+struct Target {
+  std::optional<FileError> error;
+  QString path;         // the file to replace or create: a link to a file is followed
+  bool exists = false;  // a regular file is there now
+};
+
+Target InspectTarget(const QString& path, const OutputPolicy& policy) {
+  Target t;
+  t.path = path;
+  if (path.isEmpty()) {
+    t.error = FileError{path, QStringLiteral("no output file name was given")};
+    return t;
+  }
+#ifdef Q_OS_UNIX
+  const QByteArray native = QFile::encodeName(path);
+  struct stat st {};
+  if (::lstat(native.constData(), &st) != 0) return t;  // nothing there (or unreachable: creating it will say)
+  if (S_ISLNK(st.st_mode)) {
+    if (::stat(native.constData(), &st) != 0) {
+      t.error = FileError{path, QStringLiteral("is a link to a file that does not exist; name a regular file")};
+      return t;
+    }
+    // The output replaces the file and keeps the link.
+    t.path = QFileInfo(path).canonicalFilePath();
+  }
+  t.exists = true;
+  if (!S_ISREG(st.st_mode)) {
+    t.error = FileError{path, QStringLiteral("is not a regular file (a directory, device, FIFO or socket); "
+                                             "name a regular file as the output")};
+    return t;
+  }
+  for (const QString& input : policy.inputs) {
+    struct stat in {};
+    if (::stat(QFile::encodeName(input).constData(), &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino) {
+      t.error = FileError{path, QStringLiteral("is the input file %1; the output would destroy it").arg(input)};
+      return t;
+    }
+  }
+#else
+  std::error_code ec;
+  const fs::path target = NativePath(path);
+  const fs::file_status status = fs::status(target, ec);
+  if (ec || !fs::exists(status)) {
+    if (fs::is_symlink(fs::symlink_status(target, ec)))
+      t.error = FileError{path, QStringLiteral("is a link to a file that does not exist; name a regular file")};
+    return t;
+  }
+  t.exists = true;
+  if (!fs::is_regular_file(status)) {
+    t.error = FileError{path, QStringLiteral("is not a regular file (a directory, device, FIFO or socket); "
+                                             "name a regular file as the output")};
+    return t;
+  }
+  for (const QString& input : policy.inputs) {
+    std::error_code same;
+    if (fs::equivalent(target, NativePath(input), same)) {
+      t.error = FileError{path, QStringLiteral("is the input file %1; the output would destroy it").arg(input)};
+      return t;
+    }
+  }
+  if (fs::is_symlink(fs::symlink_status(target, ec))) t.path = QFileInfo(path).canonicalFilePath();
+#endif
+  if (!policy.overwrite)
+    t.error = FileError{path, QStringLiteral("already exists; it is kept as it is (allow overwriting to replace it)")};
+  return t;
 }
 
 }  // namespace
 
 std::optional<FileError> CheckOutputPath(const QString& path, const OutputPolicy& policy) {
-  if (path.isEmpty()) return FileError{path, QStringLiteral("no output file name was given")};
-  std::error_code ec;
-  const fs::path target = NativePath(path);
-  const fs::file_status status = fs::status(target, ec);
-  const bool exists = !ec && fs::exists(status);
-  if (exists) {
-    if (!fs::is_regular_file(status))
-      return FileError{path, QStringLiteral("is not a regular file (a directory, device, FIFO or socket); "
-                                            "name a regular file as the output")};
-    for (const QString& input : policy.inputs) {
-      std::error_code same;
-      if (fs::equivalent(target, NativePath(input), same))
-        return FileError{path, QStringLiteral("is the input file %1; the output would destroy it").arg(input)};
-    }
-    if (!policy.overwrite)
-      return FileError{path, QStringLiteral("already exists; it is kept as it is (allow overwriting to replace it)")};
-  } else if (fs::is_symlink(fs::symlink_status(target, ec))) {
-    return FileError{path, QStringLiteral("is a link to a file that does not exist; name a regular file")};
-  }
-  return std::nullopt;
+  return InspectTarget(path, policy).error;
 }
 
 struct PendingOutput::State {
   QString path;
   QString temporaryPath;
+#ifdef Q_OS_UNIX
+  int fd = -1;
+#else
   QFile file;
+#endif
   bool overwrite = true;
   bool committed = false;
 };
@@ -70,40 +119,69 @@ PendingOutput& PendingOutput::operator=(PendingOutput&&) noexcept = default;
 
 PendingOutput::~PendingOutput() {
   if (!d_ || d_->committed) return;
+#ifdef Q_OS_UNIX
+  if (d_->fd >= 0) ::close(d_->fd);
+#else
   d_->file.close();
+#endif
   QFile::remove(d_->temporaryPath);
 }
 
 const QString& PendingOutput::Path() const { return d_->path; }
 const QString& PendingOutput::TemporaryPath() const { return d_->temporaryPath; }
+bool PendingOutput::MayReplace() const { return d_->overwrite; }
 
 std::variant<PendingOutput, FileError> PendingOutput::Begin(const QString& path, const OutputPolicy& policy) {
-  if (auto error = CheckOutputPath(path, policy)) return *error;
+  Target target = InspectTarget(path, policy);
+  if (target.error) return *target.error;
   auto state = std::make_unique<State>();
-  state->path = ResolvedTarget(path);
+  state->path = target.path;
   state->overwrite = policy.overwrite;
-  const QFileInfo target(state->path);
-  const QString directory = target.absolutePath();
+  const QFileInfo info(state->path);
+  const QString directory = info.path();
   // Hidden, beside the target (a rename never crosses file systems), and
   // created exclusively so that nothing else is ever overwritten.
+  QString reason;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const QString name = QStringLiteral(".%1.%2.tmp")
-                             .arg(target.fileName())
+                             .arg(info.fileName())
                              .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    state->temporaryPath = QDir(directory).filePath(name);
+    state->temporaryPath = directory + u'/' + name;
+#ifdef Q_OS_UNIX
+    int fd;
+    do {
+      fd = ::open(QFile::encodeName(state->temporaryPath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      state->fd = fd;
+      return PendingOutput(std::move(state));
+    }
+    const int error = errno;
+    reason = SystemReason(error);
+    if (error != EEXIST) break;  // not a name clash: give up
+#else
     state->file.setFileName(state->temporaryPath);
     if (state->file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
       return PendingOutput(std::move(state));
-    if (!QFileInfo::exists(state->temporaryPath)) break;  // not a name clash: give up
+    reason = state->file.errorString();
+    if (!QFileInfo::exists(state->temporaryPath)) break;
+#endif
   }
-  return FileError{path, QStringLiteral("cannot create a file in %1: %2").arg(directory, state->file.errorString())};
+  return FileError{
+      path, QStringLiteral("cannot create a file in %1: %2").arg(QFileInfo(directory).absoluteFilePath(), reason)};
 }
 
 std::optional<FileError> PendingOutput::Write(const char* data, qint64 size) {
   qint64 done = 0;
   while (done < size) {
+#ifdef Q_OS_UNIX
+    const ssize_t n = ::write(d_->fd, data + done, static_cast<std::size_t>(size - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return FileError{d_->path, n < 0 ? SystemReason(errno) : QStringLiteral("nothing could be written")};
+#else
     const qint64 n = d_->file.write(data + done, size - done);
     if (n <= 0) return FileError{d_->path, d_->file.errorString()};
+#endif
     done += n;
   }
   return std::nullopt;
@@ -111,7 +189,12 @@ std::optional<FileError> PendingOutput::Write(const char* data, qint64 size) {
 
 std::optional<FileError> PendingOutput::Fail(QString reason) {
   State& s = *d_;
+#ifdef Q_OS_UNIX
+  if (s.fd >= 0) ::close(s.fd);
+  s.fd = -1;
+#else
   s.file.close();
+#endif
   QFile::remove(s.temporaryPath);
   s.committed = true;  // nothing left to remove
   return FileError{s.path, std::move(reason)};
@@ -119,16 +202,31 @@ std::optional<FileError> PendingOutput::Fail(QString reason) {
 
 std::optional<FileError> PendingOutput::Finish(std::optional<qint64> expectedSize, bool durable) {
   State& s = *d_;
-  // A library may have written the file by name; open it again to flush it.
+#ifdef Q_OS_UNIX
+  // A library may have written the file by name: the descriptor still shows
+  // that file (its writes went to the same inode), so size and flush hold.
+  // Closed already (Close, then Commit): opened again to flush it.
+  if (s.fd < 0) {
+    do {
+      s.fd = ::open(QFile::encodeName(s.temporaryPath).constData(), O_RDWR | O_CLOEXEC);
+    } while (s.fd < 0 && errno == EINTR);
+    if (s.fd < 0) return Fail(SystemReason(errno));
+  }
+  // Delayed allocation reports a full disk only here.
+  if (durable && ::fsync(s.fd) != 0) return Fail(SystemReason(errno));
+  struct stat st {};
+  if (::fstat(s.fd, &st) != 0) return Fail(SystemReason(errno));
+  const qint64 size = static_cast<qint64>(st.st_size);
+  const int closed = ::close(s.fd);
+  s.fd = -1;
+  if (closed != 0 && errno != EINTR) return Fail(SystemReason(errno));
+#else
   if (!s.file.isOpen() && !s.file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return Fail(s.file.errorString());
   if (!s.file.flush()) return Fail(s.file.errorString());
-#ifdef Q_OS_UNIX
-  // Delayed allocation reports a full disk only here.
-  if (durable && ::fsync(s.file.handle()) != 0) return Fail(SystemReason(errno));
-#endif
   const qint64 size = s.file.size();
   s.file.close();
   if (s.file.error() != QFileDevice::NoError) return Fail(s.file.errorString());
+#endif
   if (expectedSize && size != *expectedSize)
     return Fail(QStringLiteral("only %1 of %2 bytes were written").arg(size).arg(*expectedSize));
   if (!expectedSize && size == 0) return Fail(QStringLiteral("nothing was written"));
@@ -137,35 +235,55 @@ std::optional<FileError> PendingOutput::Finish(std::optional<qint64> expectedSiz
 
 std::optional<FileError> PendingOutput::Commit(std::optional<qint64> expectedSize) {
   if (auto error = Finish(expectedSize, true)) return error;
-  return Publish();
+  if (auto error = Publish()) return error;
+  // The new name itself must reach the disk before success is told.
+  return SyncDirectoryOf(d_->path);
 }
 
-std::optional<FileError> PendingOutput::Close(std::optional<qint64> expectedSize) { return Finish(expectedSize, false); }
+std::optional<FileError> PendingOutput::Close(std::optional<qint64> expectedSize) {
+  return Finish(expectedSize, false);
+}
 
 std::optional<FileError> PendingOutput::Publish() {
   State& s = *d_;
   if (s.committed) return FileError{s.path, QStringLiteral("was already written or given up")};
-  // The target may have changed while we wrote: check it again.
-  OutputPolicy policy;
-  policy.overwrite = s.overwrite;
-  if (auto error = CheckOutputPath(s.path, policy)) return Fail(error->reason);
   const QByteArray from = QFile::encodeName(s.temporaryPath), to = QFile::encodeName(s.path);
 #ifdef Q_OS_UNIX
   if (!s.overwrite) {
-    // link() never replaces an existing name: no window between check and rename.
-    if (::link(from.constData(), to.constData()) != 0) {
-      const int error = errno;
-      if (error == EEXIST) return Fail(QStringLiteral("already exists; it is kept as it is"));
-      if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP) return Fail(SystemReason(error));
-      // A file system without hard links: the check above has to do.
-    } else {
-      ::unlink(from.constData());
+    // Never replaces an existing name, with no window between check and rename.
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
       s.committed = true;
       return std::nullopt;
     }
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+      // A file system without that rename: link() does not replace either.
+      if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        s.committed = true;
+        return std::nullopt;
+      }
+      error = errno;
+      if (error == EPERM || error == ENOTSUP || error == EOPNOTSUPP) {
+        // Nor hard links: a check just before the rename has to do.
+        OutputPolicy policy;
+        policy.overwrite = false;
+        if (auto refused = CheckOutputPath(s.path, policy)) return Fail(refused->reason);
+        if (::rename(from.constData(), to.constData()) != 0) return Fail(SystemReason(errno));
+        s.committed = true;
+        return std::nullopt;
+      }
+    }
+    if (error == EEXIST) return Fail(QStringLiteral("already exists; it is kept as it is"));
+    return Fail(SystemReason(error));
   }
+  // The target may have changed while we wrote: check it again.
+  if (auto error = CheckOutputPath(s.path, {})) return Fail(error->reason);
   if (::rename(from.constData(), to.constData()) != 0) return Fail(SystemReason(errno));
 #else
+  OutputPolicy policy;
+  policy.overwrite = s.overwrite;
+  if (auto error = CheckOutputPath(s.path, policy)) return Fail(error->reason);
   if (QFile::exists(s.path) && !QFile::remove(s.path)) return Fail(QStringLiteral("cannot replace the file"));
   if (!QFile::rename(s.temporaryPath, s.path)) return Fail(QStringLiteral("cannot rename the new file into place"));
 #endif
@@ -175,7 +293,7 @@ std::optional<FileError> PendingOutput::Publish() {
 
 std::optional<FileError> SyncFileSystem(const QString& path) {
 #ifdef Q_OS_LINUX
-  const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+  const QByteArray dir = QFile::encodeName(QFileInfo(path).path());
   const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return FileError{path, SystemReason(errno)};
   const int rc = ::syncfs(fd);
@@ -184,6 +302,21 @@ std::optional<FileError> SyncFileSystem(const QString& path) {
   if (rc != 0) return FileError{path, SystemReason(error)};
 #else
   ::sync();
+#endif
+  return std::nullopt;
+}
+
+std::optional<FileError> SyncDirectoryOf(const QString& path) {
+#ifdef Q_OS_UNIX
+  const QByteArray dir = QFile::encodeName(QFileInfo(path).path());
+  const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return FileError{path, SystemReason(errno)};
+  const int rc = ::fsync(fd);
+  const int error = errno;
+  ::close(fd);
+  // Some file systems cannot flush a directory; their names are as durable as they get.
+  if (rc != 0 && error != EINVAL && error != ENOTSUP && error != EOPNOTSUPP)
+    return FileError{path, SystemReason(error)};
 #endif
   return std::nullopt;
 }

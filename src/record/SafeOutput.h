@@ -46,19 +46,26 @@ class PendingOutput {
 
   /// Appends bytes to the temporary file; a short write is an error with the system's reason.
   [[nodiscard]] std::optional<FileError> Write(const char* data, qint64 size);
-  [[nodiscard]] std::optional<FileError> Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+  [[nodiscard]] std::optional<FileError> Write(const QByteArray& bytes) {
+    return Write(bytes.constData(), bytes.size());
+  }
 
   /// Flushes the bytes to the disk, closes, checks that the file holds
-  /// `expectedSize` bytes (or at least one byte when not given), then renames it
-  /// over the target. Under a policy without overwrite, an existing target is
-  /// never replaced, even one that appeared while writing.
+  /// `expectedSize` bytes (or at least one byte when not given), renames it
+  /// over the target and flushes the directory, so that the new name is on the
+  /// disk too. Under a policy without overwrite, an existing target is never
+  /// replaced, even one that appeared while writing.
   [[nodiscard]] std::optional<FileError> Commit(std::optional<qint64> expectedSize = std::nullopt);
 
   /// Commit in two halves, for many outputs made durable at once: Close checks
   /// and closes the file without waiting for the disk; after SyncFileSystem,
-  /// Publish renames it over the target (with the same checks as Commit).
+  /// Publish renames it over the target (with the same checks as Commit), and
+  /// SyncDirectoryOf then makes the new names durable.
   [[nodiscard]] std::optional<FileError> Close(std::optional<qint64> expectedSize = std::nullopt);
   [[nodiscard]] std::optional<FileError> Publish();
+
+  /// Whether publishing may replace an existing file (the policy's overwrite).
+  bool MayReplace() const;
 
  private:
   std::optional<FileError> Finish(std::optional<qint64> expectedSize, bool durable);
@@ -71,6 +78,10 @@ class PendingOutput {
 /// Flushes everything written on the file system that holds `path` to the disk
 /// (one flush for many closed outputs, before they are published).
 [[nodiscard]] std::optional<FileError> SyncFileSystem(const QString& path);
+
+/// Flushes the directory that holds `path`, so that names made or replaced in
+/// it by a rename are on the disk.
+[[nodiscard]] std::optional<FileError> SyncDirectoryOf(const QString& path);
 
 /// The whole of `bytes` to `path` through a PendingOutput.
 [[nodiscard]] std::optional<FileError> WriteFileSafely(const QString& path, const QByteArray& bytes,

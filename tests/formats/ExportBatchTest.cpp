@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -40,7 +41,12 @@ TEST(Export, EveryFormatFromADirectoryOnTwoThreads) {
   const QString samples = test::SourcePath("samples");
   // A PDF page takes about a second: two records are enough for it.
   const QStringList all{samples}, two{samples + "/A0001.nrm", samples + "/B0003.msd"};
-  struct Row { const char* to; QStringList inputs; int files; const char* first; };
+  struct Row {
+    const char* to;
+    QStringList inputs;
+    int files;
+    const char* first;
+  };
   const Row rows[] = {{"wfdb", all, 22, "A0001.dat"}, {"edf", all, 11, "A0001.edf"}, {"dicom", all, 11, "A0001.dcm"},
                       {"csv", all, 11, "A0001.csv"},  {"png", all, 11, "A0001.png"}, {"pdf", two, 2, "A0001.pdf"}};
   for (const Row& r : rows) {
@@ -54,6 +60,17 @@ TEST(Export, EveryFormatFromADirectoryOnTwoThreads) {
     const QStringList files = Files(out);
     EXPECT_EQ(files.size(), r.files) << r.to;
     EXPECT_EQ(files.value(0), QString::fromLatin1(r.first)) << r.to;
+  }
+  // Pictures drawn one after another by the same threads show their own record
+  // only: each is the main view as render draws it.
+  for (const char* name : {"A0001.nrm", "A0006.nrm", "B0002.msd"}) {
+    const QString reference = dir.filePath(QStringLiteral("reference.png"));
+    QFile::remove(reference);
+    ASSERT_EQ(Tool({"render", samples + "/" + name, "-o", reference}).exitCode, 0) << name;
+    const QImage exported(dir.filePath("png/" + QFileInfo(QString::fromLatin1(name)).completeBaseName() + ".png"));
+    ASSERT_FALSE(exported.isNull()) << name;
+    EXPECT_EQ(exported.convertToFormat(QImage::Format_RGB32), QImage(reference).convertToFormat(QImage::Format_RGB32))
+        << name;
   }
   // Each written record reads back with the samples of its source.
   auto source = formats::ReadAnyRecord(test::SourcePath("samples/B0002.msd"));
@@ -78,10 +95,12 @@ TEST(Export, FailuresLeaveTheOthersDoneAndNothingOverwritten) {
   QFile::copy(test::SourcePath("samples/A0003.nrm"), in + "/A0001.msd");  // the same output name as A0001.nrm
   const ToolRun first = Tool({"export", in, in + "/missing.nrm", "--to", "csv", "-o", out, "-j", "2"});
   EXPECT_EQ(first.exitCode, 1);
-  EXPECT_TRUE(first.out.contains(QStringLiteral("exported 2 of 5 records as csv to %1; 3 failed").arg(out))) << first.out.toStdString();
+  EXPECT_TRUE(first.out.contains(QStringLiteral("exported 2 of 5 records as csv to %1; 3 failed").arg(out)))
+      << first.out.toStdString();
   EXPECT_TRUE(first.err.contains(QStringLiteral("short.nrm: the file has 100 bytes"))) << first.err.toStdString();
   EXPECT_TRUE(first.err.contains(QStringLiteral("missing.nrm: no such file or directory"))) << first.err.toStdString();
-  EXPECT_TRUE(first.err.contains(QStringLiteral("A0001.nrm: its output %1/A0001.csv would also be written from %2/A0001.msd").arg(out, in)))
+  EXPECT_TRUE(first.err.contains(
+      QStringLiteral("A0001.nrm: its output %1/A0001.csv would also be written from %2/A0001.msd").arg(out, in)))
       << first.err.toStdString();
   EXPECT_EQ(Files(out), (QStringList{"A0001.csv", "A0002.csv"}));  // no partial or temporary file
 
@@ -113,7 +132,8 @@ TEST(Export, NeverWritesOverItsInput) {
 
 TEST(Export, AnonymiseBlanksNameAndId) {
   QTemporaryDir dir;
-  const ToolRun run = Tool({"export", test::SourcePath("samples/A0004.nrm"), "--to", "edf", "-o", dir.path(), "--anonymise"});
+  const ToolRun run =
+      Tool({"export", test::SourcePath("samples/A0004.nrm"), "--to", "edf", "-o", dir.path(), "--anonymise"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   auto back = formats::ReadAnyRecord(dir.filePath("A0004.edf"));
   ASSERT_TRUE(std::holds_alternative<formats::OpenedRecord>(back));
@@ -125,17 +145,24 @@ TEST(Export, AnonymiseBlanksNameAndId) {
 }
 
 TEST(Export, CommandLineMistakes) {
-  struct Row { QStringList args; int exitCode; const char* message; };
+  struct Row {
+    QStringList args;
+    int exitCode;
+    const char* message;
+  };
   const Row rows[] = {
       {{"export", "x", "--to", "jpeg", "-o", "/tmp"}, 2, "--to takes wfdb, edf, dicom, csv, png or pdf (got jpeg)"},
       {{"export", "x", "--to", "csv"}, 2, "export needs FILE|DIR..., --to FORMAT and -o OUTDIR"},
       {{"export", "x", "--to", "csv", "-o", "/tmp", "-j", "0"}, 2, "-j takes 1 to 64 (got 0)"},
       {{"export", "x", "--to", "csv", "-o", "/tmp", "--fast"}, 2, "unknown option --fast"},
-      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--date", "2023-13-45"}, 1,
+      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--date", "2023-13-45"},
+       1,
        "date \"2023-13-45\" is not a calendar date"},
-      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--time", "25:61:99"}, 1,
+      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--time", "25:61:99"},
+       1,
        "time \"25:61:99\" is not a time of day"},
-      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--age-unit", "m"}, 2,
+      {{"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", "/tmp/never.nrm", "--age-unit", "m"},
+       2,
        "--age-unit m was given without --age"},
   };
   for (const Row& r : rows) {
@@ -147,8 +174,10 @@ TEST(Export, CommandLineMistakes) {
 }
 
 TEST(Batch, PlanProgressAndPool) {
-  const std::vector<batch::Input> inputs{{"a/x.nrm", {}}, {"b/x.msd", {}}, {"c/y.nrm", {}}, {"gone", FileError{"gone", "no"}}};
-  const auto jobs = batch::PlanJobs(inputs, "out", [](const QString& p) { return QFileInfo(p).completeBaseName() + ".csv"; });
+  const std::vector<batch::Input> inputs{
+      {"a/x.nrm", {}}, {"b/x.msd", {}}, {"c/y.nrm", {}}, {"gone", FileError{"gone", "no"}}};
+  const auto jobs =
+      batch::PlanJobs(inputs, "out", [](const QString& p) { return QFileInfo(p).completeBaseName() + ".csv"; });
   ASSERT_EQ(jobs.size(), 4u);
   EXPECT_EQ(jobs[0].output, QStringLiteral("out/x.csv"));
   EXPECT_FALSE(jobs[0].error);
@@ -157,9 +186,14 @@ TEST(Batch, PlanProgressAndPool) {
   EXPECT_FALSE(jobs[2].error);
   EXPECT_TRUE(jobs[3].error);
 
-  struct Bar { int done, total, failed; const char* text; };
-  const Bar bars[] = {{0, 10, 0, "[..........] 0/10"}, {5, 10, 0, "[#####.....] 5/10"},
-                      {10, 10, 2, "[##########] 10/10  2 failed"}, {1, 3, 0, "[###.......] 1/3"}};
+  struct Bar {
+    int done, total, failed;
+    const char* text;
+  };
+  const Bar bars[] = {{0, 10, 0, "[..........] 0/10"},
+                      {5, 10, 0, "[#####.....] 5/10"},
+                      {10, 10, 2, "[##########] 10/10  2 failed"},
+                      {1, 3, 0, "[###.......] 1/3"}};
   for (const Bar& b : bars) EXPECT_EQ(batch::ProgressBar(b.done, b.total, b.failed, 10), QString::fromLatin1(b.text));
 
   // Every job runs exactly once whatever the thread count; reports come one at a time.
@@ -190,13 +224,15 @@ TEST(Batch, PlanProgressAndPool) {
 }
 
 TEST(Batch, OutputsArePutInPlaceInGroups) {
-  // Ten records in groups of three on two threads: every output lands, the one
-  // whose name is taken fails alone, and no temporary file is left.
+  // Ten records, at most three waiting, on two threads: every output lands and
+  // is told done only once it is in place, the one whose name is taken fails
+  // alone, and no temporary file is left.
   QTemporaryDir dir;
   const test::RecordBuilder b;
   std::vector<batch::Job> jobs(10);
   for (int i = 0; i < 10; ++i)
-    jobs[static_cast<std::size_t>(i)] = {QString::number(i), dir.filePath(QStringLiteral("r%1.csv").arg(i)), std::nullopt};
+    jobs[static_cast<std::size_t>(i)] = {QString::number(i), dir.filePath(QStringLiteral("r%1.csv").arg(i)),
+                                         std::nullopt};
   QFile taken(dir.filePath("r4.csv"));
   ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
   taken.write("taken");
@@ -211,6 +247,8 @@ TEST(Batch, OutputsArePutInPlaceInGroups) {
       },
       [&](const batch::Job& j, const std::optional<FileError>& e, int, int) {
         if (e) failed.push_back(j.input + ": " + e->reason);
+        // Done means in place, complete, under its own name.
+        else if (!Content(j.output).startsWith("time_s,")) failed.push_back(j.input + " told done too early");
       },
       3);
   EXPECT_EQ(s.done, 9);

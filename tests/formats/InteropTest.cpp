@@ -83,8 +83,8 @@ EdfFile ParseEdf(const QByteArray& b) {
   for (int r = 0; r < e.records; ++r)
     for (int s = 0; s < ns; ++s)
       for (int i = 0; i < e.samples[static_cast<std::size_t>(s)]; ++i, at += 2)
-        e.data[static_cast<std::size_t>(s)].push_back(static_cast<std::int16_t>(
-            static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8)));
+        e.data[static_cast<std::size_t>(s)].push_back(
+            static_cast<std::int16_t>(static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8)));
   EXPECT_EQ(at, b.size()) << "the file holds exactly what its header declares";
   return e;
 }
@@ -119,7 +119,8 @@ TEST(Interop, EdfPlusReadByAnIndependentParser) {
     const double uvPerUnit = (e.physMax[s] - e.physMin[s]) / (e.digMax[s] - e.digMin[s]);
     EXPECT_NEAR(uvPerUnit, 4.88, 1e-4);
     ASSERT_EQ(e.data[s].size(), 5000u);
-    for (int n = 0; n < SamplesPerLead; ++n) ASSERT_EQ(e.data[s][static_cast<std::size_t>(n)], b.Image().Sample(lead, n)) << lead << " " << n;
+    for (int n = 0; n < SamplesPerLead; ++n)
+      ASSERT_EQ(e.data[s][static_cast<std::size_t>(n)], b.Image().Sample(lead, n)) << lead << " " << n;
   }
   EXPECT_EQ(e.label[12], QByteArray("EDF Annotations"));
   // The annotation signal of each record: its time keeping "+N", then at most one
@@ -143,7 +144,11 @@ QByteArray MakeEdf(const QStringList& labels, const QByteArray& dimension, int p
                    int value, bool bdf = false) {
   const int ns = static_cast<int>(labels.size());
   auto pad = [](const QByteArray& v, int w) { return v.leftJustified(w, ' ', true); };
-  QByteArray h = bdf ? QByteArray("\xff" "BIOSEMI", 8) : pad("0", 8);
+  QByteArray h = bdf ? QByteArray(
+                           "\xff"
+                           "BIOSEMI",
+                           8)
+                     : pad("0", 8);
   h += pad("patient", 80) + pad("recording", 80) + "01.02.2003.04.05" + pad(QByteArray::number(256 * (ns + 1)), 8);
   h += pad(bdf ? "24BIT" : "", 44) + pad(QByteArray::number(records), 8) + pad(QByteArray::number(duration), 8) +
        pad(QByteArray::number(ns), 4);
@@ -183,10 +188,12 @@ TEST(Interop, EdfAndBdfOfOthers) {
   QStringList withTemperature = StandardLabels(QStringLiteral("EEG "));
   const Row rows[] = {
       {"EDF at 250 Hz in mV", MakeEdf(StandardLabels(), "mV", 250, 12, 1, 2), "", 410},  // 2 mV = 409.8 units
-      {"EDF at 1000 Hz, 0.5 s records, uV", MakeEdf(StandardLabels(QStringLiteral("ECG ")), "uV", 500, 24, 0.5, 488), "", 100},
+      {"EDF at 1000 Hz, 0.5 s records, uV", MakeEdf(StandardLabels(QStringLiteral("ECG ")), "uV", 500, 24, 0.5, 488),
+       "", 100},
       {"BDF at 500 Hz in uV", MakeEdf(StandardLabels(), "uV", 500, 10, 1, -4880, true), "", -1000},
       {"a lead missing", MakeEdf(elevenLeads, "uV", 500, 10, 1, 0), "lacks the standard lead(s) V6", 0},
-      {"not a voltage", MakeEdf(StandardLabels(), "degC", 500, 10, 1, 0), "has the dimension \"degC\", not a voltage", 0},
+      {"not a voltage", MakeEdf(StandardLabels(), "degC", 500, 10, 1, 0), "has the dimension \"degC\", not a voltage",
+       0},
       {"9 s", MakeEdf(StandardLabels(), "uV", 500, 9, 1, 0), "the record lasts 9 s; a record needs 10 s", 0},
       {"truncated", MakeEdf(StandardLabels(), "uV", 500, 10, 1, 0).chopped(7), "is not a valid EDF", 0},
   };
@@ -204,10 +211,12 @@ TEST(Interop, EdfAndBdfOfOthers) {
           << r.what << ": " << std::get<FileError>(read).reason.toStdString();
       continue;
     }
-    ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read)) << r.what << ": " << std::get<FileError>(read).Describe().toStdString();
+    ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read))
+        << r.what << ": " << std::get<FileError>(read).Describe().toStdString();
     const RecordImage& image = *std::get<OpenedRecord>(read).image;
     for (int lead = 0; lead < LeadCount; ++lead)
-      for (int n : {0, 1, 2500, 4999}) EXPECT_EQ(image.Sample(lead, n), r.sample) << r.what << " lead " << lead << " n " << n;
+      for (int n : {0, 1, 2500, 4999})
+        EXPECT_EQ(image.Sample(lead, n), r.sample) << r.what << " lead " << lead << " n " << n;
   }
 }
 
@@ -274,7 +283,8 @@ TEST(Interop, DicomObjectsOfOthers) {
          first->findAndDeleteElement(DCM_ChannelSensitivityUnitsSequence);
        },
        "channel 1 (I) gives no sensitivity in volts"},
-      {"8-bit mu-law samples", [](DcmDataset* ds) { Group(ds, 0)->putAndInsertString(DCM_WaveformSampleInterpretation, "MB"); },
+      {"8-bit mu-law samples",
+       [](DcmDataset* ds) { Group(ds, 0)->putAndInsertString(DCM_WaveformSampleInterpretation, "MB"); },
        "are not supported"},
   };
   int i = 0;
@@ -289,10 +299,12 @@ TEST(Interop, DicomObjectsOfOthers) {
           << r.what << ": " << std::get<FileError>(read).reason.toStdString();
       continue;
     }
-    ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read)) << r.what << ": " << std::get<FileError>(read).Describe().toStdString();
+    ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read))
+        << r.what << ": " << std::get<FileError>(read).Describe().toStdString();
     const RecordImage& image = *std::get<OpenedRecord>(read).image;
     for (int lead = 0; lead < LeadCount; ++lead)
-      for (int n = 0; n < SamplesPerLead; n += 97) ASSERT_EQ(image.Sample(lead, n), b.Image().Sample(lead, n)) << r.what;
+      for (int n = 0; n < SamplesPerLead; n += 97)
+        ASSERT_EQ(image.Sample(lead, n), b.Image().Sample(lead, n)) << r.what;
   }
   // Not DICOM at all, under a DICOM name.
   const QString junk = dir.filePath("junk.dcm");
@@ -302,7 +314,8 @@ TEST(Interop, DicomObjectsOfOthers) {
   f.close();
   auto read = ReadAnyRecord(junk);
   ASSERT_TRUE(std::holds_alternative<FileError>(read));
-  EXPECT_TRUE(std::get<FileError>(read).reason.contains(QStringLiteral("DICOM"))) << std::get<FileError>(read).reason.toStdString();
+  EXPECT_TRUE(std::get<FileError>(read).reason.contains(QStringLiteral("DICOM")))
+      << std::get<FileError>(read).reason.toStdString();
 }
 
 TEST(Interop, DicomOfOursPassesDciodvfy) {

@@ -1,10 +1,10 @@
 // Every way a file or an option is refused, with the message the user reads.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <sys/stat.h>
 
 #include "formats/Formats.h"
 #include "formats/InputFile.h"
@@ -46,7 +46,11 @@ QByteArray WfdbHeader(const QByteArray& first = "rec 12 500 5000", const QByteAr
 }
 
 TEST_F(Scratch, WfdbHeadersThatAreRefused) {
-  struct Row { const char* what; QByteArray header; const char* message; };
+  struct Row {
+    const char* what;
+    QByteArray header;
+    const char* message;
+  };
   const Row rows[] = {
       {"denormal gain", WfdbHeader("rec 12 500 5000", "1e-320/mV"), "gain 1e-320 per mV gives no finite voltages"},
       {"negative gain", WfdbHeader("rec 12 500 5000", "-200/mV"), "gain -200 is negative"},
@@ -91,7 +95,10 @@ TEST_F(Scratch, SpecialFilesAreNeverOpenedForReading) {
   Fifo("x.nrm");
   Fifo("y.edf");
   QDir(dir.path()).mkdir("d.nrm");
-  struct Row { const char* name; const char* message; };
+  struct Row {
+    const char* name;
+    const char* message;
+  };
   const Row rows[] = {{"fifo.hea", "is a FIFO; only regular files are read"},
                       {"link.hea", "is a FIFO; only regular files are read"},
                       {"sig.hea", "is a FIFO; only regular files are read"},
@@ -118,7 +125,8 @@ TEST_F(Scratch, InputFileReadsOnlyWhatIsAskedAndWhatIsThere) {
   EXPECT_EQ(std::get<QByteArray>(f.ReadAll(10)), QByteArray("0123456789"));
   const auto tooBig = f.ReadAll(9);
   ASSERT_TRUE(std::holds_alternative<FileError>(tooBig));
-  EXPECT_EQ(std::get<FileError>(tooBig).reason, QStringLiteral("has 10 bytes, more than the 9 bytes such a file may have"));
+  EXPECT_EQ(std::get<FileError>(tooBig).reason,
+            QStringLiteral("has 10 bytes, more than the 9 bytes such a file may have"));
   EXPECT_TRUE(std::holds_alternative<FileError>(InputFile::Open(Path("missing"))));
 }
 
@@ -131,10 +139,16 @@ TEST_F(Scratch, OversizedHeaderIsRefusedUnread) {
 TEST_F(Scratch, HeaderOptionsThatAreRefused) {
   Write("rec.dat", QByteArray(5000 * 24, '\0'));
   Write("rec.hea", WfdbHeader());
-  struct Row { const char* what; std::optional<QString> HeaderOptions::*member; const char* value; const char* message; };
+  struct Row {
+    const char* what;
+    std::optional<QString> HeaderOptions::*member;
+    const char* value;
+    const char* message;
+  };
   const Row rows[] = {
       {"month 13", &HeaderOptions::date, "2023-13-45", "date \"2023-13-45\" is not a calendar date"},
-      {"29 February of a common year", &HeaderOptions::date, "2023-02-29", "date \"2023-02-29\" is not a calendar date"},
+      {"29 February of a common year", &HeaderOptions::date, "2023-02-29",
+       "date \"2023-02-29\" is not a calendar date"},
       {"date form", &HeaderOptions::date, "14/05/2003", "date \"14/05/2003\" must be YYYY-MM-DD"},
       {"hour 25", &HeaderOptions::time, "25:61:99", "time \"25:61:99\" is not a time of day"},
       {"second 60", &HeaderOptions::time, "23:59:60", "time \"23:59:60\" is not a time of day"},
@@ -163,7 +177,10 @@ TEST_F(Scratch, HeaderOptionsThatAreRefused) {
 TEST_F(Scratch, FilesOfNoKnownFormat) {
   Write("notes.txt", "hello");
   Write("short.nrm", QByteArray(10, 'x'));
-  struct Row { const char* name; const char* message; };
+  struct Row {
+    const char* name;
+    const char* message;
+  };
   const Row rows[] = {{"notes.txt", "is not in a format CORVALE reads"},
                       {"short.nrm", "the file has 10 bytes; a record needs 120424 bytes"},
                       {"absent.edf", "No such file or directory"}};
@@ -183,7 +200,8 @@ TEST_F(Scratch, WritersRefuseWithoutLeavingFiles) {
   ASSERT_TRUE(wfdb);
   EXPECT_TRUE(wfdb->reason.contains(QStringLiteral("not a WFDB record name")));
   // Existing files are kept when overwriting is off, for every format.
-  for (auto [format, name] : {std::pair{OutputFormat::Edf, "e.edf"}, {OutputFormat::Csv, "c.csv"}, {OutputFormat::Wfdb, "w.hea"}}) {
+  for (auto [format, name] :
+       {std::pair{OutputFormat::Edf, "e.edf"}, {OutputFormat::Csv, "c.csv"}, {OutputFormat::Wfdb, "w.hea"}}) {
     const QString path = Path(QString::fromLatin1(name));
     Write(QString::fromLatin1(name), "keep");
     OutputPolicy keep;

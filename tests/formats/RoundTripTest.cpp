@@ -70,7 +70,8 @@ TEST(RoundTrip, EverySampleRecordThroughEveryFormat) {
     for (const FormatRow& row : kFormats) {
       const auto back = ThroughFormat(*original, row, dir, QFileInfo(file).completeBaseName());
       std::string first;
-      EXPECT_EQ(DifferingSamples(*original, *back, first), 0) << file.toStdString() << " " << row.extension << " " << first;
+      EXPECT_EQ(DifferingSamples(*original, *back, first), 0)
+          << file.toStdString() << " " << row.extension << " " << first;
       const HeaderOptions got = HeaderFromRecord(*back);
       const auto where = file.toStdString() + " " + row.extension;
       EXPECT_EQ(got.name, want.name) << where;
@@ -125,17 +126,30 @@ TEST(RoundTrip, EveryCarriedFieldAndExtremeSamples) {
     EXPECT_EQ(DifferingSamples(expected.Image(), *back, first), 0) << row.extension << " " << first;
     const HeaderOptions got = HeaderFromRecord(*back);
     using M = std::optional<QString> HeaderOptions::*;
-    struct F { const char* name; M member; bool dicom; };
-    const F fields[] = {{"id", &HeaderOptions::id, true},          {"name", &HeaderOptions::name, true},
-                        {"sex", &HeaderOptions::sex, true},        {"age", &HeaderOptions::age, true},
-                        {"ageUnit", &HeaderOptions::ageUnit, true}, {"date", &HeaderOptions::date, true},
-                        {"time", &HeaderOptions::time, true},      {"height", &HeaderOptions::height, true},
+    struct F {
+      const char* name;
+      M member;
+      bool dicom;
+    };
+    const F fields[] = {{"id", &HeaderOptions::id, true},
+                        {"name", &HeaderOptions::name, true},
+                        {"sex", &HeaderOptions::sex, true},
+                        {"age", &HeaderOptions::age, true},
+                        {"ageUnit", &HeaderOptions::ageUnit, true},
+                        {"date", &HeaderOptions::date, true},
+                        {"time", &HeaderOptions::time, true},
+                        {"height", &HeaderOptions::height, true},
                         {"weight", &HeaderOptions::weight, false},  // 017 becomes 17 kg, and back 017
-                        {"bp", &HeaderOptions::bloodPressure, false}, {"HR", &HeaderOptions::heartRate, true},
-                        {"RR", &HeaderOptions::rrInterval, true},  {"PR", &HeaderOptions::prInterval, true},
-                        {"QRS", &HeaderOptions::qrsDuration, true}, {"axis", &HeaderOptions::qrsAxis, true},
-                        {"QT", &HeaderOptions::qtInterval, true},  {"QTc", &HeaderOptions::qtcInterval, true},
-                        {"SV1", &HeaderOptions::sv1Amplitude, true}, {"RV", &HeaderOptions::rvAmplitude, true},
+                        {"bp", &HeaderOptions::bloodPressure, false},
+                        {"HR", &HeaderOptions::heartRate, true},
+                        {"RR", &HeaderOptions::rrInterval, true},
+                        {"PR", &HeaderOptions::prInterval, true},
+                        {"QRS", &HeaderOptions::qrsDuration, true},
+                        {"axis", &HeaderOptions::qrsAxis, true},
+                        {"QT", &HeaderOptions::qtInterval, true},
+                        {"QTc", &HeaderOptions::qtcInterval, true},
+                        {"SV1", &HeaderOptions::sv1Amplitude, true},
+                        {"RV", &HeaderOptions::rvAmplitude, true},
                         {"RV lead", &HeaderOptions::rvLead, true}};
     for (const F& f : fields) {
       if (row.format == OutputFormat::Dicom && f.member == &HeaderOptions::bloodPressure) {
@@ -145,9 +159,11 @@ TEST(RoundTrip, EveryCarriedFieldAndExtremeSamples) {
       EXPECT_EQ(got.*(f.member), want.*(f.member)) << row.extension << " " << f.name;
     }
     // The measurement fields byte for byte, leading zeros included.
-    for (const FieldSpec& field : {Field::HeartRate, Field::QrsAxis, Field::Sv1Amplitude, Field::Weight, Field::PatientId})
+    for (const FieldSpec& field :
+         {Field::HeartRate, Field::QrsAxis, Field::Sv1Amplitude, Field::Weight, Field::PatientId})
       for (std::size_t i = 0; i < field.length; ++i)
-        EXPECT_EQ(back->bytes[field.offset + i], b.Image().bytes[field.offset + i]) << row.extension << " " << field.name;
+        EXPECT_EQ(back->bytes[field.offset + i], b.Image().bytes[field.offset + i])
+            << row.extension << " " << field.name;
   }
 }
 
@@ -186,7 +202,7 @@ TEST(RoundTrip, CsvHoldsEverySampleInMicrovolts) {
   ASSERT_EQ(lines.size(), SamplesPerLead + 2);  // header, 5000 lines, and the empty rest after the last newline
   EXPECT_EQ(lines[0], "time_s,I_uV,II_uV,III_uV,aVR_uV,aVL_uV,aVF_uV,V1_uV,V2_uV,V3_uV,V4_uV,V5_uV,V6_uV");
   EXPECT_EQ(lines[1].left(18), "0.000,-159907.84,-");  // -32768 x 4.88
-  EXPECT_EQ(lines[2].left(16), "0.002,159902.96,");     // 32767 x 4.88
+  EXPECT_EQ(lines[2].left(16), "0.002,159902.96,");    // 32767 x 4.88
   EXPECT_TRUE(lines[5000].startsWith("9.998,"));
   EXPECT_TRUE(lines[5001].isEmpty());
   for (int n = 0; n < SamplesPerLead; n += 7) {
@@ -205,6 +221,37 @@ TEST(RoundTrip, CsvHoldsEverySampleInMicrovolts) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), CsvText(b.Image()));
+}
+
+// A record file is read as a record whatever its first bytes look like: its
+// header may well begin like another format's (result "0", a blank date).
+TEST(ReadAnyRecord, RecordFilesAreKnownByTheirName) {
+  QTemporaryDir dir;
+  struct Row {
+    const char* name;
+    std::size_t offset;
+    QByteArray bytes;
+  };
+  const Row rows[] = {
+      {"edf-like.nrm", 0, "0       "},  // an EDF header's version field
+      {"bdf-like.msd", 0,
+       "\xff"
+       "BIOSEMI"},                      // a BDF header's
+      {"dicom-like.NRM", 128, "DICM"},  // a DICOM preamble's mark
+  };
+  for (const Row& r : rows) {
+    RecordBuilder b = FullRecord();
+    b.SetBytes(r.offset, r.bytes);
+    const QString path = dir.filePath(QString::fromLatin1(r.name));
+    b.Write(path);
+    const auto format = DetectFormat(path);
+    ASSERT_TRUE(std::holds_alternative<SourceFormat>(format)) << r.name;
+    EXPECT_EQ(std::get<SourceFormat>(format), SourceFormat::Record) << r.name;
+    auto read = ReadAnyRecord(path);
+    ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read))
+        << r.name << ": " << std::get<FileError>(read).Describe().toStdString();
+    EXPECT_TRUE(std::get<OpenedRecord>(read).image->bytes == b.Image().bytes) << r.name;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <atomic>
+#include <condition_variable>
 #include <map>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <mutex>
 #include <thread>
 
@@ -51,30 +55,72 @@ std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDi
 
 Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group) {
   std::atomic<std::size_t> next{0};
-  std::mutex reportMutex, pendingMutex;
+  std::mutex reportMutex;
   Summary summary;
-  struct Written {
-    std::size_t job;
-    formats::PreparedOutputs outputs;
-  };
-  std::vector<Written> pending;
-
   auto finish = [&](std::size_t i, const std::optional<FileError>& error) {
     std::lock_guard lock(reportMutex);
     ++(error ? summary.failed : summary.done);
     if (report) report(jobs[i], error, summary.done, summary.failed);
   };
-  // Makes a group durable with one flush, then puts each job's outputs in place.
-  auto publish = [&](std::vector<Written> batch) {
-    if (batch.empty()) return;
-    const std::optional<FileError> synced = SyncFileSystem(batch.front().outputs.front().Path());
-    for (Written& w : batch) {
-      std::optional<FileError> error = synced;
-      if (!error) error = formats::PublishInOrder(w.outputs, false);
-      if (synced) error->path = jobs[w.job].output;
-      finish(w.job, error);
+
+  // Written jobs wait here for the publisher; workers pause while `group` wait.
+  struct Written {
+    std::size_t job;
+    formats::PreparedOutputs outputs;
+  };
+  std::mutex pendingMutex;
+  std::condition_variable wakePublisher, wakeWorkers;
+  std::vector<Written> pending;
+  bool workersDone = false;
+  const std::size_t limit = static_cast<std::size_t>(std::max(1, group));
+
+  // One round: the data of every waiting output to the disk with one flush per
+  // directory's file system, then the renames, then the directories flushed,
+  // and only then the jobs told done.
+  auto publishRound = [&](std::vector<Written>& round) {
+    std::map<QString, QString> directories;  // directory -> a target in it
+    for (const Written& w : round)
+      for (const PendingOutput& o : w.outputs) directories.emplace(QFileInfo(o.Path()).path(), o.Path());
+    std::optional<FileError> synced;
+    for (const auto& [directory, target] : directories)
+      if (!synced) synced = SyncFileSystem(target);
+    std::vector<std::optional<FileError>> errors(round.size());
+    std::vector<std::vector<QString>> dirsOf(round.size());
+    for (std::size_t k = 0; k < round.size(); ++k) {
+      Written& w = round[k];
+      for (const PendingOutput& o : w.outputs) dirsOf[k].push_back(QFileInfo(o.Path()).path());
+      if (synced) errors[k] = FileError{jobs[w.job].output, synced->reason};  // the outputs are dropped unwritten
+      else errors[k] = formats::PublishInOrder(w.outputs, false);
+    }
+    std::map<QString, FileError> unsynced;
+    if (!synced)
+      for (const auto& [directory, target] : directories)
+        if (auto error = SyncDirectoryOf(target)) unsynced.emplace(directory, *error);
+    for (std::size_t k = 0; k < round.size(); ++k) {
+      for (const QString& directory : dirsOf[k]) {
+        const auto it = unsynced.find(directory);
+        if (!errors[k] && it != unsynced.end())
+          errors[k] = FileError{
+              jobs[round[k].job].output,
+              QStringLiteral("was written, but its directory could not be flushed to disk: %1").arg(it->second.reason)};
+      }
+      finish(round[k].job, errors[k]);
     }
   };
+  auto publisher = [&]() {
+    for (;;) {
+      std::vector<Written> round;
+      {
+        std::unique_lock lock(pendingMutex);
+        wakePublisher.wait(lock, [&] { return !pending.empty() || workersDone; });
+        if (pending.empty()) return;  // and the workers are done
+        round.swap(pending);
+      }
+      wakeWorkers.notify_all();
+      publishRound(round);
+    }
+  };
+
   auto worker = [&]() {
     for (;;) {
       const std::size_t i = next.fetch_add(1);
@@ -94,27 +140,44 @@ Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, con
         finish(i, std::nullopt);
         continue;
       }
-      std::vector<Written> full;
       {
-        std::lock_guard lock(pendingMutex);
+        std::unique_lock lock(pendingMutex);
+        wakeWorkers.wait(lock, [&] { return pending.size() < limit; });
         pending.push_back({i, std::move(outputs)});
-        if (static_cast<int>(pending.size()) >= group) full.swap(pending);
       }
-      publish(std::move(full));
+      wakePublisher.notify_one();
     }
   };
+
+  // Writing and flushing overlap: the flushes wait on the disk, not on a worker.
+  std::thread publishing(publisher);
   const int n = std::max(1, std::min<int>(threads, static_cast<int>(jobs.size())));
   std::vector<std::thread> pool;
   for (int t = 1; t < n; ++t) pool.emplace_back(worker);
   worker();  // the calling thread works too
   for (std::thread& t : pool) t.join();
-  publish(std::move(pending));
+  {
+    std::lock_guard lock(pendingMutex);
+    workersDone = true;
+  }
+  wakePublisher.notify_one();
+  publishing.join();
   return summary;
+}
+
+void KeepMemoryBetweenRecords() {
+#ifdef __GLIBC__
+  // Large blocks from the heap rather than their own mappings, and the heap
+  // not trimmed: the working set of a record (a few megabytes per thread) stays.
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);  // the largest it takes
+  mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+#endif
 }
 
 QString ProgressBar(int done, int total, int failed, int width) {
   const int filled = total > 0 ? static_cast<int>(static_cast<long long>(done) * width / total) : width;
-  QString bar = QStringLiteral("[%1%2] %3/%4").arg(QString(filled, u'#'), QString(width - filled, u'.')).arg(done).arg(total);
+  QString bar =
+      QStringLiteral("[%1%2] %3/%4").arg(QString(filled, u'#'), QString(width - filled, u'.')).arg(done).arg(total);
   if (failed) bar += QStringLiteral("  %1 failed").arg(failed);
   return bar;
 }

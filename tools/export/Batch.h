@@ -49,10 +49,17 @@ struct Summary {
 };
 
 /// Runs every job on `threads` threads (at least 1). A failed job never stops
-/// the others. Outputs are put in place in groups of `group` jobs: one flush of
-/// the file system makes a whole group durable before any of it is renamed
-/// into place (a flush per file would cost more than writing it).
-Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group = 64);
+/// the others. A thread of its own puts the outputs in place, in rounds: each
+/// takes every job written since the last, makes their files durable with one
+/// flush of the file system (a flush per file would cost more than writing
+/// it), renames them into place, flushes their directories, and only then
+/// reports them done. Workers pause while `group` written jobs wait.
+Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group = 512);
+
+/// Lets the memory allocator keep what a record needed for the next one
+/// (buffers of a few hundred kilobytes would otherwise go back to the system
+/// and come back as fresh pages, a fault each). For a process that runs a batch.
+void KeepMemoryBetweenRecords();
 
 /// A progress line for a terminal: "[#####.....] 512/1000  3 failed".
 QString ProgressBar(int done, int total, int failed, int width = 30);

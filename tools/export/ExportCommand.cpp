@@ -1,10 +1,10 @@
 // corvale-tool export: many records into one format, on every core.
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 #include <cstdio>
-#include <unistd.h>
 
 #include "cli/Cli.h"
 #include "export/Batch.h"
@@ -49,10 +49,11 @@ int Export(const QStringList& args) {
   if (names.isEmpty() || to.isEmpty() || outDir.isEmpty())
     return Usage(ExportCommand, QStringLiteral("export needs FILE|DIR..., --to FORMAT and -o OUTDIR"));
   const auto format = formats::ParseOutputFormat(to);
-  const std::optional<ImageKind> image = to == u"png" ? std::optional(ImageKind::Png)
+  const std::optional<ImageKind> image = to == u"png"   ? std::optional(ImageKind::Png)
                                          : to == u"pdf" ? std::optional(ImageKind::Pdf)
                                                         : std::nullopt;
-  if (!format && !image) return Usage(ExportCommand, QStringLiteral("--to takes wfdb, edf, dicom, csv, png or pdf (got %1)").arg(to));
+  if (!format && !image)
+    return Usage(ExportCommand, QStringLiteral("--to takes wfdb, edf, dicom, csv, png or pdf (got %1)").arg(to));
   const QFileInfo dirInfo(outDir);
   if (dirInfo.exists() && !dirInfo.isDir()) {
     Err(QStringLiteral("%1: is not a directory").arg(outDir));
@@ -104,6 +105,7 @@ int Export(const QStringList& args) {
       Out(QStringLiteral("%1 -> %2\n").arg(job.input, job.output));
     }
   };
+  batch::KeepMemoryBetweenRecords();
   const batch::Summary s = batch::RunJobs(jobs, threads, work, report);
   Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, outDir) +
       (s.failed ? QStringLiteral("; %1 failed\n").arg(s.failed) : QStringLiteral("\n")));
@@ -112,18 +114,17 @@ int Export(const QStringList& args) {
 
 }  // namespace
 
-const Command ExportCommand{
-    "export",
-    "  corvale-tool export FILE|DIR... --to wfdb|edf|dicom|csv|png|pdf -o OUTDIR\n"
-    "               [--anonymise] [-j N] [--force]\n",
-    "export writes every record given (record files, WFDB headers, EDF/BDF and DICOM\n"
-    "files; a directory stands for the readable files in it) in one format into OUTDIR,\n"
-    "under its own base name: wfdb (.hea and .dat, format 16), edf (EDF+), dicom\n"
-    "(12-lead ECG waveform), csv (time and twelve leads in uV), png (the main view as\n"
-    "render draws it) or pdf (the printed page as print draws it). It runs on all cores\n"
-    "(-j 1 for one), shows a progress bar on a terminal, keeps existing files unless\n"
-    "--force is given, blanks the patient's name and ID with --anonymise, and ends with\n"
-    "a summary; the exit status is 1 when any record failed (the others are written).\n",
-    Export};
+const Command ExportCommand{"export",
+                            "  corvale-tool export FILE|DIR... --to wfdb|edf|dicom|csv|png|pdf -o OUTDIR\n"
+                            "               [--anonymise] [-j N] [--force]\n",
+                            "export writes every record given (record files, WFDB headers, EDF/BDF and DICOM\n"
+                            "files; a directory stands for the readable files in it) in one format into OUTDIR,\n"
+                            "under its own base name: wfdb (.hea and .dat, format 16), edf (EDF+), dicom\n"
+                            "(12-lead ECG waveform), csv (time and twelve leads in uV), png (the main view as\n"
+                            "render draws it) or pdf (the printed page as print draws it). It runs on all cores\n"
+                            "(-j 1 for one), shows a progress bar on a terminal, keeps existing files unless\n"
+                            "--force is given, blanks the patient's name and ID with --anonymise, and ends with\n"
+                            "a summary; the exit status is 1 when any record failed (the others are written).\n",
+                            Export};
 
 }  // namespace corvale::cli

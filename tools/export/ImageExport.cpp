@@ -17,10 +17,11 @@ namespace corvale {
 namespace {
 
 // The view has a handful of colours: as a palette image it is a quarter of the
-// bytes for the PNG coder, and reads back as the very same pixels. Empty when
+// bytes for the PNG coder, and reads back as the very same pixels. False when
 // the picture has more than 256 colours.
-std::optional<QImage> WithPalette(const QImage& rgb) {
-  QImage indexed(rgb.size(), QImage::Format_Indexed8);
+bool WithPalette(const QImage& rgb, QImage& indexed) {
+  if (indexed.size() != rgb.size() || indexed.format() != QImage::Format_Indexed8)
+    indexed = QImage(rgb.size(), QImage::Format_Indexed8);
   QList<QRgb> table;
   QRgb last = 0;
   uchar lastIndex = 0;
@@ -34,7 +35,7 @@ std::optional<QImage> WithPalette(const QImage& rgb) {
       if (!haveLast || c != last) {
         const qsizetype at = table.indexOf(c);
         if (at < 0) {
-          if (table.size() == 256) return std::nullopt;
+          if (table.size() == 256) return false;
           table.push_back(c);
         }
         last = c;
@@ -45,7 +46,25 @@ std::optional<QImage> WithPalette(const QImage& rgb) {
     }
   }
   indexed.setColorTable(table);
-  return indexed;
+  return true;
+}
+
+// What drawing one record needs, kept by each thread from record to record:
+// memory touched for the first time costs a page fault per page, several
+// megabytes per picture.
+struct Drawing {
+  Image grid{ViewGeometry::ViewWidth, ViewGeometry::MainViewHeight};
+  Image stripGrid{ViewGeometry::ViewWidth, ViewGeometry::StripViewHeight};
+  Image trace{ViewGeometry::ViewWidth, ViewGeometry::MainViewHeight};
+  Image strip{ViewGeometry::ViewWidth, ViewGeometry::StripViewHeight};
+  LeadArrays leads;
+  QImage indexed;
+  QByteArray encoded;
+};
+
+Drawing& ThreadDrawing() {
+  thread_local std::unique_ptr<Drawing> drawing = std::make_unique<Drawing>();
+  return *drawing;
 }
 
 }  // namespace
@@ -64,22 +83,22 @@ std::optional<FileError> WriteImage(const RecordImage& image, const QString& nam
 formats::Prepared PrepareImage(const RecordImage& image, const QString& name, ImageKind kind, const QString& path,
                                const OutputPolicy& policy) {
   formats::PreparedOutputs outputs;
-  auto leads = std::make_unique<LeadArrays>();
-  DeriveLeadArrays(image, *leads);
+  Drawing& d = ThreadDrawing();
+  const LeadArrays& leads = d.leads;
+  DeriveLeadArrays(image, d.leads);
   const DisplayState state;
   if (kind == ImageKind::Png) {
-    using G = ViewGeometry;
-    Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
-    Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
-    RenderGrid(state, *leads, grid, stripGrid);
-    RenderTraces(state, *leads, grid, stripGrid, trace, strip);
-    QByteArray bytes;
+    // Every pixel is drawn again: the paper fills its images, the traces start from a copy of it.
+    RenderGrid(state, leads, d.grid, d.stripGrid);
+    RenderTraces(state, leads, d.grid, d.stripGrid, d.trace, d.strip);
+    QByteArray& bytes = d.encoded;
+    bytes.resize(0);  // keeps its capacity
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "PNG");
     writer.setQuality(80);  // deflate level 1: the same pixels, written several times faster
-    const std::optional<QImage> palette = WithPalette(trace.Qt());
-    if (!writer.write(palette ? *palette : trace.Qt())) return FileError{path, writer.errorString()};
+    const bool palette = WithPalette(d.trace.Qt(), d.indexed);
+    if (!writer.write(palette ? d.indexed : d.trace.Qt())) return FileError{path, writer.errorString()};
     auto begun = PendingOutput::Begin(path, policy);
     if (auto* err = std::get_if<FileError>(&begun)) return *err;
     PendingOutput& output = std::get<PendingOutput>(begun);
@@ -97,7 +116,7 @@ formats::Prepared PrepareImage(const RecordImage& image, const QString& name, Im
   writer.setResolution(600);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
   writer.setTitle(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  const PrintResult result = PrintRecordPage(writer, PrintSettings{}, state, *leads);
+  const PrintResult result = PrintRecordPage(writer, PrintSettings{}, state, leads);
   if (result.error || pdf.isEmpty()) return FileError{path, QStringLiteral("the PDF could not be completed")};
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
