@@ -37,8 +37,9 @@ char* PutFixed(char* out, long long hundredths) {
 const std::vector<SampleText>& SampleTexts() {
   static const std::vector<SampleText> table = [] {
     std::vector<SampleText> t(65536);
-    for (int v = -32768; v <= 32767; ++v) {
-      SampleText& e = t[static_cast<std::size_t>(v + 32768)];
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      const int v = static_cast<int>(i) - 32768;
+      SampleText& e = t[i];
       std::fill(std::begin(e.text), std::end(e.text), '\0');
       e.length = static_cast<std::uint8_t>(PutFixed(e.text, static_cast<long long>(v) * 488) - e.text);  // 4.88 uV
     }
@@ -56,8 +57,9 @@ QByteArray CsvText(const RecordImage& image) {
   const std::vector<SampleText>& texts = SampleTexts();
   // Longest line: "9.998" and twelve ",-159907.84"; the last copy may reach one
   // text's padding past the end.
-  QByteArray text(header.size() + qsizetype{SamplesPerLead} * (5 + LeadCount * 11 + 1) + sizeof(SampleText),
-                  Qt::Uninitialized);
+  QByteArray text(
+      header.size() + qsizetype{SamplesPerLead} * (5 + LeadCount * 11 + 1) + static_cast<qsizetype>(sizeof(SampleText)),
+      Qt::Uninitialized);
   char* out = text.data();
   out = std::copy(header.begin(), header.end(), out);
   for (int n = 0; n < SamplesPerLead; ++n) {
