@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #ifdef __GLIBC__
@@ -74,9 +75,9 @@ Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, con
   bool workersDone = false;
   const std::size_t limit = static_cast<std::size_t>(std::max(1, group));
 
-  // One round: the data of every waiting output to the disk with one flush per
-  // directory's file system, then the renames, then the directories flushed,
-  // and only then the jobs told done.
+  // One round: the data of every waiting output to the disk (one flush of the
+  // file system per output directory, usually one), then the renames, then the
+  // directories flushed, and only then the jobs told done.
   auto publishRound = [&](std::vector<Written>& round) {
     std::map<QString, QString> directories;  // directory -> a target in it
     for (const Written& w : round)
@@ -107,6 +108,10 @@ Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, con
       finish(round[k].job, errors[k]);
     }
   };
+  // A flush costs milliseconds whatever it carries: a round waits for a few
+  // dozen jobs, but never holds finished work back for long.
+  const std::size_t roundSize = std::min<std::size_t>(64, limit);
+  constexpr auto kLongestWait = std::chrono::milliseconds(200);
   auto publisher = [&]() {
     for (;;) {
       std::vector<Written> round;
@@ -114,6 +119,7 @@ Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, con
         std::unique_lock lock(pendingMutex);
         wakePublisher.wait(lock, [&] { return !pending.empty() || workersDone; });
         if (pending.empty()) return;  // and the workers are done
+        wakePublisher.wait_for(lock, kLongestWait, [&] { return pending.size() >= roundSize || workersDone; });
         round.swap(pending);
       }
       wakeWorkers.notify_all();

@@ -50,10 +50,11 @@ struct Summary {
 
 /// Runs every job on `threads` threads (at least 1). A failed job never stops
 /// the others. A thread of its own puts the outputs in place, in rounds: each
-/// takes every job written since the last, makes their files durable with one
-/// flush of the file system (a flush per file would cost more than writing
-/// it), renames them into place, flushes their directories, and only then
-/// reports them done. Workers pause while `group` written jobs wait.
+/// takes the jobs written since the last (64 of them, or what came within
+/// 200 ms), makes their files durable with one flush of the file system (a
+/// flush per file would cost more than writing it), renames them into place,
+/// flushes their directories, and only then reports them done. Workers pause
+/// while `group` written jobs wait.
 Summary RunJobs(const std::vector<Job>& jobs, int threads, const Work& work, const Report& report, int group = 512);
 
 /// Lets the memory allocator keep what a record needed for the next one
