@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgl-dev libgtest-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libgl-dev libgtest-dev
           libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-liberation2 librsvg2-bin dpkg-dev libedf-dev
           libdcmtk-dev "$@")
 missing=()
