@@ -87,7 +87,7 @@ void HeaderTab::BuildPrinterBlock() {
   connect(ScrollBarP, &QScrollBar::valueChanged, this, &HeaderTab::ScrollBarPChange);
   connect(ScrollBarM, &QScrollBar::valueChanged, this, &HeaderTab::ScrollBarMChange);
 
-  // Pen and grid pattern: A is Tag 1, B is Tag 2.
+  // Pen and grid pattern: A passes 1 to its handler, B passes 2.
   auto pattern = [this](const char* group, const QString& title, int x, const char* a, const char* b, int value,
                         void (HeaderTab::*handler)(int), QRadioButton*(&buttons)[2]) {
     auto* box = Make<QGroupBox>(this, group, x, 160, 97, 41);
