@@ -265,6 +265,14 @@ qint64 InputSamplesNeeded(double fromHz, double toHz, std::size_t count) {
   return static_cast<qint64>(std::ceil(static_cast<double>(count - 1) * step + halfWidth)) + 1;
 }
 
+std::optional<QString> SamplingRateProblem(double hz) {
+  if (hz >= MinSamplingFrequency && hz <= MaxSamplingFrequency) return std::nullopt;
+  return QStringLiteral("sampling frequency %1 Hz is outside the %2 Hz to %3 kHz of ECG recorders")
+      .arg(hz)
+      .arg(MinSamplingFrequency)
+      .arg(MaxSamplingFrequency / 1000);
+}
+
 std::int16_t ToRecordUnits(double microvolts) {
   const double units = std::round(microvolts / MicrovoltsPerRecordUnit);
   if (!(units >= -32768.0)) return -32768;  // also NaN
@@ -293,8 +301,7 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
     return QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
 
   const double fs = signals.samplingFrequency;
-  if (!(fs >= 50.0 && fs <= 20000.0))
-    return QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs);
+  if (auto problem = SamplingRateProblem(fs)) return *problem;
   const qint64 count = signals.Count();
   if (count < static_cast<qint64>(std::ceil(RecordSeconds * fs)))
     return QStringLiteral("the record lasts %1 s; a record needs 10 s").arg(static_cast<double>(count) / fs, 0, 'g', 6);
@@ -330,8 +337,8 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
   for (const FieldLayout& f : RecordFields)
     if (f.encoding == FieldEncoding::Character || f.encoding == FieldEncoding::Digits) PutBytes(*image, f, {}, ' ');
   PutBytes(*image, Field::PatientName, {}, '\0');
-  PutUInt16(*image, Field::SamplingInterval, 2);  // ms per sample
-  PutUInt16(*image, Field::LsbSize, 488);         // 4.88 uV, in units of 0.01 uV
+  PutUInt16(*image, Field::SamplingInterval, SamplingIntervalMs);
+  PutUInt16(*image, Field::LsbSize, SampleUnitHundredthsOfMicrovolt);
   PutUInt16(*image, Field::StoredLeadCount, LeadCount);
   PutUInt16(*image, Field::SampleCount, SamplesPerLead);
 

@@ -1,5 +1,7 @@
 #include "formats/Wfdb.h"
 
+#include "formats/Conversion.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
@@ -71,11 +73,7 @@ std::optional<QString> ParseRecordLine(const QStringList& f, Header& header, int
     const QString fs = f[2].section(u'/', 0, 0).section(u'(', 0, 0);
     if (!ParseFiniteDouble(fs, header.samplingFrequency))
       return QStringLiteral("sampling frequency %1 is not a finite number").arg(fs);
-    if (header.samplingFrequency < MinSamplingFrequency || header.samplingFrequency > MaxSamplingFrequency)
-      return QStringLiteral("sampling frequency %1 Hz is outside the %2 Hz to %3 kHz of ECG recorders")
-          .arg(fs)
-          .arg(MinSamplingFrequency)
-          .arg(MaxSamplingFrequency / 1000);
+    if (auto problem = SamplingRateProblem(header.samplingFrequency)) return *problem;
   }
   if (f.size() > 3) {
     bool ok = false;

@@ -10,10 +10,6 @@
 
 namespace corvale::wfdb {
 
-/// Sampling rates an ECG recorder uses; anything else is a damaged header.
-inline constexpr double MinSamplingFrequency = 50.0;
-inline constexpr double MaxSamplingFrequency = 20000.0;
-
 struct SignalInfo {
   QString fileName;
   int format = 0;

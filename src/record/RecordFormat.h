@@ -19,6 +19,15 @@ inline constexpr std::size_t LeadWordSize = 2;
 
 static_assert(HeaderSize + LeadCount * LeadBlockSize == RecordFileSize);
 
+/// A sample unit is 4.88 uV: the header's LsbSize holds it in hundredths of a
+/// microvolt. Every conversion between units and microvolts uses these two.
+inline constexpr int SampleUnitHundredthsOfMicrovolt = 488;
+inline constexpr double MicrovoltsPerUnit = SampleUnitHundredthsOfMicrovolt / 100.0;
+/// Samples are 2 ms apart: 500 Hz, 10 s a record.
+inline constexpr int SamplingIntervalMs = 2;
+inline constexpr double RecordSamplingRate = 1000.0 / SamplingIntervalMs;
+inline constexpr double RecordSeconds = SamplesPerLead / RecordSamplingRate;
+
 /// Lead names in record order; the index is the lead index everywhere.
 inline constexpr std::array<std::string_view, LeadCount> LeadNames{"I",  "II", "III", "aVR", "aVL", "aVF",
                                                                    "V1", "V2", "V3",  "V4",  "V5",  "V6"};
