@@ -59,7 +59,7 @@ QString ShownPath(const QByteArray& native) {
 }
 
 QByteArray NativePath(const QString& path) {
-  const QByteArray encoded = QFile::encodeName(path);
+  QByteArray encoded = QFile::encodeName(path);
 #ifdef Q_OS_UNIX
   if (IsAscii(path) || Exists(encoded)) return encoded;
   // Name by name: a directory of the path may be the one spelled otherwise.

@@ -41,13 +41,13 @@ QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(er
 // and the pattern tells our leftovers from anybody else's files.
 constexpr char kTemporaryPrefix[] = ".corvale-";
 constexpr char kTemporarySuffix[] = ".tmp";
-constexpr int kHexDigits = 8;
+constexpr qsizetype kHexDigits = 8;
 
 QString TemporaryName(quint32 process, quint32 random) {
   return QStringLiteral("%1%2-%3%4")
       .arg(QLatin1String(kTemporaryPrefix))
-      .arg(process, kHexDigits, 16, QLatin1Char('0'))
-      .arg(random, kHexDigits, 16, QLatin1Char('0'))
+      .arg(process, static_cast<int>(kHexDigits), 16, QLatin1Char('0'))
+      .arg(random, static_cast<int>(kHexDigits), 16, QLatin1Char('0'))
       .arg(QLatin1String(kTemporarySuffix));
 }
 
