@@ -193,8 +193,8 @@ QStringList AnnotationTexts(const InputFile& file, const edf_hdr_struct& hdr) {
   std::vector<std::pair<qint64, qint64>> signalsAt;  // offset in the record, bytes
   const QByteArray label = bdf ? QByteArray("BDF Annotations") : QByteArray("EDF Annotations");
   for (int s = 0; s < ns; ++s) {
-    const qint64 bytes = h.mid(ns * 216 + s * 8, 8).trimmed().toLongLong() * width;
-    if (h.mid(s * 16, 16).trimmed() == label) signalsAt.emplace_back(recordBytes, bytes);
+    const qint64 bytes = h.mid(qsizetype{ns} * 216 + qsizetype{s} * 8, 8).trimmed().toLongLong() * width;
+    if (h.mid(qsizetype{s} * 16, 16).trimmed() == label) signalsAt.emplace_back(recordBytes, bytes);
     recordBytes += bytes;
   }
   qint64 budget = MaxEdfAnnotationBytes;
