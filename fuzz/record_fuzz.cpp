@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // byte changed, the text stays.
   *other = *image;
   for (std::size_t i = 0; i < HeaderSize; ++i) other->bytes[i] = static_cast<uint8_t>(~image->bytes[i]);
-  for (const FieldSpec& f : RecordFields) {
+  for (const FieldLayout& f : RecordFields) {
     if (f.encoding == FieldEncoding::Unused || f.encoding == FieldEncoding::UInt16LE) continue;
     std::memcpy(other->bytes.data() + f.offset, image->bytes.data() + f.offset, f.length);
     for (int k = 0; k < f.count; ++k)

@@ -38,10 +38,6 @@ struct ViewerSettings {
   bool operator==(const ViewerSettings&) const = default;
 };
 
-/// The ranges the controls allow.
-inline constexpr int MinPenWidth = 0, MaxPenWidth = 10;
-inline constexpr int MinMargin = 10, MaxMargin = 200;
-
 /// The settings in `store`, each checked; the start-up state when the store
 /// reports an access or format error.
 ViewerSettings ReadSettings(QSettings& store);

@@ -13,13 +13,13 @@
 namespace corvale {
 namespace {
 
-void PutBytes(RecordImage& image, const FieldSpec& field, const QByteArray& bytes, char pad) {
+void PutBytes(RecordImage& image, const FieldLayout& field, const QByteArray& bytes, char pad) {
   for (std::size_t i = 0; i < field.length; ++i)
     image.bytes[field.offset + i] =
         static_cast<std::uint8_t>(static_cast<qsizetype>(i) < bytes.size() ? bytes[static_cast<qsizetype>(i)] : pad);
 }
 
-void PutUInt16(RecordImage& image, const FieldSpec& field, unsigned value) {
+void PutUInt16(RecordImage& image, const FieldLayout& field, unsigned value) {
   image.bytes[field.offset] = static_cast<std::uint8_t>(value & 0xFF);
   image.bytes[field.offset + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
@@ -37,7 +37,8 @@ bool AllDigits(const QString& s) {
 
 // Digits are right-aligned with leading zeros, as the record's own fields are;
 // other text is left-aligned with spaces.
-std::optional<QString> PutText(RecordImage& image, const FieldSpec& field, const QString& value, const QString& what) {
+std::optional<QString> PutText(RecordImage& image, const FieldLayout& field, const QString& value,
+                               const QString& what) {
   const QByteArray latin = value.toLatin1();
   if (latin.size() > static_cast<qsizetype>(field.length) || QString::fromLatin1(latin) != value ||
       std::any_of(latin.begin(), latin.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80 || c < 0x20; }))
@@ -118,7 +119,7 @@ std::optional<QString> PutTime(RecordImage& image, const QString& v) {
   return std::nullopt;
 }
 
-template <const FieldSpec& F>
+template <const FieldLayout& F>
 std::optional<QString> PutField(RecordImage& image, const QString& v) {
   return PutText(image, F, v, QString::fromLatin1(F.name.data(), static_cast<qsizetype>(F.name.size())));
 }
@@ -293,6 +294,14 @@ qint64 InputSamplesNeeded(double fromHz, double toHz, std::size_t count) {
   return static_cast<qint64>(std::ceil(static_cast<double>(count - 1) * step + halfWidth)) + 1;
 }
 
+std::optional<QString> SamplingRateProblem(double hz) {
+  if (hz >= MinSamplingFrequency && hz <= MaxSamplingFrequency) return std::nullopt;
+  return QStringLiteral("sampling frequency %1 Hz is outside the %2 Hz to %3 kHz of ECG recorders")
+      .arg(hz)
+      .arg(MinSamplingFrequency)
+      .arg(MaxSamplingFrequency / 1000);
+}
+
 std::int16_t ToRecordUnits(double microvolts) {
   const double units = std::round(microvolts / MicrovoltsPerRecordUnit);
   if (!(units >= -32768.0)) return -32768;  // also NaN
@@ -321,8 +330,7 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
     return QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
 
   const double fs = signals.samplingFrequency;
-  if (!(fs >= 50.0 && fs <= 20000.0))
-    return QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs);
+  if (auto problem = SamplingRateProblem(fs)) return *problem;
   const qint64 count = signals.Count();
   if (count < static_cast<qint64>(std::ceil(RecordSeconds * fs)))
     return QStringLiteral("the record lasts %1 s; a record needs 10 s").arg(static_cast<double>(count) / fs, 0, 'g', 6);
@@ -355,11 +363,11 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
   }
 
   // Header: character fields start as spaces; unused bytes stay zero.
-  for (const FieldSpec& f : RecordFields)
+  for (const FieldLayout& f : RecordFields)
     if (f.encoding == FieldEncoding::Character || f.encoding == FieldEncoding::Digits) PutBytes(*image, f, {}, ' ');
   PutBytes(*image, Field::PatientName, {}, '\0');
-  PutUInt16(*image, Field::SamplingInterval, 2);  // ms per sample
-  PutUInt16(*image, Field::LsbSize, 488);         // 4.88 uV, in units of 0.01 uV
+  PutUInt16(*image, Field::SamplingInterval, SamplingIntervalMs);
+  PutUInt16(*image, Field::LsbSize, SampleUnitHundredthsOfMicrovolt);
   PutUInt16(*image, Field::StoredLeadCount, LeadCount);
   PutUInt16(*image, Field::SampleCount, SamplesPerLead);
 
@@ -369,7 +377,7 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
 
 namespace {
 
-QByteArray FieldBytes(const RecordImage& image, const FieldSpec& field) {
+QByteArray FieldBytes(const RecordImage& image, const FieldLayout& field) {
   QByteArray bytes(reinterpret_cast<const char*>(image.bytes.data()) + field.offset,
                    static_cast<qsizetype>(field.length));
   const qsizetype nul = bytes.indexOf('\0');
@@ -377,7 +385,7 @@ QByteArray FieldBytes(const RecordImage& image, const FieldSpec& field) {
   return bytes;
 }
 
-std::optional<QString> TextOf(const RecordImage& image, const FieldSpec& field) {
+std::optional<QString> TextOf(const RecordImage& image, const FieldLayout& field) {
   const QByteArray bytes = FieldBytes(image, field).trimmed();
   if (bytes.isEmpty()) return std::nullopt;
   // Only printable ASCII travels to other formats; anything else is not a value.

@@ -411,10 +411,7 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
   if (!Number(chosen->item, DCM_SamplingFrequency))
     return FileError{path, QStringLiteral("sampling frequency \"%1\" is not a finite number of hertz")
                                .arg(chosen->fsText.isEmpty() ? QStringLiteral("(not given)") : chosen->fsText)};
-  if (!(chosen->fs >= wfdb::MinSamplingFrequency && chosen->fs <= wfdb::MaxSamplingFrequency))
-    return FileError{
-        path,
-        QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(chosen->fs)};
+  if (auto problem = SamplingRateProblem(chosen->fs)) return FileError{path, *problem};
   auto signalSet = ReadGroup(*chosen);
   if (auto* err = std::get_if<QString>(&signalSet)) return FileError{path, *err};
   auto built = BuildRecord(std::get<SignalSet>(signalSet), options, FieldsFromDataset(ds));
@@ -542,7 +539,7 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
       const QByteArray code = "5.6.3-9-" + QByteArray::number(kLeadCodes[lead].number);
       c = PutCode(channel, DCM_ChannelSourceSequence, code.constData(), "SCPECG", kLeadCodes[lead].meaning, "1.3");
       putIn(channel, DCM_ChannelLabel, QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()));
-      putIn(channel, DCM_ChannelSensitivity, QStringLiteral("4.88"));
+      putIn(channel, DCM_ChannelSensitivity, QString::number(MicrovoltsPerUnit));
       if (c.good()) c = PutCode(channel, DCM_ChannelSensitivityUnitsSequence, "uV", "UCUM", "microvolt", "1.4");
       putIn(channel, DCM_ChannelSensitivityCorrectionFactor, QStringLiteral("1"));
       putIn(channel, DCM_ChannelBaseline, QStringLiteral("0"));

@@ -313,9 +313,7 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
                     .arg(fs)};
   }
   signalSet.samplingFrequency = fs;
-  if (!chosen.empty() && !(fs >= wfdb::MinSamplingFrequency && fs <= wfdb::MaxSamplingFrequency))
-    return FileError{
-        path, QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs)};
+  if (auto problem = SamplingRateProblem(fs); !chosen.empty() && problem) return FileError{path, *problem};
   const qint64 needed = chosen.empty() ? 0 : InputSamplesNeeded(fs, RecordSamplingRate, SamplesPerLead);
   for (int s : chosen) {
     const edf_param_struct& p = hdr->signalparam[s];

@@ -130,7 +130,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
     auto data = InputFile::Open(dataPath);
     if (auto* err = std::get_if<FileError>(&data)) return *err;
     const InputFile& file = std::get<InputFile>(data);
-    const wfdb::SignalSpec& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
+    const wfdb::SignalInfo& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
     const qint64 start = std::min(first.byteOffset, file.Size());
     const qint64 end =
         std::min(file.Size(), wfdb::BytesForFrames(first, static_cast<int>(group.signalIndices.size()), frames));
@@ -147,7 +147,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
 
   SignalSet signalSet;
   signalSet.samplingFrequency = header.samplingFrequency;
-  for (const wfdb::SignalSpec& s : header.channels) signalSet.names.push_back(s.description);
+  for (const wfdb::SignalInfo& s : header.channels) signalSet.names.push_back(s.description);
   signalSet.microvolts = std::move(samples.microvolts);
   auto built = BuildRecord(signalSet, options, std::get<HeaderOptions>(fields));
   if (auto* err = std::get_if<QString>(&built)) return FileError{headerPath, *err};

@@ -8,7 +8,7 @@
 
 namespace corvale {
 
-QString FieldText(const RecordImage& image, const FieldSpec& field, int element) {
+QString FieldText(const RecordImage& image, const FieldLayout& field, int element) {
   const std::uint8_t* start = image.bytes.data() + field.ElementOffset(element);
   const std::size_t length = field.ElementLength();
   const void* nul = std::memchr(start, 0, length);
@@ -16,7 +16,7 @@ QString FieldText(const RecordImage& image, const FieldSpec& field, int element)
   return DecodeCp932({start, used});
 }
 
-unsigned FieldNumber(const RecordImage& image, const FieldSpec& field) {
+unsigned FieldNumber(const RecordImage& image, const FieldLayout& field) {
   return image.bytes[field.offset] + 256u * image.bytes[field.offset + 1];
 }
 
@@ -26,7 +26,7 @@ namespace {
 // decoded on its own: a byte that is not a digit (even the first byte of a
 // two-byte character) cannot shift the pieces after it. The text ends at the
 // first NUL, as every character field does.
-QString FieldPiece(const RecordImage& image, const FieldSpec& field, std::size_t from, std::size_t length) {
+QString FieldPiece(const RecordImage& image, const FieldLayout& field, std::size_t from, std::size_t length) {
   const std::uint8_t* start = image.bytes.data() + field.offset;
   const void* nul = std::memchr(start, 0, field.length);
   const std::size_t used = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - start) : field.length;
@@ -37,13 +37,13 @@ QString FieldPiece(const RecordImage& image, const FieldSpec& field, std::size_t
 }  // namespace
 
 QString RecordingDateText(const RecordImage& image) {
-  const FieldSpec& date = Field::RecordingDate;
+  const FieldLayout& date = Field::RecordingDate;
   return FieldText(image, Field::RecordingYearHigh) + FieldPiece(image, date, 0, 2) + u'/' +
          FieldPiece(image, date, 2, 2) + u'/' + FieldPiece(image, date, 4, 2);
 }
 
 QString RecordingTimeText(const RecordImage& image) {
-  const FieldSpec& time = Field::RecordingTime;
+  const FieldLayout& time = Field::RecordingTime;
   return FieldPiece(image, time, 0, 2) + u':' + FieldPiece(image, time, 2, 2) + u':' + FieldPiece(image, time, 4, 2);
 }
 

@@ -92,7 +92,7 @@ class EcgTabTest : public WindowFixture {
     QFETCH(double, gain);
     AnalyseNumbered(1);
     auto* r = Get<QRadioButton>(qPrintable(button));
-    QCOMPARE(r->property("Tag").toInt(), lead * 10 + static_cast<int>(gain));
+    QCOMPARE(r->property("handlerValue").toInt(), lead * 10 + static_cast<int>(gain));
     const QImage original = w->TraceImage().Qt().copy();
     QTest::mouseClick(r, Qt::LeftButton);
     const auto& g = w->State().display.LeadGain;

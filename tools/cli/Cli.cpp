@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <variant>
 
+#include "display/ViewGeometry.h"
 #include "info/Info.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
@@ -199,7 +200,8 @@ std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, Displa
       else if (*v == u"10") state.DisplaySpan = 2;
       else return QStringLiteral("--span takes 5 or 10");
     } else if (a == u"--offset") {
-      if (!ParseIntIn(*v, 0, 2499, state.TimeOffset)) return QStringLiteral("--offset takes 0 to 2499");
+      if (!ParseIntIn(*v, 0, ViewGeometry::LastTimeOffset, state.TimeOffset))
+        return QStringLiteral("--offset takes 0 to %1").arg(ViewGeometry::LastTimeOffset);
     } else if (!ParseIntIn(*v, 1, 3, state.LimbLeadMode)) {
       return QStringLiteral("--limb-mode takes 1, 2 or 3");
     }
