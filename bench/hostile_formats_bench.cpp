@@ -43,8 +43,9 @@ QString DicomWithAnnotations(int count) {
   auto read = formats::ReadAnyRecord(QStringLiteral(CORVALE_SOURCE_DIR "/samples/A0001.nrm"));
   if (!std::holds_alternative<formats::OpenedRecord>(read)) std::abort();
   RecordImage& image = *std::get<formats::OpenedRecord>(read).image;
-  for (const FieldLayout& f : {Field::HeartRate, Field::RrInterval, Field::PrInterval, Field::QrsDuration, Field::QrsAxis,
-                             Field::QtInterval, Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude})
+  for (const FieldLayout& f :
+       {Field::HeartRate, Field::RrInterval, Field::PrInterval, Field::QrsDuration, Field::QrsAxis, Field::QtInterval,
+        Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude})
     for (std::size_t i = 0; i < f.length; ++i) image.bytes[f.offset + i] = ' ';
   const QString plain = Scratch().filePath(QStringLiteral("plain.dcm"));
   if (formats::WriteRecordAs(image, formats::OutputFormat::Dicom, plain)) std::abort();
