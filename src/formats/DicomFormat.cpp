@@ -443,8 +443,8 @@ QString NewUid(int kind) {
   return QStringLiteral("%1.%2.%3").arg(QLatin1String(DicomUidRoot)).arg(kind).arg(r);
 }
 
-// The whole file (preamble, meta header, data set) in memory, so that the
-// write to disk is ours and a failure carries the system's reason.
+// The whole file (preamble, meta header as it is, data set) in memory, so
+// that the write to disk is ours and a failure carries the system's reason.
 std::variant<QByteArray, QString> Serialise(DcmFileFormat& file) {
   QByteArray out;
   std::vector<char> buffer(std::size_t{64} * 1024);
@@ -453,7 +453,7 @@ std::variant<QByteArray, QString> Serialise(DcmFileFormat& file) {
   OFCondition c = EC_Normal;
   do {
     c = file.write(stream, EXS_LittleEndianExplicit, EET_ExplicitLength, nullptr, EGL_recalcGL, EPD_noChange, 0, 0, 0,
-                   EWM_fileformat);
+                   EWM_dontUpdateMeta);
     void* data = nullptr;
     offile_off_t length = 0;
     stream.flushBuffer(data, length);
@@ -585,6 +585,18 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     return FileError{path,
                      QStringLiteral("the DICOM object could not be built (%1)").arg(QString::fromLatin1(c.text()))};
 
+  // The meta header as the library makes it, but naming our implementation
+  // (ROOT.0) rather than the library's, which a write would put back.
+  DcmMetaInfo* meta = file.getMetaInfo();
+  c = file.validateMetaInfo(EXS_LittleEndianExplicit);
+  if (c.good())
+    c = meta->putAndInsertString(DCM_ImplementationClassUID,
+                                 (QLatin1String(DicomUidRoot) + QStringLiteral(".0")).toLatin1().constData());
+  if (c.good()) c = meta->putAndInsertString(DCM_ImplementationVersionName, "CORVALE");
+  if (c.good()) c = meta->computeGroupLengthAndPadding(EGL_withGL, EPD_noChange, EXS_LittleEndianExplicit);
+  if (c.bad())
+    return FileError{path,
+                     QStringLiteral("the DICOM meta header could not be built (%1)").arg(QString::fromLatin1(c.text()))};
   auto bytes = Serialise(file);
   if (auto* err = std::get_if<QString>(&bytes))
     return FileError{path, QStringLiteral("the DICOM object could not be encoded (%1)").arg(*err)};

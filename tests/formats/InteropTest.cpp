@@ -445,6 +445,9 @@ TEST(Interop, DicomOfOursPassesDciodvfy) {
       EXPECT_LE(uid.length(), 64u) << uid.c_str();
       uids << QString::fromLatin1(uid.c_str());
     }
+    OFString implementation;
+    file.getMetaInfo()->findAndGetOFString(DCM_ImplementationClassUID, implementation);
+    EXPECT_EQ(QString::fromLatin1(implementation.c_str()), QLatin1String(DicomUidRoot) + QStringLiteral(".0"));
     if (tool.isEmpty()) continue;
     QProcess p;
     p.start(tool, {path});
