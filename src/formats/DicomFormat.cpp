@@ -595,8 +595,8 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   if (c.good()) c = meta->putAndInsertString(DCM_ImplementationVersionName, "CORVALE");
   if (c.good()) c = meta->computeGroupLengthAndPadding(EGL_withGL, EPD_noChange, EXS_LittleEndianExplicit);
   if (c.bad())
-    return FileError{path,
-                     QStringLiteral("the DICOM meta header could not be built (%1)").arg(QString::fromLatin1(c.text()))};
+    return FileError{
+        path, QStringLiteral("the DICOM meta header could not be built (%1)").arg(QString::fromLatin1(c.text()))};
   auto bytes = Serialise(file);
   if (auto* err = std::get_if<QString>(&bytes))
     return FileError{path, QStringLiteral("the DICOM object could not be encoded (%1)").arg(*err)};
