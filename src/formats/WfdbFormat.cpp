@@ -129,7 +129,9 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   // more, unless the checksums can be checked over the whole record.
   const qint64 needed = InputSamplesNeeded(header.samplingFrequency, RecordSamplingRate, SamplesPerLead);
   qint64 frames = needed;
-  if (header.samplesPerSignal > needed &&
+  // (A frame takes at least a byte: a larger count is over the limit, and is
+  // not multiplied out.)
+  if (header.samplesPerSignal > needed && header.samplesPerSignal <= MaxChecksummedWfdbBytes &&
       std::any_of(header.channels.begin(), header.channels.end(), [](const auto& c) { return c.checksum; })) {
     qint64 total = 0;
     for (const wfdb::FileSignals& group : groups)
