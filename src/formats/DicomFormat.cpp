@@ -356,6 +356,17 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
                                                    const HeaderOptions& options) {
   InitDcmtk();
 
+  // The parser spends microseconds and memory on every sequence item, and a
+  // small file can hold millions of empty ones: count the item tags (either
+  // byte order) first. A chance match inside sample data counts too, which
+  // is harmless so far below the limit.
+  qsizetype items = 0;
+  for (const QByteArray& tag : {QByteArray("\xFE\xFF\x00\xE0", 4), QByteArray("\xFF\xFE\xE0\x00", 4)})
+    for (qsizetype at = data.indexOf(tag); at >= 0 && items <= MaxDicomItems; at = data.indexOf(tag, at + 4)) ++items;
+  if (items > MaxDicomItems)
+    return FileError{
+        path, QStringLiteral("holds more than %1 sequence items; an ECG object has a few hundred").arg(MaxDicomItems)};
+
   // Parsed from memory: DCMTK never reads past the bytes it is given, and an
   // element longer than what remains is an error, not an allocation.
   DcmInputBufferStream stream;

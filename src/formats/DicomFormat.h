@@ -19,6 +19,9 @@ inline constexpr char DicomUidRoot[] = "2.25.42875140247925874835644600962178398
 
 /// Largest DICOM file read; an ECG object has a few hundred kilobytes.
 inline constexpr qint64 MaxDicomBytes = 64LL * 1024 * 1024;
+/// Most sequence items read (annotations, channels, codes); an ECG object has
+/// a few hundred, and the parser's time and memory grow with their number.
+inline constexpr qsizetype MaxDicomItems = 100000;
 
 /// Reads a 12-Lead or General ECG waveform object: the first multiplex group
 /// that holds the twelve standard leads (a rhythm group before a median beat),

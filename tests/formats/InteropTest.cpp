@@ -351,6 +351,13 @@ TEST(Interop, DicomObjectsOfOthers) {
       {"8-bit mu-law samples",
        [](DcmDataset* ds) { Group(ds, 0)->putAndInsertString(DCM_WaveformSampleInterpretation, "MB"); },
        "are not supported"},
+      {"more sequence items than an ECG object has",
+       [](DcmDataset* ds) {
+         auto* many = new DcmSequenceOfItems(DCM_WaveformAnnotationSequence);
+         for (int i = 0; i <= 100000; ++i) many->append(new DcmItem());
+         ds->insert(many, true);
+       },
+       "holds more than 100000 sequence items"},
       {"a sampling frequency that is not a number",
        [](DcmDataset* ds) { Group(ds, 0)->putAndInsertString(DCM_SamplingFrequency, "NaN"); },
        "sampling frequency \"NaN\" is not a finite number"},
