@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "record/Cp932.h"
+#include "record/HeaderValues.h"
 
 namespace corvale {
 namespace {
@@ -348,65 +349,40 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
 
 namespace {
 
-QByteArray FieldBytes(const RecordImage& image, const FieldLayout& field) {
-  QByteArray bytes(reinterpret_cast<const char*>(image.bytes.data()) + field.offset,
-                   static_cast<qsizetype>(field.length));
-  const qsizetype nul = bytes.indexOf('\0');
-  if (nul >= 0) bytes.truncate(nul);
-  return bytes;
-}
-
-std::optional<QString> TextOf(const RecordImage& image, const FieldLayout& field) {
-  const QByteArray bytes = FieldBytes(image, field).trimmed();
-  if (bytes.isEmpty()) return std::nullopt;
-  // Only printable ASCII travels to other formats; anything else is not a value.
-  if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c < 0x20 || c > 0x7E; })) return std::nullopt;
-  return QString::fromLatin1(bytes);
+// Only printable ASCII travels to other formats; anything else is not a value.
+std::optional<QString> Portable(const std::optional<QString>& text) {
+  if (!text || std::any_of(text->begin(), text->end(), [](QChar c) { return c < u' ' || c > u'~'; }))
+    return std::nullopt;
+  return text;
 }
 
 }  // namespace
 
 HeaderOptions HeaderFromRecord(const RecordImage& image) {
+  const HeaderValues v = DecodeHeader(image);
   HeaderOptions h;
-  h.id = TextOf(image, Field::PatientId);
-  const QByteArray name = FieldBytes(image, Field::PatientName);
-  if (!name.trimmed().isEmpty())
-    h.name = DecodeCp932(std::span(reinterpret_cast<const std::uint8_t*>(name.constData()),
-                                   static_cast<std::size_t>(name.size())))
-                 .trimmed();
-  const std::uint8_t sex = image.bytes[Field::Sex.offset];
-  if (sex == '1') h.sex = QStringLiteral("M");
-  if (sex == '2') h.sex = QStringLiteral("F");
-  if (auto age = TextOf(image, Field::Age); age && AllDigits(*age)) {
-    const std::uint8_t unit = image.bytes[Field::AgeUnit.offset];
-    if (unit >= '0' && unit <= '2') {
-      h.age = QString::number(age->toInt());
-      h.ageUnit = QString(QChar(u"ymd"[unit - '0']));
-    }
+  h.id = Portable(v.patientId);
+  h.name = v.patientName;
+  if (v.sex) h.sex = SexLetter(v.sex);
+  if (v.age && IsWholeNumber(*v.age) && v.ageUnit) {
+    h.age = *v.age;
+    h.ageUnit = QString(QChar(u"ymd"[static_cast<int>(*v.ageUnit)]));
   }
-  const auto yearHigh = TextOf(image, Field::RecordingYearHigh), date = TextOf(image, Field::RecordingDate);
-  if (yearHigh && date && AllDigits(*yearHigh) && AllDigits(*date) && yearHigh->size() == 2 && date->size() == 6) {
-    const QString iso = QStringLiteral("%1%2-%3-%4").arg(*yearHigh, date->left(2), date->mid(2, 2), date->mid(4, 2));
-    if (!CheckDate(iso)) h.date = iso;
-  }
-  if (const auto time = TextOf(image, Field::RecordingTime); time && AllDigits(*time) && time->size() == 6) {
-    const QString text = QStringLiteral("%1:%2:%3").arg(time->left(2), time->mid(2, 2), time->mid(4, 2));
-    if (!CheckTime(text)) h.time = text;
-  }
-  h.height = TextOf(image, Field::Height);
-  h.weight = TextOf(image, Field::Weight);
-  h.bloodPressure = TextOf(image, Field::BloodPressure);
-  h.heartRate = TextOf(image, Field::HeartRate);
-  h.rrInterval = TextOf(image, Field::RrInterval);
-  h.prInterval = TextOf(image, Field::PrInterval);
-  h.qrsDuration = TextOf(image, Field::QrsDuration);
-  h.qrsAxis = TextOf(image, Field::QrsAxis);
-  h.qtInterval = TextOf(image, Field::QtInterval);
-  h.qtcInterval = TextOf(image, Field::QtcInterval);
-  h.sv1Amplitude = TextOf(image, Field::Sv1Amplitude);
-  h.rvAmplitude = TextOf(image, Field::RvAmplitude);
-  if (h.rvAmplitude)
-    h.rvLead = image.bytes[Field::LateralLeadSelector.offset] == '5' ? QStringLiteral("5") : QStringLiteral("6");
+  if (v.date) h.date = v.date->toString(QStringLiteral("yyyy-MM-dd"));
+  if (v.time) h.time = v.time->toString(QStringLiteral("HH:mm:ss"));
+  h.height = Portable(v.height);
+  h.weight = Portable(v.weight);
+  h.bloodPressure = Portable(v.bloodPressure);
+  h.heartRate = Portable(v.heartRate);
+  h.rrInterval = Portable(v.rrInterval);
+  h.prInterval = Portable(v.prInterval);
+  h.qrsDuration = Portable(v.qrsDuration);
+  h.qrsAxis = Portable(v.qrsAxis);
+  h.qtInterval = Portable(v.qtInterval);
+  h.qtcInterval = Portable(v.qtcInterval);
+  h.sv1Amplitude = Portable(v.sv1Amplitude);
+  h.rvAmplitude = Portable(v.rvAmplitude);
+  if (h.rvAmplitude) h.rvLead = QString::number(v.lateralLead);
   return h;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "record/Cp932.h"
+#include "record/HeaderValues.h"
 
 namespace corvale {
 
@@ -132,15 +133,6 @@ constexpr bool ControlNamesAreUnique() {
 }
 static_assert(ControlNamesAreUnique(), "a label appears twice in the header table");
 
-std::optional<QString> AgeUnitText(char c) {
-  switch (c) {
-    case '0': return QStringLiteral("y.o.");
-    case '1': return QStringLiteral("m.o.");
-    case '2': return QStringLiteral("d.o.");
-    default: return std::nullopt;
-  }
-}
-
 std::optional<QString> ProcessingResultText(char c) {
   switch (c) {
     case ' ': return QStringLiteral("正常終了");
@@ -150,18 +142,22 @@ std::optional<QString> ProcessingResultText(char c) {
   }
 }
 
-std::optional<QString> LabelTextOf(const RecordImage& image, const HeaderLabel& label) {
+std::optional<QString> LabelTextOf(const RecordImage& image, const HeaderValues& values, const HeaderLabel& label) {
   const char code = static_cast<char>(image.bytes[label.field.offset]);
   switch (label.rule) {
     case R::Text: return FieldText(image, label.field, label.element);
     case R::Number: return QString::number(FieldNumber(image, label.field));
-    case R::Sex: return code == '1' ? QStringLiteral("M") : QStringLiteral("F");
-    case R::AgeUnit: return AgeUnitText(code);
+    // The screen's label has always said "F" for anything but male; the page
+    // and the exports say nothing when the sex is unknown.
+    case R::Sex: return values.sex == Sex::Male ? QStringLiteral("M") : QStringLiteral("F");
+    case R::AgeUnit:
+      if (!values.ageUnit) return std::nullopt;
+      return AgeUnitText(*values.ageUnit);
     case R::ProcessingResult: return ProcessingResultText(code);
-    case R::LateralLead: return code == '5' ? QStringLiteral("V5") : QStringLiteral("V6");
-    case R::LateralRowTitle: return code == '5' ? QStringLiteral("RV5") : QStringLiteral("RV6");
-    case R::Date: return RecordingDateText(image);
-    case R::Time: return RecordingTimeText(image);
+    case R::LateralLead: return QStringLiteral("V%1").arg(values.lateralLead);
+    case R::LateralRowTitle: return QStringLiteral("RV%1").arg(values.lateralLead);
+    case R::Date: return values.dateText;
+    case R::Time: return values.timeText;
   }
   return std::nullopt;
 }
@@ -173,7 +169,8 @@ const std::array<HeaderLabel, HeaderLabelCount> HeaderLabels = std::to_array(kRo
 
 HeaderTexts PresentHeaderTexts(const RecordImage& image) {
   HeaderTexts texts;
-  for (std::size_t i = 0; i < HeaderLabelCount; ++i) texts[i] = LabelTextOf(image, HeaderLabels[i]);
+  const HeaderValues values = DecodeHeader(image);
+  for (std::size_t i = 0; i < HeaderLabelCount; ++i) texts[i] = LabelTextOf(image, values, HeaderLabels[i]);
   return texts;
 }
 

@@ -36,7 +36,7 @@ enum class HeaderPage { Ecg, Header };
 enum class HeaderRule {
   Text,              // the field's text as stored (element `element` of an array field)
   Number,            // an unsigned 16-bit field as a decimal number
-  Sex,               // "M" for "1", else "F"
+  Sex,               // "M" for male, else "F"
   AgeUnit,           // "y.o.", "m.o.", "d.o." for "0", "1", "2"
   ProcessingResult,  // "正常終了", "デコードエラー", "データエラー" for " ", "1", "2"
   LateralLead,       // "V5" for "5", else "V6"

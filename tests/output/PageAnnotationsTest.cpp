@@ -130,7 +130,8 @@ TEST(PageTexts, IdentificationFromTheHeader) {
   };
   const Row rows[] = {
       {"  8", "1", "2", QStringLiteral("8 m.o."), QStringLiteral("F")},
-      {"003", "2", " ", QStringLiteral("3 d.o."), QStringLiteral("F")},
+      {"003", "2", " ", QStringLiteral("3 d.o."), QString()},  // unknown sex: not on paper (it once said "F")
+      {"003", "2", "O", QStringLiteral("3 d.o."), QString()},
       {"000", "0", "1", QStringLiteral("0 y.o."), QStringLiteral("M")},
       {"65 ", "9", "1", QStringLiteral("65"), QStringLiteral("M")},  // an unknown unit is left off
       {"   ", "0", "1", QString(), QStringLiteral("M")},             // no age at all
