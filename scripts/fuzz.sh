@@ -19,8 +19,9 @@ out=build-asan
 # conversion to 500 Hz costs the same tens of milliseconds whatever the bytes
 # (the WFDB target bounds that cost itself). No file within the readers' size
 # limits needs an allocation of more than 64 MiB: a larger one is a length
-# field taken as a size, which fails at once instead of being mapped and
-# poisoned (a reader that then uses the null pointer still crashes).
+# field taken as a size. DCMTK asks with new(nothrow) and refuses the file at
+# once instead of mapping and poisoning gigabytes; a plain new or malloc of ours
+# that large still stops the run (out of memory, or the null pointer used).
 targets=(
   "edf_fuzz|edf|edf.dict|3|12288"
   "dicom_fuzz|dicom|dicom.dict|3|7168"
