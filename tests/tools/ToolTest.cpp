@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "display/Render.h"
+#include "formats/Conversion.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
@@ -477,6 +478,20 @@ TEST(ToolInfo, FilesNamedInAnotherEncodingAreOpened) {
                               QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_x.nrm')\"").arg(dir.path()));
   EXPECT_EQ(render.exitCode, 0) << render.err.toStdString();
   EXPECT_TRUE(QImage(dir.filePath("v.png")).size() == QSize(1040, 760));
+  // Export lists a directory by its names' bytes; import and export take a
+  // name by the bytes given, as info does.
+  const ToolRun listed = Tool({"export", dir.path(), "--to", "csv", "-o", dir.filePath("csv")});
+  EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+  EXPECT_TRUE(listed.out.contains("exported 3 of 3")) << listed.out.toStdString();
+  EXPECT_EQ(QDir(dir.filePath("csv")).entryList(QDir::Files).size(), 3);
+  const QString secondName = QStringLiteral("set -- \"$@\" \"$(printf '%1/\\202\\240.msd')\"").arg(dir.path());
+  const ToolRun exported = Tool({"export", "--to", "edf", "-o", dir.filePath("edf")}, 60, secondName);
+  EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+  const ToolRun imported = Tool({"import", "-o", dir.filePath("edf/back.nrm")}, 60, secondName);
+  EXPECT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+  RecordImage back;
+  EXPECT_FALSE(ReadRecordFile(dir.filePath("edf/back.nrm"), back));
+  EXPECT_EQ(HeaderFromRecord(back).id, QStringLiteral("00000032"));
   // Two byte names that decode alike in one call: the tool cannot tell which
   // was meant, and says so by failing, rather than showing the wrong patient.
   const ToolRun both =
