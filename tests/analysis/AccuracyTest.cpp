@@ -23,8 +23,9 @@ TEST(Accuracy, MeetsTheTargetsOnTheAnnotatedRecords) {
   for (const auto& r : results) {
     SCOPED_TRACE(r.name.toStdString());
     EXPECT_TRUE(r.clean.qrsMs && r.clean.qtMs && r.clean.qrsAxisDeg);
-    if (r.axisClass.size() > 0 && r.clean.qrsAxisDeg)
+    if (r.axisClass.size() > 0 && r.clean.qrsAxisDeg) {
       EXPECT_EQ(accuracy::AxisClass(*r.clean.qrsAxisDeg), r.axisClass) << *r.clean.qrsAxisDeg;
+    }
   }
 }
 

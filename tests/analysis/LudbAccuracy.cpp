@@ -162,6 +162,11 @@ std::optional<Reference> ReadReference(const QString& headerPath) {
         }
       }
     }
+    ref.pOnsets.push_back(pOn < (1 << 30) ? pOn : -1);
+    ref.pOffsets.push_back(pOff);
+    ref.qrsOnsets.push_back(qOn < (1 << 30) ? qOn : -1);
+    ref.qrsOffsets.push_back(qOff);
+    ref.tEnds.push_back(tOff);
     if (qOff < 0 || qOn == (1 << 30)) continue;
     qrsDur.push_back((qOff - qOn) * MsPerSample);
     if (tOff > 0) qt.push_back((tOff - qOn) * MsPerSample);
@@ -310,6 +315,26 @@ Summary Summarise(const std::vector<RecordResult>& results) {
   s.withNoise =
       std::any_of(results.begin(), results.end(), [](const RecordResult& r) { return !r.noisy.beats.empty(); });
   s.p = Stats(p), s.pr = Stats(pr), s.qrs = Stats(qrs), s.qt = Stats(qt);
+  // Points: each measured beat against the annotated beat within 75 ms.
+  std::vector<double> points[5];
+  for (const RecordResult& r : results) {
+    const Reference& ref = r.reference;
+    std::vector<double> d[5];
+    for (std::size_t b = 0; b < r.clean.fiducials.size(); ++b) {
+      const BeatFiducials& f = r.clean.fiducials[b];
+      for (std::size_t k = 0; k < ref.qrsPeaks.size(); ++k) {
+        if (std::abs(ref.qrsPeaks[k] - f.qrs) > 37) continue;
+        const std::optional<int> ours[5] = {f.pOnset, f.pOffset, f.qrsOnset, f.qrsOffset, f.tEnd};
+        const int theirs[5] = {ref.pOnsets[k], ref.pOffsets[k], ref.qrsOnsets[k], ref.qrsOffsets[k], ref.tEnds[k]};
+        for (int i = 0; i < 5; ++i)
+          if (ours[i] && theirs[i] >= 0) d[i].push_back((*ours[i] - theirs[i]) * MsPerSample);
+      }
+    }
+    for (int i = 0; i < 5; ++i)
+      if (!d[i].empty()) points[i].push_back(MedianOf(d[i]));
+  }
+  s.pOnset = Stats(points[0]), s.pOffset = Stats(points[1]), s.qrsOnset = Stats(points[2]);
+  s.qrsOffset = Stats(points[3]), s.tEnd = Stats(points[4]);
   s.noisePr = Stats(nPr), s.noiseQrs = Stats(nQrs), s.noiseQt = Stats(nQt);
   return s;
 }
@@ -327,6 +352,11 @@ std::string Table(const Summary& s) {
   row("PR", s.pr, "+-10 / <= 10");
   row("QRS duration", s.qrs, "+-6 / <= 10");
   row("QT", s.qt, "+-12 / <= 30");
+  row("(P onset)", s.pOnset, "");
+  row("(P offset)", s.pOffset, "");
+  row("(QRS onset)", s.qrsOnset, "");
+  row("(QRS offset)", s.qrsOffset, "");
+  row("(T end)", s.tEnd, "");
   o << "\n| check | result | target |\n|---|---|---|\n";
   std::snprintf(line, sizeof line, "| HR within 2 bpm | %d of %d (%.1f %%) | >= 95 %% |\n", s.hrWithin2, s.hrCompared,
                 s.hrCompared ? 100.0 * s.hrWithin2 / s.hrCompared : 0.0);
