@@ -22,6 +22,9 @@ constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1;
 // (Zhang's 128 ms for T, 60 ms for P).
 constexpr double MinTLeadShare = 0.4, MinPLeadShare = 0.2;
 constexpr int TAreaWindowMs = 128, PAreaWindowMs = 60;
+// A T or P wave smaller than this in the spatial magnitude (uV) is not one:
+// a straight line drawn across the tail of a wave leaves a bump about as big.
+constexpr double MinWaveUv = 30.0;
 // The outermost lead's point counts when a second lead's lies within this.
 constexpr int AgreeMs = 10;
 
@@ -336,7 +339,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
     for (int t = tFrom; t <= tTo; ++t)
       if (magnitude[static_cast<std::size_t>(t)] > magnitude[static_cast<std::size_t>(tPeak)]) tPeak = t;
     const double tHeight = magnitude[static_cast<std::size_t>(tPeak)];
-    if (tHeight >= std::max(20.0, 3 * noiseMagnitude)) {
+    if (tHeight >= std::max(MinWaveUv, 2 * noiseMagnitude)) {
       d.tPeak = tPeak;
       const int endTo = std::min({len - 1, tPeak + ms(300), on + rr - ms(100)});
       d.tEnd = AreaBoundary(magnitude, tPeak, endTo, ms(TAreaWindowMs), true);
@@ -402,7 +405,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   for (int t = pFrom + edge; t <= pTo - edge; ++t)
     if (pMagnitude[static_cast<std::size_t>(t)] > pMagnitude[static_cast<std::size_t>(pPeak)]) pPeak = t;
   const double pHeight = pMagnitude[static_cast<std::size_t>(pPeak)];
-  if (!(pHeight >= std::max(20.0, 3 * noiseMagnitude))) {
+  if (!(pHeight >= std::max(MinWaveUv, 3 * noiseMagnitude))) {
     return d;
   }
   // A wave, not a slope: the bump falls to half its height on both sides.

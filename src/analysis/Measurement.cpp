@@ -58,20 +58,30 @@ std::vector<int> RemovePacingSpikes(LeadSignals& leads, const std::array<bool, L
   std::vector<int> spikes;
   const int n = leads.samples;
   constexpr int Reach = 2, Blank = 3;
-  for (int i = Reach; i + Reach < n; ++i) {
+  for (int i = 0; i < n; ++i) {
+    // Neighbours two samples away; at the record's ends, the one that exists.
+    const int left = i - Reach >= 0 ? i - Reach : i + Reach, right = i + Reach < n ? i + Reach : i - Reach;
+    if (left < 0 || left >= n || right < 0 || right >= n) break;
     bool spike = false;
     for (int L = 0; L < Leads && !spike; ++L) {
       if (!valid[static_cast<std::size_t>(L)]) continue;
-      const double mid = 0.5 * (leads.At(L, i - Reach) + leads.At(L, i + Reach));
+      const double mid = 0.5 * (leads.At(L, left) + leads.At(L, right));
       spike = std::abs(leads.At(L, i) - mid) > SpikeUv;
     }
     if (!spike) continue;
-    const int from = std::max(0, i - Blank), to = std::min(n - 1, i + Blank);
+    // A straight line between the samples either side (held level at an end);
+    // the test fires up to two samples before a spike, so the line reaches
+    // further on.
+    const int from = std::max(0, i - Blank), to = std::min(n - 1, i + Reach + Blank);
     for (int L = 0; L < Leads; ++L) {
-      const double a = leads.At(L, from), b = leads.At(L, to);
-      for (int k = from + 1; k < to; ++k)
+      double a = leads.At(L, from), b = leads.At(L, to);
+      if (from > i - Blank) a = b;
+      if (to < i + Reach + Blank) b = a;
+      for (int k = from; k <= to; ++k) {
+        if ((k == from && from == i - Blank) || (k == to && to == i + Reach + Blank)) continue;
         leads.values[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] =
-            a + (b - a) * (k - from) / (to - from);
+            a + (b - a) * (k - from) / std::max(1, to - from);
+      }
     }
     if (spikes.empty() || i - spikes.back() > Ms(40)) spikes.push_back(i);
     i = to;
@@ -199,6 +209,7 @@ Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::s
   if (pWave) {
     m.pMs = InRange(ms(*d.pOffset - *d.pOnset), 20, 250);
     m.prMs = InRange(ms(*d.qrsOnset - *d.pOnset), 50, 600);
+    if (!m.pMs || !m.prMs) m.pMs.reset(), m.prMs.reset();
   }
 
   // Frontal axes from the net deflection (largest positive plus largest
