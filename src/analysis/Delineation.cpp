@@ -37,6 +37,20 @@ double Median(double* first, double* last) {
   return 0.5 * (*mid + *std::max_element(first, mid));
 }
 
+// The median of a few values (the beats of a 10 s record) by insertion sort,
+// which at this size beats any selection algorithm; reorders `v`.
+double SmallMedian(double* v, std::size_t n) {
+  if (n == 0) return 0;
+  if (n > 32) return Median(v, v + n);
+  for (std::size_t i = 1; i < n; ++i) {
+    const double x = v[i];
+    std::size_t j = i;
+    for (; j > 0 && v[j - 1] > x; --j) v[j] = v[j - 1];
+    v[j] = x;
+  }
+  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
 double Correlation(const double* a, const double* b, std::size_t n) {
   if (n == 0) return 0;
   double sa = 0, sb = 0;
@@ -60,12 +74,19 @@ std::vector<int> ValidLeads(std::span<const bool> valid) {
 
 // The QRS part of one beat, lead after lead, each lead relative to its mean.
 void QrsVector(const LeadSignals& s, const std::vector<int>& leads, int centre, int half, double* out) {
-  for (int L : leads) {
-    double mean = 0;
-    for (int t = -half; t <= half; ++t) mean += s.At(L, centre + t);
-    mean /= 2 * half + 1;
-    for (int t = -half; t <= half; ++t) *out++ = s.At(L, centre + t) - mean;
+  const int width = 2 * half + 1;
+  std::array<double, Leads> mean{};
+  for (int t = 0; t < width; ++t) {
+    const double* frame = s.Frame(centre - half + t);
+    for (std::size_t k = 0; k < leads.size(); ++k) {
+      const double v = frame[leads[k]];
+      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] = v;
+      mean[k] += v;
+    }
   }
+  for (std::size_t k = 0; k < leads.size(); ++k)
+    for (int t = 0; t < width; ++t)
+      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] -= mean[k] / width;
 }
 
 // Zhang's area indicator: the t in [from, to] that maximises the area between
@@ -114,7 +135,7 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   if (leads.empty() || beats == 0) return set;
 
   // QRS vectors, shifted up to `shift` samples to align them on the median QRS.
-  const int half = ms(60), shift = ms(10);
+  const int half = ms(60), shift = ms(6);
   const std::size_t width = leads.size() * static_cast<std::size_t>(2 * half + 1);
   const auto usable = [&](int at) { return at - half - shift >= 0 && at + half + shift < n; };
   std::vector<double> vectors(width * static_cast<std::size_t>(beats));
@@ -163,52 +184,54 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     if (matches[static_cast<std::size_t>(b)] >= needed) set.inDominant[static_cast<std::size_t>(b)] = 1, ++set.dominant;
   if (set.dominant == 0) return set;
 
-  // The median beat over the dominant beats, sample by sample.
+  // The median beat over the dominant beats, sample by sample: the beats'
+  // frames at each instant side by side, then a median per lead.
   set.median.assign(static_cast<std::size_t>(set.length) * Leads, 0.0);
   set.amplitude.assign(static_cast<std::size_t>(set.length) * Leads, 0.0);
   const int ampFrom = set.pre - ms(200), ampTo = set.pre + ms(200);
-  for (int t = 0; t < set.length; ++t) {
-    for (int L : leads) {
-      std::size_t c = 0, ca = 0;
-      double* col = column.data();
-      for (int b = 0; b < beats; ++b) {
-        if (!set.inDominant[static_cast<std::size_t>(b)]) continue;
-        const int at = set.positions[static_cast<std::size_t>(b)] - set.pre + t;
-        if (at < 0 || at >= n) continue;
-        col[c++] = del.At(L, at);
-      }
-      set.median[static_cast<std::size_t>(t) * Leads + static_cast<std::size_t>(L)] = Median(col, col + c);
-      if (t < ampFrom || t > ampTo) continue;
-      for (int b = 0; b < beats; ++b) {
-        if (!set.inDominant[static_cast<std::size_t>(b)]) continue;
-        const int at = set.positions[static_cast<std::size_t>(b)] - set.pre + t;
-        if (at < 0 || at >= n) continue;
-        col[ca++] = amp.At(L, at);
-      }
-      set.amplitude[static_cast<std::size_t>(t) * Leads + static_cast<std::size_t>(L)] = Median(col, col + ca);
+  std::vector<int> starts;
+  for (int b = 0; b < beats; ++b)
+    if (set.inDominant[static_cast<std::size_t>(b)])
+      starts.push_back(set.positions[static_cast<std::size_t>(b)] - set.pre);
+  std::vector<double> frames(starts.size() * Leads);
+  const auto medianAt = [&](const LeadSignals& signals, int t, std::vector<double>& out) {
+    std::size_t c = 0;
+    for (int start : starts) {
+      const int at = start + t;
+      if (at < 0 || at >= n) continue;
+      std::copy_n(signals.Frame(at), Leads, frames.begin() + static_cast<std::ptrdiff_t>(c * Leads));
+      ++c;
     }
+    for (int L : leads) {
+      for (std::size_t k = 0; k < c; ++k) column[k] = frames[k * Leads + static_cast<std::size_t>(L)];
+      out[static_cast<std::size_t>(t) * Leads + static_cast<std::size_t>(L)] = SmallMedian(column.data(), c);
+    }
+  };
+  for (int t = 0; t < set.length; ++t) {
+    medianAt(del, t, set.median);
+    if (t >= ampFrom && t <= ampTo) medianAt(amp, t, set.amplitude);
   }
 
   // Noise: each dominant beat's distance from the median beat, per lead; the
   // median of those over the beats, shrunk by the number of beats.
-  std::vector<double> residuals;
-  for (int L : leads) {
-    residuals.clear();
-    for (int b = 0; b < beats; ++b) {
-      if (!set.inDominant[static_cast<std::size_t>(b)]) continue;
-      const int start = set.positions[static_cast<std::size_t>(b)] - set.pre;
-      if (start < 0 || start + set.length > n) continue;
-      double sum = 0;
-      for (int t = 0; t < set.length; ++t) {
-        const double e = del.At(L, start + t) - set.Median(L, t);
-        sum += e * e;
-      }
-      residuals.push_back(std::sqrt(sum / set.length));
+  std::vector<std::array<double, Leads>> residuals;
+  for (int start : starts) {
+    if (start < 0 || start + set.length > n) continue;
+    std::array<double, Leads> sum{};
+    for (int t = 0; t < set.length; ++t) {
+      const double* frame = del.Frame(start + t);
+      const double* typicalFrame = set.median.data() + static_cast<std::size_t>(t) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) sum[L] += (frame[L] - typicalFrame[L]) * (frame[L] - typicalFrame[L]);
     }
-    set.noise[static_cast<std::size_t>(L)] = residuals.empty()
-                                                 ? 0.0
-                                                 : Median(residuals.data(), residuals.data() + residuals.size()) /
-                                                       std::sqrt(static_cast<double>(set.dominant));
+    residuals.push_back(sum);
+  }
+  std::vector<double> column2(residuals.size());
+  for (int L : leads) {
+    for (std::size_t k = 0; k < residuals.size(); ++k)
+      column2[k] = std::sqrt(residuals[k][static_cast<std::size_t>(L)] / set.length);
+    set.noise[static_cast<std::size_t>(L)] =
+        residuals.empty() ? 0.0
+                          : SmallMedian(column2.data(), column2.size()) / std::sqrt(static_cast<double>(set.dominant));
   }
 
   std::vector<double> rrs;
@@ -463,7 +486,7 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
   const std::vector<int> leads = ValidLeads(valid);
   const int from = *d.pOnset - ms(10), to = *d.pOffset + ms(10);
   const int width = to - from + 1;
-  const int lag = ms(12);
+  const int lag = ms(10);
   const std::size_t size = leads.size() * static_cast<std::size_t>(width);
   // Median-beat P wave, each lead relative to its level before the QRS.
   std::vector<double> reference(size), beat(size);

@@ -130,45 +130,41 @@ std::optional<double> InRange(double v, double lo, double hi) {
   return v;
 }
 
-}  // namespace
-
-Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::span<const bool> saturated) {
+// Measures sample-major microvolts in `amp` (consumed); `flagged` marks
+// leads the caller knows to be saturated.
+Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   Measurements m;
-  if (samples < 2 * Rate || leadMajor.size() < static_cast<std::size_t>(samples) * Leads) return m;
-
-  // Sample-major copies, with non-finite values zeroed and their leads dropped.
-  LeadSignals amp;
-  amp.samples = samples;
-  amp.values.resize(static_cast<std::size_t>(samples) * Leads);
+  const int samples = amp.samples;
+  if (samples < 2 * Rate) return m;
+  // Usable leads: finite, off the converter's limits, and not flat. Non-finite
+  // values become 0 so that nothing downstream sees them.
   std::array<bool, Leads> valid{};
   for (int L = 0; L < Leads; ++L) {
-    const double* x = leadMajor.data() + static_cast<std::size_t>(L) * static_cast<std::size_t>(samples);
     double lo = 0, hi = 0;
     int railed = 0;
     bool finite = true;
     for (int i = 0; i < samples; ++i) {
-      double v = x[i];
+      double& v = amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)];
       if (!Finite(v)) finite = false, v = 0;
       if (std::abs(v) >= SaturationUv) ++railed;
       lo = i == 0 ? v : std::min(lo, v);
       hi = i == 0 ? v : std::max(hi, v);
-      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = v;
     }
-    const bool flagged = static_cast<std::size_t>(L) < saturated.size() && saturated[static_cast<std::size_t>(L)];
     valid[static_cast<std::size_t>(L)] =
-        finite && !flagged && railed <= SaturatedShare * samples && hi - lo >= FlatRangeUv;
+        finite && !flagged[static_cast<std::size_t>(L)] && railed <= SaturatedShare * samples && hi - lo >= FlatRangeUv;
   }
   if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
 
-  std::vector<double> scratch;
+  std::vector<float> filterScratch;
   const std::array<analysis::Biquad, 2> baseline{analysis::ButterworthHighPass(HighPassHz, Rate),
                                                  analysis::Notch(MainsHz, Rate, MainsQ)};
-  analysis::FilterZeroPhase(amp, baseline, scratch);
+  analysis::FilterZeroPhase(amp, baseline, filterScratch);
   LeadSignals del = amp;
   const std::array<analysis::Biquad, 1> smooth{analysis::ButterworthLowPass(LowPassHz, Rate)};
-  analysis::FilterZeroPhase(del, smooth, scratch);
+  analysis::FilterZeroPhase(del, smooth, filterScratch);
+  std::vector<double> scratch;
 
   std::vector<int> detected = analysis::DetectQrs(del, valid, Rate, scratch);
   std::erase_if(detected, [&](int at) { return at < Ms(EdgeMs) || at >= samples - Ms(EdgeMs); });
@@ -283,20 +279,39 @@ Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::s
   return m;
 }
 
+}  // namespace
+
+Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::span<const bool> saturated) {
+  if (samples < 2 * Rate || leadMajor.size() < static_cast<std::size_t>(samples) * Leads) return {};
+  LeadSignals amp;
+  amp.samples = samples;
+  amp.values.resize(static_cast<std::size_t>(samples) * Leads);
+  std::array<bool, Leads> flagged{};
+  for (int L = 0; L < Leads; ++L) {
+    flagged[static_cast<std::size_t>(L)] =
+        static_cast<std::size_t>(L) < saturated.size() && saturated[static_cast<std::size_t>(L)];
+    const double* x = leadMajor.data() + static_cast<std::size_t>(L) * static_cast<std::size_t>(samples);
+    for (int i = 0; i < samples; ++i)
+      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = x[i];
+  }
+  return Measure(amp, flagged);
+}
+
 Measurements MeasureRecord(const RecordImage& image) {
-  std::vector<double> leads(static_cast<std::size_t>(LeadCount) * SamplesPerLead);
-  std::array<bool, LeadCount> saturated{};
+  LeadSignals amp;
+  amp.samples = SamplesPerLead;
+  amp.values.resize(static_cast<std::size_t>(SamplesPerLead) * Leads);
+  std::array<bool, Leads> flagged{};
   for (int L = 0; L < LeadCount; ++L) {
     int railed = 0;
     for (int i = 0; i < SamplesPerLead; ++i) {
       const std::int16_t raw = image.Sample(L, i);
       if (raw >= 32767 || raw <= -32767) ++railed;
-      leads[static_cast<std::size_t>(L) * SamplesPerLead + static_cast<std::size_t>(i)] =
-          raw * MeasurementUnitMicrovolts;
+      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = raw * MeasurementUnitMicrovolts;
     }
-    saturated[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
+    flagged[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
   }
-  return MeasureLeads(leads, SamplesPerLead, saturated);
+  return Measure(amp, flagged);
 }
 
 }  // namespace corvale
