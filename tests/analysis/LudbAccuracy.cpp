@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -52,8 +53,8 @@ std::optional<double> MedianIfAny(const std::vector<double>& v) {
 }
 
 // ludb.csv (or the row subset of it in tests/data): ID, sex, age, rhythms, axis, ...; quoted fields may span lines.
-std::map<int, std::pair<std::string, std::string>> ReadCatalogue(const QString& dir) {
-  std::map<int, std::pair<std::string, std::string>> out;
+std::map<int, std::array<std::string, 3>> ReadCatalogue(const QString& dir) {
+  std::map<int, std::array<std::string, 3>> out;
   QString path;
   for (const char* name : {"ludb.csv", "ludb_subset.csv", "../ludb.csv"})
     if (path.isEmpty() && QFileInfo(QDir(dir).filePath(QString::fromLatin1(name))).isFile())
@@ -92,7 +93,7 @@ std::map<int, std::pair<std::string, std::string>> ReadCatalogue(const QString& 
     std::string axis = trim(rows[r][4]);
     const std::string prefix = "Electric axis of the heart: ";
     if (axis.rfind(prefix, 0) == 0) axis = axis.substr(prefix.size());
-    out[id] = {trim(rows[r][3]), axis};
+    out[id] = {trim(rows[r][3]), axis, rows[r].size() > 8 ? trim(rows[r][8]) : std::string()};
   }
   return out;
 }
@@ -233,8 +234,9 @@ std::vector<RecordResult> EvaluateDirectory(const QString& dir, bool noise) {
     r.name = name;
     r.reference = *reference;
     if (auto it = catalogue.find(name.toInt()); it != catalogue.end()) {
-      r.rhythm = it->second.first;
-      r.axisClass = it->second.second;
+      r.rhythm = it->second[0];
+      r.axisClass = it->second[1];
+      r.paced = !it->second[2].empty();
     }
     r.clean = MeasureRecord(image);
     if (noise) {
@@ -280,7 +282,7 @@ Summary Summarise(const std::vector<RecordResult>& results) {
     const Reference& ref = r.reference;
     const Measurements& m = r.clean;
     const bool fibrillation = Contains(r.rhythm, "fibrillation");
-    const bool flutterOrPaced = Contains(r.rhythm, "flutter") || m.paced;
+    const bool flutterOrPaced = Contains(r.rhythm, "flutter") || r.paced || m.paced;
     // P and PR are compared where the rhythm has P waves to compare.
     if (!fibrillation && !flutterOrPaced) {
       if (ref.pMs && m.pMs) p.push_back(*m.pMs - *ref.pMs);
@@ -294,7 +296,7 @@ Summary Summarise(const std::vector<RecordResult>& results) {
     }
     s.truePositives += r.truePositives, s.missed += r.missed, s.extra += r.extra;
     if (Contains(r.rhythm, "Sinus") || Contains(r.rhythm, "sinus")) {
-      if (!m.paced && !fibrillation) ++s.sinus, s.sinusWithPr += m.prMs ? 1 : 0;
+      if (!flutterOrPaced && !fibrillation) ++s.sinus, s.sinusWithPr += m.prMs ? 1 : 0;
     }
     if (fibrillation) ++s.fibrillation, s.fibrillationWithPr += m.prMs ? 1 : 0;
     else if (flutterOrPaced) ++s.flutterOrPaced, s.flutterOrPacedWithPr += m.prMs ? 1 : 0;

@@ -26,6 +26,7 @@ struct RecordResult {
   QString name;
   std::string rhythm;     ///< from ludb.csv, empty when unknown
   std::string axisClass;  ///< "normal", "left axis deviation", ... empty when unknown
+  bool paced = false;     ///< ludb.csv names a pacemaker
   Reference reference;
   Measurements clean, noisy;
   int truePositives = 0, missed = 0, extra = 0;
