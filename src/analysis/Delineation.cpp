@@ -272,7 +272,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   double floor = velocity[static_cast<std::size_t>(peak)];
   for (int t = t0 - ms(300); t + smooth <= t0 - ms(40); ++t) {
     double s = 0;
-    for (int k = 0; k < smooth; ++k) s += velocity[static_cast<std::size_t>(t + k)];
+    for (int k = t; k < t + smooth; ++k) s += velocity[static_cast<std::size_t>(k)];
     floor = std::min(floor, s / smooth);
   }
   const double top = velocity[static_cast<std::size_t>(peak)];
