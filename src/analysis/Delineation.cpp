@@ -484,8 +484,10 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
   const auto ms = [rate](int v) { return v * rate / 1000; };
   if (!d.pOnset || !d.pOffset || !d.qrsOnset) return false;
   const std::vector<int> leads = ValidLeads(valid);
+  // Every second sample: a P wave has nothing above 40 Hz to lose.
+  constexpr int Step = 2;
   const int from = *d.pOnset - ms(10), to = *d.pOffset + ms(10);
-  const int width = to - from + 1;
+  const int width = (to - from) / Step + 1;
   const int lag = ms(10);
   const std::size_t size = leads.size() * static_cast<std::size_t>(width);
   // Median-beat P wave, each lead relative to its level before the QRS.
@@ -494,9 +496,9 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
     std::size_t k = 0;
     for (int L : leads) {
       double mean = 0;
-      for (int t = from; t <= to; ++t) mean += set.Median(L, t);
+      for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
       mean /= width;
-      for (int t = from; t <= to; ++t) reference[k++] = set.Median(L, t) - mean;
+      for (int t = from; t <= to; t += Step) reference[k++] = set.Median(L, t) - mean;
     }
   }
   int evaluated = 0, present = 0;
@@ -513,9 +515,9 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
       for (int L : leads) {
         // Each lead relative to its own mean: baseline offsets are no P wave.
         double mean = 0;
-        for (int t = from; t <= to; ++t) mean += del.At(L, origin + t + s);
+        for (int t = from; t <= to; t += Step) mean += del.At(L, origin + t + s);
         mean /= width;
-        for (int t = from; t <= to; ++t) beat[k++] = del.At(L, origin + t + s) - mean;
+        for (int t = from; t <= to; t += Step) beat[k++] = del.At(L, origin + t + s) - mean;
       }
       const double r = Correlation(beat.data(), reference.data(), size);
       if (r > best) best = r, bestLag = s;
