@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "analysis/Delineation.h"
@@ -141,21 +142,26 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   if (samples < 2 * Rate) return m;
   // Usable leads: finite, off the converter's limits, and not flat. Non-finite
   // values become 0 so that nothing downstream sees them.
-  std::array<bool, Leads> valid{};
-  for (int L = 0; L < Leads; ++L) {
-    double lo = 0, hi = 0;
-    int railed = 0;
-    bool finite = true;
-    for (int i = 0; i < samples; ++i) {
-      double& v = amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)];
-      if (!Finite(v)) finite = false, v = 0;
-      if (std::abs(v) >= SaturationUv) ++railed;
-      lo = i == 0 ? v : std::min(lo, v);
-      hi = i == 0 ? v : std::max(hi, v);
+  std::array<double, Leads> lo{}, hi{};
+  std::array<int, Leads> railed{}, nonFinite{};
+  lo.fill(std::numeric_limits<double>::max());
+  hi.fill(std::numeric_limits<double>::lowest());
+  for (int i = 0; i < samples; ++i) {
+    double* frame = amp.values.data() + static_cast<std::size_t>(i) * Leads;
+    for (std::size_t L = 0; L < Leads; ++L) {
+      const bool finite = Finite(frame[L]);
+      nonFinite[L] += finite ? 0 : 1;
+      const double v = finite ? frame[L] : 0.0;
+      frame[L] = v;
+      railed[L] += std::abs(v) >= SaturationUv ? 1 : 0;
+      lo[L] = std::min(lo[L], v);
+      hi[L] = std::max(hi[L], v);
     }
-    valid[static_cast<std::size_t>(L)] =
-        finite && !flagged[static_cast<std::size_t>(L)] && railed <= SaturatedShare * samples && hi - lo >= FlatRangeUv;
   }
+  std::array<bool, Leads> valid{};
+  for (std::size_t L = 0; L < Leads; ++L)
+    valid[L] =
+        nonFinite[L] == 0 && !flagged[L] && railed[L] <= SaturatedShare * samples && hi[L] - lo[L] >= FlatRangeUv;
   if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
