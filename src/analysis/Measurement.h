@@ -41,8 +41,8 @@ struct Measurements {
 };
 
 /// The record's sampling rate and unit, which the measurement assumes.
-inline constexpr int MeasurementRate = 500;                ///< samples per second
-inline constexpr double MeasurementUnitMicrovolts = 4.88;  ///< one raw record unit
+inline constexpr int MeasurementRate = 1000 / SamplingIntervalMs;       ///< samples per second
+inline constexpr double MeasurementUnitMicrovolts = MicrovoltsPerUnit;  ///< one raw record unit
 
 /// The same for twelve leads already in microvolts: `leadMajor` holds lead 0's
 /// `samples` values, then lead 1's, ..., in record lead order, at 500 Hz.
