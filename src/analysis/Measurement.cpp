@@ -256,7 +256,7 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   m.rv6Mv = extreme(LeadV6, true);
 
   // Fiducials: the representative beat's, and each dominant beat's at its own
-  // position; other beats keep only their QRS position.
+  // position; other (ectopic) beats get QRS bounds of their own.
   BeatFiducials rep;
   rep.qrs = 0;
   rep.qrsOnset = *d.qrsOnset - t0;
@@ -282,6 +282,9 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
       f.qrsOffset = at(rep.qrsOffset);
       f.tEnd = at(rep.tEnd);
       if (f.tEnd && b + 1 < m.beats.size() && *f.tEnd >= m.beats[b + 1] - Ms(40)) f.tEnd.reset();
+    } else if (auto bounds = analysis::QrsBoundsOfBeat(del, valid, f.qrs, Rate)) {
+      f.qrsOnset = bounds->first;
+      f.qrsOffset = bounds->second;
     }
     m.fiducials.push_back(f);
   }

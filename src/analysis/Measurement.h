@@ -30,8 +30,8 @@ struct Measurements {
   std::optional<double> sv1Mv, rv5Mv, rv6Mv;
   std::vector<int> beats;  ///< QRS positions, sample indices; empty when nothing was measured
   /// One per beat, in the order of `beats`: the representative beat's points
-  /// at each beat of the dominant morphology; other (ectopic) beats carry only
-  /// their QRS position.
+  /// at each beat of the dominant morphology; other (ectopic) beats carry
+  /// their QRS position and bounds of their own.
   std::vector<BeatFiducials> fiducials;
   /// The representative beat's fiducial points, relative to its QRS position
   /// (qrs = 0, onsets negative); absent when no dominant morphology was found.
