@@ -28,7 +28,7 @@ targets=(
   "wfdb_fuzz|wfdb|wfdb.dict|3|8192"
   "record_fuzz|record||2|130000"
   "name_fuzz|name||1|256"
-  "annotation_fuzz|annotation||1|8192"
+  "annotation_fuzz|annotation|annotation.dict|1|8192"
 )
 
 run() {  # target seeds dict seconds max_len
