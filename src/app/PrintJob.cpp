@@ -11,6 +11,7 @@
 
 #include "app/PrinterSetupDialog.h"
 #include "app/ViewerState.h"
+#include "app/MeasurementColumn.h"
 #include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
 
@@ -101,6 +102,7 @@ PageAnnotationInput PrintJob::AnnotationInput() const {
   input.identity = PageIdentityFromRecord(state_.record, state_.shown ? state_.shown->entry : QString());
   input.leadGain = state_.display.LeadGain;
   input.deleteId = state_.output.blankIdentification;
+  input.measurements = PageMeasurements(state_.record, state_.analysis.measured);
   return input;
 }
 

@@ -1,0 +1,24 @@
+// The measurements in the printed page's margin: each row with its value and
+// whether the record carried it or it was measured from the waveform. A page
+// is given them only when something was measured, so that the page of a
+// record that carries all of its measurements stays as it always was.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace corvale {
+
+/// One row of the margin's list.
+struct PageMeasurement {
+  QString name;   // "HR", "RV5"
+  QString value;  // "72", "1.25", as the window's row shows it
+  QString unit;   // "bpm", "ms", "deg", "mV"
+  bool measured = false;
+};
+
+/// "HR 72 bpm (measured)", "QRS 0090 ms (recorded)", one item per row, in order.
+QStringList MeasurementTexts(const std::vector<PageMeasurement>& rows);
+
+}  // namespace corvale
