@@ -30,6 +30,7 @@ run wfdb_fuzz 40000 & b=$!
 run name_fuzz 256 & c=$!
 run edf_fuzz 140000 & d=$!
 run dicom_fuzz 140000 & e=$!
-for pid in $a $b $c $d $e; do wait "$pid" || status=1; done
+run annotation_fuzz 65536 & f=$!
+for pid in $a $b $c $d $e $f; do wait "$pid" || status=1; done
 if [ $status -ne 0 ]; then echo "fuzzing found a fault: see $out/*.log and $out/crashes/"; fi
 exit $status
