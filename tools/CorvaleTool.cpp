@@ -13,7 +13,7 @@ namespace {
 
 using corvale::cli::Command;
 
-const Command* const kCommands[] = {&corvale::cli::InfoCommand, &corvale::cli::ImportCommand,
+const Command* const kCommands[] = {&corvale::cli::InfoCommand,   &corvale::cli::ImportCommand,
                                     &corvale::cli::RenderCommand, &corvale::cli::PrintCommand,
                                     &corvale::cli::ExportCommand, &corvale::cli::MeasureCommand};
 

@@ -35,10 +35,11 @@ std::optional<QString> MeasuredText(const RecordImage& image, const Measurements
     const FieldSpec* field;
     const std::optional<double> Measurements::*value;
   };
-  static const Row kWhole[] = {{&Field::HeartRate, &Measurements::hrBpm},     {&Field::RrInterval, &Measurements::rrMs},
-                               {&Field::PrInterval, &Measurements::prMs},     {&Field::QrsDuration, &Measurements::qrsMs},
-                               {&Field::QrsAxis, &Measurements::qrsAxisDeg},  {&Field::QtInterval, &Measurements::qtMs},
-                               {&Field::QtcInterval, &Measurements::qtcMs}};
+  static const Row kWhole[] = {
+      {&Field::HeartRate, &Measurements::hrBpm},    {&Field::RrInterval, &Measurements::rrMs},
+      {&Field::PrInterval, &Measurements::prMs},    {&Field::QrsDuration, &Measurements::qrsMs},
+      {&Field::QrsAxis, &Measurements::qrsAxisDeg}, {&Field::QtInterval, &Measurements::qtMs},
+      {&Field::QtcInterval, &Measurements::qtcMs}};
   for (const Row& row : kWhole)
     if (Same(*row.field, field)) return (m.*row.value) ? std::optional(Whole(*(m.*row.value))) : std::nullopt;
   if (Same(field, Field::Sv1Amplitude)) return m.sv1Mv ? std::optional(Millivolts(*m.sv1Mv)) : std::nullopt;

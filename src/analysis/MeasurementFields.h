@@ -18,9 +18,9 @@ bool IsBlankField(const RecordImage& image, const FieldSpec& field);
 
 /// The record's measurement fields, in the order of the window's rows. The
 /// lateral lead selector belongs to RvAmplitude and is not one of them.
-inline constexpr FieldSpec MeasurementFieldList[] = {
-    Field::HeartRate,   Field::RrInterval,  Field::PrInterval,   Field::QrsDuration, Field::QrsAxis,
-    Field::QtInterval, Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude};
+inline constexpr FieldSpec MeasurementFieldList[] = {Field::HeartRate,   Field::RrInterval,   Field::PrInterval,
+                                                     Field::QrsDuration, Field::QrsAxis,      Field::QtInterval,
+                                                     Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude};
 
 /// '5' or '6': the lead whose measured R amplitude fills a blank
 /// RvAmplitude. The lead the record's selector names when it names one and

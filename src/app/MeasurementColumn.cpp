@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QVariant>
+#include <iterator>
 
 #include "analysis/MeasurementFields.h"
 #include "app/HeaderLabels.h"
@@ -83,8 +84,8 @@ std::vector<PageMeasurement> PageMeasurements(const RecordImage& image, const Me
     const char* unit;
   };
   // In the order of MeasurementFieldList.
-  static const Row kRows[] = {{"HR", "bpm"},  {"RR", "ms"},  {"PR", "ms"},   {"QRS", "ms"}, {"AXIS", "deg"},
-                              {"QT", "ms"},   {"QTc", "ms"}, {"SV1", "mV"},  {nullptr, "mV"}};
+  static const Row kRows[] = {{"HR", "bpm"}, {"RR", "ms"},  {"PR", "ms"},  {"QRS", "ms"},  {"AXIS", "deg"},
+                              {"QT", "ms"},  {"QTc", "ms"}, {"SV1", "mV"}, {nullptr, "mV"}};
   static_assert(std::size(kRows) == std::size(MeasurementFieldList));
   const std::vector<MeasurementValue> values = CombineMeasurements(image, measured);
   std::vector<PageMeasurement> out;
@@ -94,7 +95,7 @@ std::vector<PageMeasurement> PageMeasurements(const RecordImage& image, const Me
     if (v.source == ValueSource::Absent) continue;
     anyMeasured = anyMeasured || v.source == ValueSource::Measured;
     const QString name = kRows[i].name ? QString::fromLatin1(kRows[i].name)
-                                       : QStringLiteral("RV%1").arg(QChar(LateralLeadShown(image, measured)));
+                                       : QStringLiteral("RV%1").arg(QLatin1Char(LateralLeadShown(image, measured)));
     out.push_back({name, v.text.trimmed(), QString::fromLatin1(kRows[i].unit), v.source == ValueSource::Measured});
   }
   if (!anyMeasured) out.clear();

@@ -9,9 +9,9 @@
 #include <QScopeGuard>
 #include <QWidget>
 
+#include "app/MeasurementColumn.h"
 #include "app/PrinterSetupDialog.h"
 #include "app/ViewerState.h"
-#include "app/MeasurementColumn.h"
 #include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
 

@@ -14,12 +14,12 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/MeasurementColumn.h"
 #include "app/ViewerState.h"
 #include "formats/Formats.h"
 #include "formats/WfdbFormat.h"
 #include "gfx/Image.h"
 #include "output/Export.h"
-#include "app/MeasurementColumn.h"
 #include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
 

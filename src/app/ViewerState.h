@@ -57,7 +57,7 @@ struct OutputSettings {
 /// the record) and the fiducial marks shown over its traces.
 struct RecordAnalysis {
   Measurements measured;
-  bool showMarks = false;                      // "Fiducial marks"
+  bool showMarks = false;                     // "Fiducial marks"
   std::optional<std::vector<int>> reference;  // marks of its annotation files, read when first shown
 };
 

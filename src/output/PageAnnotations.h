@@ -39,7 +39,7 @@ PageIdentity PageIdentityFromRecord(const RecordImage& image, const QString& fil
 struct PageAnnotationInput {
   PageIdentity identity;
   std::array<double, LeadCount> leadGain{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // the display's divisors
-  bool deleteId = false;  // leave the patient's name and ID off the page
+  bool deleteId = false;                      // leave the patient's name and ID off the page
   std::vector<PageMeasurement> measurements;  // after the scale; none when nothing was measured
 };
 

@@ -25,10 +25,10 @@ RecordBuilder RegularRhythm() {
   struct Shape {
     double p, r, s, t;
   };
-  const Shape leads[LeadCount] = {{0.10, 0.8, -0.1, 0.25}, {0.15, 1.2, -0.2, 0.30}, {0.05, 0.4, -0.1, 0.10},
+  const Shape leads[LeadCount] = {{0.10, 0.8, -0.1, 0.25},   {0.15, 1.2, -0.2, 0.30}, {0.05, 0.4, -0.1, 0.10},
                                   {-0.12, -1.0, 0.1, -0.25}, {0.05, 0.2, -0.1, 0.10}, {0.10, 0.8, -0.1, 0.20},
-                                  {0.08, 0.3, -1.2, -0.10},  {0.08, 0.6, -1.0, 0.30},  {0.08, 1.0, -0.6, 0.35},
-                                  {0.08, 1.4, -0.3, 0.35},   {0.08, 1.6, -0.2, 0.30},  {0.08, 1.2, -0.1, 0.25}};
+                                  {0.08, 0.3, -1.2, -0.10},  {0.08, 0.6, -1.0, 0.30}, {0.08, 1.0, -0.6, 0.35},
+                                  {0.08, 1.4, -0.3, 0.35},   {0.08, 1.6, -0.2, 0.30}, {0.08, 1.2, -0.1, 0.25}};
   RecordBuilder b;
   for (int lead = 0; lead < LeadCount; ++lead) {
     const Shape& k = leads[lead];
@@ -39,7 +39,7 @@ RecordBuilder RegularRhythm() {
           const double z = (n - centre) / width;
           return height * std::exp(-0.5 * z * z);
         };
-        mv += bump(r - 80, 10, k.p) + bump(r, 4, k.r) + bump(r + 10, 4, k.s) + bump(r + 150, 20, k.t);
+        mv += bump(r - 80, 16, k.p) + bump(r, 4, k.r) + bump(r + 10, 4, k.s) + bump(r + 150, 20, k.t);
       }
       return static_cast<std::int16_t>(std::lround(mv * 1000 / 4.88));
     });
@@ -97,8 +97,8 @@ class MeasurementTest : public WindowFixture {
     partly.Write(tmp->filePath("a.nrm"));
     RecordBuilder full = RegularRhythm();
     const std::pair<const FieldSpec*, const char*> recorded[] = {
-        {&Field::HeartRate, "0061"}, {&Field::RrInterval, "0983"}, {&Field::PrInterval, "0150"},
-        {&Field::QrsDuration, "0088"}, {&Field::QrsAxis, "-30"},  {&Field::QtInterval, "0400"},
+        {&Field::HeartRate, "0061"},   {&Field::RrInterval, "0983"},   {&Field::PrInterval, "0150"},
+        {&Field::QrsDuration, "0088"}, {&Field::QrsAxis, "-30"},       {&Field::QtInterval, "0400"},
         {&Field::QtcInterval, "0403"}, {&Field::Sv1Amplitude, "1.05"}, {&Field::RvAmplitude, "2.20"}};
     for (const auto& [field, text] : recorded) full.Set(*field, text);
     full.Set(Field::LateralLeadSelector, "5");
@@ -117,9 +117,11 @@ class MeasurementTest : public WindowFixture {
     QVERIFY(LooksPlain(Label("Label34")));
     // Measured, on both tabs, as the window rounds it.
     QCOMPARE(Text("Label52"), QStringLiteral("800"));  // a beat every 400 samples
-    QCOMPARE(Text("Label53"), QString::number(std::lround(*m.prMs)));
-    for (const char* name : {"Label52", "Label53", "Label54", "Label55", "Label56", "Label57"})
+    for (const char* name : {"Label52", "Label54", "Label55", "Label56", "Label57"})
       QVERIFY2(LooksMeasured(Label(name)), name);
+    // PR where a P wave was found; else the row stays blank, and plain.
+    QCOMPARE(Text("Label53"), m.prMs ? QString::number(std::lround(*m.prMs)) : QStringLiteral("    "));
+    QCOMPARE(LooksMeasured(Label("Label53")), m.prMs.has_value());
     QVERIFY(m.rv5Mv && m.rv6Mv);
     // V5 is the larger R: the lead rows say so and agree with the value.
     QCOMPARE(Text("Label59"), QStringLiteral("V5"));
@@ -134,7 +136,7 @@ class MeasurementTest : public WindowFixture {
     for (const char* name : {"Label51", "Label52", "Label53", "Label54", "Label55", "Label56", "Label57", "Label58",
                              "Label59", "Label60", "Label34", "Label35", "Label36"})
       QVERIFY2(LooksPlain(Label(name)), name);
-    QCOMPARE(Text("Label55"), QStringLiteral("-30"));
+    QCOMPARE(Text("Label55"), QStringLiteral("-30 "));  // as stored, padding and all
     QCOMPARE(Text("Label60"), QStringLiteral("2.20"));
     QCOMPARE(Text("Label59"), QStringLiteral("V5"));
   }
@@ -165,8 +167,8 @@ class MeasurementTest : public WindowFixture {
       QCOMPARE(w->TraceImage().Pixel(MarkX(s.display, 0, at), zeroI - 1), MeasuredMarkColor);
       QCOMPARE(w->TraceImage().Pixel(MarkX(s.display, 1, at), zeroV6 - TraceMarkLength), MeasuredMarkColor);
     }
-    const int stripZero = ViewGeometry::StripZeroY -
-                          static_cast<int>(static_cast<Real>(ViewGeometry::LimbSlotPitch) * s.leads.LeadOffset[1] / 2.0);
+    const int stripZero = ViewGeometry::StripZeroY - static_cast<int>(static_cast<Real>(ViewGeometry::LimbSlotPitch) *
+                                                                      s.leads.LeadOffset[1] / 2.0);
     for (int at : {190, 222}) {
       QCOMPARE(w->TraceImage().Pixel(MarkX(s.display, 0, at), zeroI + 2), ReferenceMarkColor);
       QCOMPARE(w->StripImage().Pixel(at / 5, stripZero + 2), ReferenceMarkColor);

@@ -17,12 +17,12 @@
 namespace corvale {
 namespace {
 
-struct Run {
+struct ToolRun {
   int exitCode;
   QByteArray out, err;
 };
 
-Run Tool(const QStringList& args, const QByteArray& input = {}) {
+ToolRun Tool(const QStringList& args, const QByteArray& input = {}) {
   QProcess p;
   p.start(QStringLiteral(CORVALE_TOOL_PATH), args);
   p.write(input);
@@ -38,9 +38,9 @@ Run Tool(const QStringList& args, const QByteArray& input = {}) {
 
 QString Sample(const char* name) { return test::SourcePath(QStringLiteral("samples/") + QLatin1String(name)); }
 
-const QStringList kKeys = {"file",   "hr_bpm",     "rr_ms",        "p_ms",       "pr_ms",  "qrs_ms",
-                           "qt_ms",  "qtc_ms",     "qtcf_ms",      "p_axis_deg", "qrs_axis_deg",
-                           "t_axis_deg", "sv1_mv", "rv5_mv",       "rv6_mv",     "beats"};
+const QStringList kKeys = {"file",   "hr_bpm", "rr_ms",   "p_ms",       "pr_ms",        "qrs_ms",
+                           "qt_ms",  "qtc_ms", "qtcf_ms", "p_axis_deg", "qrs_axis_deg", "t_axis_deg",
+                           "sv1_mv", "rv5_mv", "rv6_mv",  "beats"};
 
 TEST(Measure, RowsFormatAsDocumented) {
   Measurements m;
@@ -66,7 +66,8 @@ TEST(Measure, RowsFormatAsDocumented) {
                       "sv1_mv,rv5_mv,rv6_mv,beats\n"),
        QStringLiteral("\"dir, \"\"x\"\"/a.nrm\",73,827,,,,,,,,-1,,1.00,,2.00,12 4990\n")},
       {measure::Format::Text,
-       QStringLiteral("  HR    RR    P   PR  QRS   QT  QTc  QTcF   Pax  QRSax   Tax    SV1    RV5    RV6 beats  file\n"),
+       QStringLiteral(
+           "  HR    RR    P   PR  QRS   QT  QTc  QTcF   Pax  QRSax   Tax    SV1    RV5    RV6 beats  file\n"),
        QStringLiteral("  73   827    -    -    -    -    -     -     -     -1     -   1.00      -   2.00     2  "
                       "dir, \"x\"/a.nrm\n")},
   };
@@ -82,7 +83,7 @@ TEST(Measure, OneJsonLinePerRecordInOrderAndErrorsOnStandardError) {
   QTemporaryDir dir;
   const QString missing = dir.filePath("missing.nrm");
   const QStringList files = {Sample("A0003.nrm"), Sample("B0001.msd"), missing, Sample("A0001.nrm")};
-  const Run run = Tool(QStringList{"measure", "--format", "json", "-j", "2"} + files);
+  const ToolRun run = Tool(QStringList{"measure", "--format", "json", "-j", "2"} + files);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.err.contains("missing.nrm")) << run.err.toStdString();
   EXPECT_EQ(run.err.count('\n'), 1);
@@ -115,10 +116,10 @@ TEST(Measure, OneJsonLinePerRecordInOrderAndErrorsOnStandardError) {
   QFile listFile(dir.filePath("list.txt"));
   ASSERT_TRUE(listFile.open(QIODevice::WriteOnly) && listFile.write(list) == list.size());
   listFile.close();
-  const Run fromFile = Tool({"measure", "--format", "json", "-j", "1", "--files-from", listFile.fileName()});
+  const ToolRun fromFile = Tool({"measure", "--format", "json", "-j", "1", "--files-from", listFile.fileName()});
   EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err.toStdString();
   EXPECT_EQ(fromFile.out, lines.join('\n') + '\n');
-  const Run csv = Tool({"measure", "--format", "csv", test::SourcePath("samples")});
+  const ToolRun csv = Tool({"measure", "--format", "csv", test::SourcePath("samples")});
   EXPECT_EQ(csv.exitCode, 0);
   EXPECT_EQ(csv.out.count('\n'), 1 + 11);  // the header and the eleven samples
 }
@@ -135,7 +136,7 @@ TEST(Measure, UsageErrors) {
       {{"measure", "x", "--bogus"}, "unknown option --bogus"},
   };
   for (const Row& r : rows) {
-    const Run run = Tool(r.args);
+    const ToolRun run = Tool(r.args);
     EXPECT_EQ(run.exitCode, 2) << r.message;
     EXPECT_TRUE(run.err.startsWith(r.message)) << run.err.toStdString();
   }
@@ -152,12 +153,12 @@ TEST(ImportMeasure, FillsTheBlankFieldsOnly) {
   b.SetBytes(0, sample);
   b.Set(Field::QtInterval, "0399");
   b.Write(dir.filePath("in.nrm"));
-  const Run json = Tool({"measure", "--format", "json", dir.filePath("in.nrm")});
+  const ToolRun json = Tool({"measure", "--format", "json", dir.filePath("in.nrm")});
   const QJsonObject measured = QJsonDocument::fromJson(json.out).object();
   ASSERT_TRUE(measured["hr_bpm"].isDouble()) << json.out.toStdString();
 
   ASSERT_EQ(Tool({"import", dir.filePath("in.nrm"), "-o", dir.filePath("plain.nrm")}).exitCode, 0);
-  const Run run = Tool({"import", dir.filePath("in.nrm"), "-o", dir.filePath("out.nrm"), "--measure"});
+  const ToolRun run = Tool({"import", dir.filePath("in.nrm"), "-o", dir.filePath("out.nrm"), "--measure"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   auto plain = std::make_unique<RecordImage>(), out = std::make_unique<RecordImage>();
   ASSERT_FALSE(ReadRecordFile(dir.filePath("plain.nrm"), *plain));
@@ -167,8 +168,9 @@ TEST(ImportMeasure, FillsTheBlankFieldsOnly) {
   EXPECT_EQ(FieldText(*out, Field::HeartRate),
             QStringLiteral("%1").arg(measured["hr_bpm"].toInt(), 4, 10, QLatin1Char('0')));
   EXPECT_EQ(FieldText(*out, Field::QtInterval), QStringLiteral("0399"));
-  if (measured["qrs_axis_deg"].isDouble())
+  if (measured["qrs_axis_deg"].isDouble()) {
     EXPECT_EQ(FieldText(*out, Field::QrsAxis).trimmed().toInt(), measured["qrs_axis_deg"].toInt());
+  }
   // The waveform itself is the input's.
   for (int lead = 0; lead < LeadCount; ++lead)
     for (int n : {0, 2500, 4999}) ASSERT_EQ(out->Sample(lead, n), plain->Sample(lead, n));

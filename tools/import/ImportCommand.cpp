@@ -13,16 +13,16 @@ namespace {
 void FillBlankMeasurements(RecordImage& image) {
   const Measurements measured = MeasureRecord(image);
   const std::pair<const FieldSpec*, std::optional<QString> HeaderOptions::*> kFields[] = {
-      {&Field::HeartRate, &HeaderOptions::heartRate},       {&Field::RrInterval, &HeaderOptions::rrInterval},
-      {&Field::PrInterval, &HeaderOptions::prInterval},     {&Field::QrsDuration, &HeaderOptions::qrsDuration},
-      {&Field::QrsAxis, &HeaderOptions::qrsAxis},           {&Field::QtInterval, &HeaderOptions::qtInterval},
-      {&Field::QtcInterval, &HeaderOptions::qtcInterval},   {&Field::Sv1Amplitude, &HeaderOptions::sv1Amplitude},
+      {&Field::HeartRate, &HeaderOptions::heartRate},     {&Field::RrInterval, &HeaderOptions::rrInterval},
+      {&Field::PrInterval, &HeaderOptions::prInterval},   {&Field::QrsDuration, &HeaderOptions::qrsDuration},
+      {&Field::QrsAxis, &HeaderOptions::qrsAxis},         {&Field::QtInterval, &HeaderOptions::qtInterval},
+      {&Field::QtcInterval, &HeaderOptions::qtcInterval}, {&Field::Sv1Amplitude, &HeaderOptions::sv1Amplitude},
       {&Field::RvAmplitude, &HeaderOptions::rvAmplitude}};
   HeaderOptions values;
   for (const auto& [field, member] : kFields)
     if (IsBlankField(image, *field)) values.*member = MeasuredText(image, measured, *field);
   if (values.rvAmplitude)
-    if (const auto lead = MeasuredLateralLead(image, measured)) values.rvLead = QString(QChar(*lead));
+    if (const auto lead = MeasuredLateralLead(image, measured)) values.rvLead = QString(QLatin1Char(*lead));
   (void)ApplyHeader(image, {}, values);  // a measured value that does not fit is left out, not refused
 }
 

@@ -21,16 +21,24 @@ struct Column {
   int decimals;
 };
 constexpr Column kColumns[] = {
-    {"hr_bpm", "HR", 4, &Measurements::hrBpm, 0},         {"rr_ms", "RR", 5, &Measurements::rrMs, 0},
-    {"p_ms", "P", 4, &Measurements::pMs, 0},              {"pr_ms", "PR", 4, &Measurements::prMs, 0},
-    {"qrs_ms", "QRS", 4, &Measurements::qrsMs, 0},        {"qt_ms", "QT", 4, &Measurements::qtMs, 0},
-    {"qtc_ms", "QTc", 4, &Measurements::qtcMs, 0},        {"qtcf_ms", "QTcF", 5, &Measurements::qtcfMs, 0},
-    {"p_axis_deg", "Pax", 5, &Measurements::pAxisDeg, 0}, {"qrs_axis_deg", "QRSax", 6, &Measurements::qrsAxisDeg, 0},
-    {"t_axis_deg", "Tax", 5, &Measurements::tAxisDeg, 0}, {"sv1_mv", "SV1", 6, &Measurements::sv1Mv, 2},
-    {"rv5_mv", "RV5", 6, &Measurements::rv5Mv, 2},        {"rv6_mv", "RV6", 6, &Measurements::rv6Mv, 2},
+    {"hr_bpm", "HR", 4, &Measurements::hrBpm, 0},
+    {"rr_ms", "RR", 5, &Measurements::rrMs, 0},
+    {"p_ms", "P", 4, &Measurements::pMs, 0},
+    {"pr_ms", "PR", 4, &Measurements::prMs, 0},
+    {"qrs_ms", "QRS", 4, &Measurements::qrsMs, 0},
+    {"qt_ms", "QT", 4, &Measurements::qtMs, 0},
+    {"qtc_ms", "QTc", 4, &Measurements::qtcMs, 0},
+    {"qtcf_ms", "QTcF", 5, &Measurements::qtcfMs, 0},
+    {"p_axis_deg", "Pax", 5, &Measurements::pAxisDeg, 0},
+    {"qrs_axis_deg", "QRSax", 6, &Measurements::qrsAxisDeg, 0},
+    {"t_axis_deg", "Tax", 5, &Measurements::tAxisDeg, 0},
+    {"sv1_mv", "SV1", 6, &Measurements::sv1Mv, 2},
+    {"rv5_mv", "RV5", 6, &Measurements::rv5Mv, 2},
+    {"rv6_mv", "RV6", 6, &Measurements::rv6Mv, 2},
 };
 
 QString Number(double v, int decimals) {
+  if (!std::isfinite(v)) return {};
   return decimals == 0 ? QString::number(std::lround(v)) : QString::number(v, 'f', decimals);
 }
 
@@ -91,7 +99,9 @@ QString RowLine(const Row& row, Format format) {
       line = QStringLiteral("{\"file\":") + JsonString(row.file);
       for (const Column& c : kColumns) {
         const auto& v = m.*(c.value);
-        line += QStringLiteral(",\"%1\":%2").arg(QLatin1String(c.key), v ? Number(*v, c.decimals) : QStringLiteral("null"));
+        const QString number = v ? Number(*v, c.decimals) : QString();
+        line +=
+            QStringLiteral(",\"%1\":%2").arg(QLatin1String(c.key), number.isEmpty() ? QStringLiteral("null") : number);
       }
       return line + QStringLiteral(",\"beats\":[") + Beats(m.beats, u',') + QStringLiteral("]}\n");
     case Format::Csv:
@@ -104,7 +114,8 @@ QString RowLine(const Row& row, Format format) {
     case Format::Text:
       for (const Column& c : kColumns) {
         const auto& v = m.*(c.value);
-        line += (v ? Number(*v, c.decimals) : QStringLiteral("-")).rightJustified(c.width) + u' ';
+        const QString number = v ? Number(*v, c.decimals) : QString();
+        line += (number.isEmpty() ? QStringLiteral("-") : number).rightJustified(c.width) + u' ';
       }
       return line + QString::number(m.beats.size()).rightJustified(5) + QStringLiteral("  ") + row.file + u'\n';
   }

@@ -32,11 +32,11 @@ int Measure(const QStringList& args) {
     }
   }
   const auto format = measure::ParseFormat(formatName);
-  if (!format) return Usage(MeasureCommand, QStringLiteral("--format takes text, csv or json (got %1)").arg(formatName));
+  if (!format)
+    return Usage(MeasureCommand, QStringLiteral("--format takes text, csv or json (got %1)").arg(formatName));
   if (listFile) {
-    QFile list;
-    const bool opened = *listFile == u"-" ? list.open(stdin, QIODevice::ReadOnly)
-                                          : (list.setFileName(*listFile), list.open(QIODevice::ReadOnly));
+    QFile list(*listFile);
+    const bool opened = *listFile == u"-" ? list.open(stdin, QIODevice::ReadOnly) : list.open(QIODevice::ReadOnly);
     if (!opened) {
       Err(QStringLiteral("%1: %2").arg(*listFile, list.errorString()));
       return 1;
@@ -58,8 +58,7 @@ int Measure(const QStringList& args) {
 }  // namespace
 
 const Command MeasureCommand{
-    "measure",
-    "  corvale-tool measure FILE|DIR... [--format text|csv|json] [-j N] [--files-from LIST|-]\n",
+    "measure", "  corvale-tool measure FILE|DIR... [--format text|csv|json] [-j N] [--files-from LIST|-]\n",
     "measure reads every record given (the files export reads; a directory stands for the\n"
     "readable files in it; --files-from adds the paths listed in LIST, one per line, or on\n"
     "standard input for -) and prints one row per record, in the order given, of what it\n"
