@@ -2,6 +2,8 @@
 #include "app/FiducialMarksOption.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
 
 #include "app/Controls.h"
 #include "app/ViewerState.h"
@@ -9,14 +11,28 @@
 
 namespace corvale {
 
-FiducialMarksOption::FiducialMarksOption(ViewerState& state, QWidget* page) : QObject(page), state_(state) {
-  CheckBoxFiducials = Make<QCheckBox>(page, "CheckBoxFiducials", 8, 448, 145, 17);
+FiducialMarksOption::FiducialMarksOption(ViewerState& state, QGroupBox* colourGroup)
+    : QObject(colourGroup), state_(state) {
+  // In the colour group's title row, right of its title, as "lead names" sits
+  // in the display group's: it moves no other control. It is shown with the
+  // group, which steps aside while a print job shows its status there.
+  QWidget* page = colourGroup->parentWidget();
+  const QPoint at = colourGroup->geometry().topLeft();
+  CheckBoxFiducials = Make<QCheckBox>(page, "CheckBoxFiducials", at.x() + 36, at.y() - 1, 117, 17);
+  colourGroup->installEventFilter(this);
   CheckBoxFiducials->setText(tr("fiducial marks"));
   CheckBoxFiducials->setToolTip(
       tr("Marks the onsets and offsets of the waves that the measurement found (blue, above each trace) and those "
          "of the record's annotation files (orange, below)"));
   CheckBoxFiducials->setChecked(state_.analysis.showMarks);
   connect(CheckBoxFiducials, &QCheckBox::clicked, this, &FiducialMarksOption::CheckBoxFiducialsClick);
+}
+
+bool FiducialMarksOption::eventFilter(QObject* watched, QEvent* event) {
+  // Only the group's own showing and hiding, not its tab's.
+  if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+    CheckBoxFiducials->setVisible(event->type() == QEvent::ShowToParent);
+  return QObject::eventFilter(watched, event);
 }
 
 void FiducialMarksOption::CheckBoxFiducialsClick(bool checked) {

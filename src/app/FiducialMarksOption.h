@@ -9,7 +9,7 @@
 #include "display/FiducialMarks.h"
 
 class QCheckBox;
-class QWidget;
+class QGroupBox;
 
 namespace corvale {
 
@@ -18,8 +18,8 @@ struct ViewerState;
 class FiducialMarksOption : public QObject {
   Q_OBJECT
  public:
-  /// Builds the check box on `page` at its place, checked as `state` says.
-  FiducialMarksOption(ViewerState& state, QWidget* page);
+  /// Builds the check box in the ECG tab's colour group, checked as `state` says.
+  FiducialMarksOption(ViewerState& state, QGroupBox* colourGroup);
 
   void CheckBoxFiducialsClick(bool checked);
   /// Clicks the box when it differs from `on`, as a user would.
@@ -28,6 +28,10 @@ class FiducialMarksOption : public QObject {
  Q_SIGNALS:
   /// Redraw the traces.
   void changed();
+
+ protected:
+  /// The box is shown and hidden with the colour group.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   ViewerState& state_;

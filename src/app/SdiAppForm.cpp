@@ -78,7 +78,7 @@ void TSDIAppForm::BuildTabs() {
   setCentralWidget(PageControl1);
   fileTab_ = new FileTab(*state_, PageControl1);
   ecgTab_ = new EcgTab(*state_, images_, PageControl1);
-  marksOption_ = new FiducialMarksOption(*state_, ecgTab_);
+  marksOption_ = new FiducialMarksOption(*state_, ecgTab_->Options().ColourGroup());
   headerTab_ = new HeaderTab(state_->print, PageControl1);
   PageControl1->addTab(fileTab_, tr("File"));
   PageControl1->addTab(ecgTab_, tr("ECG"));
