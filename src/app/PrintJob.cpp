@@ -9,7 +9,6 @@
 #include <QScopeGuard>
 #include <QWidget>
 
-#include "app/MeasurementColumn.h"
 #include "app/PrinterSetupDialog.h"
 #include "app/ViewerState.h"
 #include "output/PageAnnotations.h"
@@ -102,7 +101,7 @@ PageAnnotationInput PrintJob::AnnotationInput() const {
   input.identity = PageIdentityFromRecord(state_.record, state_.shown ? state_.shown->entry : QString());
   input.leadGain = state_.display.LeadGain;
   input.deleteId = state_.output.blankIdentification;
-  input.measurements = PageMeasurements(state_.record, state_.analysis.measured);
+  input.measurements = PageMeasurementsOf(state_.record, state_.analysis.measured);
   return input;
 }
 

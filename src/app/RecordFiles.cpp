@@ -14,7 +14,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/MeasurementColumn.h"
 #include "app/ViewerState.h"
 #include "formats/Formats.h"
 #include "formats/WfdbFormat.h"
@@ -85,7 +84,7 @@ std::optional<FileError> WritePdf(const ViewerState& state, const ExportPage& pa
     annotations.identity = PageIdentityFromRecord(state.record, state.shown->entry);
     annotations.leadGain = state.display.LeadGain;
     annotations.deleteId = state.output.blankIdentification;
-    annotations.measurements = PageMeasurements(state.record, state.analysis.measured);
+    annotations.measurements = PageMeasurementsOf(state.record, state.analysis.measured);
     result = PrintRecordPage(writer, state.print, state.display, state.leads, {}, &annotations);
   }
   if (result.error || pdf.isEmpty())

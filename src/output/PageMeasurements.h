@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <vector>
 
+#include "analysis/Measurement.h"
+#include "record/RecordFormat.h"
+
 namespace corvale {
 
 /// One row of the margin's list.
@@ -17,6 +20,12 @@ struct PageMeasurement {
   QString unit;   // "bpm", "ms", "deg", "mV"
   bool measured = false;
 };
+
+/// The list for a record: every measurement row it carries or that was
+/// measured, each marked, when at least one was measured; none otherwise, so
+/// that the page of a record carrying all its measurements is the page it
+/// always was. Values as the window's rows show them, trimmed.
+std::vector<PageMeasurement> PageMeasurementsOf(const RecordImage& image, const Measurements& measured);
 
 /// "HR 72 bpm (measured)", "QRS 0090 ms (recorded)", one item per row, in order.
 QStringList MeasurementTexts(const std::vector<PageMeasurement>& rows);
