@@ -33,6 +33,6 @@ struct LeadSignals {
 /// Runs `sections` forward then backward over every lead of `signals`, in
 /// place, with the ends extended by odd reflection so that the filters start
 /// settled. `scratch` is reused between calls.
-void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, std::vector<double>& scratch);
+void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, std::vector<float>& scratch);
 
 }  // namespace corvale::analysis

@@ -41,10 +41,13 @@ constexpr double SpikeUv = 1500.0;
 // delineation; amplitudes are read before the low-pass.
 constexpr double HighPassHz = 0.67, MainsHz = 50.0, LowPassHz = 40.0, MainsQ = 8.0;
 
-// The dominant morphology: beats whose QRS correlates with the median QRS at
-// least this well.
-constexpr double SameMorphology = 0.9;
+// A median beat needs three beats of its morphology, and so many that it is
+// the record's rhythm rather than a few complexes that happen to look alike.
 constexpr int MinDominantBeats = 3;
+constexpr double MinDominantShare = 0.4;
+// A complex closer to either end of the record than this is incomplete: it
+// cannot be told from an artefact of the record's cut.
+constexpr int EdgeMs = 100;
 
 bool Finite(double v) { return std::isfinite(v); }
 
@@ -55,20 +58,30 @@ std::vector<int> RemovePacingSpikes(LeadSignals& leads, const std::array<bool, L
   std::vector<int> spikes;
   const int n = leads.samples;
   constexpr int Reach = 2, Blank = 3;
-  for (int i = Reach; i + Reach < n; ++i) {
+  for (int i = 0; i < n; ++i) {
+    // Neighbours two samples away; at the record's ends, the one that exists.
+    const int left = i - Reach >= 0 ? i - Reach : i + Reach, right = i + Reach < n ? i + Reach : i - Reach;
+    if (left < 0 || left >= n || right < 0 || right >= n) break;
     bool spike = false;
     for (int L = 0; L < Leads && !spike; ++L) {
       if (!valid[static_cast<std::size_t>(L)]) continue;
-      const double mid = 0.5 * (leads.At(L, i - Reach) + leads.At(L, i + Reach));
+      const double mid = 0.5 * (leads.At(L, left) + leads.At(L, right));
       spike = std::abs(leads.At(L, i) - mid) > SpikeUv;
     }
     if (!spike) continue;
-    const int from = std::max(0, i - Blank), to = std::min(n - 1, i + Blank);
+    // A straight line between the samples either side (held level at an end);
+    // the test fires up to two samples before a spike, so the line reaches
+    // further on.
+    const int from = std::max(0, i - Blank), to = std::min(n - 1, i + Reach + Blank);
     for (int L = 0; L < Leads; ++L) {
-      const double a = leads.At(L, from), b = leads.At(L, to);
-      for (int k = from + 1; k < to; ++k)
+      double a = leads.At(L, from), b = leads.At(L, to);
+      if (from > i - Blank) a = b;
+      if (to < i + Reach + Blank) b = a;
+      for (int k = from; k <= to; ++k) {
+        if ((k == from && from == i - Blank) || (k == to && to == i + Reach + Blank)) continue;
         leads.values[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] =
-            a + (b - a) * (k - from) / (to - from);
+            a + (b - a) * (k - from) / std::max(1, to - from);
+      }
     }
     if (spikes.empty() || i - spikes.back() > Ms(40)) spikes.push_back(i);
     i = to;
@@ -85,56 +98,82 @@ std::optional<double> Axis(double lateral, double inferior, double minimum) {
   return a;
 }
 
+// Lead I's gain relative to lead II. True limb leads obey Einthoven's law,
+// I + III = II; where a record scaled its leads one by one (some databases
+// store each lead at its own gain), the least-squares gains of I and III that
+// restore the law over the QRS and T bring I back to II's scale. Leads that
+// obey the law already, or that the law does not fit, keep gain 1.
+double LimbLeadGain(const analysis::BeatSet& set, const analysis::Delineation& d,
+                    const std::array<bool, Leads>& valid) {
+  constexpr int LeadIII = 2;
+  if (!valid[LeadI] || !valid[LeadII] || !valid[LeadIII] || !d.qrsOnset || !d.qrsOffset) return 1.0;
+  const int from = *d.qrsOnset, to = d.tEnd ? *d.tEnd : *d.qrsOffset;
+  double s11 = 0, s13 = 0, s33 = 0, s12 = 0, s32 = 0, s22 = 0;
+  for (int t = from; t <= to; ++t) {
+    const double x1 = set.Median(LeadI, t) - d.isoelectric[LeadI];
+    const double x2 = set.Median(LeadII, t) - d.isoelectric[LeadII];
+    const double x3 = set.Median(LeadIII, t) - d.isoelectric[LeadIII];
+    s11 += x1 * x1, s13 += x1 * x3, s33 += x3 * x3, s12 += x1 * x2, s32 += x3 * x2, s22 += x2 * x2;
+  }
+  const double det = s11 * s33 - s13 * s13;
+  if (!(det > 1e-9 * s11 * s33) || !(s22 > 0)) return 1.0;
+  const double a = (s12 * s33 - s32 * s13) / det, c = (s11 * s32 - s13 * s12) / det;
+  // Residual share of II's energy the fitted law leaves.
+  const double residual = (s22 - 2 * (a * s12 + c * s32) + a * a * s11 + 2 * a * c * s13 + c * c * s33) / s22;
+  constexpr double MaxResidual = 0.05, MinGain = 0.2, MaxGain = 5.0;
+  if (!(residual < MaxResidual) || a < MinGain || a > MaxGain || c < MinGain || c > MaxGain) return 1.0;
+  return a;
+}
+
 std::optional<double> InRange(double v, double lo, double hi) {
   if (!Finite(v) || v < lo || v > hi) return std::nullopt;
   return v;
 }
 
-}  // namespace
-
-Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::span<const bool> saturated) {
+// Measures sample-major microvolts in `amp` (consumed); `flagged` marks
+// leads the caller knows to be saturated.
+Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   Measurements m;
-  if (samples < 2 * Rate || leadMajor.size() < static_cast<std::size_t>(samples) * Leads) return m;
-
-  // Sample-major copies, with non-finite values zeroed and their leads dropped.
-  LeadSignals amp;
-  amp.samples = samples;
-  amp.values.resize(static_cast<std::size_t>(samples) * Leads);
+  const int samples = amp.samples;
+  if (samples < 2 * Rate) return m;
+  // Usable leads: finite, off the converter's limits, and not flat. Non-finite
+  // values become 0 so that nothing downstream sees them.
   std::array<bool, Leads> valid{};
   for (int L = 0; L < Leads; ++L) {
-    const double* x = leadMajor.data() + static_cast<std::size_t>(L) * static_cast<std::size_t>(samples);
     double lo = 0, hi = 0;
     int railed = 0;
     bool finite = true;
     for (int i = 0; i < samples; ++i) {
-      double v = x[i];
+      double& v = amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)];
       if (!Finite(v)) finite = false, v = 0;
       if (std::abs(v) >= SaturationUv) ++railed;
       lo = i == 0 ? v : std::min(lo, v);
       hi = i == 0 ? v : std::max(hi, v);
-      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = v;
     }
-    const bool flagged = static_cast<std::size_t>(L) < saturated.size() && saturated[static_cast<std::size_t>(L)];
     valid[static_cast<std::size_t>(L)] =
-        finite && !flagged && railed <= SaturatedShare * samples && hi - lo >= FlatRangeUv;
+        finite && !flagged[static_cast<std::size_t>(L)] && railed <= SaturatedShare * samples && hi - lo >= FlatRangeUv;
   }
   if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
 
-  std::vector<double> scratch;
+  std::vector<float> filterScratch;
   const std::array<analysis::Biquad, 2> baseline{analysis::ButterworthHighPass(HighPassHz, Rate),
                                                  analysis::Notch(MainsHz, Rate, MainsQ)};
-  analysis::FilterZeroPhase(amp, baseline, scratch);
+  analysis::FilterZeroPhase(amp, baseline, filterScratch);
   LeadSignals del = amp;
   const std::array<analysis::Biquad, 1> smooth{analysis::ButterworthLowPass(LowPassHz, Rate)};
-  analysis::FilterZeroPhase(del, smooth, scratch);
+  analysis::FilterZeroPhase(del, smooth, filterScratch);
+  std::vector<double> scratch;
 
-  const std::vector<int> detected = analysis::DetectQrs(del, valid, Rate, scratch);
+  std::vector<int> detected = analysis::DetectQrs(del, valid, Rate, scratch);
+  std::erase_if(detected, [&](int at) { return at < Ms(EdgeMs) || at >= samples - Ms(EdgeMs); });
   if (detected.size() < static_cast<std::size_t>(MinDominantBeats)) return m;
 
   analysis::BeatSet set = analysis::FormMedianBeat(del, amp, valid, detected, Rate);
-  if (set.dominant < MinDominantBeats) return m;
+
+  if (set.dominant < MinDominantBeats || set.dominant < MinDominantShare * static_cast<double>(detected.size()))
+    return m;
   const analysis::Delineation d = analysis::Delineate(set, valid, Rate);
   if (!d.qrsOnset || !d.qrsOffset) return m;
 
@@ -166,22 +205,32 @@ Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::s
   if (pWave) {
     m.pMs = InRange(ms(*d.pOffset - *d.pOnset), 20, 250);
     m.prMs = InRange(ms(*d.qrsOnset - *d.pOnset), 50, 600);
+    if (!m.pMs || !m.prMs) m.pMs.reset(), m.prMs.reset();
   }
 
-  // Axes from net areas in I and aVF, each relative to the level before the QRS.
-  const auto area = [&](int lead, int from, int to) {
-    double s = 0;
-    for (int t = from; t <= to; ++t) s += set.Median(lead, t) - d.isoelectric[static_cast<std::size_t>(lead)];
-    return s / std::max(1, to - from + 1);  // the mean level, uV
+  // Frontal axes from the net deflection (largest positive plus largest
+  // negative, relative to the level before the QRS) in I and aVF = II - I/2.
+  const auto net = [&](int lead, int from, int to) {
+    double hi = 0, lo = 0;
+    for (int t = from; t <= to; ++t) {
+      const double v = set.Median(lead, t) - d.isoelectric[static_cast<std::size_t>(lead)];
+      hi = std::max(hi, v), lo = std::min(lo, v);
+    }
+    return hi + lo;
   };
-  const bool frontal = valid[LeadI] && valid[LeadAvf];
-  constexpr double MinAxisUv = 10.0;
-  if (frontal) {
-    m.qrsAxisDeg = Axis(area(LeadI, *d.qrsOnset, *d.qrsOffset), area(LeadAvf, *d.qrsOnset, *d.qrsOffset), MinAxisUv);
-    if (d.tEnd) m.tAxisDeg = Axis(area(LeadI, *d.qrsOffset, *d.tEnd), area(LeadAvf, *d.qrsOffset, *d.tEnd), MinAxisUv);
-    if (m.prMs) m.pAxisDeg = Axis(area(LeadI, *d.pOnset, *d.pOffset), area(LeadAvf, *d.pOnset, *d.pOffset), 5.0);
-  }
-  (void)LeadII;
+  const double gainI = LimbLeadGain(set, d, valid);
+  const auto axis = [&](int from, int to, double minimum) -> std::optional<double> {
+    if (valid[LeadI] && valid[LeadII]) {
+      const double i = gainI * net(LeadI, from, to);
+      return Axis(i, net(LeadII, from, to) - i / 2, minimum);
+    }
+    if (valid[LeadI] && valid[LeadAvf]) return Axis(net(LeadI, from, to), net(LeadAvf, from, to), minimum);
+    return std::nullopt;
+  };
+  constexpr double MinAxisUv = 10.0, MinPAxisUv = 5.0;
+  m.qrsAxisDeg = axis(*d.qrsOnset, *d.qrsOffset, MinAxisUv);
+  if (m.qtMs) m.tAxisDeg = axis(*d.qrsOffset, *d.tEnd, MinAxisUv);
+  if (m.prMs && m.pMs) m.pAxisDeg = axis(*d.pOnset, *d.pOffset, MinPAxisUv);
 
   // Amplitudes from the median beat before its low-pass.
   const auto extreme = [&](int lead, bool highest) -> std::optional<double> {
@@ -230,20 +279,39 @@ Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::s
   return m;
 }
 
+}  // namespace
+
+Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::span<const bool> saturated) {
+  if (samples < 2 * Rate || leadMajor.size() < static_cast<std::size_t>(samples) * Leads) return {};
+  LeadSignals amp;
+  amp.samples = samples;
+  amp.values.resize(static_cast<std::size_t>(samples) * Leads);
+  std::array<bool, Leads> flagged{};
+  for (int L = 0; L < Leads; ++L) {
+    flagged[static_cast<std::size_t>(L)] =
+        static_cast<std::size_t>(L) < saturated.size() && saturated[static_cast<std::size_t>(L)];
+    const double* x = leadMajor.data() + static_cast<std::size_t>(L) * static_cast<std::size_t>(samples);
+    for (int i = 0; i < samples; ++i)
+      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = x[i];
+  }
+  return Measure(amp, flagged);
+}
+
 Measurements MeasureRecord(const RecordImage& image) {
-  std::vector<double> leads(static_cast<std::size_t>(LeadCount) * SamplesPerLead);
-  std::array<bool, LeadCount> saturated{};
+  LeadSignals amp;
+  amp.samples = SamplesPerLead;
+  amp.values.resize(static_cast<std::size_t>(SamplesPerLead) * Leads);
+  std::array<bool, Leads> flagged{};
   for (int L = 0; L < LeadCount; ++L) {
     int railed = 0;
     for (int i = 0; i < SamplesPerLead; ++i) {
       const std::int16_t raw = image.Sample(L, i);
       if (raw >= 32767 || raw <= -32767) ++railed;
-      leads[static_cast<std::size_t>(L) * SamplesPerLead + static_cast<std::size_t>(i)] =
-          raw * MeasurementUnitMicrovolts;
+      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = raw * MeasurementUnitMicrovolts;
     }
-    saturated[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
+    flagged[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
   }
-  return MeasureLeads(leads, SamplesPerLead, saturated);
+  return Measure(amp, flagged);
 }
 
 }  // namespace corvale

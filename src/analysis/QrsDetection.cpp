@@ -29,7 +29,7 @@ std::vector<int> DetectQrs(const LeadSignals& filtered, std::span<const bool> va
   const int half = window / 2;
   const int refractory = rate / 5;          // 200 ms
   const int tWaveSpan = rate * 360 / 1000;  // a peak this soon after a beat may be its T wave
-  scratch.assign(static_cast<std::size_t>(2 * n), 0.0);
+  scratch.assign(2 * static_cast<std::size_t>(n), 0.0);
   double* energy = scratch.data();
   double* envelope = scratch.data() + n;
   for (int i = 1; i + 1 < n; ++i) {

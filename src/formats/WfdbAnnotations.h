@@ -24,7 +24,7 @@ struct Annotation {
 };
 
 /// Files larger than this are not annotation files of a resting ECG.
-inline constexpr qint64 MaxAnnotationFileSize = 16 * 1024 * 1024;
+inline constexpr qint64 MaxAnnotationFileSize = qint64{16} * 1024 * 1024;
 
 /// The one-letter symbol of an annotation code ('?' when it has none).
 char AnnotationSymbol(int code);

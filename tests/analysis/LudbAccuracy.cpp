@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -52,8 +53,8 @@ std::optional<double> MedianIfAny(const std::vector<double>& v) {
 }
 
 // ludb.csv (or the row subset of it in tests/data): ID, sex, age, rhythms, axis, ...; quoted fields may span lines.
-std::map<int, std::pair<std::string, std::string>> ReadCatalogue(const QString& dir) {
-  std::map<int, std::pair<std::string, std::string>> out;
+std::map<int, std::array<std::string, 3>> ReadCatalogue(const QString& dir) {
+  std::map<int, std::array<std::string, 3>> out;
   QString path;
   for (const char* name : {"ludb.csv", "ludb_subset.csv", "../ludb.csv"})
     if (path.isEmpty() && QFileInfo(QDir(dir).filePath(QString::fromLatin1(name))).isFile())
@@ -92,7 +93,7 @@ std::map<int, std::pair<std::string, std::string>> ReadCatalogue(const QString& 
     std::string axis = trim(rows[r][4]);
     const std::string prefix = "Electric axis of the heart: ";
     if (axis.rfind(prefix, 0) == 0) axis = axis.substr(prefix.size());
-    out[id] = {trim(rows[r][3]), axis};
+    out[id] = {trim(rows[r][3]), axis, rows[r].size() > 8 ? trim(rows[r][8]) : std::string()};
   }
   return out;
 }
@@ -162,6 +163,11 @@ std::optional<Reference> ReadReference(const QString& headerPath) {
         }
       }
     }
+    ref.pOnsets.push_back(pOn < (1 << 30) ? pOn : -1);
+    ref.pOffsets.push_back(pOff);
+    ref.qrsOnsets.push_back(qOn < (1 << 30) ? qOn : -1);
+    ref.qrsOffsets.push_back(qOff);
+    ref.tEnds.push_back(tOff);
     if (qOff < 0 || qOn == (1 << 30)) continue;
     qrsDur.push_back((qOff - qOn) * MsPerSample);
     if (tOff > 0) qt.push_back((tOff - qOn) * MsPerSample);
@@ -228,8 +234,9 @@ std::vector<RecordResult> EvaluateDirectory(const QString& dir, bool noise) {
     r.name = name;
     r.reference = *reference;
     if (auto it = catalogue.find(name.toInt()); it != catalogue.end()) {
-      r.rhythm = it->second.first;
-      r.axisClass = it->second.second;
+      r.rhythm = it->second[0];
+      r.axisClass = it->second[1];
+      r.paced = !it->second[2].empty();
     }
     r.clean = MeasureRecord(image);
     if (noise) {
@@ -275,7 +282,7 @@ Summary Summarise(const std::vector<RecordResult>& results) {
     const Reference& ref = r.reference;
     const Measurements& m = r.clean;
     const bool fibrillation = Contains(r.rhythm, "fibrillation");
-    const bool flutterOrPaced = Contains(r.rhythm, "flutter") || m.paced;
+    const bool flutterOrPaced = Contains(r.rhythm, "flutter") || r.paced || m.paced;
     // P and PR are compared where the rhythm has P waves to compare.
     if (!fibrillation && !flutterOrPaced) {
       if (ref.pMs && m.pMs) p.push_back(*m.pMs - *ref.pMs);
@@ -289,7 +296,7 @@ Summary Summarise(const std::vector<RecordResult>& results) {
     }
     s.truePositives += r.truePositives, s.missed += r.missed, s.extra += r.extra;
     if (Contains(r.rhythm, "Sinus") || Contains(r.rhythm, "sinus")) {
-      if (!m.paced && !fibrillation) ++s.sinus, s.sinusWithPr += m.prMs ? 1 : 0;
+      if (!flutterOrPaced && !fibrillation) ++s.sinus, s.sinusWithPr += m.prMs ? 1 : 0;
     }
     if (fibrillation) ++s.fibrillation, s.fibrillationWithPr += m.prMs ? 1 : 0;
     else if (flutterOrPaced) ++s.flutterOrPaced, s.flutterOrPacedWithPr += m.prMs ? 1 : 0;
@@ -310,6 +317,26 @@ Summary Summarise(const std::vector<RecordResult>& results) {
   s.withNoise =
       std::any_of(results.begin(), results.end(), [](const RecordResult& r) { return !r.noisy.beats.empty(); });
   s.p = Stats(p), s.pr = Stats(pr), s.qrs = Stats(qrs), s.qt = Stats(qt);
+  // Points: each measured beat against the annotated beat within 75 ms.
+  std::vector<double> points[5];
+  for (const RecordResult& r : results) {
+    const Reference& ref = r.reference;
+    std::vector<double> d[5];
+    for (std::size_t b = 0; b < r.clean.fiducials.size(); ++b) {
+      const BeatFiducials& f = r.clean.fiducials[b];
+      for (std::size_t k = 0; k < ref.qrsPeaks.size(); ++k) {
+        if (std::abs(ref.qrsPeaks[k] - f.qrs) > 37) continue;
+        const std::optional<int> ours[5] = {f.pOnset, f.pOffset, f.qrsOnset, f.qrsOffset, f.tEnd};
+        const int theirs[5] = {ref.pOnsets[k], ref.pOffsets[k], ref.qrsOnsets[k], ref.qrsOffsets[k], ref.tEnds[k]};
+        for (int i = 0; i < 5; ++i)
+          if (ours[i] && theirs[i] >= 0) d[i].push_back((*ours[i] - theirs[i]) * MsPerSample);
+      }
+    }
+    for (int i = 0; i < 5; ++i)
+      if (!d[i].empty()) points[i].push_back(MedianOf(d[i]));
+  }
+  s.pOnset = Stats(points[0]), s.pOffset = Stats(points[1]), s.qrsOnset = Stats(points[2]);
+  s.qrsOffset = Stats(points[3]), s.tEnd = Stats(points[4]);
   s.noisePr = Stats(nPr), s.noiseQrs = Stats(nQrs), s.noiseQt = Stats(nQt);
   return s;
 }
@@ -327,6 +354,11 @@ std::string Table(const Summary& s) {
   row("PR", s.pr, "+-10 / <= 10");
   row("QRS duration", s.qrs, "+-6 / <= 10");
   row("QT", s.qt, "+-12 / <= 30");
+  row("(P onset)", s.pOnset, "");
+  row("(P offset)", s.pOffset, "");
+  row("(QRS onset)", s.qrsOnset, "");
+  row("(QRS offset)", s.qrsOffset, "");
+  row("(T end)", s.tEnd, "");
   o << "\n| check | result | target |\n|---|---|---|\n";
   std::snprintf(line, sizeof line, "| HR within 2 bpm | %d of %d (%.1f %%) | >= 95 %% |\n", s.hrWithin2, s.hrCompared,
                 s.hrCompared ? 100.0 * s.hrWithin2 / s.hrCompared : 0.0);

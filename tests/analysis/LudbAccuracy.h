@@ -16,7 +16,9 @@ namespace corvale::accuracy {
 /// latest offset over the leads, then the median over the annotated beats.
 struct Reference {
   std::optional<double> pMs, prMs, qrsMs, qtMs, hrBpm;
-  std::vector<int> qrsPeaks;      ///< one per annotated beat (median over the leads)
+  std::vector<int> qrsPeaks;  ///< one per annotated beat (median over the leads)
+  /// Per annotated beat, the global points (-1 where not marked).
+  std::vector<int> pOnsets, pOffsets, qrsOnsets, qrsOffsets, tEnds;
   int spanFrom = 0, spanTo = -1;  ///< the annotated stretch, samples
 };
 
@@ -24,6 +26,7 @@ struct RecordResult {
   QString name;
   std::string rhythm;     ///< from ludb.csv, empty when unknown
   std::string axisClass;  ///< "normal", "left axis deviation", ... empty when unknown
+  bool paced = false;     ///< ludb.csv names a pacemaker
   Reference reference;
   Measurements clean, noisy;
   int truePositives = 0, missed = 0, extra = 0;
@@ -50,6 +53,8 @@ struct Difference {
 
 struct Summary {
   Difference p, pr, qrs, qt;  ///< measured - reference, ms
+  /// The same for each point (median over a record's matched beats, then over records).
+  Difference pOnset, pOffset, qrsOnset, qrsOffset, tEnd;
   int records = 0;
   int hrWithin2 = 0, hrCompared = 0;             ///< |HR - reference| <= 2 bpm
   int truePositives = 0, missed = 0, extra = 0;  ///< QRS detection

@@ -170,10 +170,14 @@ void ExpectPlain(const Measurements& m) {
   for (std::size_t b = 0; b < m.beats.size(); ++b) {
     EXPECT_GE(m.beats[b], 0);
     EXPECT_LT(m.beats[b], 5000);
-    if (b > 0) EXPECT_LT(m.beats[b - 1], m.beats[b]);
+    if (b > 0) {
+      EXPECT_LT(m.beats[b - 1], m.beats[b]);
+    }
     for (const auto& f :
          {m.fiducials[b].pOnset, m.fiducials[b].qrsOnset, m.fiducials[b].qrsOffset, m.fiducials[b].tEnd})
-      if (f) EXPECT_TRUE(*f >= 0 && *f < 5000);
+      if (f) {
+        EXPECT_TRUE(*f >= 0 && *f < 5000);
+      }
   }
 }
 

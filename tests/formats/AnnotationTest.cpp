@@ -25,17 +25,15 @@ std::variant<std::vector<wfdb::Annotation>, QString> Parse(const Bytes& b) { ret
 
 TEST(Annotations, DecodesWordsAndPseudoAnnotations) {
   Bytes b;
-  Word(b, 39, 100);  // "(" at 100
-  Word(b, 1, 12);    // "N" at 112
-  Word(b, 61, 3);    // its subtype
-  Word(b, 62, 2);    // its channel
-  Word(b, 40, 20);   // ")" at 132, keeps channel 2
-  Word(b, 59, 0);    // skip 70000 samples: high word first
-  Word(b, 1, 0);     // 0x0001 0x1170 -> 65536 + 4464
-  b.resize(b.size() - 2);
-  b.push_back(0x70), b.push_back(0x11);
-  Word(b, 24, 5);  // "p" at 132 + 70000 + 5
-  Word(b, 63, 3);  // aux "abc" and a pad byte
+  Word(b, 39, 100);                             // "(" at 100
+  Word(b, 1, 12);                               // "N" at 112
+  Word(b, 61, 3);                               // its subtype
+  Word(b, 62, 2);                               // its channel
+  Word(b, 40, 20);                              // ")" at 132, keeps channel 2
+  Word(b, 59, 0);                               // skip 70000 samples: high word first
+  b.insert(b.end(), {0x01, 0x00, 0x70, 0x11});  // 0x0001, 0x1170: 65536 + 4464
+  Word(b, 24, 5);                               // "p" at 132 + 70000 + 5
+  Word(b, 63, 3);                               // aux "abc" and a pad byte
   b.insert(b.end(), {'a', 'b', 'c', 0});
   Word(b, 60, 7);  // num
   Word(b, 0, 0);   // end
@@ -75,7 +73,9 @@ TEST(Annotations, RefusesDamagedFilesWithAReason) {
     SCOPED_TRACE(c.name);
     const auto parsed = Parse(c.bytes);
     EXPECT_EQ(std::holds_alternative<QString>(parsed), c.refused);
-    if (auto* reason = std::get_if<QString>(&parsed)) EXPECT_FALSE(reason->isEmpty());
+    if (auto* reason = std::get_if<QString>(&parsed)) {
+      EXPECT_FALSE(reason->isEmpty());
+    }
   }
 }
 
