@@ -43,7 +43,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, 
 QRadioButton* AddRadio(QWidget* parent, const char* name, const QString& text, int tag, int x, int y, int w, int h) {
   auto* r = Make<QRadioButton>(parent, name, x, y, w, h);
   r->setText(text);
-  r->setProperty("Tag", tag);
+  r->setProperty("handlerValue", tag);
   return r;
 }
 

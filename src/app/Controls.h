@@ -34,7 +34,7 @@ QScrollBar* MakeScrollBar(QWidget* parent, const char* name, int x, int y, int w
 /// text as plain text: much of it comes from record files and file names.
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 0, int h = 0);
 
-/// A radio button carrying the design `Tag` its group's handler reads.
+/// A radio button; `tag` is the number its group's handler receives when it is clicked.
 QRadioButton* AddRadio(QWidget* parent, const char* name, const QString& text, int tag, int x, int y, int w, int h);
 
 /// Sets a window's title to `text` as it stands ("[*]" is not the modified sign).

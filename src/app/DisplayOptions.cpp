@@ -56,7 +56,7 @@ DisplayOptions::DisplayOptions(DisplayState& state, QWidget* page) : QObject(pag
 
 void DisplayOptions::BuildCalibrationPanel(QWidget* page) {
   // One group per lead, limb leads left and chest leads right; the buttons'
-  // Tag is lead * 10 + factor.
+  // handler receives lead * 10 + factor.
   auto* panel = Make<QWidget>(page, "PanelCalibration", 0, 496, 153, 321);
   AddLabel(panel, "LabelCalibration", tr("ECG caliblation"), 8, 8);
   for (int lead = 0; lead < LeadCount; ++lead) {

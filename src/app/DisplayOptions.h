@@ -21,7 +21,7 @@ class DisplayOptions : public QObject {
   /// Builds the groups on `page` at their design places, checked as `state` says.
   DisplayOptions(DisplayState& state, QWidget* page);
 
-  // Handlers, keyed by the clicked button's Tag.
+  // Handlers; each receives the number its clicked button was built with.
   void RadioButton1Click(int tag);
   void RadioButtonCol1Click(int tag);
   void RadioButtonR1Click(int tag);

@@ -79,15 +79,15 @@ void HeaderTab::BuildPrinterBlock() {
   AddLabel(this, "LabelPixY", tr("pix_Y"), 704, 72, 72, 16);
   Label141 = AddLabel(this, "Label141", QStringLiteral("000"), 784, 72, 120, 16);
   AddLabel(this, "LabelPenWidth", tr("Pen Width"), 704, 104, 72, 16);
-  ScrollBarP = MakeScrollBar(this, "ScrollBarP", 784, 104, 121, 17, 0, 10, settings_.PenWidth);
+  ScrollBarP = MakeScrollBar(this, "ScrollBarP", 784, 104, 121, 17, MinPenWidth, MaxPenWidth, settings_.PenWidth);
   Label142 = AddLabel(this, "Label142", QStringLiteral("5"), 912, 104, 40, 16);
   AddLabel(this, "LabelMargin", tr("Margin"), 704, 128, 72, 16);
-  ScrollBarM = MakeScrollBar(this, "ScrollBarM", 784, 128, 121, 17, 10, 200, settings_.Margin);
+  ScrollBarM = MakeScrollBar(this, "ScrollBarM", 784, 128, 121, 17, MinMargin, MaxMargin, settings_.Margin);
   Label144 = AddLabel(this, "Label144", QStringLiteral("5"), 912, 128, 40, 16);
   connect(ScrollBarP, &QScrollBar::valueChanged, this, &HeaderTab::ScrollBarPChange);
   connect(ScrollBarM, &QScrollBar::valueChanged, this, &HeaderTab::ScrollBarMChange);
 
-  // Pen and grid pattern: A is Tag 1, B is Tag 2.
+  // Pen and grid pattern: A passes 1 to its handler, B passes 2.
   auto pattern = [this](const char* group, const QString& title, int x, const char* a, const char* b, int value,
                         void (HeaderTab::*handler)(int), QRadioButton*(&buttons)[2]) {
     auto* box = Make<QGroupBox>(this, group, x, 160, 97, 41);

@@ -21,6 +21,7 @@
 #include "output/Export.h"
 #include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
+#include "record/NativePath.h"
 
 namespace corvale {
 namespace {
@@ -139,8 +140,10 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
 
 QStringList DroppedPaths(const QMimeData& mime) {
   QStringList paths;
+  // The path's bytes as the URL carries them, percent-encoded: a Shift-JIS
+  // name is not valid UTF-8, which toLocalFile() would take it for.
   for (const QUrl& url : mime.urls())
-    if (url.isLocalFile()) paths << url.toLocalFile();
+    if (url.isLocalFile()) paths << ShownPath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
   return paths;
 }
 

@@ -58,7 +58,7 @@ struct ViewGeometry {
 
   // Amplitude: a sample unit is 4.88 uV and a microvolt 0.04 px, so 1 mV is
   // PulseHeight = 40 px at gain 1.
-  static constexpr double MicrovoltsPerUnit = 4.88;
+  static constexpr double MicrovoltsPerUnit = corvale::MicrovoltsPerUnit;
   static constexpr double PixelsPerMicrovolt = 0.04;
   static constexpr double PulseHeight = 40.0;
 

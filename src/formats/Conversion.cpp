@@ -9,17 +9,18 @@
 #include <numbers>
 
 #include "record/Cp932.h"
+#include "record/HeaderValues.h"
 
 namespace corvale {
 namespace {
 
-void PutBytes(RecordImage& image, const FieldSpec& field, const QByteArray& bytes, char pad) {
+void PutBytes(RecordImage& image, const FieldLayout& field, const QByteArray& bytes, char pad) {
   for (std::size_t i = 0; i < field.length; ++i)
     image.bytes[field.offset + i] =
         static_cast<std::uint8_t>(static_cast<qsizetype>(i) < bytes.size() ? bytes[static_cast<qsizetype>(i)] : pad);
 }
 
-void PutUInt16(RecordImage& image, const FieldSpec& field, unsigned value) {
+void PutUInt16(RecordImage& image, const FieldLayout& field, unsigned value) {
   image.bytes[field.offset] = static_cast<std::uint8_t>(value & 0xFF);
   image.bytes[field.offset + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
@@ -30,7 +31,8 @@ bool AllDigits(const QString& s) {
 
 // Digits are right-aligned with leading zeros, as the record's own fields are;
 // other text is left-aligned with spaces.
-std::optional<QString> PutText(RecordImage& image, const FieldSpec& field, const QString& value, const QString& what) {
+std::optional<QString> PutText(RecordImage& image, const FieldLayout& field, const QString& value,
+                               const QString& what) {
   const QByteArray latin = value.toLatin1();
   if (latin.size() > static_cast<qsizetype>(field.length) || QString::fromLatin1(latin) != value ||
       std::any_of(latin.begin(), latin.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80 || c < 0x20; }))
@@ -110,7 +112,7 @@ std::optional<QString> PutTime(RecordImage& image, const QString& v) {
   return std::nullopt;
 }
 
-template <const FieldSpec& F>
+template <const FieldLayout& F>
 std::optional<QString> PutField(RecordImage& image, const QString& v) {
   return PutText(image, F, v, QString::fromLatin1(F.name.data(), static_cast<qsizetype>(F.name.size())));
 }
@@ -264,6 +266,14 @@ qint64 InputSamplesNeeded(double fromHz, double toHz, std::size_t count) {
   return static_cast<qint64>(std::ceil(static_cast<double>(count - 1) * step + halfWidth)) + 1;
 }
 
+std::optional<QString> SamplingRateProblem(double hz) {
+  if (hz >= MinSamplingFrequency && hz <= MaxSamplingFrequency) return std::nullopt;
+  return QStringLiteral("sampling frequency %1 Hz is outside the %2 Hz to %3 kHz of ECG recorders")
+      .arg(hz)
+      .arg(MinSamplingFrequency)
+      .arg(MaxSamplingFrequency / 1000);
+}
+
 std::int16_t ToRecordUnits(double microvolts) {
   const double units = std::round(microvolts / MicrovoltsPerRecordUnit);
   if (!(units >= -32768.0)) return -32768;  // also NaN
@@ -292,8 +302,7 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
     return QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
 
   const double fs = signals.samplingFrequency;
-  if (!(fs >= 50.0 && fs <= 20000.0))
-    return QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs);
+  if (auto problem = SamplingRateProblem(fs)) return *problem;
   const qint64 count = signals.Count();
   if (count < static_cast<qint64>(std::ceil(RecordSeconds * fs)))
     return QStringLiteral("the record lasts %1 s; a record needs 10 s").arg(static_cast<double>(count) / fs, 0, 'g', 6);
@@ -326,11 +335,11 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
   }
 
   // Header: character fields start as spaces; unused bytes stay zero.
-  for (const FieldSpec& f : RecordFields)
+  for (const FieldLayout& f : RecordFields)
     if (f.encoding == FieldEncoding::Character || f.encoding == FieldEncoding::Digits) PutBytes(*image, f, {}, ' ');
   PutBytes(*image, Field::PatientName, {}, '\0');
-  PutUInt16(*image, Field::SamplingInterval, 2);  // ms per sample
-  PutUInt16(*image, Field::LsbSize, 488);         // 4.88 uV, in units of 0.01 uV
+  PutUInt16(*image, Field::SamplingInterval, SamplingIntervalMs);
+  PutUInt16(*image, Field::LsbSize, SampleUnitHundredthsOfMicrovolt);
   PutUInt16(*image, Field::StoredLeadCount, LeadCount);
   PutUInt16(*image, Field::SampleCount, SamplesPerLead);
 
@@ -340,65 +349,40 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
 
 namespace {
 
-QByteArray FieldBytes(const RecordImage& image, const FieldSpec& field) {
-  QByteArray bytes(reinterpret_cast<const char*>(image.bytes.data()) + field.offset,
-                   static_cast<qsizetype>(field.length));
-  const qsizetype nul = bytes.indexOf('\0');
-  if (nul >= 0) bytes.truncate(nul);
-  return bytes;
-}
-
-std::optional<QString> TextOf(const RecordImage& image, const FieldSpec& field) {
-  const QByteArray bytes = FieldBytes(image, field).trimmed();
-  if (bytes.isEmpty()) return std::nullopt;
-  // Only printable ASCII travels to other formats; anything else is not a value.
-  if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c < 0x20 || c > 0x7E; })) return std::nullopt;
-  return QString::fromLatin1(bytes);
+// Only printable ASCII travels to other formats; anything else is not a value.
+std::optional<QString> Portable(const std::optional<QString>& text) {
+  if (!text || std::any_of(text->begin(), text->end(), [](QChar c) { return c < u' ' || c > u'~'; }))
+    return std::nullopt;
+  return text;
 }
 
 }  // namespace
 
 HeaderOptions HeaderFromRecord(const RecordImage& image) {
+  const HeaderValues v = DecodeHeader(image);
   HeaderOptions h;
-  h.id = TextOf(image, Field::PatientId);
-  const QByteArray name = FieldBytes(image, Field::PatientName);
-  if (!name.trimmed().isEmpty())
-    h.name = DecodeCp932(std::span(reinterpret_cast<const std::uint8_t*>(name.constData()),
-                                   static_cast<std::size_t>(name.size())))
-                 .trimmed();
-  const std::uint8_t sex = image.bytes[Field::Sex.offset];
-  if (sex == '1') h.sex = QStringLiteral("M");
-  if (sex == '2') h.sex = QStringLiteral("F");
-  if (auto age = TextOf(image, Field::Age); age && AllDigits(*age)) {
-    const std::uint8_t unit = image.bytes[Field::AgeUnit.offset];
-    if (unit >= '0' && unit <= '2') {
-      h.age = QString::number(age->toInt());
-      h.ageUnit = QString(QChar(u"ymd"[unit - '0']));
-    }
+  h.id = Portable(v.patientId);
+  h.name = v.patientName;
+  if (v.sex) h.sex = SexLetter(v.sex);
+  if (v.age && IsWholeNumber(*v.age) && v.ageUnit) {
+    h.age = *v.age;
+    h.ageUnit = QString(QChar(u"ymd"[static_cast<int>(*v.ageUnit)]));
   }
-  const auto yearHigh = TextOf(image, Field::RecordingYearHigh), date = TextOf(image, Field::RecordingDate);
-  if (yearHigh && date && AllDigits(*yearHigh) && AllDigits(*date) && yearHigh->size() == 2 && date->size() == 6) {
-    const QString iso = QStringLiteral("%1%2-%3-%4").arg(*yearHigh, date->left(2), date->mid(2, 2), date->mid(4, 2));
-    if (!CheckDate(iso)) h.date = iso;
-  }
-  if (const auto time = TextOf(image, Field::RecordingTime); time && AllDigits(*time) && time->size() == 6) {
-    const QString text = QStringLiteral("%1:%2:%3").arg(time->left(2), time->mid(2, 2), time->mid(4, 2));
-    if (!CheckTime(text)) h.time = text;
-  }
-  h.height = TextOf(image, Field::Height);
-  h.weight = TextOf(image, Field::Weight);
-  h.bloodPressure = TextOf(image, Field::BloodPressure);
-  h.heartRate = TextOf(image, Field::HeartRate);
-  h.rrInterval = TextOf(image, Field::RrInterval);
-  h.prInterval = TextOf(image, Field::PrInterval);
-  h.qrsDuration = TextOf(image, Field::QrsDuration);
-  h.qrsAxis = TextOf(image, Field::QrsAxis);
-  h.qtInterval = TextOf(image, Field::QtInterval);
-  h.qtcInterval = TextOf(image, Field::QtcInterval);
-  h.sv1Amplitude = TextOf(image, Field::Sv1Amplitude);
-  h.rvAmplitude = TextOf(image, Field::RvAmplitude);
-  if (h.rvAmplitude)
-    h.rvLead = image.bytes[Field::LateralLeadSelector.offset] == '5' ? QStringLiteral("5") : QStringLiteral("6");
+  if (v.date) h.date = v.date->toString(QStringLiteral("yyyy-MM-dd"));
+  if (v.time) h.time = v.time->toString(QStringLiteral("HH:mm:ss"));
+  h.height = Portable(v.height);
+  h.weight = Portable(v.weight);
+  h.bloodPressure = Portable(v.bloodPressure);
+  h.heartRate = Portable(v.heartRate);
+  h.rrInterval = Portable(v.rrInterval);
+  h.prInterval = Portable(v.prInterval);
+  h.qrsDuration = Portable(v.qrsDuration);
+  h.qrsAxis = Portable(v.qrsAxis);
+  h.qtInterval = Portable(v.qtInterval);
+  h.qtcInterval = Portable(v.qtcInterval);
+  h.sv1Amplitude = Portable(v.sv1Amplitude);
+  h.rvAmplitude = Portable(v.rvAmplitude);
+  if (h.rvAmplitude) h.rvLead = QString::number(v.lateralLead);
   return h;
 }
 

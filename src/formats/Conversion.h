@@ -26,9 +26,14 @@ struct HeaderOptions {
 };
 
 /// Microvolts per record unit.
-inline constexpr double MicrovoltsPerRecordUnit = 4.88;
-inline constexpr double RecordSamplingRate = 500.0;
-inline constexpr double RecordSeconds = 10.0;
+inline constexpr double MicrovoltsPerRecordUnit = MicrovoltsPerUnit;
+
+/// Sampling rates an ECG recorder uses; a file claiming another is damaged.
+inline constexpr double MinSamplingFrequency = 50.0;
+inline constexpr double MaxSamplingFrequency = 20000.0;
+
+/// Why a file's sampling frequency cannot be an ECG's, if it cannot.
+std::optional<QString> SamplingRateProblem(double hz);
 
 /// Band-limited resampling of `x` from `fromHz` to `toHz` (windowed sinc, cut-off
 /// below the lower Nyquist frequency), giving `count` samples from time 0.

@@ -41,7 +41,8 @@ const std::vector<SampleText>& SampleTexts() {
       const int v = static_cast<int>(i) - 32768;
       SampleText& e = t[i];
       std::fill(std::begin(e.text), std::end(e.text), '\0');
-      e.length = static_cast<std::uint8_t>(PutFixed(e.text, static_cast<long long>(v) * 488) - e.text);  // 4.88 uV
+      e.length = static_cast<std::uint8_t>(
+          PutFixed(e.text, static_cast<long long>(v) * SampleUnitHundredthsOfMicrovolt) - e.text);
     }
     return t;
   }();

@@ -368,10 +368,7 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
     if (!median && long_enough) break;
   }
   if (!chosen) return FileError{path, firstProblem};
-  if (!(chosen->fs >= wfdb::MinSamplingFrequency && chosen->fs <= wfdb::MaxSamplingFrequency))
-    return FileError{
-        path,
-        QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(chosen->fs)};
+  if (auto problem = SamplingRateProblem(chosen->fs)) return FileError{path, *problem};
   auto signalSet = ReadGroup(*chosen);
   if (auto* err = std::get_if<QString>(&signalSet)) return FileError{path, *err};
   auto built = BuildRecord(std::get<SignalSet>(signalSet), options, FieldsFromDataset(ds));
@@ -475,7 +472,7 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
       const QByteArray code = "5.6.3-9-" + QByteArray::number(kLeadCodes[lead].number);
       c = PutCode(channel, DCM_ChannelSourceSequence, code.constData(), "SCPECG", kLeadCodes[lead].meaning, "1.3");
       putIn(channel, DCM_ChannelLabel, QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()));
-      putIn(channel, DCM_ChannelSensitivity, QStringLiteral("4.88"));
+      putIn(channel, DCM_ChannelSensitivity, QString::number(MicrovoltsPerUnit));
       if (c.good()) c = PutCode(channel, DCM_ChannelSensitivityUnitsSequence, "uV", "UCUM", "microvolt", "1.4");
       putIn(channel, DCM_ChannelSensitivityCorrectionFactor, QStringLiteral("1"));
       putIn(channel, DCM_ChannelBaseline, QStringLiteral("0"));
@@ -524,7 +521,7 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  c = file.saveFile(OFFilename(QFile::encodeName(output.TemporaryPath()).constData()), EXS_LittleEndianExplicit);
+  c = file.saveFile(OFFilename(output.NativeTemporaryPath().constData()), EXS_LittleEndianExplicit);
   if (c.bad()) return FileError{path, QStringLiteral("could not be written (%1)").arg(QString::fromLatin1(c.text()))};
   if (auto err = output.Close()) return *err;
   PreparedOutputs outputs;

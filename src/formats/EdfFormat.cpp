@@ -233,9 +233,7 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
                     .arg(fs)};
   }
   signalSet.samplingFrequency = fs;
-  if (!chosen.empty() && !(fs >= wfdb::MinSamplingFrequency && fs <= wfdb::MaxSamplingFrequency))
-    return FileError{
-        path, QStringLiteral("sampling frequency %1 Hz is outside the 50 Hz to 20 kHz of ECG recorders").arg(fs)};
+  if (auto problem = SamplingRateProblem(fs); !chosen.empty() && problem) return FileError{path, *problem};
   const qint64 needed = chosen.empty() ? 0 : InputSamplesNeeded(fs, RecordSamplingRate, SamplesPerLead);
   for (int s : chosen) {
     const edf_param_struct& p = hdr->signalparam[s];
@@ -273,7 +271,7 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  const QByteArray target = QFile::encodeName(output.TemporaryPath());
+  const QByteArray target = output.NativeTemporaryPath();
   int h = 0;
   {
     std::lock_guard lock(EdfLibMutex());

@@ -9,6 +9,7 @@
 #include "formats/EdfFormat.h"
 #include "formats/InputFile.h"
 #include "formats/WfdbFormat.h"
+#include "record/NativePath.h"
 
 namespace corvale::formats {
 namespace {
@@ -29,7 +30,7 @@ std::variant<SourceFormat, FileError> DetectFormat(const QString& path) {
   // a batch of thousands of them is not opened twice each.
   if (HasSuffix(path, {".nrm", ".msd"})) return SourceFormat::Record;
   // A WFDB record may be named by its base name, which is no file at all.
-  if (!QFileInfo::exists(path) && QFileInfo::exists(path + QStringLiteral(".hea"))) return SourceFormat::Wfdb;
+  if (!PathExists(path) && PathExists(path + QStringLiteral(".hea"))) return SourceFormat::Wfdb;
   auto opened = InputFile::Open(path);
   if (auto* err = std::get_if<FileError>(&opened)) return *err;
   const InputFile& file = std::get<InputFile>(opened);
@@ -41,12 +42,22 @@ std::variant<SourceFormat, FileError> DetectFormat(const QString& path) {
                                                "BIOSEMI"))
     return SourceFormat::Edf;
   if (HasSuffix(path, {".hea"})) return SourceFormat::Wfdb;
-  if (HasSuffix(path, {".dat", ".mat"}) && QFileInfo::exists(WfdbHeaderPath(path))) return SourceFormat::Wfdb;
+  if (HasSuffix(path, {".dat", ".mat"}) && PathExists(WfdbHeaderPath(path))) return SourceFormat::Wfdb;
   if (HasSuffix(path, {".edf", ".bdf", ".rec"})) return SourceFormat::Edf;
   if (HasSuffix(path, {".dcm", ".dicom"})) return SourceFormat::Dicom;
   if (file.Size() == static_cast<qint64>(RecordFileSize)) return SourceFormat::Record;
   return FileError{path, QStringLiteral("is not in a format CORVALE reads (record files, WFDB, EDF/EDF+/BDF, "
                                         "DICOM 12-lead or general ECG)")};
+}
+
+QStringList FilesRead(const QString& path) {
+  QStringList files{path};
+  // Only a WFDB header names other files; the formats known by their suffix
+  // are not looked up any further.
+  if (HasSuffix(path, {".nrm", ".msd", ".edf", ".bdf", ".rec", ".dcm", ".dicom"})) return files;
+  for (const QString& file : WfdbFilesRead(path))
+    if (!files.contains(file)) files << file;
+  return files;
 }
 
 std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const HeaderOptions& options) {

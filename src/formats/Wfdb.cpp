@@ -1,5 +1,7 @@
 #include "formats/Wfdb.h"
 
+#include "formats/Conversion.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
@@ -22,7 +24,7 @@ bool ParseInt(const QString& s, int& out) {
 
 // "16", "212", "16x1", "16+24", "16x1+24", with an optional ":skew" we refuse.
 // Numbers too large for an int are reported as written, never as 0.
-std::optional<QString> ParseFormatField(const QString& field, SignalSpec& signal) {
+std::optional<QString> ParseFormatField(const QString& field, SignalInfo& signal) {
   static const QRegularExpression re(QStringLiteral(R"(^(\d+)(?:x(\d+))?(?::(\d+))?(?:\+(\d+))?$)"));
   const auto m = re.match(field);
   if (!m.hasMatch()) return QStringLiteral("unreadable format field \"%1\"").arg(field);
@@ -41,7 +43,7 @@ std::optional<QString> ParseFormatField(const QString& field, SignalSpec& signal
 }
 
 // "gain", "gain(baseline)", with "/units" after either.
-std::optional<QString> ParseGainField(const QString& field, SignalSpec& signal, bool& baselineGiven) {
+std::optional<QString> ParseGainField(const QString& field, SignalInfo& signal, bool& baselineGiven) {
   static const QRegularExpression re(QStringLiteral(R"(^([-+0-9.eE]+)(?:\(([-+0-9]+)\))?(?:/(\S+))?$)"));
   const auto m = re.match(field);
   if (!m.hasMatch()) return QStringLiteral("unreadable gain field \"%1\"").arg(field);
@@ -71,11 +73,7 @@ std::optional<QString> ParseRecordLine(const QStringList& f, Header& header, int
     const QString fs = f[2].section(u'/', 0, 0).section(u'(', 0, 0);
     if (!ParseFiniteDouble(fs, header.samplingFrequency))
       return QStringLiteral("sampling frequency %1 is not a finite number").arg(fs);
-    if (header.samplingFrequency < MinSamplingFrequency || header.samplingFrequency > MaxSamplingFrequency)
-      return QStringLiteral("sampling frequency %1 Hz is outside the %2 Hz to %3 kHz of ECG recorders")
-          .arg(fs)
-          .arg(MinSamplingFrequency)
-          .arg(MaxSamplingFrequency / 1000);
+    if (auto problem = SamplingRateProblem(header.samplingFrequency)) return *problem;
   }
   if (f.size() > 3) {
     bool ok = false;
@@ -111,7 +109,7 @@ std::variant<Header, QString> ParseHeader(const QByteArray& text) {
     if (static_cast<int>(header.channels.size()) >= expectedSignals) continue;  // trailing info lines
     const auto number = header.channels.size() + 1;
     if (f.size() < 2) return QStringLiteral("signal line %1 needs a file name and a format").arg(number);
-    SignalSpec signal;
+    SignalInfo signal;
     signal.fileName = f[0];
     if (auto err = ParseFormatField(f[1], signal)) return QStringLiteral("signal %1: %2").arg(number).arg(*err);
     bool baselineGiven = false;
@@ -150,14 +148,14 @@ std::optional<QString> CommentValue(const Header& header, const QString& key) {
   return std::nullopt;
 }
 
-qint64 BytesForFrames(const SignalSpec& first, int signalsInFile, qint64 frames) {
+qint64 BytesForFrames(const SignalInfo& first, int signalsInFile, qint64 frames) {
   const qint64 values = frames * signalsInFile;
   return first.byteOffset + (first.format == 16 ? values * 2 : (values * 3 + 1) / 2);
 }
 
 namespace {
 
-qint64 FramesInBytes(const SignalSpec& first, int signalsInFile, qint64 bytes) {
+qint64 FramesInBytes(const SignalInfo& first, int signalsInFile, qint64 bytes) {
   const qint64 data = std::max<qint64>(0, bytes - first.byteOffset);
   const qint64 values = first.format == 16 ? data / 2 : data / 3 * 2 + (data % 3 == 2 ? 1 : 0);
   return values / signalsInFile;
@@ -168,14 +166,14 @@ qint64 FramesInBytes(const SignalSpec& first, int signalsInFile, qint64 bytes) {
 std::variant<std::vector<FileSignals>, QString> GroupByFile(const Header& header) {
   std::vector<FileSignals> groups;
   for (int s = 0; s < static_cast<int>(header.channels.size()); ++s) {
-    const SignalSpec& signal = header.channels[static_cast<std::size_t>(s)];
+    const SignalInfo& signal = header.channels[static_cast<std::size_t>(s)];
     auto it =
         std::find_if(groups.begin(), groups.end(), [&](const FileSignals& g) { return g.name == signal.fileName; });
     if (it == groups.end()) {
       groups.push_back({signal.fileName, {s}});
       continue;
     }
-    const SignalSpec& first = header.channels[static_cast<std::size_t>(it->signalIndices.front())];
+    const SignalInfo& first = header.channels[static_cast<std::size_t>(it->signalIndices.front())];
     if (first.format != signal.format || first.byteOffset != signal.byteOffset)
       return QStringLiteral("signals in %1 disagree on format or offset").arg(signal.fileName);
     it->signalIndices.push_back(s);
@@ -195,7 +193,7 @@ std::variant<Samples, QString> DecodeSignals(const Header& header, const std::ve
     for (const SignalFile& f : files)
       if (f.name == group.name) file = &f;
     if (!file) return QStringLiteral("signal file %1 was not given").arg(group.name);
-    const SignalSpec& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
+    const SignalInfo& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
     const int nsig = static_cast<int>(group.signalIndices.size());
     const qint64 onDisk = file->size >= 0 ? file->size : file->start + file->bytes.size();
     if (file->start > first.byteOffset) return QStringLiteral("%1 was not read from its byte offset").arg(group.name);
@@ -215,7 +213,7 @@ std::variant<Samples, QString> DecodeSignals(const Header& header, const std::ve
     std::vector<std::vector<double>*> dest;
     std::vector<double> scale, base;
     for (int s : group.signalIndices) {
-      const SignalSpec& signal = header.channels[static_cast<std::size_t>(s)];
+      const SignalInfo& signal = header.channels[static_cast<std::size_t>(s)];
       const auto perUnit = MicrovoltsPerUnit(signal.units);
       if (!perUnit)
         return QStringLiteral("signal %1 has units \"%2\", not a voltage").arg(signal.description, signal.units);

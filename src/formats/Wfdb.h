@@ -10,11 +10,7 @@
 
 namespace corvale::wfdb {
 
-/// Sampling rates an ECG recorder uses; anything else is a damaged header.
-inline constexpr double MinSamplingFrequency = 50.0;
-inline constexpr double MaxSamplingFrequency = 20000.0;
-
-struct SignalSpec {
+struct SignalInfo {
   QString fileName;
   int format = 0;
   int samplesPerFrame = 1;
@@ -33,7 +29,7 @@ struct Header {
   qint64 samplesPerSignal = 0;  // 0 when the header does not say
   QString baseTime;             // "HH:MM:SS" as written, empty when absent
   QString baseDate;             // "DD/MM/YYYY" as written, empty when absent
-  std::vector<SignalSpec> channels;
+  std::vector<SignalInfo> channels;
   std::vector<QString> comments;  // text after '#', one per line
 };
 
@@ -57,7 +53,7 @@ struct SignalFile {
 };
 
 /// Bytes from the start of a file up to the end of its first `frames` frames.
-qint64 BytesForFrames(const SignalSpec& first, int signalsInFile, qint64 frames);
+qint64 BytesForFrames(const SignalInfo& first, int signalsInFile, qint64 frames);
 
 /// The signals of each file of `header`, grouped in header order.
 struct FileSignals {

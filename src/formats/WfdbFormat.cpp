@@ -82,6 +82,23 @@ QString WfdbHeaderPath(const QString& path) {
   return path + QStringLiteral(".hea");
 }
 
+QStringList WfdbFilesRead(const QString& path) {
+  const QString headerPath = WfdbHeaderPath(path);
+  auto opened = InputFile::Open(headerPath);
+  if (std::holds_alternative<FileError>(opened)) return {};
+  QStringList files{headerPath};
+  auto text = std::get<InputFile>(opened).ReadAll(MaxWfdbHeaderBytes);
+  if (std::holds_alternative<FileError>(text)) return files;
+  auto parsed = wfdb::ParseHeader(std::get<QByteArray>(text));
+  if (std::holds_alternative<QString>(parsed)) return files;
+  auto grouped = wfdb::GroupByFile(std::get<wfdb::Header>(parsed));
+  if (std::holds_alternative<QString>(grouped)) return files;
+  const QDir dir = QFileInfo(headerPath).dir();
+  for (const wfdb::FileSignals& group : std::get<std::vector<wfdb::FileSignals>>(grouped))
+    files << dir.filePath(group.name);
+  return files;
+}
+
 std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOptions& options) {
   const QString headerPath = WfdbHeaderPath(path);
   auto opened = InputFile::Open(headerPath);
@@ -109,7 +126,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
     auto data = InputFile::Open(dataPath);
     if (auto* err = std::get_if<FileError>(&data)) return *err;
     const InputFile& file = std::get<InputFile>(data);
-    const wfdb::SignalSpec& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
+    const wfdb::SignalInfo& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
     const qint64 start = std::min(first.byteOffset, file.Size());
     const qint64 end =
         std::min(file.Size(), wfdb::BytesForFrames(first, static_cast<int>(group.signalIndices.size()), needed));
@@ -124,7 +141,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
 
   SignalSet signalSet;
   signalSet.samplingFrequency = header.samplingFrequency;
-  for (const wfdb::SignalSpec& s : header.channels) signalSet.names.push_back(s.description);
+  for (const wfdb::SignalInfo& s : header.channels) signalSet.names.push_back(s.description);
   signalSet.microvolts = std::move(samples.microvolts);
   auto built = BuildRecord(signalSet, options, FieldsFromHeader(header));
   if (auto* err = std::get_if<QString>(&built)) return FileError{headerPath, *err};

@@ -106,12 +106,12 @@ void Image::CopyFrom(const Image& source, int x, int y) {
                 source.image_.constScanLine(row - y) + (left - x) * kPixelBytes, bytes);
 }
 
-QFont QtFont(const FontSpec& fontSpec) {
+QFont QtFont(const FontSettings& settings) {
   InstallFontSubstitutions();
-  QFont font(fontSpec.name);
+  QFont font(settings.name);
   // Point sizes are for 96 dots per inch, rounded as the toolkit does.
-  font.setPixelSize((fontSpec.pointSize * 96 + 36) / 72);
-  font.setBold(fontSpec.bold);
+  font.setPixelSize((settings.pointSize * 96 + 36) / 72);
+  font.setBold(settings.bold);
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
@@ -122,7 +122,7 @@ QSize Image::TextExtent(const QString& text) const {
 }
 
 const QImage& Image::RenderedText(const QString& text) const {
-  auto key = std::make_tuple(text, font_.charset, font_.name, font_.bold, font_.pointSize, font_.color, brush_);
+  auto key = std::make_tuple(text, font_.name, font_.bold, font_.pointSize, font_.color, brush_);
   auto it = textCache_.find(key);
   if (it != textCache_.end()) return it->second;
   if (textCache_.size() > 512) textCache_.clear();

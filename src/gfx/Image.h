@@ -12,14 +12,13 @@
 
 namespace corvale {
 
-/// Font settings of a canvas, as the window toolkit names them.
-struct FontSpec {
-  int charset = 1;  // DEFAULT_CHARSET
+/// The font a canvas writes text in: face, weight, size in points and colour.
+struct FontSettings {
   QString name = QStringLiteral("System");
   bool bold = false;
   int pointSize = 10;
   Color color = Colors::Black;
-  bool operator==(const FontSpec&) const = default;
+  bool operator==(const FontSettings&) const = default;
 };
 
 class Image final : public Canvas {
@@ -61,8 +60,8 @@ class Image final : public Canvas {
   /// Copies `source` with its top-left corner at (x, y), opaque, clipped.
   void CopyFrom(const Image& source, int x = 0, int y = 0);
 
-  FontSpec& Font() { return font_; }
-  const FontSpec& Font() const { return font_; }
+  FontSettings& Font() { return font_; }
+  const FontSettings& Font() const { return font_; }
   /// Text with the text cell's top-left corner at (x, y), on a box of the brush colour.
   void TextOut(int x, int y, const QString& text);
   /// Width and height of the text cell.
@@ -87,12 +86,12 @@ class Image final : public Canvas {
   quint32 penRgb_ = 0xFF000000u;
   Color brush_ = Colors::White;
   int x_ = 0, y_ = 0;
-  FontSpec font_;
+  FontSettings font_;
   // Rendered label boxes by text and style: a label is drawn on every pointer move.
-  mutable std::map<std::tuple<QString, int, QString, bool, int, Color, Color>, QImage> textCache_;
+  mutable std::map<std::tuple<QString, QString, bool, int, Color, Color>, QImage> textCache_;
 };
 
-/// The font a FontSpec stands for, in pixels at 96 dots per inch, unsmoothed.
-QFont QtFont(const FontSpec& fontSpec);
+/// The font a FontSettings stands for, in pixels at 96 dots per inch, unsmoothed.
+QFont QtFont(const FontSettings& settings);
 
 }  // namespace corvale

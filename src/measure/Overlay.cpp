@@ -28,8 +28,7 @@ int CaliperValue(int a, int b) {
 }
 
 void ApplyOverlayStyle(Image& image) {
-  FontSpec& f = image.Font();
-  f.charset = 0;
+  FontSettings& f = image.Font();
   f.name = QStringLiteral("Arial");
   f.bold = true;
   image.SetBrushColor(Colors::Grey);

@@ -8,7 +8,7 @@
 #include "display/LeadLabels.h"
 #include "display/ViewGeometry.h"
 #include "gfx/TextInk.h"
-#include "record/HeaderPresentation.h"
+#include "record/HeaderValues.h"
 
 namespace corvale {
 namespace {
@@ -141,21 +141,13 @@ QStringList Pieces(const QString& word, double length, const Metrics& m) {
 }  // namespace
 
 PageIdentity PageIdentityFromRecord(const RecordImage& image, const QString& fileName) {
+  const HeaderValues h = DecodeHeader(image);
   PageIdentity id;
-  id.patientName = FieldText(image, Field::PatientName).trimmed();
-  id.patientId = FieldText(image, Field::PatientId).trimmed();
-  QString age = FieldText(image, Field::Age).trimmed();
-  // A stored "047" reads as 47 on paper; "000" stays "0".
-  if (!age.isEmpty() && std::all_of(age.begin(), age.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-    while (age.size() > 1 && age.front() == u'0') age.remove(0, 1);
-  }
-  if (!age.isEmpty()) {
-    const char unit = static_cast<char>(image.bytes[Field::AgeUnit.offset]);
-    const char* unitText = unit == '0' ? "y.o." : unit == '1' ? "m.o." : unit == '2' ? "d.o." : nullptr;
-    id.age = unitText ? age + u' ' + QString::fromLatin1(unitText) : age;
-  }
-  id.sex = image.bytes[Field::Sex.offset] == '1' ? QStringLiteral("M") : QStringLiteral("F");
-  const QString date = RecordingDateText(image).trimmed(), time = RecordingTimeText(image).trimmed();
+  id.patientName = h.patientName.value_or(QString());
+  id.patientId = h.patientId.value_or(QString());
+  if (h.age) id.age = h.ageUnit ? *h.age + u' ' + AgeUnitText(*h.ageUnit) : *h.age;
+  id.sex = SexLetter(h.sex);  // on paper only a known sex: a guess would be a wrong clinical fact
+  const QString date = h.dateText.trimmed(), time = h.timeText.trimmed();
   QStringList when;
   if (HasDigit(date)) when << date;
   if (HasDigit(time)) when << time;

@@ -27,7 +27,7 @@ struct PageIdentity {
   QString patientName;
   QString patientId;
   QString age;       // "47 y.o."
-  QString sex;       // "M" or "F", as the window's header shows it
+  QString sex;       // "M" or "F"; empty when the header does not say
   QString recorded;  // "2024/05/01 10:20:30"
   QString fileName;  // the work-list entry
 };

@@ -18,10 +18,15 @@ namespace corvale {
 
 struct PageAnnotationInput;
 
+/// The ranges of the printer settings, as the controls, the settings file and
+/// the command line allow them.
+inline constexpr int MinPenWidth = 0, MaxPenWidth = 10;
+inline constexpr int MinMargin = 10, MaxMargin = 200;
+
 /// The printer settings; each job reads them as they are when it starts.
 struct PrintSettings {
-  int PenWidth = 2;         // 0..10, device pixels added to trunc(u)
-  int Margin = 50;          // 10..200, tenths of a percent of each page dimension
+  int PenWidth = 2;         // MinPenWidth..MaxPenWidth, device pixels added to trunc(u)
+  int Margin = 50;          // MinMargin..MaxMargin, tenths of a percent of each page dimension
   int PenPattern = 2;       // 1 = A (one wide pass), 2 = B (several thin passes)
   int GridPattern = 2;      // 1 = A, 2 = B
   bool Annotations = true;  // identification and scale in the margin, when the page is given them

@@ -5,10 +5,11 @@
 #include <cstring>
 
 #include "record/Cp932.h"
+#include "record/HeaderValues.h"
 
 namespace corvale {
 
-QString FieldText(const RecordImage& image, const FieldSpec& field, int element) {
+QString FieldText(const RecordImage& image, const FieldLayout& field, int element) {
   const std::uint8_t* start = image.bytes.data() + field.ElementOffset(element);
   const std::size_t length = field.ElementLength();
   const void* nul = std::memchr(start, 0, length);
@@ -16,7 +17,7 @@ QString FieldText(const RecordImage& image, const FieldSpec& field, int element)
   return DecodeCp932({start, used});
 }
 
-unsigned FieldNumber(const RecordImage& image, const FieldSpec& field) {
+unsigned FieldNumber(const RecordImage& image, const FieldLayout& field) {
   return image.bytes[field.offset] + 256u * image.bytes[field.offset + 1];
 }
 
@@ -26,7 +27,7 @@ namespace {
 // decoded on its own: a byte that is not a digit (even the first byte of a
 // two-byte character) cannot shift the pieces after it. The text ends at the
 // first NUL, as every character field does.
-QString FieldPiece(const RecordImage& image, const FieldSpec& field, std::size_t from, std::size_t length) {
+QString FieldPiece(const RecordImage& image, const FieldLayout& field, std::size_t from, std::size_t length) {
   const std::uint8_t* start = image.bytes.data() + field.offset;
   const void* nul = std::memchr(start, 0, field.length);
   const std::size_t used = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - start) : field.length;
@@ -37,13 +38,13 @@ QString FieldPiece(const RecordImage& image, const FieldSpec& field, std::size_t
 }  // namespace
 
 QString RecordingDateText(const RecordImage& image) {
-  const FieldSpec& date = Field::RecordingDate;
+  const FieldLayout& date = Field::RecordingDate;
   return FieldText(image, Field::RecordingYearHigh) + FieldPiece(image, date, 0, 2) + u'/' +
          FieldPiece(image, date, 2, 2) + u'/' + FieldPiece(image, date, 4, 2);
 }
 
 QString RecordingTimeText(const RecordImage& image) {
-  const FieldSpec& time = Field::RecordingTime;
+  const FieldLayout& time = Field::RecordingTime;
   return FieldPiece(image, time, 0, 2) + u':' + FieldPiece(image, time, 2, 2) + u':' + FieldPiece(image, time, 4, 2);
 }
 
@@ -132,15 +133,6 @@ constexpr bool ControlNamesAreUnique() {
 }
 static_assert(ControlNamesAreUnique(), "a label appears twice in the header table");
 
-std::optional<QString> AgeUnitText(char c) {
-  switch (c) {
-    case '0': return QStringLiteral("y.o.");
-    case '1': return QStringLiteral("m.o.");
-    case '2': return QStringLiteral("d.o.");
-    default: return std::nullopt;
-  }
-}
-
 std::optional<QString> ProcessingResultText(char c) {
   switch (c) {
     case ' ': return QStringLiteral("正常終了");
@@ -150,18 +142,22 @@ std::optional<QString> ProcessingResultText(char c) {
   }
 }
 
-std::optional<QString> LabelTextOf(const RecordImage& image, const HeaderLabel& label) {
+std::optional<QString> LabelTextOf(const RecordImage& image, const HeaderValues& values, const HeaderLabel& label) {
   const char code = static_cast<char>(image.bytes[label.field.offset]);
   switch (label.rule) {
     case R::Text: return FieldText(image, label.field, label.element);
     case R::Number: return QString::number(FieldNumber(image, label.field));
-    case R::Sex: return code == '1' ? QStringLiteral("M") : QStringLiteral("F");
-    case R::AgeUnit: return AgeUnitText(code);
+    // The screen's label has always said "F" for anything but male; the page
+    // and the exports say nothing when the sex is unknown.
+    case R::Sex: return values.sex == Sex::Male ? QStringLiteral("M") : QStringLiteral("F");
+    case R::AgeUnit:
+      if (!values.ageUnit) return std::nullopt;
+      return AgeUnitText(*values.ageUnit);
     case R::ProcessingResult: return ProcessingResultText(code);
-    case R::LateralLead: return code == '5' ? QStringLiteral("V5") : QStringLiteral("V6");
-    case R::LateralRowTitle: return code == '5' ? QStringLiteral("RV5") : QStringLiteral("RV6");
-    case R::Date: return RecordingDateText(image);
-    case R::Time: return RecordingTimeText(image);
+    case R::LateralLead: return QStringLiteral("V%1").arg(values.lateralLead);
+    case R::LateralRowTitle: return QStringLiteral("RV%1").arg(values.lateralLead);
+    case R::Date: return values.dateText;
+    case R::Time: return values.timeText;
   }
   return std::nullopt;
 }
@@ -173,7 +169,8 @@ const std::array<HeaderLabel, HeaderLabelCount> HeaderLabels = std::to_array(kRo
 
 HeaderTexts PresentHeaderTexts(const RecordImage& image) {
   HeaderTexts texts;
-  for (std::size_t i = 0; i < HeaderLabelCount; ++i) texts[i] = LabelTextOf(image, HeaderLabels[i]);
+  const HeaderValues values = DecodeHeader(image);
+  for (std::size_t i = 0; i < HeaderLabelCount; ++i) texts[i] = LabelTextOf(image, values, HeaderLabels[i]);
   return texts;
 }
 

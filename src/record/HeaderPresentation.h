@@ -18,10 +18,10 @@ namespace corvale {
 
 /// Text of a character or cp932 field: its bytes up to the first NUL or the
 /// field's end, shown as stored. Element k of an array field.
-QString FieldText(const RecordImage& image, const FieldSpec& field, int element = 0);
+QString FieldText(const RecordImage& image, const FieldLayout& field, int element = 0);
 
 /// Value of an unsigned 16-bit little-endian field (its first two bytes).
-unsigned FieldNumber(const RecordImage& image, const FieldSpec& field);
+unsigned FieldNumber(const RecordImage& image, const FieldLayout& field);
 
 /// "YYYY/MM/DD" from the year-high digits and the date digits.
 QString RecordingDateText(const RecordImage& image);
@@ -36,7 +36,7 @@ enum class HeaderPage { Ecg, Header };
 enum class HeaderRule {
   Text,              // the field's text as stored (element `element` of an array field)
   Number,            // an unsigned 16-bit field as a decimal number
-  Sex,               // "M" for "1", else "F"
+  Sex,               // "M" for male, else "F"
   AgeUnit,           // "y.o.", "m.o.", "d.o." for "0", "1", "2"
   ProcessingResult,  // "正常終了", "デコードエラー", "データエラー" for " ", "1", "2"
   LateralLead,       // "V5" for "5", else "V6"
@@ -54,7 +54,7 @@ struct HeaderLabel {
   std::string_view caption;  // design-time text (UTF-8), shown until a record is loaded
   HeaderPage page;
   int x, y, width, height;  // place on its page
-  FieldSpec field;
+  FieldLayout field;
   HeaderRule rule;
   int element = 0;  // of an array field
   HeaderLook look = HeaderLook::Plain;

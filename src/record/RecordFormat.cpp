@@ -2,8 +2,8 @@
 
 namespace corvale {
 
-std::optional<FieldSpec> FindField(std::string_view name) {
-  for (const FieldSpec& f : RecordFields)
+std::optional<FieldLayout> FindField(std::string_view name) {
+  for (const FieldLayout& f : RecordFields)
     if (f.name == name) return f;
   return std::nullopt;
 }

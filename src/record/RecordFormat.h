@@ -19,6 +19,15 @@ inline constexpr std::size_t LeadWordSize = 2;
 
 static_assert(HeaderSize + LeadCount * LeadBlockSize == RecordFileSize);
 
+/// A sample unit is 4.88 uV: the header's LsbSize holds it in hundredths of a
+/// microvolt. Every conversion between units and microvolts uses these two.
+inline constexpr int SampleUnitHundredthsOfMicrovolt = 488;
+inline constexpr double MicrovoltsPerUnit = SampleUnitHundredthsOfMicrovolt / 100.0;
+/// Samples are 2 ms apart: 500 Hz, 10 s a record.
+inline constexpr int SamplingIntervalMs = 2;
+inline constexpr double RecordSamplingRate = 1000.0 / SamplingIntervalMs;
+inline constexpr double RecordSeconds = SamplesPerLead / RecordSamplingRate;
+
 /// Lead names in record order; the index is the lead index everywhere.
 inline constexpr std::array<std::string_view, LeadCount> LeadNames{"I",  "II", "III", "aVR", "aVL", "aVF",
                                                                    "V1", "V2", "V3",  "V4",  "V5",  "V6"};
@@ -33,7 +42,7 @@ enum class FieldEncoding {
 
 /// One header field. A field of `count` > 1 is an array of equal elements
 /// (the finding and Minnesota codes), element k at offset + k * length / count.
-struct FieldSpec {
+struct FieldLayout {
   std::string_view name;
   std::size_t offset;
   std::size_t length;
@@ -46,48 +55,48 @@ struct FieldSpec {
 
 namespace Field {
 using E = FieldEncoding;
-inline constexpr FieldSpec ProcessingResult{"ProcessingResult", 0, 1, E::Character};
-inline constexpr FieldSpec DataType{"DataType", 1, 1, E::Character};
-inline constexpr FieldSpec RecordingDate{"RecordingDate", 2, 6, E::Digits};
-inline constexpr FieldSpec RecordingTime{"RecordingTime", 8, 6, E::Digits};
-inline constexpr FieldSpec Unused14{"Unused14", 14, 11, E::Unused};
-inline constexpr FieldSpec PatientId{"PatientId", 25, 8, E::Character};
-inline constexpr FieldSpec Age{"Age", 33, 3, E::Character};
-inline constexpr FieldSpec AgeUnit{"AgeUnit", 36, 1, E::Character};
-inline constexpr FieldSpec Sex{"Sex", 37, 1, E::Character};
-inline constexpr FieldSpec Height{"Height", 38, 3, E::Character};
-inline constexpr FieldSpec Weight{"Weight", 41, 3, E::Character};
-inline constexpr FieldSpec BloodPressure{"BloodPressure", 44, 6, E::Character};
-inline constexpr FieldSpec AffiliationCode1{"AffiliationCode1", 50, 4, E::Character};
-inline constexpr FieldSpec AffiliationCode2{"AffiliationCode2", 54, 4, E::Character};
-inline constexpr FieldSpec Symptoms{"Symptoms", 58, 2, E::Character};
-inline constexpr FieldSpec Medication{"Medication", 60, 2, E::Character};
-inline constexpr FieldSpec PatientName{"PatientName", 62, 24, E::ShiftJis};
-inline constexpr FieldSpec Unused86{"Unused86", 86, 5, E::Unused};
-inline constexpr FieldSpec LoadInfo{"LoadInfo", 91, 14, E::Character};
-inline constexpr FieldSpec RecordingYearHigh{"RecordingYearHigh", 105, 2, E::Digits};
-inline constexpr FieldSpec HeartRate{"HeartRate", 107, 4, E::Character};
-inline constexpr FieldSpec RrInterval{"RrInterval", 111, 4, E::Character};
-inline constexpr FieldSpec PrInterval{"PrInterval", 115, 4, E::Character};
-inline constexpr FieldSpec QrsDuration{"QrsDuration", 119, 4, E::Character};
-inline constexpr FieldSpec QrsAxis{"QrsAxis", 123, 4, E::Character};
-inline constexpr FieldSpec QtInterval{"QtInterval", 127, 4, E::Character};
-inline constexpr FieldSpec QtcInterval{"QtcInterval", 131, 4, E::Character};
-inline constexpr FieldSpec Sv1Amplitude{"Sv1Amplitude", 135, 4, E::Character};
-inline constexpr FieldSpec LateralLeadSelector{"LateralLeadSelector", 139, 1, E::Character};
-inline constexpr FieldSpec RvAmplitude{"RvAmplitude", 140, 4, E::Character};
-inline constexpr FieldSpec Unused144{"Unused144", 144, 20, E::Unused};
-inline constexpr FieldSpec FindingCodes{"FindingCodes", 164, 36, E::Character, 9};
-inline constexpr FieldSpec MinnesotaCodes{"MinnesotaCodes", 200, 56, E::Character, 14};
-inline constexpr FieldSpec Unused256{"Unused256", 256, 128, E::Unused};
-inline constexpr FieldSpec SamplingInterval{"SamplingInterval", 384, 2, E::UInt16LE};
-inline constexpr FieldSpec LsbSize{"LsbSize", 386, 2, E::UInt16LE};
-inline constexpr FieldSpec FilterInfo{"FilterInfo", 388, 2, E::UInt16LE};
-inline constexpr FieldSpec LowFrequency{"LowFrequency", 390, 2, E::UInt16LE};
-inline constexpr FieldSpec HighFrequency{"HighFrequency", 392, 2, E::UInt16LE};
-inline constexpr FieldSpec StoredLeadCount{"StoredLeadCount", 394, 2, E::UInt16LE};
+inline constexpr FieldLayout ProcessingResult{"ProcessingResult", 0, 1, E::Character};
+inline constexpr FieldLayout DataType{"DataType", 1, 1, E::Character};
+inline constexpr FieldLayout RecordingDate{"RecordingDate", 2, 6, E::Digits};
+inline constexpr FieldLayout RecordingTime{"RecordingTime", 8, 6, E::Digits};
+inline constexpr FieldLayout Unused14{"Unused14", 14, 11, E::Unused};
+inline constexpr FieldLayout PatientId{"PatientId", 25, 8, E::Character};
+inline constexpr FieldLayout Age{"Age", 33, 3, E::Character};
+inline constexpr FieldLayout AgeUnit{"AgeUnit", 36, 1, E::Character};
+inline constexpr FieldLayout Sex{"Sex", 37, 1, E::Character};
+inline constexpr FieldLayout Height{"Height", 38, 3, E::Character};
+inline constexpr FieldLayout Weight{"Weight", 41, 3, E::Character};
+inline constexpr FieldLayout BloodPressure{"BloodPressure", 44, 6, E::Character};
+inline constexpr FieldLayout AffiliationCode1{"AffiliationCode1", 50, 4, E::Character};
+inline constexpr FieldLayout AffiliationCode2{"AffiliationCode2", 54, 4, E::Character};
+inline constexpr FieldLayout Symptoms{"Symptoms", 58, 2, E::Character};
+inline constexpr FieldLayout Medication{"Medication", 60, 2, E::Character};
+inline constexpr FieldLayout PatientName{"PatientName", 62, 24, E::ShiftJis};
+inline constexpr FieldLayout Unused86{"Unused86", 86, 5, E::Unused};
+inline constexpr FieldLayout LoadInfo{"LoadInfo", 91, 14, E::Character};
+inline constexpr FieldLayout RecordingYearHigh{"RecordingYearHigh", 105, 2, E::Digits};
+inline constexpr FieldLayout HeartRate{"HeartRate", 107, 4, E::Character};
+inline constexpr FieldLayout RrInterval{"RrInterval", 111, 4, E::Character};
+inline constexpr FieldLayout PrInterval{"PrInterval", 115, 4, E::Character};
+inline constexpr FieldLayout QrsDuration{"QrsDuration", 119, 4, E::Character};
+inline constexpr FieldLayout QrsAxis{"QrsAxis", 123, 4, E::Character};
+inline constexpr FieldLayout QtInterval{"QtInterval", 127, 4, E::Character};
+inline constexpr FieldLayout QtcInterval{"QtcInterval", 131, 4, E::Character};
+inline constexpr FieldLayout Sv1Amplitude{"Sv1Amplitude", 135, 4, E::Character};
+inline constexpr FieldLayout LateralLeadSelector{"LateralLeadSelector", 139, 1, E::Character};
+inline constexpr FieldLayout RvAmplitude{"RvAmplitude", 140, 4, E::Character};
+inline constexpr FieldLayout Unused144{"Unused144", 144, 20, E::Unused};
+inline constexpr FieldLayout FindingCodes{"FindingCodes", 164, 36, E::Character, 9};
+inline constexpr FieldLayout MinnesotaCodes{"MinnesotaCodes", 200, 56, E::Character, 14};
+inline constexpr FieldLayout Unused256{"Unused256", 256, 128, E::Unused};
+inline constexpr FieldLayout SamplingInterval{"SamplingInterval", 384, 2, E::UInt16LE};
+inline constexpr FieldLayout LsbSize{"LsbSize", 386, 2, E::UInt16LE};
+inline constexpr FieldLayout FilterInfo{"FilterInfo", 388, 2, E::UInt16LE};
+inline constexpr FieldLayout LowFrequency{"LowFrequency", 390, 2, E::UInt16LE};
+inline constexpr FieldLayout HighFrequency{"HighFrequency", 392, 2, E::UInt16LE};
+inline constexpr FieldLayout StoredLeadCount{"StoredLeadCount", 394, 2, E::UInt16LE};
 // Bytes 398 and 399 belong to the field but never reach its value.
-inline constexpr FieldSpec SampleCount{"SampleCount", 396, 4, E::UInt16LE};
+inline constexpr FieldLayout SampleCount{"SampleCount", 396, 4, E::UInt16LE};
 }  // namespace Field
 
 /// The whole header, in file order, unused ranges included, so that the table
@@ -135,7 +144,7 @@ inline constexpr std::array RecordFields{Field::ProcessingResult,
                                          Field::SampleCount};
 
 /// Looks a field up by its name.
-std::optional<FieldSpec> FindField(std::string_view name);
+std::optional<FieldLayout> FindField(std::string_view name);
 
 /// Byte offset of sample n of lead L.
 constexpr std::size_t SampleOffset(int lead, int n) {

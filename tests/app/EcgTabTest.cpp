@@ -92,7 +92,7 @@ class EcgTabTest : public WindowFixture {
     QFETCH(double, gain);
     AnalyseNumbered(1);
     auto* r = Get<QRadioButton>(qPrintable(button));
-    QCOMPARE(r->property("Tag").toInt(), lead * 10 + static_cast<int>(gain));
+    QCOMPARE(r->property("handlerValue").toInt(), lead * 10 + static_cast<int>(gain));
     const QImage original = w->TraceImage().Qt().copy();
     QTest::mouseClick(r, Qt::LeftButton);
     const auto& g = w->State().display.LeadGain;
@@ -402,6 +402,21 @@ class EcgTabTest : public WindowFixture {
     QTRY_VERIFY(paints.innerPaints > 0);  // the lower view follows, after the paint
     QCOMPARE(paints.repaintsAskedInsideOuter, 0);
     QCOMPARE(lower->ShownImage(), &w->StripImage());
+  }
+
+  // An underscore sits below the baseline: the file name's label shows it.
+  void theFileNameKeepsItsUnderscores() {
+    Numbered(1).Write(tmp->filePath("___.nrm"));
+    OpenDirectory(tmp->path());
+    AnalyseAll();
+    auto* label = Get<QLabel>("LabelFile");
+    QCOMPARE(label->text(), QStringLiteral("___.nrm"));
+    const QImage shot = label->grab().toImage();
+    const int underscores = label->fontMetrics().horizontalAdvance(QStringLiteral("___"));
+    int ink = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < underscores; ++x) ink += qGray(shot.pixel(x, y)) < 160 ? 1 : 0;
+    QVERIFY2(ink >= underscores / 2, qPrintable(QStringLiteral("%1 dark pixels").arg(ink)));
   }
 
   void clipboardBmpAndCopy() {

@@ -48,7 +48,7 @@ std::unique_ptr<RecordImage> ReadBack(const QString& path) {
   return std::move(std::get<formats::OpenedRecord>(read).image);
 }
 
-QByteArray FieldBytes(const RecordImage& image, const FieldSpec& field) {
+QByteArray FieldBytes(const RecordImage& image, const FieldLayout& field) {
   return QByteArray(reinterpret_cast<const char*>(image.bytes.data() + field.offset),
                     static_cast<qsizetype>(field.length));
 }

@@ -159,7 +159,7 @@ TEST(RoundTrip, EveryCarriedFieldAndExtremeSamples) {
       EXPECT_EQ(got.*(f.member), want.*(f.member)) << row.extension << " " << f.name;
     }
     // The measurement fields byte for byte, leading zeros included.
-    for (const FieldSpec& field :
+    for (const FieldLayout& field :
          {Field::HeartRate, Field::QrsAxis, Field::Sv1Amplitude, Field::Weight, Field::PatientId})
       for (std::size_t i = 0; i < field.length; ++i)
         EXPECT_EQ(back->bytes[field.offset + i], b.Image().bytes[field.offset + i])

@@ -89,7 +89,7 @@ TEST(ImageCopies, DrawingAfterAQtCopyLeavesTheCopyAlone) {
 TEST(ImageText, OpaqueBoxAtTheTopLeftCorner) {
   Image image(100, 40);
   image.SetBrushColor(0x808080);
-  image.Font() = FontSpec{0, QStringLiteral("Arial"), true, 10, 0xFFFFFF};
+  image.Font() = FontSettings{QStringLiteral("Arial"), true, 10, 0xFFFFFF};
   const QSize cell = image.TextExtent(QStringLiteral("370"));
   ASSERT_GT(cell.width(), 10);
   ASSERT_GT(cell.height(), 10);

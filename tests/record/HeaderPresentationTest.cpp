@@ -25,7 +25,7 @@ QByteArray Sjis(const QString& s) { return EncodeCp932(s).value(); }
 TEST(FieldText, CopyRules) {
   struct Row {
     const char* what;
-    FieldSpec field;
+    FieldLayout field;
     QByteArray bytes;
     QString text;
   };
@@ -50,7 +50,7 @@ TEST(FieldText, CopyRules) {
 
 TEST(FieldNumber, LittleEndianWords) {
   struct Row {
-    FieldSpec field;
+    FieldLayout field;
     QByteArray bytes;
     unsigned value;
   };
@@ -69,7 +69,7 @@ TEST(FieldNumber, LittleEndianWords) {
 
 TEST(PresentHeader, CodedLabels) {
   struct Row {
-    FieldSpec field;
+    FieldLayout field;
     char code;
     const char* label;
     std::optional<QString> text;

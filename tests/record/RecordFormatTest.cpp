@@ -7,7 +7,7 @@ namespace {
 
 TEST(RecordFormat, HeaderTableCoversEveryByteOnce) {
   std::size_t next = 0;
-  for (const FieldSpec& f : RecordFields) {
+  for (const FieldLayout& f : RecordFields) {
     EXPECT_EQ(f.offset, next) << f.name;
     EXPECT_EQ(f.length % static_cast<std::size_t>(f.count), 0u) << f.name;
     next = f.offset + f.length;
@@ -69,7 +69,7 @@ TEST(RecordFormat, EveryFieldsPlaceAndEncoding) {
   ASSERT_EQ(std::size(rows), RecordFields.size());
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& r = rows[i];
-    const FieldSpec& f = RecordFields[i];  // in file order
+    const FieldLayout& f = RecordFields[i];  // in file order
     EXPECT_EQ(f.name, r.name) << i;
     EXPECT_EQ(f.offset, r.offset) << r.name;
     EXPECT_EQ(f.length, r.length) << r.name;

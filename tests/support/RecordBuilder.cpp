@@ -7,12 +7,12 @@
 namespace corvale::test {
 
 RecordBuilder::RecordBuilder() {
-  for (const FieldSpec& f : RecordFields)
+  for (const FieldLayout& f : RecordFields)
     if (f.encoding == FieldEncoding::Character || f.encoding == FieldEncoding::Digits)
       for (std::size_t i = 0; i < f.length; ++i) image_.bytes[f.offset + i] = ' ';
 }
 
-RecordBuilder& RecordBuilder::Set(const FieldSpec& field, std::string_view bytes, int element) {
+RecordBuilder& RecordBuilder::Set(const FieldLayout& field, std::string_view bytes, int element) {
   if (bytes.size() > field.ElementLength()) throw std::invalid_argument("value longer than field");
   const std::size_t at = field.ElementOffset(element);
   for (std::size_t i = 0; i < field.ElementLength(); ++i)
@@ -27,7 +27,7 @@ RecordBuilder& RecordBuilder::SetBytes(std::size_t offset, const QByteArray& byt
   return *this;
 }
 
-RecordBuilder& RecordBuilder::SetNumber(const FieldSpec& field, unsigned value) {
+RecordBuilder& RecordBuilder::SetNumber(const FieldLayout& field, unsigned value) {
   image_.bytes[field.offset] = static_cast<std::uint8_t>(value & 0xFF);
   image_.bytes[field.offset + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
   return *this;

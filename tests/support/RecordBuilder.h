@@ -14,9 +14,9 @@ class RecordBuilder {
  public:
   RecordBuilder();  // every character field spaces, numbers zero, samples zero
 
-  RecordBuilder& Set(const FieldSpec& field, std::string_view bytes, int element = 0);
+  RecordBuilder& Set(const FieldLayout& field, std::string_view bytes, int element = 0);
   RecordBuilder& SetBytes(std::size_t offset, const QByteArray& bytes);
-  RecordBuilder& SetNumber(const FieldSpec& field, unsigned value);
+  RecordBuilder& SetNumber(const FieldLayout& field, unsigned value);
   RecordBuilder& Lead(int lead, const std::function<std::int16_t(int n)>& sample);
   RecordBuilder& LeadWord(int lead, std::uint16_t word);
 

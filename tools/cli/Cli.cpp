@@ -3,13 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <variant>
 
+#include "display/ViewGeometry.h"
 #include "info/Info.h"
+#include "record/NativePath.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "record/SafeOutput.h"
@@ -29,6 +30,7 @@ void PrepareProcess() {
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the size limit then fails with EFBIG
 #endif
+  RemoveTemporariesWhenInterrupted();  // before any thread exists, so every thread leaves the signals to it
 }
 
 int Usage(const Command& command, const QString& problem) {
@@ -137,33 +139,7 @@ bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
   return true;
 }
 
-namespace {
-
-// Decoded argument -> its bytes, for the arguments that do not survive decoding.
-// An empty value marks a decoded text that more than one argument shares.
-QHash<QString, QByteArray>& NativeArguments() {
-  static QHash<QString, QByteArray> arguments;
-  return arguments;
-}
-
-}  // namespace
-
-void RememberNativeArguments(int argc, const char* const* argv) {
-  QHash<QString, QByteArray>& native = NativeArguments();
-  for (int i = 1; i < argc; ++i) {
-    const QByteArray bytes(argv[i]);
-    const QString decoded = QFile::decodeName(bytes);
-    if (QFile::encodeName(decoded) == bytes) continue;
-    const auto known = native.constFind(decoded);
-    if (known == native.cend()) native.insert(decoded, bytes);
-    else if (*known != bytes) native[decoded] = QByteArray();
-  }
-}
-
-QByteArray NativePath(const QString& arg) {
-  const QByteArray bytes = NativeArguments().value(arg);
-  return bytes.isEmpty() ? QFile::encodeName(arg) : bytes;
-}
+QByteArray NativePath(const QString& arg) { return corvale::NativePath(arg); }
 
 std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) {
   auto image = std::make_unique<RecordImage>();
@@ -210,7 +186,8 @@ std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, Displa
       else if (*v == u"10") state.DisplaySpan = 2;
       else return QStringLiteral("--span takes 5 or 10");
     } else if (a == u"--offset") {
-      if (!ParseIntIn(*v, 0, 2499, state.TimeOffset)) return QStringLiteral("--offset takes 0 to 2499");
+      if (!ParseIntIn(*v, 0, ViewGeometry::LastTimeOffset, state.TimeOffset))
+        return QStringLiteral("--offset takes 0 to %1").arg(ViewGeometry::LastTimeOffset);
     } else if (!ParseIntIn(*v, 1, 3, state.LimbLeadMode)) {
       return QStringLiteral("--limb-mode takes 1, 2 or 3");
     }

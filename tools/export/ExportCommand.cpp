@@ -5,12 +5,15 @@
 #include <QFileInfo>
 #include <QThread>
 #include <cstdio>
+#include <mutex>
 
 #include "cli/Cli.h"
 #include "export/Batch.h"
 #include "export/ImageExport.h"
 #include "formats/Formats.h"
+#include "info/Info.h"
 #include "output/Export.h"
+#include "record/NativePath.h"
 
 namespace corvale::cli {
 namespace {
@@ -49,20 +52,28 @@ int Export(const QStringList& args) {
                                                         : std::nullopt;
   if (!format && !image)
     return Usage(ExportCommand, QStringLiteral("--to takes wfdb, edf, dicom, csv, png or pdf (got %1)").arg(to));
-  const QFileInfo dirInfo(outDir);
-  if (dirInfo.exists() && !dirInfo.isDir()) {
+  const bool outDirExists = PathExists(outDir);
+  if (outDirExists && !IsDirectory(outDir)) {
     Err(QStringLiteral("%1: is not a directory").arg(outDir));
     return 1;
   }
-  if (!dirInfo.exists() && !QDir().mkpath(outDir)) {
-    Err(QStringLiteral("%1: the directory cannot be created").arg(outDir));
-    return 1;
-  }
+  if (outDirExists) SweepTemporaries(outDir);  // what an interrupted run left
+  // Made when the first record is ready to be written: a batch that writes
+  // nothing leaves no empty directory behind.
+  std::once_flag madeDirectory;
+  bool directoryMade = false;
+  auto ensureDirectory = [&] {
+    std::call_once(madeDirectory, [&] { directoryMade = IsDirectory(outDir) || QDir().mkpath(outDir); });
+    return directoryMade;
+  };
 
   auto nameFor = [&](const QString& input) {
     return format ? formats::OutputFileName(input, *format) : ImageFileName(input, *image);
   };
-  const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor);
+  auto filesOf = [&](const QString& output) {
+    return format ? formats::OutputFiles(output, *format) : QStringList{output};
+  };
+  const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor, filesOf);
   if (jobs.empty()) {
     Err(QStringLiteral("no readable files in %1").arg(names.join(QStringLiteral(", "))));
     return 1;
@@ -73,6 +84,7 @@ int Export(const QStringList& args) {
     if (auto* err = std::get_if<FileError>(&read)) return *err;
     formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
     if (anonymise) BlankIdentification(*record.image);
+    if (!ensureDirectory()) return FileError{outDir, QStringLiteral("the directory cannot be created")};
     OutputPolicy policy;
     policy.overwrite = force;
     policy.inputs = record.sourceFiles;
@@ -88,7 +100,7 @@ int Export(const QStringList& args) {
   auto report = [&](const batch::Job& job, const std::optional<FileError>& error, int done, int failed) {
     const int finished = done + failed;
     if (terminal) {
-      if (error) std::fprintf(stderr, "\r\033[K%s\n", error->Describe().toUtf8().constData());
+      if (error) std::fprintf(stderr, "\r\033[K%s\n", EscapeControls(error->Describe()).toUtf8().constData());
       if (error || finished == total || sinceDraw.elapsed() >= 100) {
         std::fprintf(stderr, "\r%s", batch::ProgressBar(finished, total, failed).toUtf8().constData());
         sinceDraw.restart();
@@ -97,12 +109,13 @@ int Export(const QStringList& args) {
     } else if (error) {
       Err(error->Describe());
     } else {
-      Out(QStringLiteral("%1 -> %2\n").arg(job.input, job.output));
+      // Names are shown, never obeyed: a terminal sequence in one stays text.
+      Out(QStringLiteral("%1 -> %2\n").arg(EscapeControls(job.input), EscapeControls(job.output)));
     }
   };
   batch::KeepMemoryBetweenRecords();
   const batch::Summary s = batch::RunJobs(jobs, threads, work, report);
-  Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, outDir) +
+  Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, EscapeControls(outDir)) +
       (s.failed ? QStringLiteral("; %1 failed\n").arg(s.failed) : QStringLiteral("\n")));
   return s.failed ? 1 : 0;
 }

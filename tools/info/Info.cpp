@@ -33,7 +33,7 @@ QString Quoted(QString text) {
 
 QJsonObject RecordInfoJson(const QString& file, const RecordImage& image, const LeadArrays& arrays) {
   QJsonObject fields;
-  for (const FieldSpec& f : RecordFields) {
+  for (const FieldLayout& f : RecordFields) {
     const QString name = QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size()));
     switch (f.encoding) {
       case FieldEncoding::Unused: break;
@@ -85,7 +85,7 @@ QString RecordInfoText(const QJsonObject& info) {
   };
   // Fields in file order, not the JSON object's alphabetical order.
   const QJsonObject fields = info[QStringLiteral("fields")].toObject();
-  for (const FieldSpec& f : RecordFields) {
+  for (const FieldLayout& f : RecordFields) {
     const QString name = QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size()));
     if (!fields.contains(name)) continue;
     const QJsonValue v = fields[name];

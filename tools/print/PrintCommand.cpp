@@ -45,11 +45,11 @@ int Print(const QStringList& args) {
       } else if (a == u"--dpi") {
         if (!ParseIntIn(v, 72, 2400, dpi)) return Usage(PrintCommand, QStringLiteral("--dpi takes 72 to 2400"));
       } else if (a == u"--margin") {
-        if (!ParseIntIn(v, 10, 200, settings.Margin))
-          return Usage(PrintCommand, QStringLiteral("--margin takes 10 to 200"));
+        if (!ParseIntIn(v, MinMargin, MaxMargin, settings.Margin))
+          return Usage(PrintCommand, QStringLiteral("--margin takes %1 to %2").arg(MinMargin).arg(MaxMargin));
       } else if (a == u"--pen-width") {
-        if (!ParseIntIn(v, 0, 10, settings.PenWidth))
-          return Usage(PrintCommand, QStringLiteral("--pen-width takes 0 to 10"));
+        if (!ParseIntIn(v, MinPenWidth, MaxPenWidth, settings.PenWidth))
+          return Usage(PrintCommand, QStringLiteral("--pen-width takes %1 to %2").arg(MinPenWidth).arg(MaxPenWidth));
       } else if (v == u"A" || v == u"B") {
         (a == u"--pen" ? settings.PenPattern : settings.GridPattern) = v == u"A" ? 1 : 2;
       } else {
