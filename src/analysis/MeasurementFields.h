@@ -1,10 +1,10 @@
-// The measurements as the record's header fields hold them, and which of the
-// record's measurement fields are blank: what the window shows in a blank
-// row, what the printed page lists and what "import --measure" writes.
+// The measurements beside the record's own: for each measurement row of the
+// header, the value the record carries, or where its field is blank the
+// measured value as the device would write it. What the window shows in a
+// blank row, what the printed page lists and what "import --measure" writes.
 #pragma once
 
 #include <QString>
-#include <optional>
 #include <vector>
 
 #include "analysis/Measurement.h"
@@ -12,45 +12,35 @@
 
 namespace corvale {
 
-/// True when every byte of the field is a space or a NUL: the record holds no
-/// value there.
-bool IsBlankField(const RecordImage& image, const FieldSpec& field);
-
 /// The record's measurement fields, in the order of the window's rows. The
 /// lateral lead selector belongs to RvAmplitude and is not one of them.
-inline constexpr FieldSpec MeasurementFieldList[] = {Field::HeartRate,   Field::RrInterval,   Field::PrInterval,
-                                                     Field::QrsDuration, Field::QrsAxis,      Field::QtInterval,
-                                                     Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude};
-
-/// '5' or '6': the lead whose measured R amplitude fills a blank
-/// RvAmplitude. The lead the record's selector names when it names one and
-/// that lead was measured; else the larger of RV5 and RV6, as a device
-/// reports it. Empty when neither was measured.
-std::optional<char> MeasuredLateralLead(const RecordImage& image, const Measurements& m);
-
-/// The measured value for one of the fields above as the device writes it:
-/// beats per minute, milliseconds and degrees as whole numbers (rounded half
-/// away from zero), millivolts with two decimals; RvAmplitude from the lead
-/// MeasuredLateralLead chooses. Empty when it was not measured.
-std::optional<QString> MeasuredText(const RecordImage& image, const Measurements& m, const FieldSpec& field);
+inline constexpr FieldLayout MeasurementFieldList[] = {Field::HeartRate,   Field::RrInterval,   Field::PrInterval,
+                                                       Field::QrsDuration, Field::QrsAxis,      Field::QtInterval,
+                                                       Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude};
 
 /// Where a row's value comes from.
 enum class ValueSource { Recorded, Measured, Absent };
 
-/// One measurement row: the record's own text where its field holds one,
-/// else the measured text.
 struct MeasurementValue {
-  FieldSpec field;
-  QString text;
+  FieldLayout field;
+  QString text;  // recorded: the field's text, trimmed; measured: as the device writes it
   ValueSource source = ValueSource::Absent;
 };
 
-/// Every field of MeasurementFieldList, in that order.
-std::vector<MeasurementValue> CombineMeasurements(const RecordImage& image, const Measurements& m);
+struct MeasurementRows {
+  std::vector<MeasurementValue> values;  // one per MeasurementFieldList entry, in that order
+  /// '5' or '6': the lead of the RV row. The record's selector ("5", anything
+  /// else V6) unless RvAmplitude is measured; then the lead the selector names
+  /// when it names one that was measured, else the larger of RV5 and RV6, as a
+  /// device reports it.
+  char lateralLead = '6';
+  bool lateralLeadMeasured = false;  // the RV row's lead comes from the measurement
+};
 
-/// The lateral lead the rows show: the record's selector ('5', anything
-/// else '6') while RvAmplitude is recorded or nothing was measured, else the
-/// measured lead.
-char LateralLeadShown(const RecordImage& image, const Measurements& m);
+/// The rows of `image` with what was measured in its blank fields (blank: the
+/// header decodes no value there, HeaderValues). Measured values are rounded
+/// as the device writes them: bpm, ms and degrees to whole numbers (half away
+/// from zero), mV to two decimals.
+MeasurementRows CombineMeasurements(const RecordImage& image, const Measurements& m);
 
 }  // namespace corvale

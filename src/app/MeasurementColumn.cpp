@@ -16,10 +16,10 @@ namespace {
 // only where it was set.
 const char kMeasuredProperty[] = "corvaleMeasured";
 
-bool SameField(const FieldSpec& a, const FieldSpec& b) { return a.offset == b.offset && a.length == b.length; }
+bool SameField(const FieldLayout& a, const FieldLayout& b) { return a.offset == b.offset && a.length == b.length; }
 
-bool IsMeasurementField(const FieldSpec& field) {
-  for (const FieldSpec& f : MeasurementFieldList)
+bool IsMeasurementField(const FieldLayout& field) {
+  for (const FieldLayout& f : MeasurementFieldList)
     if (SameField(f, field)) return true;
   return SameField(field, Field::LateralLeadSelector);
 }
@@ -47,33 +47,25 @@ void SetMeasuredLook(QLabel* label, bool measured) {
 }  // namespace
 
 void ShowMeasuredValues(HeaderLabelSet& labels, const RecordImage& image, const Measurements& measured) {
-  const bool rvMeasured = IsBlankField(image, Field::RvAmplitude) && MeasuredLateralLead(image, measured).has_value();
-  const char lead = LateralLeadShown(image, measured);
+  const MeasurementRows rows = CombineMeasurements(image, measured);
+  const QString lead = QStringLiteral("V") + QLatin1Char(rows.lateralLead);
   for (std::size_t i = 0; i < HeaderLabelCount; ++i) {
     const HeaderLabel& row = HeaderLabels[i];
-    if (!IsMeasurementField(row.field)) continue;
     QLabel* label = labels.Label(i);
     bool isMeasured = false;
-    switch (row.rule) {
-      case HeaderRule::Text:
-        if (IsBlankField(image, row.field))
-          if (const auto text = MeasuredText(image, measured, row.field)) {
-            label->setText(*text);
-            isMeasured = true;
-          }
-        break;
-      case HeaderRule::LateralLead:
-        if (rvMeasured) {
-          label->setText(lead == '5' ? QStringLiteral("V5") : QStringLiteral("V6"));
+    if (row.rule == HeaderRule::Text) {
+      for (const MeasurementValue& v : rows.values)
+        if (SameField(v.field, row.field) && v.source == ValueSource::Measured) {
+          label->setText(v.text);
           isMeasured = true;
         }
-        break;
-      case HeaderRule::LateralRowTitle:  // a row title, not a value: its text follows, its look stays
-        if (rvMeasured) label->setText(lead == '5' ? QStringLiteral("RV5") : QStringLiteral("RV6"));
-        break;
-      default: break;
+    } else if (rows.lateralLeadMeasured && row.rule == HeaderRule::LateralLead) {
+      label->setText(lead);
+      isMeasured = true;
+    } else if (rows.lateralLeadMeasured && row.rule == HeaderRule::LateralRowTitle) {
+      label->setText(QStringLiteral("R") + lead);  // a row title: its text follows, its look stays
     }
-    SetMeasuredLook(label, isMeasured);
+    if (IsMeasurementField(row.field)) SetMeasuredLook(label, isMeasured);
   }
 }
 

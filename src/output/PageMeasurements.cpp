@@ -16,16 +16,17 @@ std::vector<PageMeasurement> PageMeasurementsOf(const RecordImage& image, const 
   static const Row kRows[] = {{"HR", "bpm"}, {"RR", "ms"},  {"PR", "ms"},  {"QRS", "ms"},  {"AXIS", "deg"},
                               {"QT", "ms"},  {"QTc", "ms"}, {"SV1", "mV"}, {nullptr, "mV"}};
   static_assert(std::size(kRows) == std::size(MeasurementFieldList));
-  const std::vector<MeasurementValue> values = CombineMeasurements(image, measured);
+  const MeasurementRows rows = CombineMeasurements(image, measured);
+  const std::vector<MeasurementValue>& values = rows.values;
   std::vector<PageMeasurement> out;
   bool anyMeasured = false;
   for (std::size_t i = 0; i < values.size(); ++i) {
     const MeasurementValue& v = values[i];
     if (v.source == ValueSource::Absent) continue;
     anyMeasured = anyMeasured || v.source == ValueSource::Measured;
-    const QString name = kRows[i].name ? QString::fromLatin1(kRows[i].name)
-                                       : QStringLiteral("RV%1").arg(QLatin1Char(LateralLeadShown(image, measured)));
-    out.push_back({name, v.text.trimmed(), QString::fromLatin1(kRows[i].unit), v.source == ValueSource::Measured});
+    const QString name =
+        kRows[i].name ? QString::fromLatin1(kRows[i].name) : QStringLiteral("RV%1").arg(QLatin1Char(rows.lateralLead));
+    out.push_back({name, v.text, QString::fromLatin1(kRows[i].unit), v.source == ValueSource::Measured});
   }
   if (!anyMeasured) out.clear();
   return out;

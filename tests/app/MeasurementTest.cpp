@@ -96,7 +96,7 @@ class MeasurementTest : public WindowFixture {
     partly.Set(Field::HeartRate, " 72 ").Set(Field::Sv1Amplitude, "2.00");
     partly.Write(tmp->filePath("a.nrm"));
     RecordBuilder full = RegularRhythm();
-    const std::pair<const FieldSpec*, const char*> recorded[] = {
+    const std::pair<const FieldLayout*, const char*> recorded[] = {
         {&Field::HeartRate, "0061"},   {&Field::RrInterval, "0983"},   {&Field::PrInterval, "0150"},
         {&Field::QrsDuration, "0088"}, {&Field::QrsAxis, "-30"},       {&Field::QtInterval, "0400"},
         {&Field::QtcInterval, "0403"}, {&Field::Sv1Amplitude, "1.05"}, {&Field::RvAmplitude, "2.20"}};

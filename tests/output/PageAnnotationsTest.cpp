@@ -292,7 +292,7 @@ TEST(PageTexts, MeasurementListOnlyWhereSomethingWasMeasured) {
   m.qtMs = 400;
   m.rv5Mv = 1.234;
   m.rv6Mv = 1.5;
-  const std::pair<const FieldSpec*, const char*> everything[] = {
+  const std::pair<const FieldLayout*, const char*> everything[] = {
       {&Field::HeartRate, "0060"},   {&Field::RrInterval, "1000"},   {&Field::PrInterval, "0150"},
       {&Field::QrsDuration, "0088"}, {&Field::QrsAxis, "-30"},       {&Field::QtInterval, "0400"},
       {&Field::QtcInterval, "0403"}, {&Field::Sv1Amplitude, "1.05"}, {&Field::RvAmplitude, "2.20"}};

@@ -12,17 +12,19 @@ namespace {
 // the record leaves blank, and left out where a value does not fit.
 void FillBlankMeasurements(RecordImage& image) {
   const Measurements measured = MeasureRecord(image);
-  const std::pair<const FieldSpec*, std::optional<QString> HeaderOptions::*> kFields[] = {
+  const std::pair<const FieldLayout*, std::optional<QString> HeaderOptions::*> kFields[] = {
       {&Field::HeartRate, &HeaderOptions::heartRate},     {&Field::RrInterval, &HeaderOptions::rrInterval},
       {&Field::PrInterval, &HeaderOptions::prInterval},   {&Field::QrsDuration, &HeaderOptions::qrsDuration},
       {&Field::QrsAxis, &HeaderOptions::qrsAxis},         {&Field::QtInterval, &HeaderOptions::qtInterval},
       {&Field::QtcInterval, &HeaderOptions::qtcInterval}, {&Field::Sv1Amplitude, &HeaderOptions::sv1Amplitude},
       {&Field::RvAmplitude, &HeaderOptions::rvAmplitude}};
+  const MeasurementRows rows = CombineMeasurements(image, measured);
   HeaderOptions values;
-  for (const auto& [field, member] : kFields)
-    if (IsBlankField(image, *field)) values.*member = MeasuredText(image, measured, *field);
-  if (values.rvAmplitude)
-    if (const auto lead = MeasuredLateralLead(image, measured)) values.rvLead = QString(QLatin1Char(*lead));
+  for (const MeasurementValue& v : rows.values)
+    if (v.source == ValueSource::Measured)
+      for (const auto& [field, member] : kFields)
+        if (field->offset == v.field.offset) values.*member = v.text;
+  if (rows.lateralLeadMeasured) values.rvLead = QString(QLatin1Char(rows.lateralLead));
   (void)ApplyHeader(image, {}, values);  // a measured value that does not fit is left out, not refused
 }
 
