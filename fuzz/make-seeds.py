@@ -73,11 +73,13 @@ def edf(plus=False, bdf=False, fs=50, seconds=1, labels=None, annotations=(), pa
     return head + data
 
 
-def wfdb(fmt=16, fs=500, frames=500, files_per_lead=True, comments=(), name="rec"):
+def wfdb(fmt=16, fs=500, frames=500, files_per_lead=True, comments=(), name="rec", offset=0):
     lines = ["%s 12 %g %d 10:30:00 08/12/2026" % (name, fs, frames)]
     for k, lead in enumerate(LEADS):
-        fname = "%s_%d.dat" % (name, k) if files_per_lead else name + ".dat"
-        lines.append("%s %d 200(0)/mV 12 0 0 0 0 %s" % (fname, fmt, lead))
+        ext = ".mat" if offset else ".dat"
+        fname = "%s_%d%s" % (name, k, ext) if files_per_lead else name + ext
+        fmt_field = "%d+%d" % (fmt, offset) if offset else str(fmt)
+        lines.append("%s %s 200(0)/mV 12 0 0 0 0 %s" % (fname, fmt_field, lead))
     lines += ["# " + c for c in comments]
     header = ("\n".join(lines) + "\n").encode()
     # Every signal file holds the same bytes: one lead per file when files_per_lead.
@@ -90,7 +92,7 @@ def wfdb(fmt=16, fs=500, frames=500, files_per_lead=True, comments=(), name="rec
         for i in range(0, len(values) - 1, 2):
             a, b = values[i] & 0xFFF, values[i + 1] & 0xFFF
             body += bytes([a & 0xFF, ((a >> 8) & 0x0F) | ((b >> 4) & 0xF0), b & 0xFF])
-    return header + b"\x00" + body
+    return header + b"\x00" + b"\xab" * offset + body
 
 
 # DICOM, explicit VR little endian.
@@ -170,6 +172,7 @@ def main():
         "edf/bdfplus-1s.bdf": edf(plus=True, bdf=True, annotations=notes[1:2]),
         "wfdb/fmt16-1s": wfdb(fmt=16, fs=500, frames=500, comments=["Age: 47", "Sex: F", "HR: 72"]),
         "wfdb/fmt212-1s": wfdb(fmt=212, fs=250, frames=250, files_per_lead=False),
+        "wfdb/mat-1s": wfdb(fmt=16, fs=100, frames=100, files_per_lead=False, offset=24),
         "wfdb/fmt16-10s-50hz": wfdb(fmt=16, fs=50, frames=500),
         "dicom/12lead-1s.dcm": dicom(),
         "dicom/general-mdc-8bit.dcm": dicom(sop=GENERAL_ECG, bits=8, mdc=True, groups=("MEDIAN", "RHYTHM")),

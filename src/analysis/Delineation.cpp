@@ -479,13 +479,50 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   return d;
 }
 
+std::optional<std::pair<int, int>> QrsBoundsOfBeat(const LeadSignals& del, std::span<const bool> valid, int position,
+                                                   int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  const int from = position - ms(300), to = position + ms(200);
+  if (from < 1 || to + 1 >= del.samples) return std::nullopt;
+  std::vector<double> velocity(static_cast<std::size_t>(to - from + 1));
+  const auto v = [&](int t) -> double& { return velocity[static_cast<std::size_t>(t - from)]; };
+  for (int t = from; t <= to; ++t) {
+    const double* next = del.Frame(t + 1);
+    const double* prev = del.Frame(t - 1);
+    double s = 0;
+    for (std::size_t L = 0; L < Leads; ++L) s += valid[L] ? std::abs(next[L] - prev[L]) : 0.0;
+    v(t) = 0.5 * s;
+  }
+  int peak = position - ms(50);
+  for (int t = position - ms(50); t <= position + ms(50); ++t)
+    if (v(t) > v(peak)) peak = t;
+  const int smooth = std::max(1, ms(10));
+  double floor = v(peak);
+  for (int t = from; t + smooth <= position - ms(40); ++t) {
+    double s = 0;
+    for (int k = t; k < t + smooth; ++k) s += v(k);
+    floor = std::min(floor, s / smooth);
+  }
+  if (!(v(peak) > floor)) return std::nullopt;
+  const double threshold = floor + QrsSlopeShare * (v(peak) - floor);
+  std::optional<int> on, off;
+  for (int t = peak; t - 2 >= position - ms(160) && !on; --t)
+    if (v(t) < threshold && v(t - 1) < threshold && v(t - 2) < threshold) on = t + 1;
+  for (int t = peak; t + 2 <= to && !off; ++t)
+    if (v(t) < threshold && v(t + 1) < threshold && v(t + 2) < threshold) off = t - 1;
+  if (!on || !off || *off <= *on) return std::nullopt;
+  return std::pair{*on, *off};
+}
+
 bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals& del, std::span<const bool> valid,
                      int rate) {
   const auto ms = [rate](int v) { return v * rate / 1000; };
   if (!d.pOnset || !d.pOffset || !d.qrsOnset) return false;
   const std::vector<int> leads = ValidLeads(valid);
+  // Every second sample: a P wave has nothing above 40 Hz to lose.
+  constexpr int Step = 2;
   const int from = *d.pOnset - ms(10), to = *d.pOffset + ms(10);
-  const int width = to - from + 1;
+  const int width = (to - from) / Step + 1;
   const int lag = ms(10);
   const std::size_t size = leads.size() * static_cast<std::size_t>(width);
   // Median-beat P wave, each lead relative to its level before the QRS.
@@ -494,9 +531,9 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
     std::size_t k = 0;
     for (int L : leads) {
       double mean = 0;
-      for (int t = from; t <= to; ++t) mean += set.Median(L, t);
+      for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
       mean /= width;
-      for (int t = from; t <= to; ++t) reference[k++] = set.Median(L, t) - mean;
+      for (int t = from; t <= to; t += Step) reference[k++] = set.Median(L, t) - mean;
     }
   }
   int evaluated = 0, present = 0;
@@ -513,9 +550,9 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
       for (int L : leads) {
         // Each lead relative to its own mean: baseline offsets are no P wave.
         double mean = 0;
-        for (int t = from; t <= to; ++t) mean += del.At(L, origin + t + s);
+        for (int t = from; t <= to; t += Step) mean += del.At(L, origin + t + s);
         mean /= width;
-        for (int t = from; t <= to; ++t) beat[k++] = del.At(L, origin + t + s) - mean;
+        for (int t = from; t <= to; t += Step) beat[k++] = del.At(L, origin + t + s) - mean;
       }
       const double r = Correlation(beat.data(), reference.data(), size);
       if (r > best) best = r, bestLag = s;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "analysis/Filters.h"
@@ -47,6 +48,11 @@ struct Delineation {
 };
 
 Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate);
+
+/// QRS onset and offset of the single beat at `position` (a beat outside the
+/// dominant morphology), on its own spatial velocity; absent near the ends.
+std::optional<std::pair<int, int>> QrsBoundsOfBeat(const LeadSignals& delineation, std::span<const bool> valid,
+                                                   int position, int rate);
 
 /// Whether the median beat's P wave is there, at a stable PR, in most dominant
 /// beats (not so in atrial fibrillation, where the median of the fibrillation

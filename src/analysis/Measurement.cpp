@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "analysis/Delineation.h"
@@ -58,17 +59,20 @@ std::vector<int> RemovePacingSpikes(LeadSignals& leads, const std::array<bool, L
   std::vector<int> spikes;
   const int n = leads.samples;
   constexpr int Reach = 2, Blank = 3;
+  std::array<double, Leads> weight{};  // 1 for the usable leads, 0 for the others
+  for (std::size_t L = 0; L < Leads; ++L) weight[L] = valid[L] ? 1.0 : 0.0;
   for (int i = 0; i < n; ++i) {
     // Neighbours two samples away; at the record's ends, the one that exists.
     const int left = i - Reach >= 0 ? i - Reach : i + Reach, right = i + Reach < n ? i + Reach : i - Reach;
     if (left < 0 || left >= n || right < 0 || right >= n) break;
-    bool spike = false;
-    for (int L = 0; L < Leads && !spike; ++L) {
-      if (!valid[static_cast<std::size_t>(L)]) continue;
-      const double mid = 0.5 * (leads.At(L, left) + leads.At(L, right));
-      spike = std::abs(leads.At(L, i) - mid) > SpikeUv;
-    }
-    if (!spike) continue;
+    // All twelve leads without an early exit: the compiler vectorises it.
+    const double* here = leads.Frame(i);
+    const double* before = leads.Frame(left);
+    const double* after = leads.Frame(right);
+    double steepest = 0;
+    for (std::size_t L = 0; L < Leads; ++L)
+      steepest = std::max(steepest, weight[L] * std::abs(here[L] - 0.5 * (before[L] + after[L])));
+    if (!(steepest > SpikeUv)) continue;
     // A straight line between the samples either side (held level at an end);
     // the test fires up to two samples before a spike, so the line reaches
     // further on.
@@ -138,21 +142,26 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   if (samples < 2 * Rate) return m;
   // Usable leads: finite, off the converter's limits, and not flat. Non-finite
   // values become 0 so that nothing downstream sees them.
-  std::array<bool, Leads> valid{};
-  for (int L = 0; L < Leads; ++L) {
-    double lo = 0, hi = 0;
-    int railed = 0;
-    bool finite = true;
-    for (int i = 0; i < samples; ++i) {
-      double& v = amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)];
-      if (!Finite(v)) finite = false, v = 0;
-      if (std::abs(v) >= SaturationUv) ++railed;
-      lo = i == 0 ? v : std::min(lo, v);
-      hi = i == 0 ? v : std::max(hi, v);
+  std::array<double, Leads> lo{}, hi{};
+  std::array<int, Leads> railed{}, nonFinite{};
+  lo.fill(std::numeric_limits<double>::max());
+  hi.fill(std::numeric_limits<double>::lowest());
+  for (int i = 0; i < samples; ++i) {
+    double* frame = amp.values.data() + static_cast<std::size_t>(i) * Leads;
+    for (std::size_t L = 0; L < Leads; ++L) {
+      const bool finite = Finite(frame[L]);
+      nonFinite[L] += finite ? 0 : 1;
+      const double v = finite ? frame[L] : 0.0;
+      frame[L] = v;
+      railed[L] += std::abs(v) >= SaturationUv ? 1 : 0;
+      lo[L] = std::min(lo[L], v);
+      hi[L] = std::max(hi[L], v);
     }
-    valid[static_cast<std::size_t>(L)] =
-        finite && !flagged[static_cast<std::size_t>(L)] && railed <= SaturatedShare * samples && hi - lo >= FlatRangeUv;
   }
+  std::array<bool, Leads> valid{};
+  for (std::size_t L = 0; L < Leads; ++L)
+    valid[L] =
+        nonFinite[L] == 0 && !flagged[L] && railed[L] <= SaturatedShare * samples && hi[L] - lo[L] >= FlatRangeUv;
   if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
@@ -247,7 +256,7 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   m.rv6Mv = extreme(LeadV6, true);
 
   // Fiducials: the representative beat's, and each dominant beat's at its own
-  // position; other beats keep only their QRS position.
+  // position; other (ectopic) beats get QRS bounds of their own.
   BeatFiducials rep;
   rep.qrs = 0;
   rep.qrsOnset = *d.qrsOnset - t0;
@@ -273,6 +282,9 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
       f.qrsOffset = at(rep.qrsOffset);
       f.tEnd = at(rep.tEnd);
       if (f.tEnd && b + 1 < m.beats.size() && *f.tEnd >= m.beats[b + 1] - Ms(40)) f.tEnd.reset();
+    } else if (auto bounds = analysis::QrsBoundsOfBeat(del, valid, f.qrs, Rate)) {
+      f.qrsOnset = bounds->first;
+      f.qrsOffset = bounds->second;
     }
     m.fiducials.push_back(f);
   }

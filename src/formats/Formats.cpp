@@ -81,6 +81,7 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   ReadRecord& r = std::get<ReadRecord>(read);
   opened.image = std::move(r.image);
   opened.sourceFiles = r.sourceFiles;
+  opened.warnings = r.warnings;
   return opened;
 }
 

@@ -30,6 +30,7 @@ struct OpenedRecord {
   QString displayName;  // the file's own name, as the work list shows it
   SourceFormat format = SourceFormat::Record;
   QStringList sourceFiles;  // every file read (a WFDB record has several)
+  QStringList warnings;     // doubts that did not stop the reading (a WFDB checksum that disagrees)
 };
 
 /// The format of `path`: a record file by its name (.nrm/.msd); otherwise by

@@ -82,6 +82,12 @@ QByteArray NativePath(const QString& path) {
 #endif
 }
 
+QByteArray NativeOutputPath(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(u'/');
+  if (slash < 0) return QFile::encodeName(path);
+  return NativePath(path.left(slash)) + QFile::encodeName(path.mid(slash));
+}
+
 #ifdef Q_OS_UNIX
 bool PathExists(const QString& path) {
   struct stat st {};

@@ -41,6 +41,7 @@ struct Synthetic {
   double rrJitter = 0;        // share of RR, random per beat
   double fibrillationUv = 0;  // irregular atrial activity instead of P waves
   int onlyLead = -1;          // all other leads zero
+  int ectopicEvery = 0;       // every n-th beat (from the second) a wide ventricular complex
 };
 
 // Twelve leads in microvolts, lead-major, and the QRS times used.
@@ -61,11 +62,17 @@ std::vector<double> Make(const Synthetic& s, std::vector<double>* qrsTimes = nul
   for (int n = 0; n < 5000; ++n) {
     const double tMs = n * 2.0;
     std::array<double, 12> v{};
-    for (double b : beats) {
+    for (std::size_t k = 0; k < beats.size(); ++k) {
+      const double b = beats[k];
       if (std::abs(tMs - b) > 700) continue;
       const auto sum = [&](const std::array<double, 12>& w) {
         for (int L = 0; L < 12; ++L) v[static_cast<std::size_t>(L)] += w[static_cast<std::size_t>(L)];
       };
+      if (s.ectopicEvery > 0 && k % static_cast<std::size_t>(s.ectopicEvery) == 1) {
+        sum(add(tMs, b, 35, Project(1800, s.qrsAxisDeg + 150, 200)));
+        sum(add(tMs, b + 300, 70, Project(-400, s.qrsAxisDeg + 150, 200)));
+        continue;
+      }
       if (s.pWave) sum(add(tMs, b - 40 - s.prMs + 50, 22, p));
       sum(add(tMs, b - 25, 8, q));
       sum(add(tMs, b, 10, r));
@@ -139,6 +146,29 @@ TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
       EXPECT_FALSE(m.representative->pOnset);
     }
   }
+}
+
+TEST(Measurement, EctopicBeatsCountButStayOutOfTheMedianBeat) {
+  Synthetic s;
+  s.ectopicEvery = 4;
+  std::vector<double> times;
+  const Measurements m = MeasureLeads(Make(s, &times), 5000);
+  Synthetic plain;
+  const Measurements normal = MeasureLeads(Make(plain), 5000);
+  ASSERT_TRUE(m.qrsMs && normal.qrsMs && m.prMs);
+  ASSERT_EQ(m.beats.size(), times.size()) << "ectopic beats count for the rate";
+  EXPECT_NEAR(*m.qrsMs, *normal.qrsMs, 4.0) << "the median beat is the dominant morphology's";
+  ASSERT_EQ(m.fiducials.size(), m.beats.size());
+  int ectopic = 0;
+  for (std::size_t b = 0; b < m.beats.size(); ++b) {
+    const BeatFiducials& f = m.fiducials[b];
+    if (b % 4 != 1) continue;
+    ++ectopic;
+    EXPECT_FALSE(f.pOnset) << "no P wave is drawn for a ventricular beat";
+    ASSERT_TRUE(f.qrsOnset && f.qrsOffset);
+    EXPECT_GT((*f.qrsOffset - *f.qrsOnset) * 2.0, *m.qrsMs + 20) << "its own, wider QRS";
+  }
+  EXPECT_GE(ectopic, 3);
 }
 
 TEST(Measurement, SameInputSameResult) {

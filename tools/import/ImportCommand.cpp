@@ -30,6 +30,7 @@ void FillBlankMeasurements(RecordImage& image) {
 
 int Import(const QStringList& args) {
   QString source, out;
+  bool strict = false;
   HeaderOptions options;
   bool measure = false;
   const std::map<QString, std::optional<QString> HeaderOptions::*> opts{
@@ -48,6 +49,10 @@ int Import(const QStringList& args) {
     if (IsHelp(a)) return Help(ImportCommand);
     if (a == u"--measure") {
       measure = true;
+      continue;
+    }
+    if (a == u"--strict") {
+      strict = true;
       continue;
     }
     if (a == u"-o" || opts.count(a)) {
@@ -73,6 +78,10 @@ int Import(const QStringList& args) {
     return 1;
   }
   const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+  for (const QString& warning : record.warnings)
+    Err(strict ? QStringLiteral("%1: %2").arg(source, warning)
+               : QStringLiteral("%1: warning: %2").arg(source, warning));
+  if (strict && !record.warnings.isEmpty()) return 1;
   if (measure) FillBlankMeasurements(*record.image);
   OutputPolicy policy;
   policy.inputs = record.sourceFiles;
@@ -88,7 +97,7 @@ int Import(const QStringList& args) {
 const Command ImportCommand{"import",
                             "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
                             "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
-                            "               [--height CM] [--weight KG] [--bp TEXT] [--measure]\n",
+                            "               [--height CM] [--weight KG] [--bp TEXT] [--strict] [--measure]\n",
                             "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
                             "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, or a record file\n"
                             "(the format is found from the content and the name), takes the twelve standard\n"
@@ -99,7 +108,9 @@ const Command ImportCommand{"import",
                             "waveform (as corvale-tool measure gives them). SamplingInterval\n"
                             "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
                             "The output is never one of the files read (by identity) and replaces an existing\n"
-                            "record only once it is completely written.\n",
+                            "record only once it is completely written. A doubt about the source that does not\n"
+                            "stop the reading (a WFDB checksum that disagrees with the samples) is a warning;\n"
+                            "--strict refuses the source instead. A name with control characters is refused.\n",
                             Import};
 
 }  // namespace corvale::cli
