@@ -14,9 +14,9 @@ namespace {
 
 using corvale::cli::Command;
 
-const Command* const kCommands[] = {&corvale::cli::InfoCommand, &corvale::cli::ImportCommand,
+const Command* const kCommands[] = {&corvale::cli::InfoCommand,   &corvale::cli::ImportCommand,
                                     &corvale::cli::RenderCommand, &corvale::cli::PrintCommand,
-                                    &corvale::cli::ExportCommand};
+                                    &corvale::cli::ExportCommand, &corvale::cli::MeasureCommand};
 
 void PrintUsage(std::FILE* to) {
   std::fputs("usage:\n", to);

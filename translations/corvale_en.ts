@@ -167,6 +167,13 @@
     </message>
 </context>
 <context>
+    <name>MeasurementColumn</name>
+    <message>
+        <source>Measured from the waveform by this program: the record holds no value here.</source>
+        <translation>Measured from the waveform by this program: the record holds no value here.</translation>
+    </message>
+</context>
+<context>
     <name>NameFilter</name>
     <message>
         <source>Record files</source>
@@ -187,6 +194,22 @@
     <message>
         <source>All readable files</source>
         <translation>All readable files</translation>
+    </message>
+</context>
+<context>
+    <name>PageMeasurements</name>
+    <message>
+        <source>measured</source>
+        <translation>measured</translation>
+    </message>
+    <message>
+        <source>recorded</source>
+        <translation>recorded</translation>
+    </message>
+    <message>
+        <source>%1 %2 (%3)</source>
+        <extracomment>A measurement in the printed page&apos;s margin: its name, value with unit, and &quot;measured&quot; or &quot;recorded&quot;</extracomment>
+        <translation>%1 %2 (%3)</translation>
     </message>
 </context>
 <context>
@@ -431,6 +454,17 @@ Press &quot;Analyse&quot; again, then export.</translation>
     <message>
         <source>ファイルをコピーしました。</source>
         <translation>The record file has been copied.</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::FiducialMarksOption</name>
+    <message>
+        <source>fiducial marks</source>
+        <translation>fiducial marks</translation>
+    </message>
+    <message>
+        <source>Marks the onsets and offsets of the waves that the measurement found (blue, above each trace) and those of the record&apos;s annotation files (orange, below)</source>
+        <translation>Marks the onsets and offsets of the waves that the measurement found (blue, above each trace) and those of the record&apos;s annotation files (orange, below)</translation>
     </message>
 </context>
 <context>

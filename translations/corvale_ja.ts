@@ -167,6 +167,13 @@
     </message>
 </context>
 <context>
+    <name>MeasurementColumn</name>
+    <message>
+        <source>Measured from the waveform by this program: the record holds no value here.</source>
+        <translation>このプログラムが波形から計測した値です（記録にはこの値がありません）。</translation>
+    </message>
+</context>
+<context>
     <name>NameFilter</name>
     <message>
         <source>Record files</source>
@@ -187,6 +194,22 @@
     <message>
         <source>All readable files</source>
         <translation>読み込めるすべてのファイル</translation>
+    </message>
+</context>
+<context>
+    <name>PageMeasurements</name>
+    <message>
+        <source>measured</source>
+        <translation>計測</translation>
+    </message>
+    <message>
+        <source>recorded</source>
+        <translation>記録</translation>
+    </message>
+    <message>
+        <source>%1 %2 (%3)</source>
+        <extracomment>A measurement in the printed page&apos;s margin: its name, value with unit, and &quot;measured&quot; or &quot;recorded&quot;</extracomment>
+        <translation>%1 %2（%3）</translation>
     </message>
 </context>
 <context>
@@ -431,6 +454,17 @@ Press &quot;Analyse&quot; again, then export.</source>
     <message>
         <source>ファイルをコピーしました。</source>
         <translation>ファイルをコピーしました。</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::FiducialMarksOption</name>
+    <message>
+        <source>fiducial marks</source>
+        <translation>計測点</translation>
+    </message>
+    <message>
+        <source>Marks the onsets and offsets of the waves that the measurement found (blue, above each trace) and those of the record&apos;s annotation files (orange, below)</source>
+        <translation>計測で求めた波の始まりと終わり（青、各波形の上）と、記録の注釈ファイルにあるもの（橙、下）に印を付けます</translation>
     </message>
 </context>
 <context>

@@ -23,6 +23,8 @@ class HeaderLabelSet {
   void Show(const HeaderTexts& texts);
   /// Back to the design captions, as before the first record.
   void ShowDesignCaptions();
+  /// The label of row `row` of the header label table.
+  QLabel* Label(std::size_t row) const { return labels_[row]; }
 
  private:
   std::array<QLabel*, HeaderLabelCount> labels_{};

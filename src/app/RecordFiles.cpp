@@ -85,6 +85,7 @@ std::optional<FileError> WritePdf(const ViewerState& state, const ExportPage& pa
     annotations.identity = PageIdentityFromRecord(state.record, state.shown->entry);
     annotations.leadGain = state.display.LeadGain;
     annotations.deleteId = state.output.blankIdentification;
+    annotations.measurements = PageMeasurementsOf(state.record, state.analysis.measured);
     result = PrintRecordPage(writer, state.print, state.display, state.leads, {}, &annotations);
   }
   if (result.error || pdf.isEmpty())

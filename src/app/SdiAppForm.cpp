@@ -21,12 +21,15 @@
 #include "app/Controls.h"
 #include "app/DisplayOptions.h"
 #include "app/EcgTab.h"
+#include "app/FiducialMarksOption.h"
 #include "app/FileTab.h"
 #include "app/HeaderLabels.h"
 #include "app/HeaderTab.h"
+#include "app/MeasurementColumn.h"
 #include "app/PrintJob.h"
 #include "app/RecordFiles.h"
 #include "app/Widgets.h"
+#include "display/FiducialMarks.h"
 #include "display/Render.h"
 #include "display/ViewGeometry.h"
 
@@ -108,6 +111,7 @@ void TSDIAppForm::BuildTabs() {
   setCentralWidget(PageControl1);
   fileTab_ = new FileTab(*state_, PageControl1);
   ecgTab_ = new EcgTab(*state_, images_, PageControl1);
+  marksOption_ = new FiducialMarksOption(*state_, ecgTab_->Options().ColourGroup());
   headerTab_ = new HeaderTab(state_->print, PageControl1);
   PageControl1->addTab(fileTab_, tr("File"));
   PageControl1->addTab(ecgTab_, tr("ECG"));
@@ -146,6 +150,7 @@ void TSDIAppForm::Wire() {
       case EcgTab::Redraw::Overlay: ComposeOverlay(); break;
     }
   });
+  connect(marksOption_, &FiducialMarksOption::changed, this, &TSDIAppForm::RenderTraces);
   connect(ecgTab_, &EcgTab::printRequested, printJob_, &PrintJob::RunPrintJob);
   connect(ecgTab_, &EcgTab::message, this,
           [this](QMessageBox::Icon icon, const QString& text) { Message(icon, text); });
@@ -282,6 +287,10 @@ void TSDIAppForm::ShowRecord() {
     Message(QMessageBox::Warning, text, MessageKind::Notice);
     return;
   }
+  // Measured once per load and kept with the record: redraws only read it.
+  state_->analysis.measured =
+      result.outcome == LoadResult::Outcome::Loaded ? MeasureRecord(state_->record) : Measurements{};
+  state_->analysis.reference.reset();
   ShowLoadedRecord(result);
   DeriveLeadArrays(state_->record, state_->leads);
   RenderGrid();
@@ -297,6 +306,7 @@ void TSDIAppForm::ShowLoadedRecord(const LoadResult& result) {
   // Nothing of another record may stay on the screen under this name.
   if (result.outcome == LoadResult::Outcome::Loaded) headerLabels_->Show(PresentHeaderTexts(state_->record));
   else headerLabels_->ShowDesignCaptions();
+  ShowMeasuredValues(*headerLabels_, state_->record, state_->analysis.measured);
 }
 
 // ---------------------------------------------------------------- display
@@ -304,7 +314,10 @@ void TSDIAppForm::ShowLoadedRecord(const LoadResult& result) {
 void TSDIAppForm::RenderGrid() { corvale::RenderGrid(state_->display, state_->leads, images_.grid, images_.stripGrid); }
 
 void TSDIAppForm::RenderTraces() {
-  corvale::RenderTraces(state_->display, state_->leads, images_.grid, images_.stripGrid, images_.trace, images_.strip);
+  const TraceLayout layout = corvale::RenderTraces(state_->display, state_->leads, images_.grid, images_.stripGrid,
+                                                   images_.trace, images_.strip);
+  if (state_->analysis.showMarks)
+    DrawFiducialMarks(state_->display, layout, state_->leads, MarksToShow(*state_), images_.trace, images_.strip);
   ComposeOverlay();
   ecgTab_->ShowStrip(images_.strip);
 }
@@ -373,6 +386,7 @@ ViewerSettings TSDIAppForm::UseSettings(QSettings& store) {
 
 void TSDIAppForm::ApplySettings(const ViewerSettings& s) {
   ecgTab_->Options().Choose(s.colorScheme, s.displaySpan, s.limbLeadMode, s.leadNames);
+  marksOption_->Choose(s.fiducialMarks);
   headerTab_->Choose(s.penWidth, s.margin, s.penPattern, s.gridPattern, s.annotations);
   printJob_->SetPrinterChoice({s.printerName, s.paper, s.orientation});
   rememberedDirectory_ = s.directory;
@@ -390,6 +404,7 @@ ViewerSettings TSDIAppForm::CurrentSettings() const {
   s.displaySpan = d.DisplaySpan;
   s.limbLeadMode = d.LimbLeadMode;
   s.leadNames = d.LeadNames;
+  s.fiducialMarks = state_->analysis.showMarks;
   const PrinterChoice choice = printJob_->Choice();
   s.printerName = choice.printerName;
   s.paper = choice.paper;

@@ -25,6 +25,7 @@ class QTabWidget;
 namespace corvale {
 
 class EcgTab;
+class FiducialMarksOption;
 class FileTab;
 class HeaderLabelSet;
 class HeaderTab;
@@ -140,6 +141,7 @@ class TSDIAppForm : public QMainWindow {
   QTabWidget* PageControl1 = nullptr;
   FileTab* fileTab_ = nullptr;
   EcgTab* ecgTab_ = nullptr;
+  FiducialMarksOption* marksOption_ = nullptr;
   HeaderTab* headerTab_ = nullptr;
   std::unique_ptr<HeaderLabelSet> headerLabels_;
   PrintJob* printJob_ = nullptr;

@@ -15,6 +15,7 @@ const QString kColorScheme = QStringLiteral("display/colorScheme");
 const QString kSpan = QStringLiteral("display/span");
 const QString kLimbLeads = QStringLiteral("display/limbLeadLayout");
 const QString kLeadNames = QStringLiteral("display/leadNames");
+const QString kFiducialMarks = QStringLiteral("display/fiducialMarks");
 const QString kPrinter = QStringLiteral("printer/name");
 const QString kPaper = QStringLiteral("printer/paper");
 const QString kOrientation = QStringLiteral("printer/orientation");
@@ -72,6 +73,7 @@ ViewerSettings ReadSettings(QSettings& store) {
   ReadInt(store, kSpan, 1, 2, s.displaySpan);
   ReadInt(store, kLimbLeads, 1, 3, s.limbLeadMode);
   ReadBool(store, kLeadNames, s.leadNames);
+  ReadBool(store, kFiducialMarks, s.fiducialMarks);
   if (const auto printer = Text(store, kPrinter)) s.printerName = *printer;
   if (const auto paper = Text(store, kPaper)) s.paper = PaperFromKey(*paper);
   const std::optional<QString> orientation = Text(store, kOrientation);
@@ -122,6 +124,7 @@ void WriteSettings(QSettings& store, const ViewerSettings& s) {
   store.setValue(kSpan, QString::number(s.displaySpan));
   store.setValue(kLimbLeads, QString::number(s.limbLeadMode));
   store.setValue(kLeadNames, s.leadNames ? QStringLiteral("true") : QStringLiteral("false"));
+  store.setValue(kFiducialMarks, s.fiducialMarks ? QStringLiteral("true") : QStringLiteral("false"));
   setOrRemove(kPrinter, s.printerName.isEmpty() ? std::nullopt : std::optional(s.printerName));
   setOrRemove(kPaper, s.paper ? std::optional(QPageSize::key(*s.paper)) : std::nullopt);
   setOrRemove(kOrientation, !s.orientation                             ? std::nullopt

@@ -26,6 +26,7 @@ struct ViewerSettings {
   int displaySpan = DisplayState{}.DisplaySpan;
   int limbLeadMode = DisplayState{}.LimbLeadMode;
   bool leadNames = DisplayState{}.LeadNames;
+  bool fiducialMarks = false;
   QString printerName;  // empty: the system's default printer
   std::optional<QPageSize::PageSizeId> paper;
   std::optional<QPageLayout::Orientation> orientation;

@@ -10,7 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
+#include "analysis/Measurement.h"
 #include "display/DisplayState.h"
 #include "gfx/Image.h"
 #include "measure/Calipers.h"
@@ -51,10 +53,19 @@ struct OutputSettings {
   bool blankIdentification = false;  // "delete ID"
 };
 
+/// What was measured from the record on the screen (once per load, kept with
+/// the record) and the fiducial marks shown over its traces.
+struct RecordAnalysis {
+  Measurements measured;
+  bool showMarks = false;                     // "Fiducial marks"
+  std::optional<std::vector<int>> reference;  // marks of its annotation files, read when first shown
+};
+
 struct ViewerState {
   StudyList study;
   std::optional<ShownRecord> shown;
   RecordImage record;
+  RecordAnalysis analysis;
   LeadArrays leads;
   DisplayState display;
   MeasurementList measurements;

@@ -300,7 +300,8 @@ Attempt Lay(const PageGeometry& g, const QStringList (&paragraphs)[2], double si
 }  // namespace
 
 PageAnnotations ComputePageAnnotations(const PageGeometry& g, const PageAnnotationInput& input) {
-  const QStringList paragraphs[2] = {IdentificationTexts(input), ScaleTexts(input.leadGain)};
+  const QStringList paragraphs[2] = {IdentificationTexts(input),
+                                     ScaleTexts(input.leadGain) + MeasurementTexts(input.measurements)};
   std::vector<Attempt> attempts;
   for (double sizeMm : kSizesMm) attempts.push_back(Lay(g, paragraphs, sizeMm));
   // The largest size at which each paragraph keeps whole items in its own

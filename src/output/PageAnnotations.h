@@ -16,6 +16,7 @@
 #include "display/DisplayState.h"
 #include "display/TraceLayout.h"
 #include "gfx/Canvas.h"
+#include "output/PageMeasurements.h"
 #include "output/PrintPage.h"
 #include "record/RecordFormat.h"
 
@@ -38,7 +39,8 @@ PageIdentity PageIdentityFromRecord(const RecordImage& image, const QString& fil
 struct PageAnnotationInput {
   PageIdentity identity;
   std::array<double, LeadCount> leadGain{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // the display's divisors
-  bool deleteId = false;  // leave the patient's name and ID off the page
+  bool deleteId = false;                      // leave the patient's name and ID off the page
+  std::vector<PageMeasurement> measurements;  // after the scale; none when nothing was measured
 };
 
 /// The identification items in reading order: name, ID, age, sex, recording
@@ -68,7 +70,7 @@ struct PageAnnotations {
 /// across, PrintOriginY..trunc(PrintOriginY + 1040u) down.
 QRect PageGridRect(const PageGeometry& g);
 
-/// Where the identification and scale items go. The identification reads
+/// Where the identification and scale items go (the measurements follow the scale). The identification reads
 /// along the sheet's upper margin (left of the grid on the page), the scale
 /// along its lower margin (right of the grid), both from the grid's start of
 /// time; what does not fit there goes to the margins at the ends of the time

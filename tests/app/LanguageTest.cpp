@@ -355,12 +355,15 @@ class LanguageTest : public WindowFixture {
     english = std::make_unique<InterfaceLanguage>();
     QVERIFY(english->Use(Language::English));
     QCOMPARE(japanese.keys(), design.keys());
-    // Ours: the lead names and annotations check boxes, the About box's
-    // licence, sample note and details.
-    const QStringList additions = {
-        QStringLiteral("CheckBoxLeadNames"),       QStringLiteral("CheckBoxAnnotations"),
-        QStringLiteral("AboutBox/Panel1/Licence"), QStringLiteral("AboutBox/Panel1/SampleRecordsNote"),
-        QStringLiteral("AboutBox/DetailsButton"),  QStringLiteral("AboutBox/Details")};
+    // Ours: the lead names, fiducial marks and annotations check boxes, the
+    // About box's licence, sample note and details.
+    const QStringList additions = {QStringLiteral("CheckBoxLeadNames"),
+                                   QStringLiteral("CheckBoxFiducials"),
+                                   QStringLiteral("CheckBoxAnnotations"),
+                                   QStringLiteral("AboutBox/Panel1/Licence"),
+                                   QStringLiteral("AboutBox/Panel1/SampleRecordsNote"),
+                                   QStringLiteral("AboutBox/DetailsButton"),
+                                   QStringLiteral("AboutBox/Details")};
     QStringList changed;
     int ours = 0;
     for (auto it = design.cbegin(); it != design.cend(); ++it) {

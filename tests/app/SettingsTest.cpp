@@ -34,6 +34,7 @@ ViewerSettings Changed() {
   s.displaySpan = 2;
   s.limbLeadMode = 1;
   s.leadNames = false;
+  s.fiducialMarks = true;
   s.printerName = QStringLiteral("ward-printer");
   s.paper = QPageSize::Letter;
   s.orientation = QPageLayout::Landscape;
@@ -99,7 +100,7 @@ TEST(Settings, EachValueIsChecked) {
   // A good file; each row spoils one value, which must keep its start-up
   // value while every other value is still read.
   const QByteArray good =
-      "[display]\ncolorScheme=2\nspan=2\nlimbLeadLayout=2\nleadNames=false\n"
+      "[display]\ncolorScheme=2\nspan=2\nlimbLeadLayout=2\nleadNames=false\nfiducialMarks=true\n"
       "[printer]\npaper=A3\norientation=landscape\npenWidth=7\nmargin=120\npenPattern=1\ngridPattern=1\n"
       "annotations=false\n[window]\nx=10\ny=20\n";
   using Field = std::function<void(ViewerSettings & to, const ViewerSettings& from)>;
@@ -107,6 +108,7 @@ TEST(Settings, EachValueIsChecked) {
   const Field span = [](auto& to, const auto& from) { to.displaySpan = from.displaySpan; };
   const Field limb = [](auto& to, const auto& from) { to.limbLeadMode = from.limbLeadMode; };
   const Field names = [](auto& to, const auto& from) { to.leadNames = from.leadNames; };
+  const Field marks = [](auto& to, const auto& from) { to.fiducialMarks = from.fiducialMarks; };
   const Field paper = [](auto& to, const auto& from) { to.paper = from.paper; };
   const Field turn = [](auto& to, const auto& from) { to.orientation = from.orientation; };
   const Field pen = [](auto& to, const auto& from) { to.penWidth = from.penWidth; };
@@ -127,6 +129,7 @@ TEST(Settings, EachValueIsChecked) {
       {"span=2", "span=3", span},
       {"limbLeadLayout=2", "limbLeadLayout=x", limb},
       {"leadNames=false", "leadNames=no", names},
+      {"fiducialMarks=true", "fiducialMarks=1", marks},
       {"paper=A3", "paper=A9000", paper},
       {"paper=A3", "paper=Custom", paper},
       {"orientation=landscape", "orientation=up", turn},

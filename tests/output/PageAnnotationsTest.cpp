@@ -14,6 +14,7 @@
 #include "gfx/RecordingCanvas.h"
 #include "gfx/TextInk.h"
 #include "output/PageAnnotations.h"
+#include "output/PageMeasurements.h"
 #include "output/PainterCanvas.h"
 #include "record/LeadArrays.h"
 #include "support/RecordBuilder.h"
@@ -282,6 +283,49 @@ TEST_F(Page, IdentityAboveAndScaleBelowAsTheSheetIsRead) {
       }
     }
   }
+}
+
+TEST(PageTexts, MeasurementListOnlyWhereSomethingWasMeasured) {
+  Measurements m;
+  m.hrBpm = 72.4;
+  m.qrsMs = 91.5;
+  m.qtMs = 400;
+  m.rv5Mv = 1.234;
+  m.rv6Mv = 1.5;
+  const std::pair<const FieldLayout*, const char*> everything[] = {
+      {&Field::HeartRate, "0060"},   {&Field::RrInterval, "1000"},   {&Field::PrInterval, "0150"},
+      {&Field::QrsDuration, "0088"}, {&Field::QrsAxis, "-30"},       {&Field::QtInterval, "0400"},
+      {&Field::QtcInterval, "0403"}, {&Field::Sv1Amplitude, "1.05"}, {&Field::RvAmplitude, "2.20"}};
+  test::RecordBuilder blank, partly, full;
+  partly.Set(Field::HeartRate, "0060").Set(Field::LateralLeadSelector, "5");
+  for (const auto& [field, text] : everything) full.Set(*field, text);
+  struct Row {
+    const char* what;
+    const test::RecordBuilder& record;
+    QStringList texts;
+  };
+  const Row rows[] = {
+      {"all measured: V6 has the larger R",
+       blank,
+       {"HR 72 bpm (measured)", "QRS 92 ms (measured)", "QT 400 ms (measured)", "RV6 1.50 mV (measured)"}},
+      {"recorded rows marked, the selector's lead kept",
+       partly,
+       {"HR 0060 bpm (recorded)", "QRS 92 ms (measured)", "QT 400 ms (measured)", "RV5 1.23 mV (measured)"}},
+      {"a record carrying every value: no list, the page of today", full, {}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(MeasurementTexts(PageMeasurementsOf(r.record.Image(), m)), r.texts) << r.what;
+  EXPECT_TRUE(PageMeasurementsOf(blank.Image(), Measurements{}).empty()) << "nothing measured, nothing recorded";
+
+  // On the page the list follows the scale, every item placed.
+  DisplayState state;
+  PageAnnotationInput in = Input(state);
+  in.measurements = PageMeasurementsOf(blank.Image(), m);
+  const PageGeometry g = ComputePageGeometry(kPapers[0].height, kPapers[0].width, kPapers[0].margin);
+  const PageAnnotations placed = ComputePageAnnotations(g, in);
+  EXPECT_TRUE(placed.unplaced.isEmpty());
+  QStringList texts;
+  for (const PageText& t : placed.texts) texts << t.text;
+  EXPECT_EQ(texts.mid(texts.size() - 6), QStringList({"25 mm/s", "10 mm/mV"}) + MeasurementTexts(in.measurements));
 }
 
 TEST_F(Page, DeleteIdLeavesNameAndIdOff) {

@@ -120,6 +120,17 @@ bool WriteOutputs(const std::vector<Output>& outputs, const QStringList& inputs)
   return true;
 }
 
+std::optional<QString> TakeThreadsOption(const QStringList& args, int& i, int& threads, bool& taken) {
+  const QString& a = args[i];
+  taken = a == u"-j" || (a.startsWith(u"-j") && a.size() > 2);
+  if (!taken) return std::nullopt;
+  if (a == u"-j" && i + 1 >= args.size()) return QStringLiteral("-j needs a value");
+  const QString value = a == u"-j" ? args[++i] : a.mid(2);
+  if (!ParseIntIn(value, 1, MaxThreads, threads))
+    return QStringLiteral("-j takes 1 to %1 (got %2)").arg(MaxThreads).arg(value);
+  return std::nullopt;
+}
+
 bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
   bool ok = false;
   const int v = text.toInt(&ok);

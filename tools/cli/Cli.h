@@ -70,6 +70,14 @@ bool WriteOutputs(const std::vector<Output>& outputs, const QStringList& inputs)
 /// A whole number in [lo, hi], or false.
 bool ParseIntIn(const QString& text, int lo, int hi, int& value);
 
+/// Enough worker threads for any machine; EDFlib keeps at most 64 files open at once.
+inline constexpr int MaxThreads = 64;
+
+/// The thread count of a batch subcommand, "-j N" or "-jN" (as make takes
+/// it), 1..MaxThreads: sets `taken` when args[i] was one, and returns the
+/// problem when its value is wrong.
+std::optional<QString> TakeThreadsOption(const QStringList& args, int& i, int& threads, bool& taken);
+
 /// The lead arrays of a record file, or null after reporting why not.
 std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record = nullptr);
 
@@ -83,5 +91,6 @@ extern const Command ImportCommand;
 extern const Command RenderCommand;
 extern const Command PrintCommand;
 extern const Command ExportCommand;
+extern const Command MeasureCommand;
 
 }  // namespace corvale::cli

@@ -18,9 +18,6 @@
 namespace corvale::cli {
 namespace {
 
-// Enough threads for any machine; EDFlib keeps at most 64 files open at once.
-constexpr int kMaxThreads = 64;
-
 int Export(const QStringList& args) {
   QStringList names;
   QString to, outDir;
@@ -29,16 +26,14 @@ int Export(const QStringList& args) {
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (IsHelp(a)) return Help(ExportCommand);
-    if (a == u"--to" || a == u"-o" || a == u"-j") {
+    bool taken = false;
+    if (const auto problem = TakeThreadsOption(args, i, threads, taken)) return Usage(ExportCommand, *problem);
+    if (taken) continue;
+    if (a == u"--to" || a == u"-o") {
       if (i + 1 >= args.size()) return Usage(ExportCommand, QStringLiteral("%1 needs a value").arg(a));
       const QString& v = args[++i];
       if (a == u"--to") to = v.toLower();
-      else if (a == u"-o") outDir = v;
-      else if (!ParseIntIn(v, 1, kMaxThreads, threads))
-        return Usage(ExportCommand, QStringLiteral("-j takes 1 to %1 (got %2)").arg(kMaxThreads).arg(v));
-    } else if (a.startsWith(u"-j") && a.size() > 2) {  // -j2, as make takes it
-      if (!ParseIntIn(a.mid(2), 1, kMaxThreads, threads))
-        return Usage(ExportCommand, QStringLiteral("-j takes 1 to %1 (got %2)").arg(kMaxThreads).arg(a.mid(2)));
+      else outDir = v;
     } else if (a == u"--anonymise" || a == u"--anonymize") {
       anonymise = true;
     } else if (a == u"--force") {

@@ -1,16 +1,38 @@
 // corvale-tool import: a record of any readable format into a record file.
 #include <map>
 
+#include "analysis/MeasurementFields.h"
 #include "cli/Cli.h"
 #include "formats/Formats.h"
 
 namespace corvale::cli {
 namespace {
 
+// The measured values as the file's own values would come: into the fields
+// the record leaves blank, and left out where a value does not fit.
+void FillBlankMeasurements(RecordImage& image) {
+  const Measurements measured = MeasureRecord(image);
+  const std::pair<const FieldLayout*, std::optional<QString> HeaderOptions::*> kFields[] = {
+      {&Field::HeartRate, &HeaderOptions::heartRate},     {&Field::RrInterval, &HeaderOptions::rrInterval},
+      {&Field::PrInterval, &HeaderOptions::prInterval},   {&Field::QrsDuration, &HeaderOptions::qrsDuration},
+      {&Field::QrsAxis, &HeaderOptions::qrsAxis},         {&Field::QtInterval, &HeaderOptions::qtInterval},
+      {&Field::QtcInterval, &HeaderOptions::qtcInterval}, {&Field::Sv1Amplitude, &HeaderOptions::sv1Amplitude},
+      {&Field::RvAmplitude, &HeaderOptions::rvAmplitude}};
+  const MeasurementRows rows = CombineMeasurements(image, measured);
+  HeaderOptions values;
+  for (const MeasurementValue& v : rows.values)
+    if (v.source == ValueSource::Measured)
+      for (const auto& [field, member] : kFields)
+        if (field->offset == v.field.offset) values.*member = v.text;
+  if (rows.lateralLeadMeasured) values.rvLead = QString(QLatin1Char(rows.lateralLead));
+  (void)ApplyHeader(image, {}, values);  // a measured value that does not fit is left out, not refused
+}
+
 int Import(const QStringList& args) {
   QString source, out;
   bool strict = false;
   HeaderOptions options;
+  bool measure = false;
   const std::map<QString, std::optional<QString> HeaderOptions::*> opts{
       {QStringLiteral("--id"), &HeaderOptions::id},
       {QStringLiteral("--name"), &HeaderOptions::name},
@@ -25,6 +47,10 @@ int Import(const QStringList& args) {
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (IsHelp(a)) return Help(ImportCommand);
+    if (a == u"--measure") {
+      measure = true;
+      continue;
+    }
     if (a == u"--strict") {
       strict = true;
       continue;
@@ -56,6 +82,7 @@ int Import(const QStringList& args) {
     Err(strict ? QStringLiteral("%1: %2").arg(source, warning)
                : QStringLiteral("%1: warning: %2").arg(source, warning));
   if (strict && !record.warnings.isEmpty()) return 1;
+  if (measure) FillBlankMeasurements(*record.image);
   OutputPolicy policy;
   policy.inputs = record.sourceFiles;
   if (auto err = WriteFileSafely(out, RecordBytes(*record.image), policy)) {
@@ -70,13 +97,15 @@ int Import(const QStringList& args) {
 const Command ImportCommand{"import",
                             "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
                             "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
-                            "               [--height CM] [--weight KG] [--bp TEXT] [--strict]\n",
+                            "               [--height CM] [--weight KG] [--bp TEXT] [--strict] [--measure]\n",
                             "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
                             "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, or a record file\n"
                             "(the format is found from the content and the name), takes the twelve standard\n"
                             "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
                             "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
-                            "annotations, the DICOM patient, study and measurements) or stay blank. SamplingInterval\n"
+                            "annotations, the DICOM patient, study and measurements) or stay blank; with --measure,\n"
+                            "the measurement fields the source leaves blank get the values measured from the\n"
+                            "waveform (as corvale-tool measure gives them). SamplingInterval\n"
                             "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
                             "The output is never one of the files read (by identity) and replaces an existing\n"
                             "record only once it is completely written. A doubt about the source that does not\n"

@@ -4,6 +4,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include "analysis/Measurement.h"
 #include "cli/Cli.h"
 #include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
@@ -82,6 +83,7 @@ int Print(const QStringList& args) {
   annotations.identity = PageIdentityFromRecord(*record, name);
   annotations.leadGain = state.LeadGain;
   annotations.deleteId = deleteId;
+  annotations.measurements = PageMeasurementsOf(*record, MeasureRecord(*record));
   const PrintResult result = PrintRecordPage(writer, settings, state, *leads, {}, &annotations);
   if (result.error || pdf.isEmpty()) {
     Err(QStringLiteral("%1: the PDF could not be completed").arg(out));
