@@ -78,16 +78,14 @@ QString LoadAverage() {
 // Exports every input into a fresh directory: `to` is a format name or png/pdf.
 void BM_Export(benchmark::State& state, const char* to) {
   const int threads = static_cast<int>(state.range(0));
-  const auto format = formats::ParseOutputFormat(QString::fromLatin1(to));
-  const ImageKind image = std::strcmp(to, "pdf") == 0 ? ImageKind::Pdf : ImageKind::Png;
+  const formats::FileFormat& target = *formats::ExportFormatNamed(QString::fromLatin1(to));
   std::vector<batch::Job> jobs = Inputs();
   int failed = 0;
   const QString loadBefore = LoadAverage();
   for (auto _ : state) {
     state.PauseTiming();
     const QTemporaryDir& out = NewScratchDir();
-    for (batch::Job& j : jobs)
-      j.output = out.filePath(format ? formats::OutputFileName(j.input, *format) : ImageFileName(j.input, image));
+    for (batch::Job& j : jobs) j.output = out.filePath(formats::OutputFileName(j.input, target.kind));
     state.ResumeTiming();
     const auto summary =
         batch::RunJobs(jobs, threads,
@@ -98,8 +96,9 @@ void BM_Export(benchmark::State& state, const char* to) {
                          OutputPolicy policy;
                          policy.overwrite = false;
                          policy.inputs = record.sourceFiles;
-                         if (format) return formats::PrepareRecordAs(*record.image, *format, job.output, policy);
-                         return PrepareImage(*record.image, record.displayName, image, job.output, policy);
+                         if (target.exportSource == formats::ExportSource::Record)
+                           return formats::PrepareRecordAs(*record.image, target.kind, job.output, policy);
+                         return PrepareImage(*record.image, record.displayName, target.kind, job.output, policy);
                        },
                        {});
     failed += summary.failed;

@@ -16,7 +16,6 @@
 
 #include "app/ViewerState.h"
 #include "formats/Formats.h"
-#include "formats/WfdbFormat.h"
 #include "gfx/Image.h"
 #include "output/Export.h"
 #include "output/PageAnnotations.h"
@@ -24,40 +23,6 @@
 
 namespace corvale {
 namespace {
-
-struct ExportKind {
-  ExportFormat format;
-  const char* suffix;
-  const char* caption;
-};
-
-const ExportKind kExports[] = {
-    {ExportFormat::Wfdb, "hea", QT_TRANSLATE_NOOP("RecordFiles", "WFDB record, .hea and .dat (*.hea)")},
-    {ExportFormat::Edf, "edf", QT_TRANSLATE_NOOP("RecordFiles", "EDF+ file (*.edf)")},
-    {ExportFormat::Dicom, "dcm", QT_TRANSLATE_NOOP("RecordFiles", "DICOM 12-lead ECG (*.dcm)")},
-    {ExportFormat::Csv, "csv", QT_TRANSLATE_NOOP("RecordFiles", "CSV, time and twelve leads in uV (*.csv)")},
-    {ExportFormat::Png, "png", QT_TRANSLATE_NOOP("RecordFiles", "PNG image of the main view (*.png)")},
-    {ExportFormat::Pdf, "pdf", QT_TRANSLATE_NOOP("RecordFiles", "PDF of the printed page (*.pdf)")},
-};
-
-formats::OutputFormat DataFormat(ExportFormat format) {
-  switch (format) {
-    case ExportFormat::Edf: return formats::OutputFormat::Edf;
-    case ExportFormat::Dicom: return formats::OutputFormat::Dicom;
-    case ExportFormat::Csv: return formats::OutputFormat::Csv;
-    default: return formats::OutputFormat::Wfdb;
-  }
-}
-
-/// A file worth opening: a readable name, or content a format claims. A WFDB
-/// signal file stands for its header; empty when nothing reads the file.
-QString ReadablePath(const QString& file) {
-  if (formats::IsReadableName(file)) return file;
-  const auto detected = formats::DetectFormat(file);
-  const auto* format = std::get_if<formats::SourceFormat>(&detected);
-  if (!format) return {};
-  return *format == formats::SourceFormat::Wfdb ? formats::WfdbHeaderPath(file) : file;
-}
 
 std::optional<FileError> WritePng(const Image& trace, const QString& path, const OutputPolicy& policy) {
   QByteArray bytes;
@@ -95,16 +60,16 @@ std::optional<FileError> WritePdf(const ViewerState& state, const ExportPage& pa
 
 QStringList ExportNameFilters() {
   QStringList filters;
-  for (const ExportKind& k : kExports) filters << QCoreApplication::translate("RecordFiles", k.caption);
+  for (const formats::FileFormat* f : formats::ExportFormats())
+    filters << QCoreApplication::translate("RecordFiles", f->exportCaption);
   return filters;
 }
 
-ExportFormat ExportFormatFor(const QString& path, int filterIndex) {
-  const QString suffix = QFileInfo(path).suffix();
-  for (const ExportKind& k : kExports)
-    if (suffix.compare(QLatin1String(k.suffix), Qt::CaseInsensitive) == 0) return k.format;
-  const int count = static_cast<int>(std::size(kExports));
-  return kExports[filterIndex >= 0 && filterIndex < count ? filterIndex : 0].format;
+formats::FormatKind ExportFormatFor(const QString& path, int filterIndex) {
+  if (const formats::FileFormat* bySuffix = formats::ExportFormatForSuffix(path)) return bySuffix->kind;
+  const auto targets = formats::ExportFormats();
+  const int count = static_cast<int>(targets.size());
+  return targets[static_cast<std::size_t>(filterIndex >= 0 && filterIndex < count ? filterIndex : 0)]->kind;
 }
 
 QStringList OpenNameFilters() {
@@ -121,7 +86,7 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
   if (request.kind != StartRequest::Kind::Files) return request;
   QStringList readable;
   for (const QString& file : request.files) {
-    const QString path = ReadablePath(file);
+    const QString path = formats::RecordFileFor(file);
     if (path.isEmpty())
       request.problems << QCoreApplication::translate(
                               "RecordFiles",
@@ -168,10 +133,10 @@ std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image
   if (const auto refusal = ExportRefusal(state)) return FileError{target.path, *refusal};
   OutputPolicy policy;
   policy.inputs = state.shown->sources;  // never over the record's own files
-  if (target.format == ExportFormat::Png) return WritePng(trace, target.path, policy);
-  if (target.format == ExportFormat::Pdf) return WritePdf(state, page, target.path, policy);
+  if (target.format == formats::FormatKind::Png) return WritePng(trace, target.path, policy);
+  if (target.format == formats::FormatKind::Pdf) return WritePdf(state, page, target.path, policy);
 
-  const formats::OutputFormat format = DataFormat(target.format);
+  const formats::FormatKind format = target.format;
   // The dialog confirmed replacing the file it named, if that existed; a
   // WFDB record's other file may only be replaced along with it.
   const QStringList files = formats::OutputFiles(target.path, format);
@@ -210,7 +175,8 @@ RecordFiles::RecordFiles(const ViewerState& state, const Image& trace, QWidget& 
     // A name typed without an extension gets the chosen format's, before the
     // dialog asks whether to replace an existing file of that name.
     auto suffixOf = [&filters](const QString& filter) {
-      return QString::fromLatin1(kExports[std::max<qsizetype>(0, filters.indexOf(filter))].suffix);
+      return formats::ExportFormats()[static_cast<std::size_t>(std::max<qsizetype>(0, filters.indexOf(filter)))]
+          ->suffixes.front();
     };
     dialog.setDefaultSuffix(suffixOf(filters.front()));
     connect(&dialog, &QFileDialog::filterSelected, &dialog,

@@ -17,6 +17,7 @@
 
 #include "app/CommandLine.h"
 #include "app/PrintJob.h"
+#include "formats/Formats.h"
 #include "record/RecordFile.h"
 
 class QMimeData;
@@ -27,20 +28,16 @@ namespace corvale {
 class Image;
 struct ViewerState;
 
-/// What the window exports: the record's data in an open format, the main
-/// view as a picture, or the printed page.
-enum class ExportFormat { Wfdb, Edf, Dicom, Csv, Png, Pdf };
-
-/// The save dialog's filters, one per ExportFormat in that order.
+/// The save dialog's filters, one per export target of the registry, in its order.
 QStringList ExportNameFilters();
 
 /// The format of an export to `path`: the one its extension names, else the
 /// one of the dialog's filter `filterIndex` (an index into ExportNameFilters).
-ExportFormat ExportFormatFor(const QString& path, int filterIndex);
+formats::FormatKind ExportFormatFor(const QString& path, int filterIndex);
 
 struct ExportTarget {
   QString path;
-  ExportFormat format = ExportFormat::Wfdb;
+  formats::FormatKind format = formats::FormatKind::Wfdb;
 };
 
 /// The page the PDF export draws on: the paper and orientation chosen for printing.

@@ -33,8 +33,8 @@ bool IsForeignRecord(const StudyList& study, const QString& workEntry, const Ent
       study.nativeNames.contains(workEntry))
     return false;
   const auto detected = formats::DetectFormat(at.directory + u'/' + at.entry);
-  const auto* format = std::get_if<formats::SourceFormat>(&detected);
-  return format && *format != formats::SourceFormat::Record;
+  const auto* format = std::get_if<formats::FormatKind>(&detected);
+  return format && *format != formats::FormatKind::Record;
 }
 
 /// Reads a foreign file into `image`; on failure the image is all zero, as

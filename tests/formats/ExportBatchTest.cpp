@@ -243,7 +243,7 @@ TEST(Batch, OutputsArePutInPlaceInGroups) {
       [&](const batch::Job& j) {
         OutputPolicy keep;
         keep.overwrite = false;
-        return formats::PrepareRecordAs(b.Image(), formats::OutputFormat::Csv, j.output, keep);
+        return formats::PrepareRecordAs(b.Image(), formats::FormatKind::Csv, j.output, keep);
       },
       [&](const batch::Job& j, const std::optional<FileError>& e, int, int) {
         if (e) failed.push_back(j.input + ": " + e->reason);

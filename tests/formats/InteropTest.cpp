@@ -93,7 +93,7 @@ TEST(Interop, EdfPlusReadByAnIndependentParser) {
   QTemporaryDir dir;
   const RecordBuilder b = Dated();
   const QString path = dir.filePath("r.edf");
-  ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Edf, path));
+  ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Edf, path));
   const QByteArray bytes = ReadFile(path);
   const EdfFile e = ParseEdf(bytes);
   EXPECT_EQ(e.version, QByteArray("0       "));
@@ -290,7 +290,7 @@ TEST(Interop, DicomObjectsOfOthers) {
   int i = 0;
   for (const Row& r : rows) {
     const QString path = dir.filePath(QStringLiteral("o%1.dcm").arg(i++));
-    ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Dicom, path));
+    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path));
     EditDicom(path, r.edit);
     auto read = ReadAnyRecord(path);
     if (*r.message) {
@@ -328,7 +328,7 @@ TEST(Interop, DicomOfOursPassesDciodvfy) {
   for (const RecordBuilder& b : {Dated(), japanese}) {
     const QString path = dir.filePath("ours.dcm");
     QFile::remove(path);
-    ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Dicom, path));
+    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path));
     QProcess p;
     p.start(tool, {path});
     ASSERT_TRUE(p.waitForFinished(60000));

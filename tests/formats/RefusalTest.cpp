@@ -192,16 +192,16 @@ TEST_F(Scratch, FilesOfNoKnownFormat) {
 
 TEST_F(Scratch, WritersRefuseWithoutLeavingFiles) {
   const test::RecordBuilder b;  // no recording date: a DICOM object cannot be made
-  const auto dicom = WriteRecordAs(b.Image(), OutputFormat::Dicom, Path("x.dcm"));
+  const auto dicom = WriteRecordAs(b.Image(), FormatKind::Dicom, Path("x.dcm"));
   ASSERT_TRUE(dicom);
   EXPECT_TRUE(dicom->reason.contains(QStringLiteral("no valid recording date and time")));
   // A WFDB record name must be one WFDB can name.
-  const auto wfdb = WriteRecordAs(b.Image(), OutputFormat::Wfdb, Path("a b.hea"));
+  const auto wfdb = WriteRecordAs(b.Image(), FormatKind::Wfdb, Path("a b.hea"));
   ASSERT_TRUE(wfdb);
   EXPECT_TRUE(wfdb->reason.contains(QStringLiteral("not a WFDB record name")));
   // Existing files are kept when overwriting is off, for every format.
   for (auto [format, name] :
-       {std::pair{OutputFormat::Edf, "e.edf"}, {OutputFormat::Csv, "c.csv"}, {OutputFormat::Wfdb, "w.hea"}}) {
+       {std::pair{FormatKind::Edf, "e.edf"}, {FormatKind::Csv, "c.csv"}, {FormatKind::Wfdb, "w.hea"}}) {
     const QString path = Path(QString::fromLatin1(name));
     Write(QString::fromLatin1(name), "keep");
     OutputPolicy keep;
@@ -215,7 +215,7 @@ TEST_F(Scratch, WritersRefuseWithoutLeavingFiles) {
   }
   // A WFDB .hea target that is a FIFO: refused, and the .dat is not left behind.
   Fifo("p.hea");
-  ASSERT_TRUE(WriteRecordAs(b.Image(), OutputFormat::Wfdb, Path("p.hea")));
+  ASSERT_TRUE(WriteRecordAs(b.Image(), FormatKind::Wfdb, Path("p.hea")));
   EXPECT_FALSE(QFile::exists(Path("p.dat")));
   // Nothing but what the test made is in the directory: no temporary files.
   const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);

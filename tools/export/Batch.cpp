@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -18,15 +19,27 @@ namespace corvale::batch {
 
 std::vector<Input> ExpandInputs(const QStringList& names) {
   std::vector<Input> inputs;
+  // A header, its signal file and its base name are one record: it is done once.
+  QSet<QString> records;
+  auto add = [&](const QString& path, const QString& record) {
+    const QString key = QFileInfo(record.isEmpty() ? path : record).absoluteFilePath();
+    if (!records.contains(key)) {
+      records.insert(key);
+      inputs.push_back({path, std::nullopt});
+    }
+  };
   for (const QString& name : names) {
     const QFileInfo info(name);
     if (info.isDir()) {
       QDir dir(name);
       dir.setSorting(QDir::Name | QDir::IgnoreCase);
       for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden))
-        if (formats::IsReadableName(entry)) inputs.push_back({dir.filePath(entry), std::nullopt});
-    } else if (info.exists() || QFileInfo::exists(name + QStringLiteral(".hea"))) {
-      inputs.push_back({name, std::nullopt});
+        if (formats::IsReadableName(entry)) add(dir.filePath(entry), {});
+    } else if (info.exists()) {
+      const QString record = formats::RecordFileFor(name);
+      add(record.isEmpty() ? name : record, record);
+    } else if (QFileInfo::exists(name + QStringLiteral(".hea"))) {
+      add(name, name + QStringLiteral(".hea"));
     } else {
       inputs.push_back({name, FileError{name, QStringLiteral("no such file or directory")}});
     }

@@ -48,12 +48,13 @@ int Export(const QStringList& args) {
   }
   if (names.isEmpty() || to.isEmpty() || outDir.isEmpty())
     return Usage(ExportCommand, QStringLiteral("export needs FILE|DIR..., --to FORMAT and -o OUTDIR"));
-  const auto format = formats::ParseOutputFormat(to);
-  const std::optional<ImageKind> image = to == u"png"   ? std::optional(ImageKind::Png)
-                                         : to == u"pdf" ? std::optional(ImageKind::Pdf)
-                                                        : std::nullopt;
-  if (!format && !image)
-    return Usage(ExportCommand, QStringLiteral("--to takes wfdb, edf, dicom, csv, png or pdf (got %1)").arg(to));
+  const formats::FileFormat* target = formats::ExportFormatNamed(to);
+  if (!target) {
+    QStringList names = formats::ExportFormatNames();
+    const QString last = names.takeLast();
+    return Usage(ExportCommand, QStringLiteral("--to takes %1 or %2 (got %3)").arg(names.join(u", "), last, to));
+  }
+  const formats::FormatKind format = target->kind;
   const QFileInfo dirInfo(outDir);
   if (dirInfo.exists() && !dirInfo.isDir()) {
     Err(QStringLiteral("%1: is not a directory").arg(outDir));
@@ -64,9 +65,7 @@ int Export(const QStringList& args) {
     return 1;
   }
 
-  auto nameFor = [&](const QString& input) {
-    return format ? formats::OutputFileName(input, *format) : ImageFileName(input, *image);
-  };
+  auto nameFor = [&](const QString& input) { return formats::OutputFileName(input, format); };
   const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor);
   if (jobs.empty()) {
     Err(QStringLiteral("no readable files in %1").arg(names.join(QStringLiteral(", "))));
@@ -81,8 +80,9 @@ int Export(const QStringList& args) {
     OutputPolicy policy;
     policy.overwrite = force;
     policy.inputs = record.sourceFiles;
-    if (format) return formats::PrepareRecordAs(*record.image, *format, job.output, policy);
-    return PrepareImage(*record.image, QFileInfo(job.input).fileName(), *image, job.output, policy);
+    if (target->exportSource == formats::ExportSource::Record)
+      return formats::PrepareRecordAs(*record.image, format, job.output, policy);
+    return PrepareImage(*record.image, QFileInfo(job.input).fileName(), format, job.output, policy);
   };
 
   // A bar that redraws itself on a terminal; one line per record otherwise.

@@ -69,25 +69,19 @@ Drawing& ThreadDrawing() {
 
 }  // namespace
 
-QString ImageFileName(const QString& inputPath, ImageKind kind) {
-  QString base = QFileInfo(inputPath).completeBaseName();
-  if (base.isEmpty()) base = QFileInfo(inputPath).fileName();
-  return base + (kind == ImageKind::Png ? QStringLiteral(".png") : QStringLiteral(".pdf"));
-}
-
-std::optional<FileError> WriteImage(const RecordImage& image, const QString& name, ImageKind kind, const QString& path,
-                                    const OutputPolicy& policy) {
+std::optional<FileError> WriteImage(const RecordImage& image, const QString& name, formats::FormatKind kind,
+                                    const QString& path, const OutputPolicy& policy) {
   return formats::CommitPrepared(PrepareImage(image, name, kind, path, policy));
 }
 
-formats::Prepared PrepareImage(const RecordImage& image, const QString& name, ImageKind kind, const QString& path,
-                               const OutputPolicy& policy) {
+formats::Prepared PrepareImage(const RecordImage& image, const QString& name, formats::FormatKind kind,
+                               const QString& path, const OutputPolicy& policy) {
   formats::PreparedOutputs outputs;
   Drawing& d = ThreadDrawing();
   const LeadArrays& leads = d.leads;
   DeriveLeadArrays(image, d.leads);
   const DisplayState state;
-  if (kind == ImageKind::Png) {
+  if (kind == formats::FormatKind::Png) {
     // Every pixel is drawn again: the paper fills its images, the traces start from a copy of it.
     RenderGrid(state, leads, d.grid, d.stripGrid);
     RenderTraces(state, leads, d.grid, d.stripGrid, d.trace, d.strip);
