@@ -20,8 +20,8 @@
 #include <string>
 
 #include "export/Batch.h"
-#include "export/ImageExport.h"
 #include "formats/Formats.h"
+#include "output/ExportService.h"
 
 namespace {
 
@@ -87,20 +87,18 @@ void BM_Export(benchmark::State& state, const char* to) {
     const QTemporaryDir& out = NewScratchDir();
     for (batch::Job& j : jobs) j.output = out.filePath(formats::OutputFileName(j.input, target.kind));
     state.ResumeTiming();
-    const auto summary =
-        batch::RunJobs(jobs, threads,
-                       [&](const batch::Job& job) -> formats::Prepared {
-                         auto read = formats::ReadAnyRecord(job.input);
-                         if (auto* err = std::get_if<FileError>(&read)) return *err;
-                         const auto& record = std::get<formats::OpenedRecord>(read);
-                         OutputPolicy policy;
-                         policy.overwrite = false;
-                         policy.inputs = record.sourceFiles;
-                         if (target.exportSource == formats::ExportSource::Record)
-                           return formats::PrepareRecordAs(*record.image, target.kind, job.output, policy);
-                         return PrepareImage(*record.image, record.displayName, target.kind, job.output, policy);
-                       },
-                       {});
+    const auto summary = batch::RunJobs(jobs, threads,
+                                        [&](const batch::Job& job) -> formats::Prepared {
+                                          auto read = formats::ReadAnyRecord(job.input);
+                                          if (auto* err = std::get_if<FileError>(&read)) return *err;
+                                          const auto& record = std::get<formats::OpenedRecord>(read);
+                                          ExportOptions options;
+                                          options.name = record.displayName;
+                                          options.policy.overwrite = false;
+                                          options.policy.inputs = record.sourceFiles;
+                                          return PrepareExport(*record.image, target.kind, job.output, options);
+                                        },
+                                        {});
     failed += summary.failed;
     state.PauseTiming();
     TruncateAll(out.path());

@@ -34,7 +34,7 @@ declare -A below=(
   [formats]="record"
   [display]="gfx record"
   [measure]="display gfx record"
-  [output]="measure display gfx record"
+  [output]="measure display gfx formats record"
   [app]="output measure display gfx formats record"
   [tools]="output measure display gfx formats record"
 )

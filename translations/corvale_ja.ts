@@ -37,6 +37,13 @@
     </message>
 </context>
 <context>
+    <name>ExportService</name>
+    <message>
+        <source>the page could not be drawn</source>
+        <translation>ページを描画できませんでした</translation>
+    </message>
+</context>
+<context>
     <name>HeaderLabels</name>
     <message>
         <source>正常終了</source>
@@ -190,6 +197,41 @@
     </message>
 </context>
 <context>
+    <name>OutputRefusal</name>
+    <message>
+        <source>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>印刷する記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
+    </message>
+    <message>
+        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>エクスポートする記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to print.
+%1</source>
+        <translation>記録を読み込めなかったため、印刷するものがありません。
+%1</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to export.
+%1</source>
+        <translation>記録を読み込めなかったため、エクスポートするものがありません。
+%1</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then print.</source>
+        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
+もう一度「Analyse」を押してから印刷してください。</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</source>
+        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
+もう一度「Analyse」を押してから、エクスポートしてください。</translation>
+    </message>
+</context>
+<context>
     <name>RecordFiles</name>
     <message>
         <source>WFDB record, .hea and .dat (*.hea)</source>
@@ -216,32 +258,12 @@
         <translation>印刷ページの PDF (*.pdf)</translation>
     </message>
     <message>
-        <source>the page could not be drawn</source>
-        <translation>ページを描画できませんでした</translation>
-    </message>
-    <message>
         <source>All files (*)</source>
         <translation>すべてのファイル (*)</translation>
     </message>
     <message>
         <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
         <translation>%1: この種類のファイルは読み込めません（読み込めるのは記録ファイル、WFDB、EDF/EDF+/BDF、DICOM 心電図です）。</translation>
-    </message>
-    <message>
-        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>エクスポートする記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
-    </message>
-    <message>
-        <source>The record could not be read, so there is nothing to export.
-%1</source>
-        <translation>記録を読み込めなかったため、エクスポートするものがありません。
-%1</translation>
-    </message>
-    <message>
-        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then export.</source>
-        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
-もう一度「Analyse」を押してから、エクスポートしてください。</translation>
     </message>
     <message>
         <source>exists already and is not replaced; choose another name or remove it first</source>
@@ -397,16 +419,6 @@ Press &quot;Analyse&quot; again, then export.</source>
     <message>
         <source>印刷中</source>
         <translation>印刷中</translation>
-    </message>
-    <message>
-        <source>There is no record on the screen. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>画面に表示中の記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
-    </message>
-    <message>
-        <source>The record on the screen could not be read, so there is nothing to export.
-%1</source>
-        <translation>画面の記録は読み込めなかったため、出力するものがありません。
-%1</translation>
     </message>
     <message>
         <source>ファイルをクリップボードへ転送しました。</source>
@@ -693,22 +705,6 @@ Press &quot;Analyse&quot; again, then export.</source>
 </context>
 <context>
     <name>corvale::PrintJob</name>
-    <message>
-        <source>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>印刷する記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
-    </message>
-    <message>
-        <source>The record could not be read, so there is nothing to print.
-%1</source>
-        <translation>記録を読み込めなかったため、印刷するものがありません。
-%1</translation>
-    </message>
-    <message>
-        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then print.</source>
-        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
-もう一度「Analyse」を押してから印刷してください。</translation>
-    </message>
     <message>
         <source>The page&apos;s margin has no room for these items, so they are not printed:
 %1

@@ -286,16 +286,7 @@ void EcgTab::CheckBox5Click() {
 
 void EcgTab::Button2Click() { Q_EMIT printRequested(); }
 
-std::optional<QString> EcgTab::NoRecordToExport() const {
-  if (!state_.shown)
-    return tr("There is no record on the screen. Choose records for the work list and press \"Analyse\" first.");
-  // An unreadable record is shown as all zero: exporting it would pass a flat
-  // line off as that patient's ECG.
-  if (state_.shown->error)
-    return tr("The record on the screen could not be read, so there is nothing to export.\n%1")
-        .arg(state_.shown->error->Describe());
-  return std::nullopt;
-}
+std::optional<QString> EcgTab::NoRecordToExport() const { return OutputRefusal(OutputStateOf(state_)); }
 
 void EcgTab::Button5Click() {
   if (const auto refusal = NoRecordToExport()) {

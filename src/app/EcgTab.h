@@ -99,8 +99,7 @@ class EcgTab : public QWidget {
  private:
   /// Shows what a caliper handler left and the caliper button's colour.
   void ShowCaliperPicture(const Picture& picture);
-  /// Why the output buttons have nothing to act on: no record on the
-  /// screen, or one that could not be read.
+  /// Why the output buttons may not act: OutputRefusal's answer.
   std::optional<QString> NoRecordToExport() const;
 
   ViewerState& state_;

@@ -2,62 +2,19 @@
 // screen written in another format.
 #include "app/RecordFiles.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMimeData>
-#include <QPdfWriter>
 #include <QUrl>
 #include <QWidget>
-#include <memory>
 
 #include "app/ViewerState.h"
 #include "formats/Formats.h"
-#include "gfx/Image.h"
-#include "output/Export.h"
-#include "output/PageAnnotations.h"
-#include "output/PrintPage.h"
+#include "output/ExportService.h"
 
 namespace corvale {
-namespace {
-
-std::optional<FileError> WritePng(const Image& trace, const QString& path, const OutputPolicy& policy) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "PNG");
-  if (!writer.write(trace.Qt())) return FileError{path, writer.errorString()};
-  return WriteFileSafely(path, bytes, policy);
-}
-
-std::optional<FileError> WritePdf(const ViewerState& state, const ExportPage& page, const QString& path,
-                                  const OutputPolicy& policy) {
-  // Drawn into memory first: a page that fails leaves no file at all.
-  QByteArray pdf;
-  QBuffer buffer(&pdf);
-  buffer.open(QIODevice::WriteOnly);
-  PrintResult result;
-  {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(600);
-    writer.setPageLayout(QPageLayout(QPageSize(page.paper), page.orientation, QMarginsF()));
-    writer.setTitle(QStringLiteral("CORVALE < ") + state.shown->entry + QStringLiteral(" > "));
-    PageAnnotationInput annotations;
-    annotations.identity = PageIdentityFromRecord(state.record, state.shown->entry);
-    annotations.leadGain = state.display.LeadGain;
-    annotations.deleteId = state.output.blankIdentification;
-    result = PrintRecordPage(writer, state.print, state.display, state.leads, {}, &annotations);
-  }
-  if (result.error || pdf.isEmpty())
-    return FileError{path, QCoreApplication::translate("RecordFiles", "the page could not be drawn")};
-  return WriteFileSafely(path, pdf, policy);
-}
-
-}  // namespace
-
 QStringList ExportNameFilters() {
   QStringList filters;
   for (const formats::FileFormat* f : formats::ExportFormats())
@@ -108,34 +65,9 @@ QStringList DroppedPaths(const QMimeData& mime) {
   return paths;
 }
 
-std::optional<QString> ExportRefusal(const ViewerState& state) {
-  if (!state.study.analysed || !state.shown)
-    return QCoreApplication::translate(
-        "RecordFiles", "There is no record to export. Choose records for the work list and press \"Analyse\" first.");
-  const ShownRecord& shown = *state.shown;
-  // An unreadable record is all zero: its export would be a flat line under
-  // the patient's file name.
-  if (shown.error)
-    return QCoreApplication::translate("RecordFiles",
-                                       "The record could not be read, so there is nothing to export.\n%1")
-        .arg(shown.error->Describe());
-  if (!ShownRecordIsCurrent(state))
-    return QCoreApplication::translate(
-               "RecordFiles",
-               "The work list has changed since \"Analyse\": the record on the screen, %1, is not its record %2 any "
-               "more.\nPress \"Analyse\" again, then export.")
-        .arg(shown.entry, QString::number(state.study.current + 1));
-  return std::nullopt;
-}
-
-std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image& trace, const ExportTarget& target,
+std::optional<FileError> ExportShownRecord(const ViewerState& state, const ExportTarget& target,
                                            const ExportPage& page) {
-  if (const auto refusal = ExportRefusal(state)) return FileError{target.path, *refusal};
-  OutputPolicy policy;
-  policy.inputs = state.shown->sources;  // never over the record's own files
-  if (target.format == formats::FormatKind::Png) return WritePng(trace, target.path, policy);
-  if (target.format == formats::FormatKind::Pdf) return WritePdf(state, page, target.path, policy);
-
+  if (const auto refusal = OutputRefusal(OutputStateOf(state))) return FileError{target.path, *refusal};
   const formats::FormatKind format = target.format;
   // The dialog confirmed replacing the file it named, if that existed; a
   // WFDB record's other file may only be replaced along with it.
@@ -146,15 +78,20 @@ std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image
       return FileError{
           file, QCoreApplication::translate(
                     "RecordFiles", "exists already and is not replaced; choose another name or remove it first")};
-  auto image = std::make_unique<RecordImage>(state.record);
-  if (state.output.blankIdentification) BlankIdentification(*image);
-  return formats::WriteRecordAs(*image, format, target.path, policy);
+  ExportOptions options;
+  options.display = state.display;
+  options.print = state.print;
+  options.anonymise = state.output.blankIdentification;
+  options.name = state.shown->entry;
+  options.paper = QPageSize(page.paper);
+  options.orientation = page.orientation;
+  options.policy.inputs = state.shown->sources;  // never over the record's own files
+  return Export(state.record, format, target.path, options);
 }
 
 // ---------------------------------------------------------------- dialogs
 
-RecordFiles::RecordFiles(const ViewerState& state, const Image& trace, QWidget& window)
-    : QObject(&window), state_(state), trace_(trace) {
+RecordFiles::RecordFiles(const ViewerState& state, QWidget& window) : QObject(&window), state_(state) {
   chooseOpenFiles = [&window](const QString& directory) {
     QFileDialog dialog(&window, QCoreApplication::translate("RecordFiles", "Open records"), directory);
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
@@ -193,7 +130,7 @@ QStringList RecordFiles::ChooseFilesToOpen() {
 
 void RecordFiles::ExportRecord(const PrinterChoice& printer) {
   const ExportPage page{printer.paper.value_or(QPageSize::A4), printer.orientation.value_or(QPageLayout::Portrait)};
-  if (const auto refusal = ExportRefusal(state_)) {
+  if (const auto refusal = OutputRefusal(OutputStateOf(state_))) {
     Q_EMIT message(QMessageBox::Warning, *refusal);
     return;
   }
@@ -204,7 +141,7 @@ void RecordFiles::ExportRecord(const PrinterChoice& printer) {
       chooseExportTarget(QDir(directory).filePath(QFileInfo(shown.entry).completeBaseName()));
   if (!target) return;
   exportDirectory_ = QFileInfo(target->path).absolutePath();
-  if (const auto error = ExportShownRecord(state_, trace_, *target, page)) {
+  if (const auto error = ExportShownRecord(state_, *target, page)) {
     Q_EMIT message(
         QMessageBox::Warning,
         QCoreApplication::translate("RecordFiles", "The record was not exported.\n%1").arg(error->Describe()));

@@ -89,4 +89,16 @@ bool ShownRecordIsCurrent(const ViewerState& state) {
          DeriveRecordNames(at.directory, at.entry, study.current, count).recordPath == state.shown->path;
 }
 
+OutputState OutputStateOf(const ViewerState& state) {
+  OutputState out;
+  out.analysed = state.study.analysed;
+  if (state.shown) {
+    out.shownEntry = state.shown->entry;
+    out.readError = state.shown->error;
+  }
+  out.current = ShownRecordIsCurrent(state);
+  out.position = state.study.current + 1;
+  return out;
+}
+
 }  // namespace corvale

@@ -8,9 +8,8 @@
 
 #include "cli/Cli.h"
 #include "export/Batch.h"
-#include "export/ImageExport.h"
 #include "formats/Formats.h"
-#include "output/Export.h"
+#include "output/ExportService.h"
 
 namespace corvale::cli {
 namespace {
@@ -75,14 +74,13 @@ int Export(const QStringList& args) {
   auto work = [&](const batch::Job& job) -> formats::Prepared {
     auto read = formats::ReadAnyRecord(job.input);
     if (auto* err = std::get_if<FileError>(&read)) return *err;
-    formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
-    if (anonymise) BlankIdentification(*record.image);
-    OutputPolicy policy;
-    policy.overwrite = force;
-    policy.inputs = record.sourceFiles;
-    if (target->exportSource == formats::ExportSource::Record)
-      return formats::PrepareRecordAs(*record.image, format, job.output, policy);
-    return PrepareImage(*record.image, QFileInfo(job.input).fileName(), format, job.output, policy);
+    const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+    ExportOptions options;
+    options.anonymise = anonymise;
+    options.name = QFileInfo(job.input).fileName();
+    options.policy.overwrite = force;
+    options.policy.inputs = record.sourceFiles;
+    return PrepareExport(*record.image, format, job.output, options);
   };
 
   // A bar that redraws itself on a terminal; one line per record otherwise.
