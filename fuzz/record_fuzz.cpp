@@ -1,6 +1,4 @@
 // Any bytes as a record file: the reader, the header texts and the lead arrays.
-#include <unistd.h>
-#include <QFile>
 #include <QString>
 #include <array>
 #include <cmath>
@@ -13,34 +11,16 @@
 #include "record/RecordFile.h"
 
 #include "FuzzCheck.h"
+#include "MemoryFile.h"
 
 using namespace corvale;
 
-namespace {
-
-// The file each input is written to, removed when the run ends.
-struct Scratch {
-  QString path;
-  Scratch() {
-    const char* dir = std::getenv("TMPDIR");
-    path = QStringLiteral("%1/corvale-record-fuzz-%2.nrm").arg(dir ? dir : "/tmp").arg(getpid());
-  }
-  ~Scratch() { QFile::remove(path); }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const Scratch scratch;
-  const QString& path = scratch.path;
   static auto image = std::make_unique<RecordImage>();
   static auto other = std::make_unique<RecordImage>();
   static auto leads = std::make_unique<LeadArrays>();
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return 0;
-    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-  }
+  static const MemoryFile file("record_fuzz");
+  const QString& path = file.Hold(data, size);
   image->bytes.fill(0xA5);  // a previous record's bytes
   static const std::array<uint8_t, RecordFileSize> zeros{};
   const auto error = ReadRecordFile(path, *image);

@@ -8,6 +8,7 @@
 
 #include "ProgramInfo.h"
 #include "cli/Cli.h"
+#include "record/NativePath.h"
 
 namespace {
 
@@ -45,14 +46,14 @@ int PrintCommandHelp(const QString& name) {
 
 int main(int argc, char** argv) {
   corvale::cli::PrepareProcess();
-  corvale::cli::RememberNativeArguments(argc, argv);
   // Drawing needs a GUI application; it never opens a window.
   const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "print") == 0 ||
                                   std::strcmp(argv[1], "export") == 0);
   if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   std::unique_ptr<QCoreApplication> app =
       draws ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-  QStringList args = QCoreApplication::arguments().mid(1);
+  // A file name the system's encoding cannot spell keeps its bytes.
+  QStringList args = corvale::ShownArguments(argc, argv, QCoreApplication::arguments()).mid(1);
   if (args.isEmpty()) {
     PrintUsage(stderr);
     return 2;

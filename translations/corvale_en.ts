@@ -857,5 +857,9 @@ CORVALE is distributed under the %4 licence:
         <source>%1 holds no record files (.nrm, .msd).</source>
         <translation>%1 holds no record files (.nrm, .msd).</translation>
     </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>and %1 more</translation>
+    </message>
 </context>
 </TS>

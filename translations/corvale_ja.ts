@@ -857,5 +857,9 @@ CORVALE は %4 ライセンスで配布されています:
         <source>%1 holds no record files (.nrm, .msd).</source>
         <translation>%1 に記録ファイル（.nrm, .msd）がありません。</translation>
     </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>ほか %1 件</translation>
+    </message>
 </context>
 </TS>

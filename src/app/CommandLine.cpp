@@ -1,11 +1,25 @@
 #include "app/CommandLine.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include "record/NativePath.h"
+
 namespace corvale {
 namespace {
+
+// What a path names, looked up by its bytes (a Shift-JIS name included).
+enum class Kind { Missing, DanglingLink, Directory, File, Other };
+Kind KindOf(const QByteArray& native) {
+  struct stat st {};
+  if (::stat(native.constData(), &st) == 0)
+    return S_ISDIR(st.st_mode) ? Kind::Directory : S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+  if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) return Kind::DanglingLink;
+  return Kind::Missing;
+}
 
 // The texts' context in the translations.
 class Texts {
@@ -52,10 +66,9 @@ StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingD
   StartRequest request;
   const QDir base(workingDirectory);
   auto absolute = [&](const QString& p) { return QDir::cleanPath(base.absoluteFilePath(p)); };
-  if (paths.size() == 1 && QFileInfo(absolute(paths[0])).isDir()) {
-    const QFileInfo info(absolute(paths[0]));
+  if (paths.size() == 1 && KindOf(NativePath(absolute(paths[0]))) == Kind::Directory) {
     // Listing needs read and search permission.
-    if (!info.isReadable() || !info.isExecutable()) {
+    if (::access(NativePath(absolute(paths[0])).constData(), R_OK | X_OK) != 0) {
       request.problems << Texts::tr("%1: the directory cannot be read.").arg(paths[0]);
       return request;
     }
@@ -64,13 +77,16 @@ StartRequest ResolveStartPaths(const QStringList& paths, const QString& workingD
     return request;
   }
   for (const QString& p : paths) {
-    const QFileInfo info(absolute(p));
-    if (!info.exists() && !info.isSymLink()) request.problems << Texts::tr("%1: no such file or directory.").arg(p);
-    else if (!info.exists()) request.problems << Texts::tr("%1: the link points to nothing.").arg(p);
-    else if (info.isDir())
-      request.problems << Texts::tr("%1 is a directory: name one directory alone, or record files.").arg(p);
-    else if (!info.isFile()) request.problems << Texts::tr("%1 is not a regular file.").arg(p);
-    else request.files << info.absoluteFilePath();
+    const QString path = absolute(p);
+    switch (KindOf(NativePath(path))) {
+      case Kind::Missing: request.problems << Texts::tr("%1: no such file or directory.").arg(p); break;
+      case Kind::DanglingLink: request.problems << Texts::tr("%1: the link points to nothing.").arg(p); break;
+      case Kind::Directory:
+        request.problems << Texts::tr("%1 is a directory: name one directory alone, or record files.").arg(p);
+        break;
+      case Kind::Other: request.problems << Texts::tr("%1 is not a regular file.").arg(p); break;
+      case Kind::File: request.files << path; break;
+    }
   }
   if (!request.files.isEmpty()) request.kind = StartRequest::Kind::Files;
   return request;

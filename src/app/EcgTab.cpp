@@ -21,6 +21,9 @@
 #include "output/Export.h"
 
 namespace corvale {
+namespace {
+constexpr int kLabelFileTop = 4, kLabelFileHeight = 13;
+}  // namespace
 
 using G = ViewGeometry;
 
@@ -66,7 +69,7 @@ void EcgTab::BuildKeys() {
 
 void EcgTab::BuildLeftColumn() {
   // The record: its file name, then the patient block (the header labels).
-  LabelFile = AddLabel(this, "LabelFile", QStringLiteral("LabelFile"), 8, 4, 145, 13);
+  LabelFile = AddLabel(this, "LabelFile", QStringLiteral("LabelFile"), 8, kLabelFileTop, 145, kLabelFileHeight);
   AddLabel(this, "LabelIdCaption", tr("ID :"), 8, 42, 28, 13);
   CheckBox5 = Make<QCheckBox>(this, "CheckBox5", 136, 72, 17, 17);
   CheckBox5->setChecked(true);
@@ -170,6 +173,14 @@ void EcgTab::BuildViews() {
 
 void EcgTab::ShowRecordNames(const RecordNames& names) {
   LabelFile->setText(names.labelFile);
+  // The 13-pixel box is shorter than a line of the window's font, whose
+  // descent (an underscore) it would cut off: the label is a line tall, its
+  // text drawn where the box put it.
+  const int line = LabelFile->fontMetrics().height();
+  if (line > kLabelFileHeight) {
+    const int textTop = kLabelFileTop + (kLabelFileHeight - line) / 2;
+    LabelFile->setGeometry(LabelFile->x(), textTop, LabelFile->width(), line);
+  }
   EditOut->setText(state_.output.copyName);
   EditBMP->setText(state_.output.bmpName);
   Label147->setText(names.label147);

@@ -13,6 +13,7 @@
 #include "app/ViewerState.h"
 #include "formats/Formats.h"
 #include "output/ExportService.h"
+#include "record/NativePath.h"
 
 namespace corvale {
 QStringList ExportNameFilters() {
@@ -60,8 +61,10 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
 
 QStringList DroppedPaths(const QMimeData& mime) {
   QStringList paths;
+  // The path's bytes as the URL carries them, percent-encoded: a Shift-JIS
+  // name is not valid UTF-8, which toLocalFile() would take it for.
   for (const QUrl& url : mime.urls())
-    if (url.isLocalFile()) paths << url.toLocalFile();
+    if (url.isLocalFile()) paths << ShownPath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
   return paths;
 }
 

@@ -148,6 +148,25 @@ void TSDIAppForm::Message(QMessageBox::Icon icon, const QString& text, MessageKi
   if (show) show(icon, text);
 }
 
+namespace {
+
+// How far a notice goes before the rest is counted: a screenful at most.
+constexpr qsizetype kMostNoticeLines = 20;
+constexpr qsizetype kLongestNoticeLine = 300;
+
+int Severity(QMessageBox::Icon icon) {
+  switch (icon) {
+    case QMessageBox::Critical: return 3;
+    case QMessageBox::Warning: return 2;
+    case QMessageBox::Information: return 1;
+    default: return 0;
+  }
+}
+
+QMessageBox::Icon MoreSevere(QMessageBox::Icon a, QMessageBox::Icon b) { return Severity(b) > Severity(a) ? b : a; }
+
+}  // namespace
+
 void TSDIAppForm::ShowMessageBox(MessageKind kind, QMessageBox::Icon icon, const QString& text) {
   // Texts carry file names and header fields: never read as markup.
   if (kind == MessageKind::Modal) {
@@ -159,8 +178,11 @@ void TSDIAppForm::ShowMessageBox(MessageKind kind, QMessageBox::Icon icon, const
   // A box opened here, inside the scroll bar's change handler, would take the
   // mouse release from the scroll bar and let its auto-repeat run on through
   // the work list. Show it once this event is done, without taking the mouse.
+  // Notices that come meanwhile join the one waiting: none is lost.
   const bool queued = pendingNotice_.has_value();
-  pendingNotice_ = PendingNotice{icon, text};
+  if (!queued) pendingNotice_ = PendingNotice{icon, {}};
+  pendingNotice_->icon = MoreSevere(pendingNotice_->icon, icon);
+  pendingNotice_->lines << text.split(u'\n');
   if (!queued) QTimer::singleShot(0, this, &TSDIAppForm::ShowNotice);
 }
 
@@ -175,9 +197,28 @@ void TSDIAppForm::ShowNotice() {
     notice_->setWindowModality(Qt::NonModal);
     notice_->setAttribute(Qt::WA_ShowWithoutActivating);
   }
+  // A notice still on the screen keeps what it says and takes the new lines.
+  if (notice_->isVisible()) {
+    pendingNotice_->icon = MoreSevere(notice_->icon(), pendingNotice_->icon);
+  } else {
+    noticeLines_.clear();
+  }
+  noticeLines_ += pendingNotice_->lines;
   notice_->setIcon(pendingNotice_->icon);
-  notice_->setText(pendingNotice_->text);
   pendingNotice_.reset();
+  // At most a screenful: the first lines, and how many more there are.
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const int tallest = screen ? screen->availableGeometry().height() * 4 / 5 : 600;
+  qsizetype shown = std::min<qsizetype>(noticeLines_.size(), kMostNoticeLines);
+  for (;;) {
+    QStringList text = noticeLines_.mid(0, shown);
+    for (QString& line : text)
+      if (line.size() > kLongestNoticeLine) line = line.left(kLongestNoticeLine - 1) + QChar(0x2026);
+    if (shown < noticeLines_.size()) text << tr("and %1 more").arg(noticeLines_.size() - shown);
+    notice_->setText(text.join(u'\n'));
+    if (shown <= 1 || notice_->sizeHint().height() <= tallest) break;
+    shown = shown * 3 / 4;
+  }
   notice_->show();
   notice_->raise();
 }

@@ -40,7 +40,8 @@ class TSDIAppForm : public QMainWindow {
   /// How a message reaches the user. Modal: a box the user answers before
   /// going on. Notice: a box that leaves the control in use alone (the record
   /// scroll bar keeps its mouse button): shown once the current event is done,
-  /// one at a time (a later notice replaces the earlier text), until dismissed.
+  /// in one box until dismissed; a later notice adds its lines to the box's
+  /// (none is lost), and a box longer than a screenful counts the rest.
   enum class MessageKind { Modal, Notice };
   /// Where the window's modal messages and its notices go; tests replace
   /// them to read them.
@@ -110,7 +111,8 @@ class TSDIAppForm : public QMainWindow {
   /// The caption, the names on the "ECG" tab and the header labels of a load.
   void ShowLoadedRecord(const LoadResult& result);
   void Message(QMessageBox::Icon icon, const QString& text, MessageKind kind = MessageKind::Modal);
-  /// Puts the latest notice on its box, made once and reused.
+  /// Puts the notices that came since on its box, made once and reused: added
+  /// to what it says while it is on the screen, a screenful at most.
   void ShowNotice();
 
   std::unique_ptr<ViewerState> state_;
@@ -127,9 +129,10 @@ class TSDIAppForm : public QMainWindow {
   QMessageBox* notice_ = nullptr;
   struct PendingNotice {
     QMessageBox::Icon icon;
-    QString text;
+    QStringList lines;
   };
   std::optional<PendingNotice> pendingNotice_;
+  QStringList noticeLines_;  // what the notice on the screen says, in full
   QSettings* settingsStore_ = nullptr;
   QString rememberedDirectory_;  // from the settings, until a directory is read
   bool directoryRead_ = false;

@@ -1,6 +1,10 @@
 #include "app/Settings.h"
 
+#include <sys/stat.h>
+#include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace corvale {
 namespace {
@@ -84,6 +88,27 @@ ViewerSettings ReadSettings(QSettings& store) {
   ReadInt(store, kWindowY, -kFarthest, kFarthest, y);
   if (x <= kFarthest && y <= kFarthest) s.windowPosition = QPoint(x, y);
   return s;
+}
+
+std::unique_ptr<QSettings> OpenSettingsStore(QString* refused) {
+  // Where QSettings looks on this platform: the user's and the system's
+  // configuration directories, the application's file and the organisation's.
+  QStringList directories = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+  directories << QStringLiteral("/etc/xdg");
+  const QString organisation = QCoreApplication::organizationName();
+  const QString application = QCoreApplication::applicationName();
+  for (const QString& directory : directories) {
+    for (const QString& file : {QStringLiteral("%1/%2/%3.conf").arg(directory, organisation, application),
+                                QStringLiteral("%1/%2.conf").arg(directory, organisation)}) {
+      // The type by the name, as the record reader checks it: stat() never opens.
+      struct stat st {};
+      if (::stat(QFile::encodeName(file).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        if (refused) *refused = file;
+        return nullptr;
+      }
+    }
+  }
+  return std::make_unique<QSettings>();
 }
 
 void WriteSettings(QSettings& store, const ViewerSettings& s) {

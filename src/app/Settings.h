@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QPoint>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "display/DisplayState.h"
@@ -41,6 +42,12 @@ struct ViewerSettings {
 /// The settings in `store`, each checked; the start-up state when the store
 /// reports an access or format error.
 ViewerSettings ReadSettings(QSettings& store);
+
+/// The application's default store (QSettings() for the organisation and
+/// application names set), or none when one of the files it would read
+/// exists and is not a regular file: QSettings reads its files as it is made,
+/// and a FIFO there would hold the start-up for ever. `refused` then names it.
+std::unique_ptr<QSettings> OpenSettingsStore(QString* refused = nullptr);
 
 /// Writes every setting; a value left unset (no paper, no position) is removed.
 void WriteSettings(QSettings& store, const ViewerSettings& settings);

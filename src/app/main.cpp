@@ -6,11 +6,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "ProgramInfo.h"
@@ -19,6 +21,7 @@
 #include "app/RecordFiles.h"
 #include "app/SdiAppForm.h"
 #include "gfx/Fonts.h"
+#include "record/NativePath.h"
 
 namespace {
 
@@ -101,20 +104,27 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(corvale::ProgramVersion));
   QGuiApplication::setDesktopFileName(QString::fromLatin1(corvale::ProgramDesktopId));
   // The toolkit has taken its own options out of the arguments by now.
-  corvale::ParsedCommandLine command = corvale::ParseCommandLine(QCoreApplication::arguments());
+  // A file name the system's encoding cannot spell keeps its bytes.
+  const QStringList arguments = corvale::ShownArguments(argc, argv, QCoreApplication::arguments());
+  corvale::ParsedCommandLine command = corvale::ParseCommandLine(arguments);
   corvale::InterfaceLanguage language;
   if (!language.Use(corvale::ChooseLanguage(command.language, corvale::SystemLanguageName())))
     std::fputs("corvale: the interface's translation is missing from this build\n", stderr);
   if (!command.error.isEmpty()) {
     // Read again, to tell the refusal in the language just chosen.
-    command = corvale::ParseCommandLine(QCoreApplication::arguments());
+    command = corvale::ParseCommandLine(arguments);
     std::fprintf(stderr, "corvale: %s\n", command.error.toLocal8Bit().constData());
     return 2;
   }
   corvale::InstallFontSubstitutions();
-  QSettings settings;  // outlives the window, which writes to it when it closes
+  // Outlives the window, which writes to it when it closes.
+  QString refusedSettings;
+  const std::unique_ptr<QSettings> settings = corvale::OpenSettingsStore(&refusedSettings);
+  if (!settings)
+    std::fprintf(stderr, "corvale: %s is not a regular file; the settings are neither read nor saved\n",
+                 QFile::encodeName(refusedSettings).constData());
   corvale::TSDIAppForm window;
-  const corvale::ViewerSettings remembered = window.UseSettings(settings);
+  const corvale::ViewerSettings remembered = settings ? window.UseSettings(*settings) : corvale::ViewerSettings{};
   const QString startDirectory = corvale::DefaultStartDirectory(remembered.directory, InstalledSamples());
   // Named files are opened as File > Open opens them: a header and its signal
   // file are one record, and a file no format reads is told, not listed.

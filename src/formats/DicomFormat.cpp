@@ -521,7 +521,7 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  c = file.saveFile(OFFilename(QFile::encodeName(output.TemporaryPath()).constData()), EXS_LittleEndianExplicit);
+  c = file.saveFile(OFFilename(output.NativeTemporaryPath().constData()), EXS_LittleEndianExplicit);
   if (c.bad()) return FileError{path, QStringLiteral("could not be written (%1)").arg(QString::fromLatin1(c.text()))};
   if (auto err = output.Close()) return *err;
   PreparedOutputs outputs;

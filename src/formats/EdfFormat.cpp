@@ -271,7 +271,7 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  const QByteArray target = QFile::encodeName(output.TemporaryPath());
+  const QByteArray target = output.NativeTemporaryPath();
   int h = 0;
   {
     std::lock_guard lock(EdfLibMutex());

@@ -9,6 +9,7 @@
 #include "formats/EdfFormat.h"
 #include "formats/InputFile.h"
 #include "formats/WfdbFormat.h"
+#include "record/NativePath.h"
 
 namespace corvale::formats {
 namespace {
@@ -174,7 +175,7 @@ std::variant<FormatKind, FileError> DetectFormat(const QString& path) {
   const FileFormat& record = FormatOf(FormatKind::Record);
   if (HasSuffix(path, record.suffixes)) return FormatKind::Record;
   // A WFDB record may be named by its base name, which is no file at all.
-  if (!QFileInfo::exists(path) && QFileInfo::exists(path + QStringLiteral(".hea"))) return FormatKind::Wfdb;
+  if (!PathExists(path) && PathExists(path + QStringLiteral(".hea"))) return FormatKind::Wfdb;
   auto opened = InputFile::Open(path);
   if (auto* err = std::get_if<FileError>(&opened)) return *err;
   const InputFile& file = std::get<InputFile>(opened);
@@ -186,7 +187,7 @@ std::variant<FormatKind, FileError> DetectFormat(const QString& path) {
   for (const FileFormat& f : Formats()) {
     if (!f.Reads()) continue;
     if (HasSuffix(path, f.suffixes)) return f.kind;
-    if (HasSuffix(path, f.signalSuffixes) && QFileInfo::exists(WfdbHeaderPath(path))) return f.kind;
+    if (HasSuffix(path, f.signalSuffixes) && PathExists(WfdbHeaderPath(path))) return f.kind;
   }
   if (file.Size() == static_cast<qint64>(RecordFileSize)) return FormatKind::Record;
   return FileError{path, QStringLiteral("is not in a format CORVALE reads (record files, WFDB, EDF/EDF+/BDF, "
@@ -199,6 +200,17 @@ QString RecordFileFor(const QString& path) {
   const auto* kind = std::get_if<FormatKind>(&detected);
   if (!kind) return {};
   return HasSuffix(path, FormatOf(*kind).signalSuffixes) ? WfdbHeaderPath(path) : path;
+}
+
+QStringList FilesRead(const QString& path) {
+  QStringList files{path};
+  // Only a WFDB header names other files; the formats known by their suffix
+  // are not looked up any further.
+  for (const FileFormat& f : Formats())
+    if (f.kind != FormatKind::Wfdb && f.Reads() && HasSuffix(path, f.suffixes)) return files;
+  for (const QString& file : WfdbFilesRead(path))
+    if (!files.contains(file)) files << file;
+  return files;
 }
 
 std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const HeaderOptions& options) {

@@ -85,6 +85,11 @@ std::variant<FormatKind, FileError> DetectFormat(const QString& path);
 /// header and its signal file named together are one record.
 QString RecordFileFor(const QString& path);
 
+/// The files ReadAnyRecord(path) would read, found without reading the data:
+/// the file itself, and for a WFDB record its header and the signal files the
+/// header names (whatever their names).
+QStringList FilesRead(const QString& path);
+
 /// Reads any supported file into a record. Foreign files become the first 10 s
 /// of their twelve standard leads at 500 Hz; `options` override header values
 /// of any file (a record file keeps the rest of its header byte for byte).

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include "record/NativePath.h"
 
 namespace corvale::formats {
 namespace {
@@ -23,7 +24,7 @@ QString KindOf(mode_t mode) {
 }  // namespace
 
 std::variant<InputFile, FileError> InputFile::Open(const QString& path) {
-  const QByteArray native = QFile::encodeName(path);
+  const QByteArray native = NativePath(path);
   // O_NONBLOCK: opening a FIFO with no writer would otherwise wait for ever.
   const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return FileError{path, SystemReason(errno)};

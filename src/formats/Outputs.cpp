@@ -1,7 +1,10 @@
 #include "formats/Outputs.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
+
+#include "record/NativePath.h"
 
 namespace corvale::formats {
 
@@ -9,10 +12,10 @@ std::optional<FileError> PublishInOrder(PreparedOutputs& outputs, bool durable) 
   std::vector<QString> created;
   for (PendingOutput& output : outputs) {
     // Only an output that may replace a file can find one there.
-    const bool existed = output.MayReplace() && QFileInfo::exists(output.Path());
+    const bool existed = output.MayReplace() && PathExists(output.Path());
     auto error = durable ? output.Commit() : output.Publish();
     if (error) {
-      for (const QString& path : created) QFile::remove(path);
+      for (const QString& path : created) ::unlink(NativePath(path).constData());
       outputs.clear();  // the others are removed unwritten
       return error;
     }

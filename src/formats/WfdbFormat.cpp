@@ -82,6 +82,23 @@ QString WfdbHeaderPath(const QString& path) {
   return path + QStringLiteral(".hea");
 }
 
+QStringList WfdbFilesRead(const QString& path) {
+  const QString headerPath = WfdbHeaderPath(path);
+  auto opened = InputFile::Open(headerPath);
+  if (std::holds_alternative<FileError>(opened)) return {};
+  QStringList files{headerPath};
+  auto text = std::get<InputFile>(opened).ReadAll(MaxWfdbHeaderBytes);
+  if (std::holds_alternative<FileError>(text)) return files;
+  auto parsed = wfdb::ParseHeader(std::get<QByteArray>(text));
+  if (std::holds_alternative<QString>(parsed)) return files;
+  auto grouped = wfdb::GroupByFile(std::get<wfdb::Header>(parsed));
+  if (std::holds_alternative<QString>(grouped)) return files;
+  const QDir dir = QFileInfo(headerPath).dir();
+  for (const wfdb::FileSignals& group : std::get<std::vector<wfdb::FileSignals>>(grouped))
+    files << dir.filePath(group.name);
+  return files;
+}
+
 std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOptions& options) {
   const QString headerPath = WfdbHeaderPath(path);
   auto opened = InputFile::Open(headerPath);

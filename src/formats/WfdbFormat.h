@@ -31,6 +31,10 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
 /// The header file that `path` stands for (RECORD, RECORD.hea, RECORD.dat or RECORD.mat).
 QString WfdbHeaderPath(const QString& path);
 
+/// The files ReadWfdb(path) would open: the header and the signal files it
+/// names, found from the header alone. Empty when there is no such header.
+QStringList WfdbFilesRead(const QString& path);
+
 /// Writes the record as RECORD.hea and RECORD.dat (format 16) where `path` is
 /// RECORD.hea (or RECORD): gain 1000/4.88 adu per mV, baseline 0, lead names,
 /// the recording date and time on the record line, and the patient's fields

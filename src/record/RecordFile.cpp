@@ -1,5 +1,7 @@
 #include "record/RecordFile.h"
 
+#include "record/NativePath.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -47,7 +49,7 @@ struct Descriptor {
 }  // namespace
 
 std::optional<FileError> ReadRecordFile(const QString& path, RecordImage& image) {
-  return ReadRecordFile(QFile::encodeName(path), image, path);
+  return ReadRecordFile(NativePath(path), image, path);
 }
 
 std::optional<FileError> ReadRecordFile(const QByteArray& native, RecordImage& image, const QString& shownPath) {

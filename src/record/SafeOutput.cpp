@@ -1,18 +1,27 @@
 #include "record/SafeOutput.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <set>
+#include "record/NativePath.h"
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
+#include <thread>
 #endif
 
 namespace corvale {
@@ -21,10 +30,71 @@ namespace {
 #ifndef Q_OS_UNIX
 namespace fs = std::filesystem;
 
-fs::path NativePath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
+fs::path FsPath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
 #endif
 
 QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Temporary files are named ".corvale-PPPPPPPP-RRRRRRRR.tmp": the writing
+// process's ID and a random number, in hexadecimal. The length is fixed, so a
+// target name the file system accepts never makes its temporary name too long,
+// and the pattern tells our leftovers from anybody else's files.
+constexpr char kTemporaryPrefix[] = ".corvale-";
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr int kHexDigits = 8;
+
+QString TemporaryName(quint32 process, quint32 random) {
+  return QStringLiteral("%1%2-%3%4")
+      .arg(QLatin1String(kTemporaryPrefix))
+      .arg(process, kHexDigits, 16, QLatin1Char('0'))
+      .arg(random, kHexDigits, 16, QLatin1Char('0'))
+      .arg(QLatin1String(kTemporarySuffix));
+}
+
+// The process that wrote a temporary file named `name`, or nothing when the
+// name is not one of ours.
+std::optional<quint32> TemporaryOwner(const QByteArray& name) {
+  const qsizetype prefix = sizeof(kTemporaryPrefix) - 1, suffix = sizeof(kTemporarySuffix) - 1;
+  if (name.size() != prefix + 2 * kHexDigits + 1 + suffix || !name.startsWith(kTemporaryPrefix) ||
+      !name.endsWith(kTemporarySuffix) || name[prefix + kHexDigits] != '-')
+    return std::nullopt;
+  auto hex = [](QByteArrayView digits) -> std::optional<quint32> {
+    quint32 value = 0;
+    for (char c : digits) {
+      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (d < 0) return std::nullopt;
+      value = value * 16 + static_cast<quint32>(d);
+    }
+    return value;
+  };
+  const QByteArrayView view(name);
+  if (!hex(view.sliced(prefix + kHexDigits + 1, kHexDigits))) return std::nullopt;
+  return hex(view.sliced(prefix, kHexDigits));
+}
+
+// The temporary files this process has open, so that an interrupted run can
+// remove them. Once the interruption is being handled the lock is never
+// released again: no new temporary file appears while the process ends.
+struct LiveTemporaries {
+  std::mutex mutex;
+  std::set<QByteArray> paths;
+};
+LiveTemporaries& Live() {
+  static LiveTemporaries live;
+  return live;
+}
+
+// The temporary file is gone (renamed into place): nothing to remove any more.
+void Forget(const QByteArray& temporaryPath) {
+  std::lock_guard lock(Live().mutex);
+  Live().paths.erase(temporaryPath);
+}
+
+void RemoveTemporary(const QByteArray& temporaryPath) {
+  std::lock_guard lock(Live().mutex);
+  Live().paths.erase(temporaryPath);
+  ::unlink(temporaryPath.constData());
+}
 
 // What a target name stands for, found with as few look-ups as a batch of
 // thousands of outputs can afford: one lstat, a second only for a link.
@@ -42,7 +112,7 @@ Target InspectTarget(const QString& path, const OutputPolicy& policy) {
     return t;
   }
 #ifdef Q_OS_UNIX
-  const QByteArray native = QFile::encodeName(path);
+  const QByteArray native = NativePath(path);
   struct stat st {};
   if (::lstat(native.constData(), &st) != 0) return t;  // nothing there (or unreachable: creating it will say)
   if (S_ISLNK(st.st_mode)) {
@@ -61,14 +131,14 @@ Target InspectTarget(const QString& path, const OutputPolicy& policy) {
   }
   for (const QString& input : policy.inputs) {
     struct stat in {};
-    if (::stat(QFile::encodeName(input).constData(), &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino) {
+    if (::stat(NativePath(input).constData(), &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino) {
       t.error = FileError{path, QStringLiteral("is the input file %1; the output would destroy it").arg(input)};
       return t;
     }
   }
 #else
   std::error_code ec;
-  const fs::path target = NativePath(path);
+  const fs::path target = FsPath(path);
   const fs::file_status status = fs::status(target, ec);
   if (ec || !fs::exists(status)) {
     if (fs::is_symlink(fs::symlink_status(target, ec)))
@@ -83,7 +153,7 @@ Target InspectTarget(const QString& path, const OutputPolicy& policy) {
   }
   for (const QString& input : policy.inputs) {
     std::error_code same;
-    if (fs::equivalent(target, NativePath(input), same)) {
+    if (fs::equivalent(target, FsPath(input), same)) {
       t.error = FileError{path, QStringLiteral("is the input file %1; the output would destroy it").arg(input)};
       return t;
     }
@@ -104,6 +174,7 @@ std::optional<FileError> CheckOutputPath(const QString& path, const OutputPolicy
 struct PendingOutput::State {
   QString path;
   QString temporaryPath;
+  QByteArray nativeTemporaryPath;  // the bytes that name it, made once
 #ifdef Q_OS_UNIX
   int fd = -1;
 #else
@@ -124,11 +195,12 @@ PendingOutput::~PendingOutput() {
 #else
   d_->file.close();
 #endif
-  QFile::remove(d_->temporaryPath);
+  RemoveTemporary(d_->nativeTemporaryPath);
 }
 
 const QString& PendingOutput::Path() const { return d_->path; }
 const QString& PendingOutput::TemporaryPath() const { return d_->temporaryPath; }
+const QByteArray& PendingOutput::NativeTemporaryPath() const { return d_->nativeTemporaryPath; }
 bool PendingOutput::MayReplace() const { return d_->overwrite; }
 
 std::variant<PendingOutput, FileError> PendingOutput::Begin(const QString& path, const OutputPolicy& policy) {
@@ -139,19 +211,26 @@ std::variant<PendingOutput, FileError> PendingOutput::Begin(const QString& path,
   state->overwrite = policy.overwrite;
   const QFileInfo info(state->path);
   const QString directory = info.path();
+  const QByteArray nativeDirectory = NativePath(directory);
   // Hidden, beside the target (a rename never crosses file systems), and
   // created exclusively so that nothing else is ever overwritten.
   QString reason;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const QString name = QStringLiteral(".%1.%2.tmp")
-                             .arg(info.fileName())
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    state->temporaryPath = directory + u'/' + name;
+    state->temporaryPath =
+        directory + u'/' +
+        TemporaryName(static_cast<quint32>(QCoreApplication::applicationPid()), QRandomGenerator::global()->generate());
+    state->nativeTemporaryPath = nativeDirectory + '/' + QFile::encodeName(QFileInfo(state->temporaryPath).fileName());
 #ifdef Q_OS_UNIX
+    const QByteArray& native = state->nativeTemporaryPath;
     int fd;
-    do {
-      fd = ::open(QFile::encodeName(state->temporaryPath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    {
+      // Created and registered at once, so an interruption finds every one.
+      std::lock_guard lock(Live().mutex);
+      do {
+        fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      } while (fd < 0 && errno == EINTR);
+      if (fd >= 0) Live().paths.insert(native);
+    }
     if (fd >= 0) {
       state->fd = fd;
       return PendingOutput(std::move(state));
@@ -195,7 +274,7 @@ std::optional<FileError> PendingOutput::Fail(QString reason) {
 #else
   s.file.close();
 #endif
-  QFile::remove(s.temporaryPath);
+  RemoveTemporary(s.nativeTemporaryPath);
   s.committed = true;  // nothing left to remove
   return FileError{s.path, std::move(reason)};
 }
@@ -208,7 +287,7 @@ std::optional<FileError> PendingOutput::Finish(std::optional<qint64> expectedSiz
   // Closed already (Close, then Commit): opened again to flush it.
   if (s.fd < 0) {
     do {
-      s.fd = ::open(QFile::encodeName(s.temporaryPath).constData(), O_RDWR | O_CLOEXEC);
+      s.fd = ::open(s.nativeTemporaryPath.constData(), O_RDWR | O_CLOEXEC);
     } while (s.fd < 0 && errno == EINTR);
     if (s.fd < 0) return Fail(SystemReason(errno));
   }
@@ -245,9 +324,16 @@ std::optional<FileError> PendingOutput::Close(std::optional<qint64> expectedSize
 }
 
 std::optional<FileError> PendingOutput::Publish() {
+  auto error = Rename();
+  if (!error) Forget(d_->nativeTemporaryPath);
+  return error;
+}
+
+std::optional<FileError> PendingOutput::Rename() {
   State& s = *d_;
   if (s.committed) return FileError{s.path, QStringLiteral("was already written or given up")};
-  const QByteArray from = QFile::encodeName(s.temporaryPath), to = QFile::encodeName(s.path);
+  const QByteArray& from = s.nativeTemporaryPath;
+  const QByteArray to = NativePath(s.path);
 #ifdef Q_OS_UNIX
   if (!s.overwrite) {
     // Never replaces an existing name, with no window between check and rename.
@@ -293,7 +379,7 @@ std::optional<FileError> PendingOutput::Publish() {
 
 std::optional<FileError> SyncFileSystem(const QString& path) {
 #ifdef Q_OS_LINUX
-  const QByteArray dir = QFile::encodeName(QFileInfo(path).path());
+  const QByteArray dir = NativePath(QFileInfo(path).path());
   const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return FileError{path, SystemReason(errno)};
   const int rc = ::syncfs(fd);
@@ -308,7 +394,7 @@ std::optional<FileError> SyncFileSystem(const QString& path) {
 
 std::optional<FileError> SyncDirectoryOf(const QString& path) {
 #ifdef Q_OS_UNIX
-  const QByteArray dir = QFile::encodeName(QFileInfo(path).path());
+  const QByteArray dir = NativePath(QFileInfo(path).path());
   const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return FileError{path, SystemReason(errno)};
   const int rc = ::fsync(fd);
@@ -319,6 +405,62 @@ std::optional<FileError> SyncDirectoryOf(const QString& path) {
     return FileError{path, SystemReason(error)};
 #endif
   return std::nullopt;
+}
+
+void RemoveTemporariesWhenInterrupted() {
+#ifdef Q_OS_UNIX
+  // The signals wait for one thread of ours, which may take a lock and remove
+  // files (a signal handler may do neither). Threads started after this call
+  // inherit the mask.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  if (pthread_sigmask(SIG_BLOCK, &signals, nullptr) != 0) return;
+  std::thread([signals] {
+    int signal = 0;
+    while (sigwait(&signals, &signal) != 0) {
+    }
+    Live().mutex.lock();  // held to the end: no temporary file is created after this
+    for (const QByteArray& path : Live().paths) ::unlink(path.constData());
+    // Ends as the signal would have ended it, so the caller sees which one.
+    std::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+  }).detach();
+#endif
+}
+
+int SweepTemporaries(const QString& directory) {
+  int removed = 0;
+#ifdef Q_OS_UNIX
+  const QByteArray native = NativePath(directory.isEmpty() ? QStringLiteral(".") : directory);
+  DIR* dir = ::opendir(native.constData());
+  if (!dir) return 0;
+  const int dirFd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const QByteArray name(entry->d_name);
+    const std::optional<quint32> owner = TemporaryOwner(name);
+    if (!owner) continue;
+    // A file of a run still going is not ours to take.
+    const auto pid = static_cast<pid_t>(*owner);
+    if (pid == ::getpid() || pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    struct stat st {};
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+      continue;
+    if (::unlinkat(dirFd, name.constData(), 0) == 0) ++removed;
+  }
+  ::closedir(dir);
+#else
+  Q_UNUSED(directory);
+#endif
+  return removed;
 }
 
 std::optional<FileError> WriteFileSafely(const QString& path, const QByteArray& bytes, const OutputPolicy& policy) {

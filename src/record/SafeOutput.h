@@ -41,8 +41,10 @@ class PendingOutput {
 
   /// The file the output will have when committed (links to a file resolved).
   const QString& Path() const;
-  /// Where the bytes go until the commit.
+  /// Where the bytes go until the commit, and the bytes that name it (for a
+  /// library that opens it by name).
   const QString& TemporaryPath() const;
+  const QByteArray& NativeTemporaryPath() const;
 
   /// Appends bytes to the temporary file; a short write is an error with the system's reason.
   [[nodiscard]] std::optional<FileError> Write(const char* data, qint64 size);
@@ -70,6 +72,7 @@ class PendingOutput {
  private:
   std::optional<FileError> Finish(std::optional<qint64> expectedSize, bool durable);
   std::optional<FileError> Fail(QString reason);
+  std::optional<FileError> Rename();
   struct State;
   explicit PendingOutput(std::unique_ptr<State> state);
   std::unique_ptr<State> d_;
@@ -82,6 +85,16 @@ class PendingOutput {
 /// Flushes the directory that holds `path`, so that names made or replaced in
 /// it by a rename are on the disk.
 [[nodiscard]] std::optional<FileError> SyncDirectoryOf(const QString& path);
+
+/// For a process that writes outputs: SIGINT, SIGTERM and SIGHUP remove the
+/// temporary files of outputs not yet in place before the process ends (by
+/// the same signal). Call before any other thread is started.
+void RemoveTemporariesWhenInterrupted();
+
+/// Removes the temporary files that an interrupted run left in `directory`:
+/// only names of our own pattern, of processes no longer running, regular
+/// files of this user. Returns how many were removed.
+int SweepTemporaries(const QString& directory);
 
 /// The whole of `bytes` to `path` through a PendingOutput.
 [[nodiscard]] std::optional<FileError> WriteFileSafely(const QString& path, const QByteArray& bytes,

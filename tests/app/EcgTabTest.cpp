@@ -417,6 +417,21 @@ class EcgTabTest : public WindowFixture {
     QCOMPARE(lower->ShownImage(), &w->StripImage());
   }
 
+  // An underscore sits below the baseline: the file name's label shows it.
+  void theFileNameKeepsItsUnderscores() {
+    Numbered(1).Write(tmp->filePath("___.nrm"));
+    OpenDirectory(tmp->path());
+    AnalyseAll();
+    auto* label = Get<QLabel>("LabelFile");
+    QCOMPARE(label->text(), QStringLiteral("___.nrm"));
+    const QImage shot = label->grab().toImage();
+    const int underscores = label->fontMetrics().horizontalAdvance(QStringLiteral("___"));
+    int ink = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < underscores; ++x) ink += qGray(shot.pixel(x, y)) < 160 ? 1 : 0;
+    QVERIFY2(ink >= underscores / 2, qPrintable(QStringLiteral("%1 dark pixels").arg(ink)));
+  }
+
   void clipboardBmpAndCopy() {
     Numbered(3).Write(tmp->filePath("A0001.msd"));
     OpenDirectory(tmp->path());

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
@@ -115,6 +116,33 @@ class StartupTest : public WindowFixture {
     AnalyseAll();
     QCOMPARE(w->windowTitle(), tmp->filePath("other/b1.msd"));
     QCOMPARE(Text("Label12"), QStringLiteral("00000007"));
+  }
+
+  // Through the window's own notice box: what the start-up and the first
+  // record have to say both reach the user, in a box that fits the screen.
+  void noticesJoinAndFitTheScreen() {
+    w->showNotice = [this](QMessageBox::Icon icon, const QString& text) {
+      w->ShowMessageBox(TSDIAppForm::MessageKind::Notice, icon, text);
+    };
+    test::RecordBuilder().Write(tmp->filePath("ecg/short.nrm"), 100);
+    auto box = [this] { return w->findChild<QMessageBox*>(QStringLiteral("RecordNotice")); };
+    w->OpenAtStart(ResolveStartPaths({"ecg/short.nrm", "ecg/missing.nrm"}, tmp->path()), {});
+    QTRY_VERIFY(box() && box()->isVisible());
+    QVERIFY2(box()->text().contains("short.nrm: the file has 100 bytes"), qPrintable(box()->text()));
+    QVERIFY2(box()->text().contains("missing.nrm: no such file"), qPrintable(box()->text()));
+    box()->close();
+
+    QStringList many;
+    for (int i = 0; i < 500; ++i) many << QStringLiteral("gone%1.nrm").arg(i);
+    w->OpenAtStart(ResolveStartPaths(many + QStringList{"ecg/r1.nrm"}, tmp->path()), {});
+    QTRY_VERIFY(box()->isVisible());
+    const QStringList lines = box()->text().split('\n');
+    const QRegularExpression more(QStringLiteral("^and (\\d+) more$"));
+    const QRegularExpressionMatch counted = more.match(lines.back());
+    QVERIFY2(counted.hasMatch(), qPrintable(lines.back()));
+    QCOMPARE(lines.size() - 1 + counted.captured(1).toInt(), 500);
+    QVERIFY(lines.front().contains("gone0.nrm"));
+    QVERIFY(box()->frameGeometry().height() <= w->screen()->availableGeometry().height());
   }
 
   void filesKeepTheirDirectoriesWhileStepping() {

@@ -2,11 +2,21 @@
 // that leave the others done, no overwriting without --force, anonymising.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
+
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "export/Batch.h"
 #include "formats/Formats.h"
@@ -20,8 +30,23 @@ struct ToolRun {
   QString out, err;
 };
 
+// The tool as an ordinary user: run as root, it cannot pass over file modes
+// (its bounding set loses the two capabilities that let root do that, so
+// the program it runs never has them). A system that refuses ends the child
+// with status 77, and the test that needs it is skipped.
+constexpr int kCannotDropPrivileges = 77;
+void WithoutOverridingFileModes() {
+#ifdef Q_OS_LINUX
+  if (::geteuid() != 0) return;
+  if (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
+      ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0)
+    ::_exit(kCannotDropPrivileges);
+#endif
+}
+
 ToolRun Tool(const QStringList& args) {
   QProcess p;
+  p.setChildProcessModifier(WithoutOverridingFileModes);
   p.start(QStringLiteral(CORVALE_TOOL_PATH), args);
   if (!p.waitForFinished(120000)) ADD_FAILURE() << "corvale-tool did not finish";
   return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
@@ -128,6 +153,138 @@ TEST(Export, NeverWritesOverItsInput) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.err.contains(QStringLiteral("is the input file"))) << run.err.toStdString();
   EXPECT_EQ(Content(dir.filePath("00079_hr.dat")), before);
+}
+
+// What one batch must never do, whatever its inputs: replace a file that a job
+// reads, report a folder it could not read as done, fail on a long valid name,
+// print a name's control characters raw, or leave an empty output directory.
+TEST(Export, BatchHazards) {
+  QTemporaryDir scratch;
+  const QString samples = test::SourcePath("samples");
+  struct Row {
+    const char* what;
+    std::function<QStringList(const QString& dir)> setUp;  // the arguments after "export"
+    int exitCode;
+    const char* err;
+    const char* out;
+    std::function<void(const QString& dir)> check;
+  };
+  // rec.hea reads its samples from sig.dat; sig.nrm would be exported as sig.hea + sig.dat.
+  auto signalFileOfAnother = [&](const QString& dir) {
+    QByteArray header = Content(test::EcgDataPath("ptb-xl/00079_hr.hea"));
+    header.replace("00079_hr.dat", "sig.dat");
+    QFile h(dir + "/rec.hea");
+    EXPECT_TRUE(h.open(QIODevice::WriteOnly) && h.write(header) == header.size());
+    h.close();
+    QFile::copy(test::EcgDataPath("ptb-xl/00079_hr.dat"), dir + "/sig.dat");
+    QFile::copy(samples + "/A0001.nrm", dir + "/sig.nrm");
+  };
+  auto locked = [](const QString& dir) {
+    QDir().mkpath(dir + "/locked");
+    QFile::copy(test::SourcePath("samples/A0002.nrm"), dir + "/locked/A0002.nrm");
+    QFile::setPermissions(dir + "/locked", {});
+    return dir + "/locked";
+  };
+  const QString longBase(244, u'n');  // 248 bytes with ".nrm" or ".csv"
+  const Row rows[] = {
+      {"a signal file that another input reads is kept, even with --force",
+       [&](const QString& dir) {
+         signalFileOfAnother(dir);
+         return QStringList{dir, "--to", "wfdb", "-o", dir, "--force"};
+       },
+       1, "sig.nrm: its output %1/sig.dat would replace a file that %1/rec.hea reads", "exported 0 of 2",
+       [&](const QString& dir) {
+         EXPECT_EQ(Content(dir + "/sig.dat"), Content(test::EcgDataPath("ptb-xl/00079_hr.dat")));
+         EXPECT_FALSE(QFile::exists(dir + "/sig.hea"));
+       }},
+      {"an unreadable folder beside a good file fails",
+       [&](const QString& dir) {
+         return QStringList{locked(dir), samples + "/A0001.nrm", "--to", "csv", "-o", dir + "/out"};
+       },
+       1, "%1/locked: Permission denied", "exported 1 of 2 records as csv to %1/out; 1 failed",
+       [](const QString& dir) { EXPECT_TRUE(QFile::exists(dir + "/out/A0001.csv")); }},
+      {"an unreadable folder alone says why, and no output directory is made",
+       [&](const QString& dir) {
+         return QStringList{locked(dir), "--to", "csv", "-o", dir + "/out"};
+       },
+       1, "%1/locked: Permission denied", "exported 0 of 1",
+       [](const QString& dir) { EXPECT_FALSE(QFileInfo::exists(dir + "/out")); }},
+      {"every job failing leaves no output directory",
+       [&](const QString& dir) {
+         return QStringList{dir + "/missing.nrm", "--to", "edf", "-o", dir + "/out"};
+       },
+       1, "missing.nrm: no such file or directory", "exported 0 of 1",
+       [](const QString& dir) { EXPECT_FALSE(QFileInfo::exists(dir + "/out")); }},
+      {"a 248-byte name is written",
+       [&](const QString& dir) {
+         QFile::copy(samples + "/A0003.nrm", dir + "/" + longBase + ".nrm");
+         return QStringList{dir + "/" + longBase + ".nrm", "--to", "csv", "-o", dir + "/out"};
+       },
+       0, "", "exported 1 of 1",
+       [&](const QString& dir) { EXPECT_TRUE(Content(dir + "/out/" + longBase + ".csv").startsWith("time_s,")); }},
+      {"control characters in a name are shown escaped",
+       [&](const QString& dir) {
+         QFile::copy(samples + "/A0004.nrm", dir + "/x\x1b[2J\ny.nrm");
+         return QStringList{dir + "/x\x1b[2J\ny.nrm", "--to", "csv", "-o", dir};
+       },
+       0, "", "x\\u001b[2J\\u000ay.nrm -> %1/x\\u001b[2J\\u000ay.csv", nullptr},
+  };
+  int n = 0;
+  for (const Row& r : rows) {
+    const QString dir = scratch.filePath(QString::number(++n));
+    QDir().mkpath(dir);
+    const ToolRun run = Tool(QStringList{"export"} + r.setUp(dir));
+    if (run.exitCode == kCannotDropPrivileges) GTEST_SKIP() << "cannot run the tool without root's file access";
+    EXPECT_EQ(run.exitCode, r.exitCode) << r.what << "\n" << run.err.toStdString();
+    auto expected = [&](const char* text) { return QString::fromUtf8(text).replace(QStringLiteral("%1"), dir); };
+    EXPECT_TRUE(run.err.contains(expected(r.err))) << r.what << "\n" << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(expected(r.out))) << r.what << "\n" << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains(u'\x1b') || run.err.contains(u'\x1b')) << r.what;
+    if (r.check) r.check(dir);
+    QFile::setPermissions(dir + "/locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+}
+
+TEST(Export, AnInterruptedBatchLeavesNoTemporaryFiles) {
+  QTemporaryDir dir;
+  const QString in = dir.filePath("in");
+  QDir().mkpath(in);
+  const QByteArray sample = QFile::encodeName(test::SourcePath("samples/A0001.nrm"));
+  for (int i = 0; i < 200; ++i)
+    ASSERT_EQ(::link(sample.constData(),
+                     QFile::encodeName(in + QStringLiteral("/r%1.nrm").arg(i, 3, 10, QLatin1Char('0'))).constData()),
+              0);
+  auto temporaries = [](const QString& out) {
+    return QDir(out).entryList({".corvale-*"}, QDir::Files | QDir::Hidden, QDir::Name);
+  };
+  // Left by runs that ended, by one still going (this test), and by others.
+  const QString dead = ".corvale-7ffffffe-0badcafe.tmp";
+  const QString alive =
+      QStringLiteral(".corvale-%1-00000001.tmp").arg(QCoreApplication::applicationPid(), 8, 16, QLatin1Char('0'));
+  const QStringList others{".A0001.csv.1234abcd.tmp", "notes.tmp", ".corvale-7ffffffe-0badcafe.tmp.txt"};
+
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const QString out = dir.filePath(QStringLiteral("out%1").arg(signal));
+    QDir().mkpath(out);
+    for (const QString& name : QStringList{dead, alive} + others) {
+      QFile f(out + "/" + name);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write("x");
+    }
+    QProcess p;
+    p.start(QStringLiteral(CORVALE_TOOL_PATH), {"export", in, "--to", "csv", "-o", out, "-j", "2"});
+    ASSERT_TRUE(p.waitForStarted());
+    // Interrupted once the first records are in place and the rest are being written.
+    QByteArray printed;
+    while (!printed.contains("->") && p.waitForReadyRead(30000)) printed += p.readAllStandardOutput();
+    ASSERT_TRUE(printed.contains("->")) << signal;
+    ::kill(static_cast<pid_t>(p.processId()), signal);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << "ended by the signal, before the batch was done: " << signal;
+    EXPECT_LT(QDir(out).entryList({"*.csv"}, QDir::Files).size(), 200) << signal;
+    EXPECT_EQ(temporaries(out), (QStringList{alive, ".corvale-7ffffffe-0badcafe.tmp.txt"})) << signal;
+    for (const QString& name : others) EXPECT_TRUE(QFile::exists(out + "/" + name)) << name.toStdString();
+  }
 }
 
 TEST(Export, AnonymiseBlanksNameAndId) {

@@ -14,6 +14,7 @@
 
 #include "formats/Formats.h"
 #include "support/RecordBuilder.h"
+#include "support/Require.h"
 
 namespace corvale::formats {
 namespace {
@@ -320,7 +321,7 @@ TEST(Interop, DicomObjectsOfOthers) {
 
 TEST(Interop, DicomOfOursPassesDciodvfy) {
   const QString tool = QStandardPaths::findExecutable(QStringLiteral("dciodvfy"));
-  if (tool.isEmpty()) GTEST_SKIP() << "dciodvfy (Debian dicom3tools) is not installed";
+  if (tool.isEmpty()) CORVALE_MISSING("dciodvfy (Debian dicom3tools)");
   QTemporaryDir dir;
   RecordBuilder japanese = Dated();
   const QByteArray name = "\x8c\xa9\x96\x7b\x81\x40\x91\xbe\x98\x59";  // 見本　太郎 in cp932

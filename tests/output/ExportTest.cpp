@@ -11,6 +11,7 @@
 
 #include "output/Export.h"
 #include "support/RecordBuilder.h"
+#include "support/Require.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -117,7 +118,7 @@ TEST_F(Export, FullDiskLeavesTheOldCopy) {
   const QString small = Path("small");
   QDir().mkpath(small);
   if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", small}) != 0)
-    GTEST_SKIP() << "cannot mount a small file system here to fill";
+    CORVALE_MISSING("a small tmpfs to fill (mount needs root or CAP_SYS_ADMIN)");
   const QString out = small + "/copy.nrm";
   {
     QFile f(out);

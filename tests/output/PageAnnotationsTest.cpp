@@ -17,6 +17,7 @@
 #include "output/PainterCanvas.h"
 #include "record/LeadArrays.h"
 #include "support/RecordBuilder.h"
+#include "support/Require.h"
 
 namespace corvale {
 namespace {
@@ -426,7 +427,7 @@ TEST(PainterText, TurnedOnTheDevice) {
 // only inside the texts' boxes, and each box carries ink.
 TEST_F(Page, PdfPageDiffersOnlyWhereTheTextsAre) {
   if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-v")}) < 0)
-    GTEST_SKIP() << "pdftoppm is not installed";
+    CORVALE_MISSING("pdftoppm (Debian poppler-utils)");
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   DisplayState state;

@@ -6,6 +6,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -122,8 +126,10 @@ struct Started {
   bool settingsWritten;
 };
 
-Started StartViewer(const QStringList& args, bool exitAfterFirstPaint) {
+Started StartViewer(const QStringList& args, bool exitAfterFirstPaint,
+                    const std::function<void(const QString& config)>& prepareConfig = {}) {
   QTemporaryDir config;
+  if (prepareConfig) prepareConfig(config.path());
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -144,6 +150,27 @@ TEST(Viewer, ShowsARecordNamedOnTheCommandLineAndEnds) {
   const Started r = StartViewer({QStringLiteral(CORVALE_SOURCE_DIR "/samples/A0001.nrm")}, true);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_FALSE(r.settingsWritten) << "the timing exit writes nothing";
+}
+
+TEST(Viewer, SettingsThatAreNoFileDoNotHoldTheStart) {
+  // Each a place of a settings file; the viewer must reach its first picture,
+  // not wait on the FIFO for a writer.
+  const char* const places[] = {"corvale/CORVALE.conf", "corvale.conf"};
+  for (const char* place : places) {
+    for (const bool link : {false, true}) {
+      const Started r =
+          StartViewer({QStringLiteral(CORVALE_SOURCE_DIR "/samples/A0001.nrm")}, true, [&](const QString& config) {
+            QDir().mkpath(config + "/corvale");
+            const QString fifo = config + "/fifo";
+            ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+            const QString file = config + "/" + place;
+            if (link) ASSERT_TRUE(QFile::link(fifo, file));
+            else ASSERT_EQ(::rename(QFile::encodeName(fifo).constData(), QFile::encodeName(file).constData()), 0);
+          });
+      EXPECT_EQ(r.exitCode, 0) << place << link << r.err.toStdString();
+      EXPECT_TRUE(r.err.contains(QStringLiteral("is not a regular file"))) << place << r.err.toStdString();
+    }
+  }
 }
 
 TEST(Viewer, RefusesAnOptionItDoesNotKnow) {

@@ -20,7 +20,9 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
-have() { command -v "$1" >/dev/null 2>&1; }
+# Tools whose checks run where they are installed (all of them under the test command).
+source "$source/tests/support/require.sh"
+have() { available "$@"; }
 root=$scratch/root
 share=$root/usr/share
 

@@ -2,14 +2,12 @@
 # Runs scripts/check-format.sh with the project's .clang-format on small made-up
 # trees: code in the house style passes, each kind of departure fails and is
 # listed by file and line. Usage: check_format_test.sh [PROJECT_ROOT]
-# Exits 77 (skipped) when clang-format is not installed.
+# Skipped (exit 77) when clang-format is not installed, failed under the test command.
 set -uo pipefail
 project=$(cd "${1:-$(dirname "$0")/../..}" && pwd)
 check=$project/scripts/check-format.sh
-if ! command -v clang-format-14 >/dev/null && ! command -v clang-format >/dev/null; then
-  echo "clang-format is not installed: skipped"
-  exit 77
-fi
+source "$project/tests/support/require.sh"
+if ! command -v clang-format-14 >/dev/null && ! command -v clang-format >/dev/null; then missing clang-format; fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 

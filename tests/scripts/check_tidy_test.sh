@@ -3,14 +3,12 @@
 # with their own compile_commands.json: clean code passes, a finding of each family
 # fails and is listed once with its check, the checks left out stay quiet, and code
 # outside src/ and tools/ is not examined. Usage: check_tidy_test.sh [PROJECT_ROOT]
-# Exits 77 (skipped) when clang-tidy or a C++ compiler driver is missing.
+# Skipped (exit 77) when clang-tidy is missing, failed under the test command.
 set -uo pipefail
 project=$(cd "${1:-$(dirname "$0")/../..}" && pwd)
 check=$project/scripts/check-tidy.sh
-if ! command -v clang-tidy-14 >/dev/null && ! command -v clang-tidy >/dev/null; then
-  echo "clang-tidy is not installed: skipped"
-  exit 77
-fi
+source "$project/tests/support/require.sh"
+if ! command -v clang-tidy-14 >/dev/null && ! command -v clang-tidy >/dev/null; then missing clang-tidy; fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 

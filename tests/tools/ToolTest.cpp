@@ -19,6 +19,7 @@
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "support/RecordBuilder.h"
+#include "support/Require.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -506,7 +507,7 @@ TEST(ToolRender, LeadNamesAreOnUnlessTurnedOff) {
 // (which once left the margin empty).
 TEST(ToolPrint, TheMarginIdentifiesTheRecordUnlessTurnedOff) {
   if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-    GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    CORVALE_MISSING("pdftotext (Debian poppler-utils)");
   QTemporaryDir dir;
   const QString sample = test::SourcePath("samples/A0005.nrm");  // ID 00424
   struct Case {

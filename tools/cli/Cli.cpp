@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "display/ViewGeometry.h"
 #include "info/Info.h"
+#include "record/NativePath.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 #include "record/SafeOutput.h"
@@ -30,6 +30,7 @@ void PrepareProcess() {
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the size limit then fails with EFBIG
 #endif
+  RemoveTemporariesWhenInterrupted();  // before any thread exists, so every thread leaves the signals to it
 }
 
 int Usage(const Command& command, const QString& problem) {
@@ -127,33 +128,7 @@ bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
   return true;
 }
 
-namespace {
-
-// Decoded argument -> its bytes, for the arguments that do not survive decoding.
-// An empty value marks a decoded text that more than one argument shares.
-QHash<QString, QByteArray>& NativeArguments() {
-  static QHash<QString, QByteArray> arguments;
-  return arguments;
-}
-
-}  // namespace
-
-void RememberNativeArguments(int argc, const char* const* argv) {
-  QHash<QString, QByteArray>& native = NativeArguments();
-  for (int i = 1; i < argc; ++i) {
-    const QByteArray bytes(argv[i]);
-    const QString decoded = QFile::decodeName(bytes);
-    if (QFile::encodeName(decoded) == bytes) continue;
-    const auto known = native.constFind(decoded);
-    if (known == native.cend()) native.insert(decoded, bytes);
-    else if (*known != bytes) native[decoded] = QByteArray();
-  }
-}
-
-QByteArray NativePath(const QString& arg) {
-  const QByteArray bytes = NativeArguments().value(arg);
-  return bytes.isEmpty() ? QFile::encodeName(arg) : bytes;
-}
+QByteArray NativePath(const QString& arg) { return corvale::NativePath(arg); }
 
 std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) {
   auto image = std::make_unique<RecordImage>();

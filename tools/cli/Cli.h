@@ -21,17 +21,13 @@ void Err(const QString& s);
 /// Before the application exists: keeps Qt's own notes (a missing runtime
 /// directory, a platform plug-in's remarks, a codec's warnings) off standard
 /// error, where only the tool's messages belong, and lets a file-size limit
-/// fail a write with its reason instead of ending the process.
+/// fail a write with its reason instead of ending the process. An interrupted
+/// run (SIGINT, SIGTERM, SIGHUP) removes its temporary files before it ends.
 void PrepareProcess();
 
-/// Before the application exists: remembers the exact bytes of every argument
-/// that the system's encoding cannot spell (a Shift-JIS file name on a UTF-8
-/// system), since the decoded argument list has lost them.
-void RememberNativeArguments(int argc, const char* const* argv);
-
-/// The bytes to open for the file argument `arg`: those it was given as.
-/// An argument that two different byte strings decode to cannot be told apart
-/// and stays as decoded.
+/// The bytes to open for the file argument `arg` (see corvale::NativePath):
+/// main() gives every subcommand its arguments as ShownArguments makes them,
+/// so a Shift-JIS file name reaches the file it names.
 QByteArray NativePath(const QString& arg);
 
 /// One subcommand: its name, its usage lines, what it does in a paragraph, and the code.

@@ -1,12 +1,13 @@
 #include "export/Batch.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <set>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -14,31 +15,81 @@
 #include <thread>
 
 #include "formats/Formats.h"
+#include "record/NativePath.h"
+#include "record/RecordName.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <variant>
 
 namespace corvale::batch {
+
+namespace {
+
+QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The readable files of a directory by their names' bytes, in name order, or
+// why the directory cannot be listed.
+std::variant<QStringList, FileError> ListDirectory(const QString& directory) {
+  const QByteArray native = NativePath(directory);
+  DIR* dir = ::opendir(native.constData());
+  if (!dir) return FileError{directory, SystemReason(errno)};
+  const int dirFd = ::dirfd(dir);
+  std::vector<QString> names;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) break;
+    const QByteArray name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    struct stat st {};  // links are followed: a link to a record is a record
+    if (::fstatat(dirFd, name.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+    const QString shown = ShownFileName(name);
+    if (formats::IsReadableName(shown)) names.push_back(shown);
+  }
+  const int error = errno;
+  ::closedir(dir);
+  // A directory that fails part-way is not taken as the part that was read.
+  if (error != 0) return FileError{directory, SystemReason(error)};
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return CompareFileNames(a, b) < 0; });
+  QStringList paths;
+  const QDir base(directory);
+  for (const QString& name : names) paths << base.filePath(name);
+  return paths;
+}
+
+// One key per file: its identity when it exists (a second name or a link is
+// the same file), else where its name leads.
+QString FileKey(const QString& path) {
+  struct stat st {};
+  if (::stat(NativePath(path).constData(), &st) == 0) return QStringLiteral("#%1:%2").arg(st.st_dev).arg(st.st_ino);
+  const QFileInfo info(path);
+  const QString directory = info.absoluteDir().canonicalPath();
+  return directory.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : QDir(directory).filePath(info.fileName());
+}
+
+}  // namespace
 
 std::vector<Input> ExpandInputs(const QStringList& names) {
   std::vector<Input> inputs;
   // A header, its signal file and its base name are one record: it is done once.
-  QSet<QString> records;
+  std::set<QString> records;
   auto add = [&](const QString& path, const QString& record) {
-    const QString key = QFileInfo(record.isEmpty() ? path : record).absoluteFilePath();
-    if (!records.contains(key)) {
-      records.insert(key);
-      inputs.push_back({path, std::nullopt});
-    }
+    if (records.insert(FileKey(record)).second) inputs.push_back({path, std::nullopt});
   };
   for (const QString& name : names) {
-    const QFileInfo info(name);
-    if (info.isDir()) {
-      QDir dir(name);
-      dir.setSorting(QDir::Name | QDir::IgnoreCase);
-      for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden))
-        if (formats::IsReadableName(entry)) add(dir.filePath(entry), {});
-    } else if (info.exists()) {
+    if (IsDirectory(name)) {
+      auto listed = ListDirectory(name);
+      if (auto* error = std::get_if<FileError>(&listed)) inputs.push_back({name, *error});
+      else
+        for (const QString& path : std::get<QStringList>(listed)) add(path, path);
+    } else if (PathExists(name)) {
       const QString record = formats::RecordFileFor(name);
-      add(record.isEmpty() ? name : record, record);
-    } else if (QFileInfo::exists(name + QStringLiteral(".hea"))) {
+      add(record.isEmpty() ? name : record, record.isEmpty() ? name : record);
+    } else if (PathExists(name + QStringLiteral(".hea"))) {
       add(name, name + QStringLiteral(".hea"));
     } else {
       inputs.push_back({name, FileError{name, QStringLiteral("no such file or directory")}});
@@ -48,19 +99,42 @@ std::vector<Input> ExpandInputs(const QStringList& names) {
 }
 
 std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDir,
-                          const std::function<QString(const QString&)>& nameFor) {
+                          const std::function<QString(const QString&)>& nameFor,
+                          const std::function<QStringList(const QString&)>& filesOf) {
+  // Every file that any job reads, whatever its name (a WFDB header may name
+  // any signal file): no output may replace one, or a record would be read
+  // with another's samples, depending on which job ran first.
+  std::map<QString, QString> read;  // file -> the input that reads it
+  for (const Input& input : inputs)
+    if (!input.error)
+      for (const QString& file : formats::FilesRead(input.path)) read.emplace(FileKey(file), input.path);
+
   std::vector<Job> jobs;
-  std::map<QString, QString> taken;  // output path -> the input that writes it
+  std::map<QString, QString> taken;  // output file -> the input that writes it
   const QDir dir(outDir);
   for (const Input& input : inputs) {
     Job job{input.path, {}, input.error};
     if (!job.error) {
       job.output = dir.filePath(nameFor(input.path));
-      const auto [it, fresh] = taken.emplace(QDir::cleanPath(job.output), input.path);
-      if (!fresh)
-        job.error = FileError{input.path, QStringLiteral("its output %1 would also be written from %2; "
-                                                         "export them into different directories")
-                                              .arg(job.output, it->second)};
+      const QStringList files = filesOf ? filesOf(job.output) : QStringList{job.output};
+      for (const QString& file : files) {
+        const QString key = FileKey(file);
+        if (const auto it = taken.find(key); it != taken.end()) {
+          job.error = FileError{input.path, QStringLiteral("its output %1 would also be written from %2; "
+                                                           "export them into different directories")
+                                                .arg(file, it->second)};
+          break;
+        }
+        // Its own input is refused as such when it is written.
+        if (const auto it = read.find(key); it != read.end() && it->second != input.path) {
+          job.error = FileError{input.path, QStringLiteral("its output %1 would replace a file that %2 reads; "
+                                                           "export into another directory")
+                                                .arg(file, it->second)};
+          break;
+        }
+      }
+      if (!job.error)
+        for (const QString& file : files) taken.emplace(FileKey(file), input.path);
     }
     jobs.push_back(std::move(job));
   }

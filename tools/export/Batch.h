@@ -18,8 +18,8 @@ namespace corvale::batch {
 /// Files named on the command line, directories replaced by the readable
 /// files in them (not their subdirectories), in name order. A WFDB signal
 /// file stands for its header, and a record named twice (its header and its
-/// signal file) is one input. A name that is neither gives an entry whose
-/// error says so.
+/// signal file) is one input. A name that is neither, or a directory that
+/// cannot be listed (its whole listing), gives an entry whose error says so.
 struct Input {
   QString path;
   std::optional<FileError> error;
@@ -33,10 +33,14 @@ struct Job {
   std::optional<FileError> error;  // set when the job cannot run at all
 };
 
-/// Output paths in `outDir` by `nameFor(input)`; a name that an earlier input
-/// already takes is an error of the later one, so no output is written twice.
+/// Output paths in `outDir` by `nameFor(input)`, each writing the files
+/// `filesOf(output)` (the output alone when not given). A file that an earlier
+/// input already writes is an error of the later one, so no file is written
+/// twice; a file that another input reads (a WFDB header's signal file, under
+/// any name) is an error of the job that would replace it.
 std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDir,
-                          const std::function<QString(const QString& input)>& nameFor);
+                          const std::function<QString(const QString& input)>& nameFor,
+                          const std::function<QStringList(const QString& output)>& filesOf = {});
 
 /// Reads one input and writes its outputs, closed but not yet in place;
 /// called on worker threads.

@@ -5,11 +5,14 @@
 #include <QFileInfo>
 #include <QThread>
 #include <cstdio>
+#include <mutex>
 
 #include "cli/Cli.h"
 #include "export/Batch.h"
 #include "formats/Formats.h"
+#include "info/Info.h"
 #include "output/ExportService.h"
+#include "record/NativePath.h"
 
 namespace corvale::cli {
 namespace {
@@ -54,18 +57,24 @@ int Export(const QStringList& args) {
     return Usage(ExportCommand, QStringLiteral("--to takes %1 or %2 (got %3)").arg(names.join(u", "), last, to));
   }
   const formats::FormatKind format = target->kind;
-  const QFileInfo dirInfo(outDir);
-  if (dirInfo.exists() && !dirInfo.isDir()) {
+  const bool outDirExists = PathExists(outDir);
+  if (outDirExists && !IsDirectory(outDir)) {
     Err(QStringLiteral("%1: is not a directory").arg(outDir));
     return 1;
   }
-  if (!dirInfo.exists() && !QDir().mkpath(outDir)) {
-    Err(QStringLiteral("%1: the directory cannot be created").arg(outDir));
-    return 1;
-  }
+  if (outDirExists) SweepTemporaries(outDir);  // what an interrupted run left
+  // Made when the first record is ready to be written: a batch that writes
+  // nothing leaves no empty directory behind.
+  std::once_flag madeDirectory;
+  bool directoryMade = false;
+  auto ensureDirectory = [&] {
+    std::call_once(madeDirectory, [&] { directoryMade = IsDirectory(outDir) || QDir().mkpath(outDir); });
+    return directoryMade;
+  };
 
   auto nameFor = [&](const QString& input) { return formats::OutputFileName(input, format); };
-  const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor);
+  auto filesOf = [&](const QString& output) { return formats::OutputFiles(output, format); };
+  const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor, filesOf);
   if (jobs.empty()) {
     Err(QStringLiteral("no readable files in %1").arg(names.join(QStringLiteral(", "))));
     return 1;
@@ -75,6 +84,7 @@ int Export(const QStringList& args) {
     auto read = formats::ReadAnyRecord(job.input);
     if (auto* err = std::get_if<FileError>(&read)) return *err;
     const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+    if (!ensureDirectory()) return FileError{outDir, QStringLiteral("the directory cannot be created")};
     ExportOptions options;
     options.anonymise = anonymise;
     options.name = QFileInfo(job.input).fileName();
@@ -91,7 +101,7 @@ int Export(const QStringList& args) {
   auto report = [&](const batch::Job& job, const std::optional<FileError>& error, int done, int failed) {
     const int finished = done + failed;
     if (terminal) {
-      if (error) std::fprintf(stderr, "\r\033[K%s\n", error->Describe().toUtf8().constData());
+      if (error) std::fprintf(stderr, "\r\033[K%s\n", EscapeControls(error->Describe()).toUtf8().constData());
       if (error || finished == total || sinceDraw.elapsed() >= 100) {
         std::fprintf(stderr, "\r%s", batch::ProgressBar(finished, total, failed).toUtf8().constData());
         sinceDraw.restart();
@@ -100,12 +110,13 @@ int Export(const QStringList& args) {
     } else if (error) {
       Err(error->Describe());
     } else {
-      Out(QStringLiteral("%1 -> %2\n").arg(job.input, job.output));
+      // Names are shown, never obeyed: a terminal sequence in one stays text.
+      Out(QStringLiteral("%1 -> %2\n").arg(EscapeControls(job.input), EscapeControls(job.output)));
     }
   };
   batch::KeepMemoryBetweenRecords();
   const batch::Summary s = batch::RunJobs(jobs, threads, work, report);
-  Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, outDir) +
+  Out(QStringLiteral("exported %1 of %2 records as %3 to %4").arg(s.done).arg(total).arg(to, EscapeControls(outDir)) +
       (s.failed ? QStringLiteral("; %1 failed\n").arg(s.failed) : QStringLiteral("\n")));
   return s.failed ? 1 : 0;
 }
