@@ -232,6 +232,33 @@ Press &quot;Analyse&quot; again, then export.</translation>
     </message>
 </context>
 <context>
+    <name>PageAnnotations</name>
+    <message>
+        <source>Name: %1</source>
+        <translation>Name: %1</translation>
+    </message>
+    <message>
+        <source>ID: %1</source>
+        <translation>ID: %1</translation>
+    </message>
+    <message>
+        <source>Age: %1</source>
+        <translation>Age: %1</translation>
+    </message>
+    <message>
+        <source>Sex: %1</source>
+        <translation>Sex: %1</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>Recorded: %1</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>File: %1</translation>
+    </message>
+</context>
+<context>
     <name>RecordFiles</name>
     <message>
         <source>WFDB record, .hea and .dat (*.hea)</source>

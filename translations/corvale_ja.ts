@@ -210,13 +210,13 @@
         <source>The record could not be read, so there is nothing to print.
 %1</source>
         <translation>記録を読み込めなかったため、印刷するものがありません。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>The record could not be read, so there is nothing to export.
 %1</source>
         <translation>記録を読み込めなかったため、エクスポートするものがありません。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
@@ -229,6 +229,33 @@ Press &quot;Analyse&quot; again, then print.</source>
 Press &quot;Analyse&quot; again, then export.</source>
         <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
 もう一度「Analyse」を押してから、エクスポートしてください。</translation>
+    </message>
+</context>
+<context>
+    <name>PageAnnotations</name>
+    <message>
+        <source>Name: %1</source>
+        <translation>氏名: %1</translation>
+    </message>
+    <message>
+        <source>ID: %1</source>
+        <translation>ID: %1</translation>
+    </message>
+    <message>
+        <source>Age: %1</source>
+        <translation>年齢: %1</translation>
+    </message>
+    <message>
+        <source>Sex: %1</source>
+        <translation>性別: %1</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>記録日時: %1</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>ファイル: %1</translation>
     </message>
 </context>
 <context>
@@ -281,7 +308,7 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>The record was not exported.
 %1</source>
         <translation>記録をエクスポートできませんでした。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>%1 was exported to %2.</source>
@@ -428,7 +455,7 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>The BMP file was not saved.
 %1</source>
         <translation>ＢＭＰファイルを保存できませんでした。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>ＢＭＰファイルを出力しました。</source>
@@ -438,7 +465,7 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>The record was not copied.
 %1</source>
         <translation>記録をコピーできませんでした。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>ファイルをコピーしました。</source>
@@ -851,7 +878,7 @@ CORVALE は %4 ライセンスで配布されています:
         <source>The record cannot be read.
 %1</source>
         <translation>記録を読み込めません。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>%1 holds no record files (.nrm, .msd).</source>
