@@ -195,6 +195,10 @@
         <source>All readable files</source>
         <translation>All readable files</translation>
     </message>
+    <message>
+        <source>CSV files</source>
+        <translation>CSV files</translation>
+    </message>
 </context>
 <context>
     <name>OutputRefusal</name>
@@ -289,10 +293,6 @@ Press &quot;Analyse&quot; again, then export.</translation>
         <translation>All files (*)</translation>
     </message>
     <message>
-        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
-        <translation>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</translation>
-    </message>
-    <message>
         <source>exists already and is not replaced; choose another name or remove it first</source>
         <translation>exists already and is not replaced; choose another name or remove it first</translation>
     </message>
@@ -313,6 +313,10 @@ Press &quot;Analyse&quot; again, then export.</translation>
     <message>
         <source>%1 was exported to %2.</source>
         <translation>%1 was exported to %2.</translation>
+    </message>
+    <message>
+        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF, DICOM ECG and CSV).</source>
+        <translation>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF, DICOM ECG and CSV).</translation>
     </message>
 </context>
 <context>

@@ -195,6 +195,10 @@
         <source>All readable files</source>
         <translation>読み込めるすべてのファイル</translation>
     </message>
+    <message>
+        <source>CSV files</source>
+        <translation>CSV ファイル</translation>
+    </message>
 </context>
 <context>
     <name>OutputRefusal</name>
@@ -289,10 +293,6 @@ Press &quot;Analyse&quot; again, then export.</source>
         <translation>すべてのファイル (*)</translation>
     </message>
     <message>
-        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
-        <translation>%1: この種類のファイルは読み込めません（読み込めるのは記録ファイル、WFDB、EDF/EDF+/BDF、DICOM 心電図です）。</translation>
-    </message>
-    <message>
         <source>exists already and is not replaced; choose another name or remove it first</source>
         <translation>すでに存在するため置き換えません。別の名前を選ぶか、先に削除してください</translation>
     </message>
@@ -313,6 +313,10 @@ Press &quot;Analyse&quot; again, then export.</source>
     <message>
         <source>%1 was exported to %2.</source>
         <translation>%1 を %2 にエクスポートしました。</translation>
+    </message>
+    <message>
+        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF, DICOM ECG and CSV).</source>
+        <translation>%1: この種類のファイルは読み込めません（読み込めるのは記録ファイル、WFDB、EDF/EDF+/BDF、DICOM 心電図、CSV です）。</translation>
     </message>
 </context>
 <context>

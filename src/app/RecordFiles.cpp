@@ -49,7 +49,7 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
       request.problems << QCoreApplication::translate(
                               "RecordFiles",
                               "%1: CORVALE does not read this kind of file (it reads record files, WFDB, "
-                              "EDF/EDF+/BDF and DICOM ECG).")
+                              "EDF/EDF+/BDF, DICOM ECG and CSV).")
                               .arg(QDir::toNativeSeparators(file));
     else if (!readable.contains(path))  // a header and its signal file are one record
       readable << path;

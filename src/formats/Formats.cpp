@@ -97,11 +97,11 @@ std::vector<FileFormat> MakeRegistry() {
        "csv",
        {QStringLiteral("csv")},
        {},
-       nullptr,
+       QT_TRANSLATE_NOOP("NameFilter", "CSV files"),
        QT_TRANSLATE_NOOP("RecordFiles", "CSV, time and twelve leads in uV (*.csv)"),
        S::Record,
        nullptr,
-       nullptr,
+       ReadCsv,
        PrepareCsv,
        nullptr},
       {FormatKind::Png,
@@ -191,7 +191,7 @@ std::variant<FormatKind, FileError> DetectFormat(const QString& path) {
   }
   if (file.Size() == static_cast<qint64>(RecordFileSize)) return FormatKind::Record;
   return FileError{path, QStringLiteral("is not in a format CORVALE reads (record files, WFDB, EDF/EDF+/BDF, "
-                                        "DICOM 12-lead or general ECG)")};
+                                        "DICOM 12-lead or general ECG, CSV)")};
 }
 
 QString RecordFileFor(const QString& path) {
@@ -224,6 +224,7 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   ReadRecord& r = std::get<ReadRecord>(read);
   opened.image = std::move(r.image);
   opened.sourceFiles = r.sourceFiles;
+  opened.notes = r.notes;
   return opened;
 }
 

@@ -72,6 +72,7 @@ struct OpenedRecord {
   QString displayName;  // the file's own name, as the work list shows it
   FormatKind format = FormatKind::Record;
   QStringList sourceFiles;  // every file read (a WFDB record has several)
+  QStringList notes;        // what was made up for what the file lacks ("III, aVR, aVL and aVF were derived ...")
 };
 
 /// The format of `path`: a record file by its name (.nrm/.msd); otherwise by

@@ -143,7 +143,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   signalSet.samplingFrequency = header.samplingFrequency;
   for (const wfdb::SignalInfo& s : header.channels) signalSet.names.push_back(s.description);
   signalSet.microvolts = std::move(samples.microvolts);
-  auto built = BuildRecord(signalSet, options, FieldsFromHeader(header));
+  auto built = BuildRecord(signalSet, options, FieldsFromHeader(header), &result.notes);
   if (auto* err = std::get_if<QString>(&built)) return FileError{headerPath, *err};
   result.image = std::move(std::get<std::unique_ptr<RecordImage>>(built));
   return result;

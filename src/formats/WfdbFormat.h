@@ -20,6 +20,7 @@ inline constexpr qint64 MaxWfdbHeaderBytes = qint64{256} * 1024;
 struct ReadRecord {
   std::unique_ptr<RecordImage> image;
   QStringList sourceFiles;
+  QStringList notes;  // what the reader made up for what the file lacks (leads derived from others)
 };
 
 /// Reads a WFDB record named by its header (RECORD.hea), its base name
