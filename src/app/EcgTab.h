@@ -40,7 +40,6 @@ class EcgTab : public QWidget {
   // Handlers.
   void ScrollBarFileChange();
   void ScrollBar1Change();
-  void PaintBox1Paint();
   void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   void PaintBox1MouseMove(int x, int y);
   void PaintBox1MouseUp(Qt::MouseButton button);
@@ -113,7 +112,6 @@ class EcgTab : public QWidget {
   QCheckBox *CheckBoxID = nullptr, *CheckBox5 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   PaintBox *PaintBox1 = nullptr, *PaintBox2 = nullptr;
-  bool inMainPaint_ = false;  // PaintBox1's paint handler is running
 };
 
 }  // namespace corvale

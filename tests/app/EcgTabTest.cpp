@@ -406,13 +406,15 @@ class EcgTabTest : public WindowFixture {
     QCOMPARE(QPoint(m.X2, m.Y2), QPoint(static_cast<int>(second.x()), static_cast<int>(second.y())));
   }
 
-  void theMainViewsPaintDoesNotRepaintTheLowerViewAtOnce() {
+  void aPaintOfTheMainViewDrawsNothingElse() {
     AnalyseNumbered(1);
     auto* lower = Get<PaintBox>("PaintBox2");
+    QTest::qWait(50);
     PaintNesting paints(Get<PaintBox>("PaintBox1"), lower);
-    Get<PaintBox>("PaintBox1")->update();  // a paint the system asks for renders again
+    Get<PaintBox>("PaintBox1")->update();  // a paint the system asks for shows the picture it has
     QTRY_VERIFY(paints.outerPaints > 0);
-    QTRY_VERIFY(paints.innerPaints > 0);  // the lower view follows, after the paint
+    QTest::qWait(50);
+    QCOMPARE(paints.innerPaints, 0);
     QCOMPARE(paints.repaintsAskedInsideOuter, 0);
     QCOMPARE(lower->ShownImage(), &w->StripImage());
   }
