@@ -73,11 +73,13 @@ def edf(plus=False, bdf=False, fs=50, seconds=1, labels=None, annotations=(), pa
     return head + data
 
 
-def wfdb(fmt=16, fs=500, frames=500, files_per_lead=True, comments=(), name="rec"):
+def wfdb(fmt=16, fs=500, frames=500, files_per_lead=True, comments=(), name="rec", offset=0):
     lines = ["%s 12 %g %d 10:30:00 08/12/2026" % (name, fs, frames)]
     for k, lead in enumerate(LEADS):
-        fname = "%s_%d.dat" % (name, k) if files_per_lead else name + ".dat"
-        lines.append("%s %d 200(0)/mV 12 0 0 0 0 %s" % (fname, fmt, lead))
+        ext = ".mat" if offset else ".dat"
+        fname = "%s_%d%s" % (name, k, ext) if files_per_lead else name + ext
+        fmt_field = "%d+%d" % (fmt, offset) if offset else str(fmt)
+        lines.append("%s %s 200(0)/mV 12 0 0 0 0 %s" % (fname, fmt_field, lead))
     lines += ["# " + c for c in comments]
     header = ("\n".join(lines) + "\n").encode()
     # Every signal file holds the same bytes: one lead per file when files_per_lead.
@@ -90,7 +92,7 @@ def wfdb(fmt=16, fs=500, frames=500, files_per_lead=True, comments=(), name="rec
         for i in range(0, len(values) - 1, 2):
             a, b = values[i] & 0xFFF, values[i + 1] & 0xFFF
             body += bytes([a & 0xFF, ((a >> 8) & 0x0F) | ((b >> 4) & 0xF0), b & 0xFF])
-    return header + b"\x00" + body
+    return header + b"\x00" + b"\xab" * offset + body
 
 
 # DICOM, explicit VR little endian.
@@ -161,6 +163,20 @@ def dicom(sop=TWELVE_LEAD, fs=50, samples=50, bits=16, mdc=False, groups=("RHYTH
     return b"\x00" * 128 + b"DICM" + meta + ds
 
 
+def annotations():
+    """Rhythm change with its text, beats and waves with onsets and offsets, a skip, a channel."""
+    def word(code, value):
+        return struct.pack("<H", (code << 10) | (value & 0x3FF))
+
+    aux = b"(N\x00"
+    out = word(28, 0) + word(63, len(aux)) + aux + (b"\x00" if len(aux) % 2 else b"")
+    for beat in range(3):
+        out += word(39, 40) + word(24, 20) + word(40, 20) + word(39, 40) + word(1, 30) + word(40, 30)
+        out += word(27, 100) + word(40, 60)
+    out += word(59, 0) + struct.pack("<HH", 0, 2000) + word(1, 0) + word(62, 3) + word(5, 200)
+    return out + word(0, 0)
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus")
     notes = ["Name: \u5c71\u7530 \u592a\u90ce", "HR: 72 bpm", "QRS axis: 45 deg", "RV5: 1.2 mV"]
@@ -170,7 +186,9 @@ def main():
         "edf/bdfplus-1s.bdf": edf(plus=True, bdf=True, annotations=notes[1:2]),
         "wfdb/fmt16-1s": wfdb(fmt=16, fs=500, frames=500, comments=["Age: 47", "Sex: F", "HR: 72"]),
         "wfdb/fmt212-1s": wfdb(fmt=212, fs=250, frames=250, files_per_lead=False),
+        "wfdb/mat-1s": wfdb(fmt=16, fs=100, frames=100, files_per_lead=False, offset=24),
         "wfdb/fmt16-10s-50hz": wfdb(fmt=16, fs=50, frames=500),
+        "annotation/rhythm-waves-skip": annotations(),
         "dicom/12lead-1s.dcm": dicom(),
         "dicom/general-mdc-8bit.dcm": dicom(sop=GENERAL_ECG, bits=8, mdc=True, groups=("MEDIAN", "RHYTHM")),
     }

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const wfdb::Header& h = std::get<wfdb::Header>(parsed);
-  Check(h.samplingFrequency >= wfdb::MinSamplingFrequency && h.samplingFrequency <= wfdb::MaxSamplingFrequency,
+  Check(h.samplingFrequency >= MinSamplingFrequency && h.samplingFrequency <= MaxSamplingFrequency,
         "a sampling frequency outside the accepted range");
   std::vector<wfdb::SignalFile> files;
   for (const auto& s : h.channels)

@@ -27,20 +27,22 @@ fi
 # Layers of ours each layer may include besides itself. Data flows one way:
 # record -> lead arrays -> grid and trace images (display) -> overlay (measure)
 # -> screen (app) and paper (output); formats turns open formats into records
-# and back. gfx draws and knows nothing of ECGs.
+# and back; analysis measures a record's waveform for the window, the page and
+# the tools. gfx draws and knows nothing of ECGs.
 declare -A below=(
   [record]=""
+  [analysis]="record"
   [gfx]=""
   [formats]="record"
   [display]="gfx record"
   [measure]="display gfx record"
-  [output]="measure display gfx formats record"
-  [app]="output measure display gfx formats record"
-  [tools]="output measure display gfx formats record"
+  [output]="measure display gfx formats analysis record"
+  [app]="output measure display gfx formats analysis record"
+  [tools]="output measure display gfx formats analysis record"
 )
 # Qt modules: record and formats link Qt Core alone; nothing but the window
 # includes widgets.
-declare -A qtOnly=([record]=QtCore [formats]=QtCore)
+declare -A qtOnly=([record]=QtCore [analysis]=QtCore [formats]=QtCore)
 declare -A qtNever=([gfx]=QtWidgets [display]=QtWidgets [measure]=QtWidgets [output]=QtWidgets [tools]=QtWidgets)
 
 # The helpers below answer in REPLY rather than on stdout: no subshell per include.

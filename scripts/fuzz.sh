@@ -19,14 +19,16 @@ out=build-asan
 # conversion to 500 Hz costs the same tens of milliseconds whatever the bytes
 # (the WFDB target bounds that cost itself). No file within the readers' size
 # limits needs an allocation of more than 64 MiB: a larger one is a length
-# field taken as a size, which fails at once instead of being mapped and
-# poisoned (a reader that then uses the null pointer still crashes).
+# field taken as a size. DCMTK asks with new(nothrow) and refuses the file at
+# once instead of mapping and poisoning gigabytes; a plain new or malloc of ours
+# that large still stops the run (out of memory, or the null pointer used).
 targets=(
   "edf_fuzz|edf|edf.dict|3|12288"
   "dicom_fuzz|dicom|dicom.dict|3|7168"
   "wfdb_fuzz|wfdb|wfdb.dict|3|8192"
   "record_fuzz|record||2|130000"
   "name_fuzz|name||1|256"
+  "annotation_fuzz|annotation|annotation.dict|1|8192"
 )
 
 run() {  # target seeds dict seconds max_len

@@ -9,10 +9,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/AboutBox.h"
 #include "app/Artwork.h"
@@ -58,8 +60,39 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent), state_(std::mak
   fileTab_->FirstFocus()->setFocus();
 
   setFixedSize(sizeHint());
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) FitOnScreen(*screen);
+}
+
+void TSDIAppForm::FitOnScreen(const QScreen& screen) {
+  auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
+  const QSize design = scroll ? scroll->widget()->size() + QSize(0, size().height() - scroll->height()) : size();
+  const WindowPlacement place = PlaceWindow(design, screen.availableGeometry());
+  if (place.scrolls && !scroll) {
+    // The tabs keep their size and every pixel; the window shows what the
+    // screen holds, and scroll bars reach the rest.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollBox1"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(takeCentralWidget());
+    setCentralWidget(scroll);
+  }
+  setFixedSize(place.size);
+  move(place.topLeft);
+}
+
+WindowPlacement PlaceWindow(QSize design, const QRect& available, std::optional<QPoint> wanted) {
+  // The title bar and borders the window system adds around the window.
+  constexpr int kFrameWidth = 16, kFrameHeight = 48;
+  const QSize room(std::max(1, available.width() - kFrameWidth), std::max(1, available.height() - kFrameHeight));
+  WindowPlacement place;
+  place.scrolls = design.width() > room.width() || design.height() > room.height();
+  place.size = place.scrolls ? design.boundedTo(room) : design;
+  const QPoint topLeft = wanted.value_or(available.center() - QPoint(place.size.width() / 2, place.size.height() / 2));
+  const int right = std::max(available.left(), available.right() + 1 - place.size.width() - kFrameWidth);
+  const int bottom = std::max(available.top(), available.bottom() + 1 - place.size.height() - kFrameHeight);
+  place.topLeft =
+      QPoint(std::clamp(topLeft.x(), available.left(), right), std::clamp(topLeft.y(), available.top(), bottom));
+  return place;
 }
 
 TSDIAppForm::~TSDIAppForm() = default;
@@ -344,8 +377,9 @@ void TSDIAppForm::ApplySettings(const ViewerSettings& s) {
   printJob_->SetPrinterChoice({s.printerName, s.paper, s.orientation});
   rememberedDirectory_ = s.directory;
   // Only where the title bar can still be grabbed: screens come and go.
-  if (s.windowPosition && QGuiApplication::screenAt(*s.windowPosition + QPoint(width() / 2, 8)))
-    move(*s.windowPosition);
+  if (s.windowPosition)
+    if (const QScreen* screen = QGuiApplication::screenAt(*s.windowPosition + QPoint(width() / 2, 8)))
+      move(PlaceWindow(size(), screen->availableGeometry(), *s.windowPosition).topLeft);
 }
 
 ViewerSettings TSDIAppForm::CurrentSettings() const {

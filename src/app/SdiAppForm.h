@@ -18,6 +18,7 @@
 #include "app/ViewerState.h"
 
 class QPrinter;
+class QScreen;
 class QSettings;
 class QTabWidget;
 
@@ -30,6 +31,18 @@ class HeaderTab;
 class PrintJob;
 class RecordFiles;
 class TAboutBox;
+
+/// Where the window goes on a screen whose free area is `available`: its
+/// `design` size when that fits (room left for the frame the window system
+/// adds), else as much as fits, with the content scrolled inside; its top-left
+/// at `wanted` (or centred) but never off the area, so the menu bar and the
+/// tabs can always be reached.
+struct WindowPlacement {
+  QPoint topLeft;
+  QSize size;
+  bool scrolls = false;
+};
+WindowPlacement PlaceWindow(QSize design, const QRect& available, std::optional<QPoint> wanted = std::nullopt);
 
 class TSDIAppForm : public QMainWindow {
   Q_OBJECT
@@ -48,6 +61,11 @@ class TSDIAppForm : public QMainWindow {
   std::function<void(QMessageBox::Icon, const QString&)> showMessage, showNotice;
   /// What those do unless replaced: the window's one way to show a box.
   void ShowMessageBox(MessageKind kind, QMessageBox::Icon icon, const QString& text);
+
+  /// Sizes and places the window on `screen` (PlaceWindow); the constructor
+  /// does it for the primary screen. The fixed-size tabs go into a scroll area
+  /// when the screen is smaller.
+  void FitOnScreen(const QScreen& screen);
 
   ViewerState& State() { return *state_; }
   const Image& TraceImage() const { return images_.trace; }
@@ -104,6 +122,7 @@ class TSDIAppForm : public QMainWindow {
 
  private:
   void Notice(const QString& text);
+
   void OpenFiles(const QStringList& files);
 
   void BuildTabs();

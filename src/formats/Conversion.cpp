@@ -25,6 +25,13 @@ void PutUInt16(RecordImage& image, const FieldLayout& field, unsigned value) {
   image.bytes[field.offset + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
 
+// C0 and C1 controls, DEL, and the Unicode line and paragraph separators.
+bool IsControl(QChar c) {
+  const auto category = c.category();
+  return category == QChar::Other_Control || category == QChar::Separator_Line ||
+         category == QChar::Separator_Paragraph;
+}
+
 bool AllDigits(const QString& s) {
   return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
@@ -84,6 +91,7 @@ std::optional<QString> PutId(RecordImage& image, const QString& v) {
 }
 
 std::optional<QString> PutName(RecordImage& image, const QString& v) {
+  if (HasControlCharacters(v)) return QStringLiteral("the name \"%1\" has control characters").arg(v);
   const auto bytes = EncodeCp932(v);
   if (!bytes) return QStringLiteral("the name \"%1\" has characters that Shift-JIS cannot hold").arg(v);
   if (bytes->size() > static_cast<qsizetype>(Field::PatientName.length))
@@ -178,12 +186,33 @@ std::optional<QString> PutAge(RecordImage& image, const HeaderOptions& options, 
 
 }  // namespace
 
+bool HasControlCharacters(const QString& text) { return std::any_of(text.begin(), text.end(), IsControl); }
+
+QString WithoutControlCharacters(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  bool gap = false;
+  for (const QChar c : text) {
+    if (IsControl(c)) {
+      gap = true;
+      continue;
+    }
+    if (gap && !out.isEmpty() && !out.endsWith(u' ') && c != u' ') out += u' ';
+    gap = false;
+    out += c;
+  }
+  return out;
+}
+
 std::optional<QString> ApplyHeader(RecordImage& image, const HeaderOptions& options, const HeaderOptions& source) {
   for (const Rule& rule : kRules) {
     if (const auto& v = options.*(rule.member)) {
       if (auto err = rule.put(image, *v)) return err;
     } else if (const auto& s = source.*(rule.member)) {
-      if (auto err = rule.put(image, *s); err && rule.sourceMustFit)
+      // A line break in a file's name or ID must not become a field or a line
+      // of any output: the patient's identity is kept without it.
+      const QString value = rule.sourceMustFit ? WithoutControlCharacters(*s) : *s;
+      if (auto err = rule.put(image, value); err && rule.sourceMustFit)
         return QStringLiteral("the patient's identification in the file cannot be kept: %1").arg(*err);
     }
   }
@@ -389,7 +418,11 @@ HeaderOptions HeaderFromRecord(const RecordImage& image) {
   const HeaderValues v = DecodeHeader(image);
   HeaderOptions h;
   h.id = Portable(v.patientId);
-  h.name = v.patientName;
+  if (v.patientName) {
+    // No writer may put a line break of a name into its output.
+    const QString name = WithoutControlCharacters(*v.patientName).trimmed();
+    if (!name.isEmpty()) h.name = name;
+  }
   if (v.sex) h.sex = SexLetter(v.sex);
   if (v.age && IsWholeNumber(*v.age) && v.ageUnit) {
     h.age = *v.age;

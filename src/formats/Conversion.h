@@ -79,8 +79,16 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
 /// is an error). Fields given by neither stay as they are.
 std::optional<QString> ApplyHeader(RecordImage& image, const HeaderOptions& options, const HeaderOptions& source = {});
 
+/// Whether `text` holds a control character (C0, C1, DEL, a line or paragraph separator).
+bool HasControlCharacters(const QString& text);
+
+/// `text` with each run of control characters replaced by one space (none at
+/// the start or end): what every reader and writer makes of such a name.
+QString WithoutControlCharacters(const QString& text);
+
 /// The record's header as plain values: only what it holds and what is valid
-/// (a date that is no calendar date, an age without its unit, are left out).
+/// (a date that is no calendar date, an age without its unit, are left out;
+/// control characters in the name are removed).
 HeaderOptions HeaderFromRecord(const RecordImage& image);
 
 /// The bytes of a record file.

@@ -2,11 +2,13 @@
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcistrmb.h>
+#include <dcmtk/dcmdata/dcostrmb.h>
 #include <dcmtk/dcmdata/dctk.h>
 #include <dcmtk/oflog/oflog.h>
 
 #include <QDate>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cmath>
 #include <mutex>
@@ -53,6 +55,16 @@ const MeasurementCode kMeasurementCodes[] = {
     {&HeaderOptions::sv1Amplitude, "SV1", "99CORVALE", "S amplitude in V1", "mV", "millivolt", 2},
 };
 
+// The items of a sequence in order. Asking for item i by its number walks the
+// list from its start, so a loop over numbers takes time quadratic in the
+// count; stepping from one item to the next does not.
+template <typename F>
+void ForEachItem(DcmSequenceOfItems* sequence, F&& visit) {
+  if (!sequence) return;
+  for (DcmObject* o = sequence->nextInContainer(nullptr); o; o = sequence->nextInContainer(o))
+    if (!visit(dynamic_cast<DcmItem*>(o))) return;
+}
+
 QString Str(DcmItem* item, const DcmTagKey& tag) {
   OFString value;
   if (item && item->findAndGetOFStringArray(tag, value).good()) return QString::fromUtf8(value.c_str()).trimmed();
@@ -88,8 +100,11 @@ QString PersonNameValue(const QString& name) {
     const qsizetype at = name.indexOf(ideographicSpace);
     return QStringLiteral("=%1^%2").arg(name.left(at), name.mid(at + 1));
   }
-  if (name.count(u' ') == 1 && !name.contains(ideographicSpace)) return QString(name).replace(u' ', u'^');
-  return name;
+  // The family name first, as the record writes it, and the rest as given
+  // names: a name without a component delimiter is the retired ACR-NEMA form.
+  if (name.isEmpty()) return name;
+  const qsizetype space = name.indexOf(u' ');
+  return space < 0 ? name + u'^' : name.left(space) + u'^' + name.mid(space + 1);
 }
 
 int LeadFromCode(DcmItem* channel) {
@@ -112,9 +127,11 @@ struct Group {
   QString label;
   double fs = 0;
   qint64 samples = 0;
+  QString fsText;                        // as written, for messages
   std::array<int, LeadCount> channel{};  // channel of each lead, -1 when absent
   int channels = 0;
   DcmItem* item = nullptr;
+  std::vector<DcmItem*> definitions;  // channel definition items, in channel order
 };
 
 std::variant<Group, QString> DescribeGroup(DcmItem* item, int index) {
@@ -128,6 +145,7 @@ std::variant<Group, QString> DescribeGroup(DcmItem* item, int index) {
   item->findAndGetUint32(DCM_NumberOfWaveformSamples, samples);
   g.channels = channels;
   g.samples = samples;
+  g.fsText = Str(item, DCM_SamplingFrequency);
   g.fs = Number(item, DCM_SamplingFrequency).value_or(0.0);
   g.channel.fill(-1);
   DcmSequenceOfItems* defs = nullptr;
@@ -138,8 +156,10 @@ std::variant<Group, QString> DescribeGroup(DcmItem* item, int index) {
         .arg(index + 1)
         .arg(g.channels)
         .arg(defs->card());
-  for (int c = 0; c < g.channels; ++c) {
-    DcmItem* def = defs->getItem(static_cast<unsigned long>(c));
+  g.definitions.reserve(static_cast<std::size_t>(g.channels));
+  ForEachItem(defs, [&](DcmItem* def) {
+    const int c = static_cast<int>(g.definitions.size());
+    g.definitions.push_back(def);
     int lead = def ? LeadFromCode(def) : -1;
     if (lead < 0 && def) {
       const std::vector<QString> label{Str(def, DCM_ChannelLabel)};
@@ -147,7 +167,8 @@ std::variant<Group, QString> DescribeGroup(DcmItem* item, int index) {
         if (FindLead(label, l) >= 0) lead = l;
     }
     if (lead >= 0 && g.channel[static_cast<std::size_t>(lead)] < 0) g.channel[static_cast<std::size_t>(lead)] = c;
-  }
+    return true;
+  });
   return g;
 }
 
@@ -155,6 +176,23 @@ std::optional<double> MicrovoltsOfUnits(DcmItem* def) {
   DcmItem* units = nullptr;
   if (def->findAndGetSequenceItem(DCM_ChannelSensitivityUnitsSequence, units, 0).bad() || !units) return std::nullopt;
   return wfdb::MicrovoltsPerUnit(Str(units, DCM_CodeValue));
+}
+
+// The group's Waveform Padding Value as stored bits (16 or 8 of them), when given.
+std::optional<unsigned> PaddingValue(DcmItem* group, bool sixteen) {
+  DcmElement* element = nullptr;
+  if (group->findAndGetElement(DCM_WaveformPaddingValue, element).bad() || !element || element->getLength() == 0)
+    return std::nullopt;
+  Uint16 word = 0;
+  Sint16 signedWord = 0;
+  Uint8* bytes = nullptr;
+  unsigned value = 0;
+  if (element->getUint16(word).good()) value = word;
+  else if (element->getSint16(signedWord).good()) value = static_cast<Uint16>(signedWord);
+  else if (element->getUint8Array(bytes).good() && bytes)
+    value = element->getLength() >= 2 ? bytes[0] | (bytes[1] << 8) : bytes[0];
+  else return std::nullopt;
+  return sixteen ? value & 0xFFFFu : value & 0xFFu;
 }
 
 std::variant<SignalSet, QString> ReadGroup(const Group& g) {
@@ -170,14 +208,18 @@ std::variant<SignalSet, QString> ReadGroup(const Group& g) {
   const bool isSigned = interpretation.startsWith(u'S');
   const qint64 bytesPerSample = sixteen ? 2 : 1;
   const qint64 declared = static_cast<qint64>(g.channels) * g.samples * bytesPerSample;
+  // Samples come as OW (words) or OB (bytes), whatever their own size: 8-bit
+  // samples in OW are its bytes in little-endian order.
   const Uint8* bytes = nullptr;
   const Uint16* words = nullptr;
   unsigned long count = 0;
   qint64 have = 0;
-  if (sixteen && g.item->findAndGetUint16Array(DCM_WaveformData, words, &count).good())
-    have = static_cast<qint64>(count) * 2;
+  if (g.item->findAndGetUint16Array(DCM_WaveformData, words, &count).good()) have = static_cast<qint64>(count) * 2;
   else if (g.item->findAndGetUint8Array(DCM_WaveformData, bytes, &count).good()) have = static_cast<qint64>(count);
   else return QStringLiteral("multiplex group %1 has no waveform data").arg(g.index + 1);
+  auto byteAt = [&](qint64 i) -> unsigned { return words ? (words[i / 2] >> (8 * (i % 2))) & 0xFFu : bytes[i]; };
+  auto wordAt = [&](qint64 i) -> unsigned { return words ? words[i] : byteAt(2 * i) | (byteAt(2 * i + 1) << 8); };
+  const auto padding = PaddingValue(g.item, sixteen);
   if (have < declared)
     return QStringLiteral("multiplex group %1 declares %2 channels of %3 samples (%4 bytes) but holds %5 bytes")
         .arg(g.index + 1)
@@ -186,14 +228,12 @@ std::variant<SignalSet, QString> ReadGroup(const Group& g) {
         .arg(declared)
         .arg(have);
 
-  DcmSequenceOfItems* defs = nullptr;
-  g.item->findAndGetSequence(DCM_ChannelDefinitionSequence, defs);
   SignalSet set;
   set.samplingFrequency = g.fs;
   const qint64 n = std::min<qint64>(g.samples, InputSamplesNeeded(g.fs, RecordSamplingRate, SamplesPerLead));
   for (int lead = 0; lead < LeadCount; ++lead) {
     const int c = g.channel[static_cast<std::size_t>(lead)];
-    DcmItem* def = defs->getItem(static_cast<unsigned long>(c));
+    DcmItem* def = g.definitions[static_cast<std::size_t>(c)];
     const QString name = QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data());
     const auto sensitivity = Number(def, DCM_ChannelSensitivity);
     const auto perUnit = MicrovoltsOfUnits(def);
@@ -212,15 +252,13 @@ std::variant<SignalSet, QString> ReadGroup(const Group& g) {
     std::vector<double> x(static_cast<std::size_t>(std::max<qint64>(0, n)));
     for (qint64 i = 0; i < n; ++i) {
       const qint64 at = i * g.channels + c;
+      const unsigned stored = sixteen ? wordAt(at) : byteAt(at);
       double raw = 0;
-      if (sixteen) {
-        const Uint16 w = words ? words[at] : static_cast<Uint16>(bytes[2 * at] | (bytes[2 * at + 1] << 8));
-        raw = isSigned ? static_cast<std::int16_t>(w) : w;
-      } else {
-        raw = isSigned ? static_cast<std::int8_t>(bytes[at]) : bytes[at];
-      }
+      if (sixteen) raw = isSigned ? static_cast<std::int16_t>(stored) : static_cast<double>(stored);
+      else raw = isSigned ? static_cast<std::int8_t>(stored) : static_cast<double>(stored);
+      // A padding sample is no sample: 0 uV, as WFDB's reserved value reads.
       // The baseline is added to the stored value before scaling.
-      x[static_cast<std::size_t>(i)] = (raw + baseline) * k;
+      x[static_cast<std::size_t>(i)] = padding == stored ? 0.0 : (raw + baseline) * k;
     }
     set.names.push_back(name);
     set.microvolts.push_back(std::move(x));
@@ -282,13 +320,13 @@ HeaderOptions FieldsFromDataset(DcmDataset* ds) {
   }
 
   DcmSequenceOfItems* annotations = nullptr;
-  if (ds->findAndGetSequence(DCM_WaveformAnnotationSequence, annotations).good() && annotations)
-    for (unsigned long i = 0; i < annotations->card(); ++i) {
-      DcmItem* a = annotations->getItem(i);
+  if (ds->findAndGetSequence(DCM_WaveformAnnotationSequence, annotations).good())
+    ForEachItem(annotations, [&](DcmItem* a) {
       DcmItem* conceptName = nullptr;
-      if (!a || a->findAndGetSequenceItem(DCM_ConceptNameCodeSequence, conceptName, 0).bad() || !conceptName) continue;
+      if (!a || a->findAndGetSequenceItem(DCM_ConceptNameCodeSequence, conceptName, 0).bad() || !conceptName)
+        return true;
       const auto value = Number(a, DCM_NumericValue);
-      if (!value) continue;
+      if (!value) return true;
       const QString code = Str(conceptName, DCM_CodeValue), meaning = Str(conceptName, DCM_CodeMeaning);
       for (const MeasurementCode& m : kMeasurementCodes)
         if (code == QLatin1String(m.code) || meaning.compare(QLatin1String(m.meaning), Qt::CaseInsensitive) == 0) {
@@ -298,7 +336,8 @@ HeaderOptions FieldsFromDataset(DcmDataset* ds) {
         h.rvAmplitude = QString::number(*value, 'f', 2);
         h.rvLead = code.right(1);
       }
-    }
+      return true;
+    });
   return h;
 }
 
@@ -316,6 +355,17 @@ std::variant<ReadRecord, FileError> ReadDicom(const QString& path, const HeaderO
 std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const QString& path,
                                                    const HeaderOptions& options) {
   InitDcmtk();
+
+  // The parser spends microseconds and memory on every sequence item, and a
+  // small file can hold millions of empty ones: count the item tags (either
+  // byte order) first. A chance match inside sample data counts too, which
+  // is harmless so far below the limit.
+  qsizetype items = 0;
+  for (const QByteArray& tag : {QByteArray("\xFE\xFF\x00\xE0", 4), QByteArray("\xFF\xFE\xE0\x00", 4)})
+    for (qsizetype at = data.indexOf(tag); at >= 0 && items <= MaxDicomItems; at = data.indexOf(tag, at + 4)) ++items;
+  if (items > MaxDicomItems)
+    return FileError{
+        path, QStringLiteral("holds more than %1 sequence items; an ECG object has a few hundred").arg(MaxDicomItems)};
 
   // Parsed from memory: DCMTK never reads past the bytes it is given, and an
   // element longer than what remains is an error, not an allocation.
@@ -344,11 +394,12 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
 
   std::optional<Group> chosen;
   QString firstProblem;
-  for (unsigned long i = 0; i < waveforms->card(); ++i) {
-    auto described = DescribeGroup(waveforms->getItem(i), static_cast<int>(i));
+  int index = 0;
+  ForEachItem(waveforms, [&](DcmItem* item) {
+    auto described = DescribeGroup(item, index++);
     if (auto* err = std::get_if<QString>(&described)) {
       if (firstProblem.isEmpty()) firstProblem = *err;
-      continue;
+      return true;
     }
     const Group& g = std::get<Group>(described);
     if (std::any_of(g.channel.begin(), g.channel.end(), [](int c) { return c < 0; })) {
@@ -360,14 +411,17 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
         firstProblem =
             QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
       }
-      continue;
+      return true;
     }
     const bool median = g.label.contains(QLatin1String("MEDIAN"), Qt::CaseInsensitive);
     const bool long_enough = g.fs > 0 && static_cast<double>(g.samples) >= RecordSeconds * g.fs;
     if (!chosen || (!median && long_enough)) chosen = g;
-    if (!median && long_enough) break;
-  }
+    return median || !long_enough;
+  });
   if (!chosen) return FileError{path, firstProblem};
+  if (!Number(chosen->item, DCM_SamplingFrequency))
+    return FileError{path, QStringLiteral("sampling frequency \"%1\" is not a finite number of hertz")
+                               .arg(chosen->fsText.isEmpty() ? QStringLiteral("(not given)") : chosen->fsText)};
   if (auto problem = SamplingRateProblem(chosen->fs)) return FileError{path, *problem};
   auto signalSet = ReadGroup(*chosen);
   if (auto* err = std::get_if<QString>(&signalSet)) return FileError{path, *err};
@@ -393,10 +447,32 @@ OFCondition PutCode(DcmItem* item, const DcmTag& sequence, const char* value, co
   return c;
 }
 
-QString NewUid(const char* root) {
-  char uid[100];
-  dcmGenerateUniqueIdentifier(uid, root);
-  return QString::fromLatin1(uid);
+// A new UID under our root: ROOT.KIND.R, with R a random 17-digit number
+// (64 characters at most, as UIDs must be).
+QString NewUid(int kind) {
+  const quint64 r = QRandomGenerator::system()->bounded(Q_UINT64_C(90000000000000000)) + Q_UINT64_C(10000000000000000);
+  return QStringLiteral("%1.%2.%3").arg(QLatin1String(DicomUidRoot)).arg(kind).arg(r);
+}
+
+// The whole file (preamble, meta header as it is, data set) in memory, so
+// that the write to disk is ours and a failure carries the system's reason.
+std::variant<QByteArray, QString> Serialise(DcmFileFormat& file) {
+  QByteArray out;
+  std::vector<char> buffer(std::size_t{64} * 1024);
+  DcmOutputBufferStream stream(buffer.data(), static_cast<offile_off_t>(buffer.size()));
+  file.transferInit();
+  OFCondition c = EC_Normal;
+  do {
+    c = file.write(stream, EXS_LittleEndianExplicit, EET_ExplicitLength, nullptr, EGL_recalcGL, EPD_noChange, 0, 0, 0,
+                   EWM_dontUpdateMeta);
+    void* data = nullptr;
+    offile_off_t length = 0;
+    stream.flushBuffer(data, length);
+    out.append(static_cast<const char*>(data), static_cast<qsizetype>(length));
+  } while (c == EC_StreamNotifyClient);
+  file.transferEnd();
+  if (c.bad()) return QString::fromLatin1(c.text());
+  return out;
 }
 
 }  // namespace
@@ -417,7 +493,7 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   };
   put(DCM_SpecificCharacterSet, QStringLiteral("ISO_IR 192"));
   put(DCM_SOPClassUID, QStringLiteral(UID_TwelveLeadECGWaveformStorage));
-  put(DCM_SOPInstanceUID, NewUid(SITE_INSTANCE_UID_ROOT));
+  put(DCM_SOPInstanceUID, NewUid(3));
   put(DCM_StudyDate, date);
   put(DCM_StudyTime, time);
   put(DCM_ContentDate, date);
@@ -428,7 +504,9 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
   put(DCM_Manufacturer, {});
   put(DCM_ReferringPhysicianName, {});
   put(DCM_PatientName, PersonNameValue(f.name.value_or(QString())));
-  put(DCM_PatientID, f.id.value_or(QString()));
+  // Archives file objects by patient ID, so a record without one gets the
+  // record's own "no ID" value, the one "delete ID" gives.
+  put(DCM_PatientID, f.id.value_or(QStringLiteral("00000000")));
   put(DCM_PatientBirthDate, {});
   put(DCM_PatientSex, f.sex.value_or(QString()));
   if (f.age) {
@@ -447,8 +525,8 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     const double kg = f.weight->toDouble(&ok);
     if (ok && kg > 0) put(DCM_PatientWeight, QString::number(kg, 'g', 6));
   }
-  put(DCM_StudyInstanceUID, NewUid(SITE_STUDY_UID_ROOT));
-  put(DCM_SeriesInstanceUID, NewUid(SITE_SERIES_UID_ROOT));
+  put(DCM_StudyInstanceUID, NewUid(1));
+  put(DCM_SeriesInstanceUID, NewUid(2));
   put(DCM_StudyID, QStringLiteral("1"));
   put(DCM_SeriesNumber, QStringLiteral("1"));
   put(DCM_InstanceNumber, QStringLiteral("1"));
@@ -518,12 +596,26 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     return FileError{path,
                      QStringLiteral("the DICOM object could not be built (%1)").arg(QString::fromLatin1(c.text()))};
 
+  // The meta header as the library makes it, but naming our implementation
+  // (ROOT.0) rather than the library's, which a write would put back.
+  DcmMetaInfo* meta = file.getMetaInfo();
+  c = file.validateMetaInfo(EXS_LittleEndianExplicit);
+  if (c.good())
+    c = meta->putAndInsertString(DCM_ImplementationClassUID,
+                                 (QLatin1String(DicomUidRoot) + QStringLiteral(".0")).toLatin1().constData());
+  if (c.good()) c = meta->putAndInsertString(DCM_ImplementationVersionName, "CORVALE");
+  if (c.good()) c = meta->computeGroupLengthAndPadding(EGL_withGL, EPD_noChange, EXS_LittleEndianExplicit);
+  if (c.bad())
+    return FileError{
+        path, QStringLiteral("the DICOM meta header could not be built (%1)").arg(QString::fromLatin1(c.text()))};
+  auto bytes = Serialise(file);
+  if (auto* err = std::get_if<QString>(&bytes))
+    return FileError{path, QStringLiteral("the DICOM object could not be encoded (%1)").arg(*err)};
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  c = file.saveFile(OFFilename(output.NativeTemporaryPath().constData()), EXS_LittleEndianExplicit);
-  if (c.bad()) return FileError{path, QStringLiteral("could not be written (%1)").arg(QString::fromLatin1(c.text()))};
-  if (auto err = output.Close()) return *err;
+  if (auto err = output.Write(std::get<QByteArray>(bytes))) return *err;
+  if (auto err = output.Close(std::get<QByteArray>(bytes).size())) return *err;
   PreparedOutputs outputs;
   outputs.push_back(std::move(output));
   return outputs;

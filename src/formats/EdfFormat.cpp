@@ -1,10 +1,16 @@
 #include "formats/EdfFormat.h"
 
 #include <edflib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDate>
 #include <QFile>
 #include <QRegularExpression>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 #include "formats/InputFile.h"
@@ -54,6 +60,41 @@ class EdfHandle {
 
  private:
   int handle_;
+};
+
+// " (reason)" for an errno that EDFlib's failed write left, else nothing:
+// a file-size limit reaches even a file in memory.
+QString SystemReason(int error) {
+  return error ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(error))) : QString();
+}
+
+// An anonymous file in memory that a library can open by name.
+class MemoryFile {
+ public:
+  MemoryFile() : fd_(::memfd_create("corvale-edf", MFD_CLOEXEC)) {}
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  ~MemoryFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool Valid() const { return fd_ >= 0; }
+  QByteArray Path() const { return "/proc/self/fd/" + QByteArray::number(fd_); }
+  std::variant<QByteArray, QString> ReadAll() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return QString::fromLocal8Bit(std::strerror(errno));
+    QByteArray bytes(static_cast<qsizetype>(st.st_size), Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::pread(fd_, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done), done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return n < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("it ended early");
+      done += n;
+    }
+    return bytes;
+  }
+
+ private:
+  int fd_;
 };
 
 struct Measurement {
@@ -132,7 +173,49 @@ void ParseAnnotation(const QString& text, HeaderOptions& h) {
     }
 }
 
-HeaderOptions FieldsFromEdf(const edf_hdr_struct& hdr, int handle) {
+// The annotation texts of an EDF+ or BDF+ file, read from its annotation
+// signals record by record, within MaxEdfAnnotationBytes and MaxEdfAnnotations.
+// A TAL is "+onset[\x15duration]\x14text\x14...\x14\0"; the first of each
+// record keeps time only.
+QStringList AnnotationTexts(const InputFile& file, const edf_hdr_struct& hdr) {
+  QStringList texts;
+  const bool bdf = hdr.filetype == EDFLIB_FILETYPE_BDFPLUS;
+  auto head = file.Read(0, 256);
+  if (!std::holds_alternative<QByteArray>(head)) return texts;
+  const int ns = std::get<QByteArray>(head).mid(252, 4).trimmed().toInt();
+  if (ns <= 0 || ns > 4096) return texts;
+  auto columns = file.Read(256, qint64{ns} * 256);
+  if (!std::holds_alternative<QByteArray>(columns)) return texts;
+  const QByteArray& h = std::get<QByteArray>(columns);
+  if (h.size() < qint64{ns} * 256) return texts;
+  const int width = bdf ? 3 : 2;
+  qint64 recordBytes = 0;
+  std::vector<std::pair<qint64, qint64>> signalsAt;  // offset in the record, bytes
+  const QByteArray label = bdf ? QByteArray("BDF Annotations") : QByteArray("EDF Annotations");
+  for (int s = 0; s < ns; ++s) {
+    const qint64 bytes = h.mid(qsizetype{ns} * 216 + qsizetype{s} * 8, 8).trimmed().toLongLong() * width;
+    if (h.mid(qsizetype{s} * 16, 16).trimmed() == label) signalsAt.emplace_back(recordBytes, bytes);
+    recordBytes += bytes;
+  }
+  qint64 budget = MaxEdfAnnotationBytes;
+  const qint64 dataStart = 256 * (qint64{ns} + 1);
+  for (long long r = 0; r < hdr.datarecords_in_file; ++r)
+    for (const auto& [offset, bytes] : signalsAt) {
+      if (budget <= 0 || texts.size() >= MaxEdfAnnotations) return texts;
+      auto read = file.Read(dataStart + r * recordBytes + offset, std::min(bytes, budget));
+      if (!std::holds_alternative<QByteArray>(read)) return texts;
+      const QByteArray& tals = std::get<QByteArray>(read);
+      budget -= tals.size();
+      for (const QByteArray& tal : tals.split('\0')) {
+        const QList<QByteArray> parts = tal.split('\x14');
+        for (qsizetype i = 1; i < parts.size() && texts.size() < MaxEdfAnnotations; ++i)
+          if (!parts[i].isEmpty()) texts << QString::fromUtf8(parts[i]);
+      }
+    }
+  return texts;
+}
+
+HeaderOptions FieldsFromEdf(const edf_hdr_struct& hdr, const InputFile& file) {
   HeaderOptions h;
   const bool plus = hdr.filetype == EDFLIB_FILETYPE_EDFPLUS || hdr.filetype == EDFLIB_FILETYPE_BDFPLUS;
   // 1985-01-01 00:00:00 is EDF's way of saying "not known".
@@ -164,11 +247,7 @@ HeaderOptions FieldsFromEdf(const edf_hdr_struct& hdr, int handle) {
     }
   }
   HeaderOptions annotated;
-  for (long long i = 0; i < hdr.annotations_in_file && i < INT32_MAX; ++i) {
-    edf_annotation_struct a{};
-    if (edf_get_annotation(handle, static_cast<int>(i), &a) != 0) break;
-    ParseAnnotation(QString::fromUtf8(a.annotation), annotated);
-  }
+  for (const QString& text : AnnotationTexts(file, hdr)) ParseAnnotation(text, annotated);
   if (annotated.name) h.name = annotated.name;  // the header holds "X" or an ASCII form
   annotated.name.reset();
   for (const Measurement& m : kMeasurements)
@@ -200,9 +279,10 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
   {
     std::lock_guard lock(EdfLibMutex());
     // Through the descriptor already checked: the name could have been swapped for a FIFO since.
-    rc = edfopen_file_readonly(
-        QFile::encodeName(file.DescriptorPath()).constData(), hdr.get(),
-        file.Size() <= MaxAnnotatedEdfBytes ? EDFLIB_READ_ALL_ANNOTATIONS : EDFLIB_DO_NOT_READ_ANNOTATIONS);
+    // EDFlib would read every annotation of the file into memory: we read
+    // the few that matter ourselves.
+    rc = edfopen_file_readonly(QFile::encodeName(file.DescriptorPath()).constData(), hdr.get(),
+                               EDFLIB_DO_NOT_READ_ANNOTATIONS);
   }
   if (rc != 0) return FileError{path, OpenErrorText(hdr->filetype)};
   EdfHandle handle(hdr->handle);
@@ -257,7 +337,7 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
   for (const auto& x : signalSet.microvolts) shortest = std::min<qint64>(shortest, static_cast<qint64>(x.size()));
   for (auto& x : signalSet.microvolts) x.resize(static_cast<std::size_t>(shortest));
 
-  const HeaderOptions fields = FieldsFromEdf(*hdr, handle.Get());
+  const HeaderOptions fields = FieldsFromEdf(*hdr, file);
   handle.Close();
   ReadRecord result;
   auto built = BuildRecord(signalSet, options, fields, &result.notes);
@@ -271,21 +351,31 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  const QByteArray target = output.NativeTemporaryPath();
+  // EDFlib writes into memory and we put the bytes on the disk: its own
+  // errors carry no reason, ours carry the system's (a full disk).
+  MemoryFile memory;
+  if (!memory.Valid())
+    return FileError{
+        path, QStringLiteral("no memory file for EDFlib (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)))};
   int h = 0;
   {
     std::lock_guard lock(EdfLibMutex());
-    h = edfopen_file_writeonly(target.constData(), EDFLIB_FILETYPE_EDFPLUS, LeadCount);
+    h = edfopen_file_writeonly(memory.Path().constData(), EDFLIB_FILETYPE_EDFPLUS, LeadCount);
   }
   if (h < 0) return FileError{path, QStringLiteral("EDFlib could not create the file (error %1)").arg(h)};
   EdfHandle handle(h);
   auto fail = [&](const QString& what) { return FileError{path, QStringLiteral("EDFlib refused %1").arg(what)}; };
 
+  // The header holds the physical range as 8-character text: the ends of the
+  // 16-bit range at 4.88 uV per unit, as exact as they can be written
+  // (-159907.84 would be cut to -159907.), chosen so that every reader finds
+  // 4.88 uV per unit (within 1e-5) and 0 uV at 0 (within 0.05 uV).
+  const double physicalMin = -std::round(32768 * MicrovoltsPerRecordUnit);            // -159908
+  const double physicalMax = std::round(-physicalMin * 32767.0 / 32768.0 * 10) / 10;  // 159903.1
   for (int lead = 0; lead < LeadCount; ++lead) {
     const QByteArray label = QByteArray("ECG ") + LeadNames[static_cast<std::size_t>(lead)].data();
     if (edf_set_samplefrequency(h, lead, static_cast<int>(RecordSamplingRate)) != 0 ||
-        edf_set_physical_maximum(h, lead, 32767 * MicrovoltsPerRecordUnit) != 0 ||
-        edf_set_physical_minimum(h, lead, -32768 * MicrovoltsPerRecordUnit) != 0 ||
+        edf_set_physical_maximum(h, lead, physicalMax) != 0 || edf_set_physical_minimum(h, lead, physicalMin) != 0 ||
         edf_set_digital_maximum(h, lead, 32767) != 0 || edf_set_digital_minimum(h, lead, -32768) != 0 ||
         edf_set_label(h, lead, label.constData()) != 0 || edf_set_physical_dimension(h, lead, "uV") != 0)
       return fail(QStringLiteral("the parameters of lead %1").arg(QString::fromLatin1(label)));
@@ -336,11 +426,18 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
   for (int second = 0; second < static_cast<int>(RecordSeconds); ++second)
     for (int lead = 0; lead < LeadCount; ++lead) {
       for (int i = 0; i < 500; ++i) block[static_cast<std::size_t>(i)] = image.Sample(lead, second * 500 + i);
+      errno = 0;
       if (edfwrite_digital_short_samples(h, block.data()) != 0)
-        return FileError{path, QStringLiteral("the samples could not be written")};
+        return FileError{path, QStringLiteral("the samples could not be written%1").arg(SystemReason(errno))};
     }
-  if (handle.Close() != 0) return FileError{path, QStringLiteral("the file could not be completed")};
-  if (auto err = output.Close()) return *err;
+  errno = 0;
+  if (handle.Close() != 0)
+    return FileError{path, QStringLiteral("the file could not be completed%1").arg(SystemReason(errno))};
+  auto bytes = memory.ReadAll();
+  if (auto* reason = std::get_if<QString>(&bytes))
+    return FileError{path, QStringLiteral("EDFlib's output could not be read back (%1)").arg(*reason)};
+  if (auto err = output.Write(std::get<QByteArray>(bytes))) return *err;
+  if (auto err = output.Close(std::get<QByteArray>(bytes).size())) return *err;
   PreparedOutputs outputs;
   outputs.push_back(std::move(output));
   return outputs;

@@ -225,6 +225,7 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   opened.image = std::move(r.image);
   opened.sourceFiles = r.sourceFiles;
   opened.notes = r.notes;
+  opened.warnings = r.warnings;
   return opened;
 }
 

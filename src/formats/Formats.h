@@ -73,6 +73,7 @@ struct OpenedRecord {
   FormatKind format = FormatKind::Record;
   QStringList sourceFiles;  // every file read (a WFDB record has several)
   QStringList notes;        // what was made up for what the file lacks ("III, aVR, aVL and aVF were derived ...")
+  QStringList warnings;     // doubts that did not stop the reading (a WFDB checksum that disagrees)
 };
 
 /// The format of `path`: a record file by its name (.nrm/.msd); otherwise by

@@ -12,10 +12,10 @@ std::optional<FileError> PublishInOrder(PreparedOutputs& outputs, bool durable) 
   std::vector<QString> created;
   for (PendingOutput& output : outputs) {
     // Only an output that may replace a file can find one there.
-    const bool existed = output.MayReplace() && PathExists(output.Path());
+    const bool existed = output.MayReplace() && ::access(NativeOutputPath(output.Path()).constData(), F_OK) == 0;
     auto error = durable ? output.Commit() : output.Publish();
     if (error) {
-      for (const QString& path : created) ::unlink(NativePath(path).constData());
+      for (const QString& path : created) ::unlink(NativeOutputPath(path).constData());
       outputs.clear();  // the others are removed unwritten
       return error;
     }

@@ -120,6 +120,13 @@ std::variant<Header, QString> ParseHeader(const QByteArray& text) {
     if (f.size() > 4 && !ParseInt(f[4], signal.adcZero))
       return QStringLiteral("signal %1: unreadable ADC zero \"%2\"").arg(number).arg(f[4]);
     if (!baselineGiven) signal.baseline = signal.adcZero;
+    // f[5] is the initial value, which the samples themselves give.
+    if (f.size() > 6) {
+      int checksum = 0;
+      if (!ParseInt(f[6], checksum))
+        return QStringLiteral("signal %1: unreadable checksum \"%2\"").arg(number).arg(f[6]);
+      signal.checksum = checksum;
+    }
     if (f.size() > 8) signal.description = f.mid(8).join(u' ');
     header.channels.push_back(signal);
   }
@@ -143,7 +150,10 @@ std::optional<double> MicrovoltsPerUnit(const QString& units) {
 std::optional<QString> CommentValue(const Header& header, const QString& key) {
   for (const QString& c : header.comments) {
     const qsizetype colon = c.indexOf(u':');
-    if (colon > 0 && c.left(colon).trimmed().compare(key, Qt::CaseInsensitive) == 0) return c.mid(colon + 1).trimmed();
+    if (colon <= 0) continue;
+    QString k = c.left(colon).trimmed();
+    if (k.startsWith(u'<') && k.endsWith(u'>')) k = k.mid(1, k.size() - 2).trimmed();
+    if (k.compare(key, Qt::CaseInsensitive) == 0) return c.mid(colon + 1).trimmed();
   }
   return std::nullopt;
 }
@@ -161,7 +171,61 @@ qint64 FramesInBytes(const SignalInfo& first, int signalsInFile, qint64 bytes) {
   return values / signalsInFile;
 }
 
+// Value `v` (counted over all signals of the file) of a format 16 or 212 file,
+// and whether it is the format's "no sample" marker.
+int AdcAt(int format, const std::uint8_t* p, qint64 v, bool& invalid) {
+  if (format == 16) {
+    const int adc = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[2 * v] | (p[2 * v + 1] << 8)));
+    invalid = adc == -32768;
+    return adc;
+  }
+  const std::uint8_t* g = p + (v / 2) * 3;
+  const int raw = (v % 2 == 0) ? (g[0] | ((g[1] & 0x0F) << 8)) : (g[2] | ((g[1] & 0xF0) << 4));
+  const int adc = raw >= 2048 ? raw - 4096 : raw;
+  invalid = adc == -2048;
+  return adc;
+}
+
+const SignalFile* FindFile(const std::vector<SignalFile>& files, const QString& name) {
+  for (const SignalFile& f : files)
+    if (f.name == name) return &f;
+  return nullptr;
+}
+
 }  // namespace
+
+std::vector<QString> ChecksumMismatches(const Header& header, const std::vector<SignalFile>& files) {
+  std::vector<QString> out;
+  auto grouped = GroupByFile(header);
+  if (std::holds_alternative<QString>(grouped) || header.samplesPerSignal <= 0) return out;
+  for (const FileSignals& group : std::get<std::vector<FileSignals>>(grouped)) {
+    const SignalFile* file = FindFile(files, group.name);
+    const SignalInfo& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
+    const int nsig = static_cast<int>(group.signalIndices.size());
+    if (!file || file->start > first.byteOffset ||
+        FramesInBytes(first, nsig, file->start + file->bytes.size()) < header.samplesPerSignal)
+      continue;
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(nsig), 0);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(file->bytes.constData()) + (first.byteOffset - file->start);
+    bool invalid = false;
+    for (qint64 v = 0; v < header.samplesPerSignal * nsig; ++v)
+      sums[static_cast<std::size_t>(v % nsig)] += static_cast<std::uint32_t>(AdcAt(first.format, p, v, invalid));
+    for (int i = 0; i < nsig; ++i) {
+      const SignalInfo& signal =
+          header.channels[static_cast<std::size_t>(group.signalIndices[static_cast<std::size_t>(i)])];
+      if (!signal.checksum) continue;
+      // Both as 16-bit numbers: writers give the sum signed or unsigned.
+      const auto computed = static_cast<std::int16_t>(sums[static_cast<std::size_t>(i)] & 0xFFFF);
+      const auto given = static_cast<std::int16_t>(static_cast<std::uint32_t>(*signal.checksum) & 0xFFFF);
+      if (computed != given)
+        out.push_back(QStringLiteral("signal %1 (%2): the header's checksum is %3, the samples in %4 sum to %5")
+                          .arg(group.signalIndices[static_cast<std::size_t>(i)] + 1)
+                          .arg(signal.description, QString::number(*signal.checksum), group.name)
+                          .arg(computed));
+    }
+  }
+  return out;
+}
 
 std::variant<std::vector<FileSignals>, QString> GroupByFile(const Header& header) {
   std::vector<FileSignals> groups;
@@ -189,9 +253,7 @@ std::variant<Samples, QString> DecodeSignals(const Header& header, const std::ve
   out.microvolts.resize(header.channels.size());
   qint64 common = std::numeric_limits<qint64>::max();
   for (const FileSignals& group : std::get<std::vector<FileSignals>>(grouped)) {
-    const SignalFile* file = nullptr;
-    for (const SignalFile& f : files)
-      if (f.name == group.name) file = &f;
+    const SignalFile* file = FindFile(files, group.name);
     if (!file) return QStringLiteral("signal file %1 was not given").arg(group.name);
     const SignalInfo& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
     const int nsig = static_cast<int>(group.signalIndices.size());
@@ -229,17 +291,8 @@ std::variant<Samples, QString> DecodeSignals(const Header& header, const std::ve
     }
     const auto* p = reinterpret_cast<const std::uint8_t*>(file->bytes.constData()) + (first.byteOffset - file->start);
     for (qint64 v = 0; v < frames * nsig; ++v) {
-      int adc = 0;
       bool invalid = false;
-      if (first.format == 16) {
-        adc = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[2 * v] | (p[2 * v + 1] << 8)));
-        invalid = adc == -32768;
-      } else {
-        const std::uint8_t* g = p + (v / 2) * 3;
-        const int raw = (v % 2 == 0) ? (g[0] | ((g[1] & 0x0F) << 8)) : (g[2] | ((g[1] & 0xF0) << 4));
-        adc = raw >= 2048 ? raw - 4096 : raw;
-        invalid = adc == -2048;
-      }
+      const int adc = AdcAt(first.format, p, v, invalid);
       const std::size_t s = static_cast<std::size_t>(v % nsig);
       (*dest[s])[static_cast<std::size_t>(v / nsig)] = invalid ? 0.0 : (adc - base[s]) * scale[s];
     }

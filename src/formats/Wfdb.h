@@ -20,6 +20,7 @@ struct SignalInfo {
   int baseline = 0;
   QString units = QStringLiteral("mV");
   int adcZero = 0;
+  std::optional<int> checksum;  // as written: the 16-bit sum of all samples, when given
   QString description;
 };
 
@@ -68,10 +69,16 @@ std::variant<std::vector<FileSignals>, QString> GroupByFile(const Header& header
 std::variant<Samples, QString> DecodeSignals(const Header& header, const std::vector<SignalFile>& files,
                                              qint64 maxFrames = -1);
 
+/// One text per signal whose checksum in the header disagrees with its
+/// samples. Only signals of files that hold all the header's samples per
+/// signal are checked (nothing is checked when the header gives no count).
+std::vector<QString> ChecksumMismatches(const Header& header, const std::vector<SignalFile>& files);
+
 /// Microvolts per physical unit for a WFDB units string; empty when unknown.
 std::optional<double> MicrovoltsPerUnit(const QString& units);
 
-/// Value of a "# Key: value" comment, matched case-insensitively.
+/// Value of a "# Key: value" comment, matched case-insensitively; the key may
+/// be written in angle brackets ("#<age>: 51").
 std::optional<QString> CommentValue(const Header& header, const QString& key);
 
 }  // namespace corvale::wfdb

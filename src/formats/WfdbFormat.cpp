@@ -1,8 +1,10 @@
 #include "formats/WfdbFormat.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTime>
 #include <array>
 
 #include "formats/InputFile.h"
@@ -42,7 +44,7 @@ void ParseAgeComment(const QString& text, HeaderOptions& out) {
   out.ageUnit = m.captured(2).isEmpty() ? QStringLiteral("y") : m.captured(2).left(1).toLower();
 }
 
-HeaderOptions FieldsFromHeader(const wfdb::Header& header) {
+std::variant<HeaderOptions, QString> FieldsFromHeader(const wfdb::Header& header) {
   HeaderOptions h;
   if (auto a = wfdb::CommentValue(header, QStringLiteral("Age"))) ParseAgeComment(*a, h);
   if (auto s = wfdb::CommentValue(header, QStringLiteral("Sex"))) h.sex = *s;
@@ -56,15 +58,21 @@ HeaderOptions FieldsFromHeader(const wfdb::Header& header) {
   // Base time "HH:MM:SS[.sss]" and date "DD/MM/YYYY" of the record line.
   static const QRegularExpression time(QStringLiteral(R"(^(\d{1,2}):(\d\d):(\d\d)(?:\.\d*)?$)"));
   static const QRegularExpression date(QStringLiteral(R"(^(\d{1,2})/(\d{1,2})/(\d{4})$)"));
-  if (const auto m = time.match(header.baseTime); m.hasMatch())
+  if (const auto m = time.match(header.baseTime); m.hasMatch()) {
+    if (!QTime(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()).isValid())
+      return QStringLiteral("the base time \"%1\" on the record line is not a time of day").arg(header.baseTime);
     h.time = QStringLiteral("%1:%2:%3")
                  .arg(m.captured(1).toInt(), 2, 10, QLatin1Char('0'))
                  .arg(m.captured(2), m.captured(3));
-  if (const auto m = date.match(header.baseDate); m.hasMatch())
+  }
+  if (const auto m = date.match(header.baseDate); m.hasMatch()) {
+    if (!QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt()).isValid())
+      return QStringLiteral("the base date \"%1\" on the record line is not a calendar date").arg(header.baseDate);
     h.date = QStringLiteral("%1-%2-%3")
                  .arg(m.captured(3))
                  .arg(m.captured(2).toInt(), 2, 10, QLatin1Char('0'))
                  .arg(m.captured(1).toInt(), 2, 10, QLatin1Char('0'));
+  }
   return h;
 }
 
@@ -111,14 +119,29 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   const wfdb::Header& header = std::get<wfdb::Header>(parsed);
   auto grouped = wfdb::GroupByFile(header);
   if (auto* err = std::get_if<QString>(&grouped)) return FileError{headerPath, *err};
+  const auto& groups = std::get<std::vector<wfdb::FileSignals>>(grouped);
+  auto fields = FieldsFromHeader(header);
+  if (auto* err = std::get_if<QString>(&fields)) return FileError{headerPath, *err};
 
   ReadRecord result;
   result.sourceFiles << headerPath;
-  // Enough frames for 10 s at 500 Hz and the resampling filter's reach; no more.
+  // Enough frames for 10 s at 500 Hz and the resampling filter's reach; no
+  // more, unless the checksums can be checked over the whole record.
   const qint64 needed = InputSamplesNeeded(header.samplingFrequency, RecordSamplingRate, SamplesPerLead);
+  qint64 frames = needed;
+  // (A frame takes at least a byte: a larger count is over the limit, and is
+  // not multiplied out.)
+  if (header.samplesPerSignal > needed && header.samplesPerSignal <= MaxChecksummedWfdbBytes &&
+      std::any_of(header.channels.begin(), header.channels.end(), [](const auto& c) { return c.checksum; })) {
+    qint64 total = 0;
+    for (const wfdb::FileSignals& group : groups)
+      total += wfdb::BytesForFrames(header.channels[static_cast<std::size_t>(group.signalIndices.front())],
+                                    static_cast<int>(group.signalIndices.size()), header.samplesPerSignal);
+    if (total <= MaxChecksummedWfdbBytes) frames = header.samplesPerSignal;
+  }
   const QDir dir = QFileInfo(headerPath).dir();
   std::vector<wfdb::SignalFile> files;
-  for (const wfdb::FileSignals& group : std::get<std::vector<wfdb::FileSignals>>(grouped)) {
+  for (const wfdb::FileSignals& group : groups) {
     if (group.name.contains(u'/') || group.name.contains(u'\\') || group.name == u"." || group.name == u"..")
       return FileError{headerPath,
                        QStringLiteral("signal file \"%1\" is not a file beside the header").arg(group.name)};
@@ -129,12 +152,14 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
     const wfdb::SignalInfo& first = header.channels[static_cast<std::size_t>(group.signalIndices.front())];
     const qint64 start = std::min(first.byteOffset, file.Size());
     const qint64 end =
-        std::min(file.Size(), wfdb::BytesForFrames(first, static_cast<int>(group.signalIndices.size()), needed));
+        std::min(file.Size(), wfdb::BytesForFrames(first, static_cast<int>(group.signalIndices.size()), frames));
     auto bytes = file.Read(start, std::max<qint64>(0, end - start));
     if (auto* err = std::get_if<FileError>(&bytes)) return *err;
     files.push_back({group.name, std::move(std::get<QByteArray>(bytes)), start, file.Size()});
     result.sourceFiles << dataPath;
   }
+  for (const QString& mismatch : wfdb::ChecksumMismatches(header, files))
+    result.warnings << mismatch + QStringLiteral(": the file may be damaged");
   auto decoded = wfdb::DecodeSignals(header, files, needed);
   if (auto* err = std::get_if<QString>(&decoded)) return FileError{headerPath, *err};
   wfdb::Samples& samples = std::get<wfdb::Samples>(decoded);
@@ -143,7 +168,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   signalSet.samplingFrequency = header.samplingFrequency;
   for (const wfdb::SignalInfo& s : header.channels) signalSet.names.push_back(s.description);
   signalSet.microvolts = std::move(samples.microvolts);
-  auto built = BuildRecord(signalSet, options, FieldsFromHeader(header), &result.notes);
+  auto built = BuildRecord(signalSet, options, std::get<HeaderOptions>(fields), &result.notes);
   if (auto* err = std::get_if<QString>(&built)) return FileError{headerPath, *err};
   result.image = std::move(std::get<std::unique_ptr<RecordImage>>(built));
   return result;

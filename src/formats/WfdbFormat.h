@@ -20,13 +20,21 @@ inline constexpr qint64 MaxWfdbHeaderBytes = qint64{256} * 1024;
 struct ReadRecord {
   std::unique_ptr<RecordImage> image;
   QStringList sourceFiles;
-  QStringList notes;  // what the reader made up for what the file lacks (leads derived from others)
+  QStringList notes;     // what the reader made up for what the file lacks (leads derived from others)
+  QStringList warnings;  // doubts about the file that did not stop the reading (a wrong checksum)
 };
+
+/// Signal files up to this size in all are read whole so that their
+/// checksums can be checked; a larger record is read only as far as 10 s need.
+inline constexpr qint64 MaxChecksummedWfdbBytes = 64LL * 1024 * 1024;
 
 /// Reads a WFDB record named by its header (RECORD.hea), its base name
 /// (RECORD) or one of its signal files (RECORD.dat, RECORD.mat): format 16,
 /// 212 or the .mat form, the twelve standard leads by name, the first 10 s at
-/// 500 Hz. Only the bytes those 10 s need are read.
+/// 500 Hz. Only the bytes those 10 s need are read, or the whole signal files
+/// when the header gives checksums (up to MaxChecksummedWfdbBytes): a checksum
+/// that disagrees is a warning. A base date or time that is not a real one is
+/// refused.
 std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOptions& options = {});
 
 /// The header file that `path` stands for (RECORD, RECORD.hea, RECORD.dat or RECORD.mat).

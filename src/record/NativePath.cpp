@@ -59,7 +59,7 @@ QString ShownPath(const QByteArray& native) {
 }
 
 QByteArray NativePath(const QString& path) {
-  const QByteArray encoded = QFile::encodeName(path);
+  QByteArray encoded = QFile::encodeName(path);
 #ifdef Q_OS_UNIX
   if (IsAscii(path) || Exists(encoded)) return encoded;
   // Name by name: a directory of the path may be the one spelled otherwise.
@@ -80,6 +80,12 @@ QByteArray NativePath(const QString& path) {
 #else
   return encoded;
 #endif
+}
+
+QByteArray NativeOutputPath(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(u'/');
+  if (slash < 0) return QFile::encodeName(path);
+  return NativePath(path.left(slash)) + QFile::encodeName(path.mid(slash));
 }
 
 #ifdef Q_OS_UNIX

@@ -20,6 +20,12 @@ QString ShownPath(const QByteArray& native);
 /// it keeps the system's encoding (and so names nothing).
 QByteArray NativePath(const QString& path);
 
+/// The bytes for an output `path`, which may not exist yet: its directory as
+/// NativePath finds it, its own name in the system's encoding (a file we make
+/// gets a name the system spells). Costs no directory listing, however many
+/// outputs a batch writes into one directory.
+QByteArray NativeOutputPath(const QString& path);
+
 /// Whether `path` names anything, a file (a link to one counts) or a directory.
 bool PathExists(const QString& path);
 bool IsRegularFile(const QString& path);

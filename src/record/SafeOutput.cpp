@@ -41,13 +41,13 @@ QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(er
 // and the pattern tells our leftovers from anybody else's files.
 constexpr char kTemporaryPrefix[] = ".corvale-";
 constexpr char kTemporarySuffix[] = ".tmp";
-constexpr int kHexDigits = 8;
+constexpr qsizetype kHexDigits = 8;
 
 QString TemporaryName(quint32 process, quint32 random) {
   return QStringLiteral("%1%2-%3%4")
       .arg(QLatin1String(kTemporaryPrefix))
-      .arg(process, kHexDigits, 16, QLatin1Char('0'))
-      .arg(random, kHexDigits, 16, QLatin1Char('0'))
+      .arg(process, static_cast<int>(kHexDigits), 16, QLatin1Char('0'))
+      .arg(random, static_cast<int>(kHexDigits), 16, QLatin1Char('0'))
       .arg(QLatin1String(kTemporarySuffix));
 }
 
@@ -112,7 +112,7 @@ Target InspectTarget(const QString& path, const OutputPolicy& policy) {
     return t;
   }
 #ifdef Q_OS_UNIX
-  const QByteArray native = NativePath(path);
+  const QByteArray native = NativeOutputPath(path);
   struct stat st {};
   if (::lstat(native.constData(), &st) != 0) return t;  // nothing there (or unreachable: creating it will say)
   if (S_ISLNK(st.st_mode)) {
@@ -333,7 +333,7 @@ std::optional<FileError> PendingOutput::Rename() {
   State& s = *d_;
   if (s.committed) return FileError{s.path, QStringLiteral("was already written or given up")};
   const QByteArray& from = s.nativeTemporaryPath;
-  const QByteArray to = NativePath(s.path);
+  const QByteArray to = NativeOutputPath(s.path);
 #ifdef Q_OS_UNIX
   if (!s.overwrite) {
     // Never replaces an existing name, with no window between check and rename.

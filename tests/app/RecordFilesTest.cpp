@@ -14,10 +14,13 @@
 #include <algorithm>
 
 #include "WindowFixture.h"
+#include "app/CommandLine.h"
 #include "app/RecordFiles.h"
 #include "app/Settings.h"
 #include "formats/CsvFormat.h"
 #include "formats/Formats.h"
+#include "record/NativePath.h"
+#include "record/RecordName.h"
 
 using namespace corvale;
 using namespace corvale::test;
@@ -76,9 +79,12 @@ class RecordFilesTest : public WindowFixture {
   }
   /// The drag enters, then drops; the window opens the paths once the drop is done.
   void Drop(const QStringList& paths) {
-    QMimeData mime;
     QList<QUrl> urls;
     for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    DropUrls(urls);
+  }
+  void DropUrls(const QList<QUrl>& urls) {
+    QMimeData mime;
     mime.setUrls(urls);
     QDragEnterEvent enter(QPoint(600, 400), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w.get(), &enter);
@@ -351,6 +357,46 @@ class RecordFilesTest : public WindowFixture {
     ExpectShownAsRead(hea);
     QTRY_COMPARE(notices.size(), 1);
     QVERIFY2(notices[0].contains("notes.txt") && !notices[0].contains("w.dat"), qPrintable(notices[0]));
+  }
+
+  // Names in Shift-JIS bytes (a Windows medium on a UTF-8 system) open from
+  // the command line and from a drop as they do from the File tab.
+  void shiftJisNamesFromEveryDoor_data() {
+    QTest::addColumn<bool>("dropped");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("edf");
+    QTest::newRow("command line, record file") << false << QByteArray("\x90\x53\x93\x64.nrm") << false;
+    QTest::newRow("command line, EDF+") << false << QByteArray("\x83\x5f.edf") << true;
+    QTest::newRow("drop, record file") << true << QByteArray("\x90\x53\x93\x64.nrm") << false;
+    QTest::newRow("drop, EDF+") << true << QByteArray("\x83\x5f.edf") << true;
+  }
+  void shiftJisNamesFromEveryDoor() {
+    QFETCH(bool, dropped);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, edf);
+    QByteArray contents = Numbered(5).Bytes();
+    if (edf) {
+      QVERIFY(!formats::WriteRecordAs(Numbered(5).Image(), formats::FormatKind::Edf, tmp->filePath("x.edf")));
+      QFile written(tmp->filePath("x.edf"));
+      QVERIFY(written.open(QIODevice::ReadOnly));
+      contents = written.readAll();
+    }
+    const QByteArray path = QFile::encodeName(tmp->path()) + '/' + name;
+    const test::NativeFile file(path, contents);
+    QVERIFY(file.Made());
+    if (dropped) {
+      // A file manager gives the name's bytes, percent-encoded.
+      DropUrls({QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
+    } else {
+      const char* argv[] = {"corvale", path.constData()};
+      const QStringList arguments = ShownArguments(2, argv, {"corvale", QFile::decodeName(path)});
+      w->OpenAtStart(ResolveStartPaths(ParseCommandLine(arguments).paths, tmp->path()), {});
+    }
+    QTRY_COMPARE(w->State().study.work.size(), 1);
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join('\n')));
+    QVERIFY(w->State().shown && !w->State().shown->error);
+    QCOMPARE(Text("Label12"), QStringLiteral("00000005"));
+    QCOMPARE(Text("LabelFile"), ShownFileName(name));
   }
 
   void dropOfNothingReadable() {

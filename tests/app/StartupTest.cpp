@@ -1,9 +1,12 @@
 // How the window starts: what the command line names, and the remembered
 // settings in a scratch file, applied through the controls and written back.
 #include <QCheckBox>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
@@ -155,6 +158,53 @@ class StartupTest : public WindowFixture {
     QCOMPARE(lines.size() - 1 + counted.captured(1).toInt(), 500);
     QVERIFY(lines.front().contains("gone0.nrm"));
     QVERIFY(box()->frameGeometry().height() <= w->screen()->availableGeometry().height());
+  }
+
+  // The window never opens with its menu bar or tabs off the screen; a screen
+  // smaller than the window scrolls the tabs, which keep their size.
+  void theWindowFitsTheScreen_data() {
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("wanted");  // where the settings put it; (0, 0) for centred
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("1600x1000") << QRect(0, 0, 1600, 1000) << QPoint() << false;
+    QTest::newRow("1366x768 below a panel") << QRect(0, 27, 1366, 741) << QPoint() << true;
+    QTest::newRow("1366x768 at scale 2") << QRect(0, 0, 683, 384) << QPoint() << true;
+    QTest::newRow("a screen left of the first") << QRect(-1366, 0, 1366, 768) << QPoint() << true;
+    QTest::newRow("remembered above the top") << QRect(0, 0, 1920, 1080) << QPoint(100, -300) << false;
+    QTest::newRow("remembered beyond the corner") << QRect(0, 0, 1920, 1080) << QPoint(5000, 3000) << false;
+  }
+  void theWindowFitsTheScreen() {
+    QFETCH(QRect, available);
+    QFETCH(QPoint, wanted);
+    QFETCH(bool, scrolls);
+    auto* tabs = Get<QTabWidget>("PageControl1");
+    const QSize design(tabs->width(), tabs->height() + w->menuBar()->sizeHint().height());
+    const WindowPlacement place =
+        PlaceWindow(design, available, wanted.isNull() ? std::nullopt : std::optional(wanted));
+    QCOMPARE(place.scrolls, scrolls);
+    QVERIFY(available.contains(QRect(place.topLeft, place.size)));
+    if (!scrolls) QCOMPARE(place.size, design);
+
+    // This window: as designed on a screen that holds it, scrolled on a laptop's.
+    QVERIFY(!w->findChild<QScrollArea*>());
+    QCOMPARE(w->size(), design);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QVERIFY2(screens.size() == 2, "the window tests' screens (tests/app/screens.json)");
+    w->FitOnScreen(*screens[1]);
+    const QRect screen = screens[1]->availableGeometry();
+    QVERIFY(design.width() > screen.width() || design.height() > screen.height());
+    QVERIFY2(screen.contains(w->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                 .arg(w->frameGeometry().x())
+                                                                 .arg(w->frameGeometry().y())
+                                                                 .arg(w->frameGeometry().width())
+                                                                 .arg(w->frameGeometry().height())));
+    auto* scroll = Get<QScrollArea>("ScrollBox1");
+    QCOMPARE(scroll->widget(), tabs);
+    QCOMPARE(tabs->size(), QSize(1216, 918));
+    // The far corner is reached by scrolling.
+    scroll->ensureWidgetVisible(Get<QPushButton>("ButtonAnalyse"));
+    const QPoint button = Get<QPushButton>("ButtonAnalyse")->mapTo(scroll->viewport(), QPoint(0, 0));
+    QVERIFY(scroll->viewport()->rect().contains(button));
   }
 
   void filesKeepTheirDirectoriesWhileStepping() {

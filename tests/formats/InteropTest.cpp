@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "formats/DicomFormat.h"
 #include "formats/Formats.h"
 #include "support/RecordBuilder.h"
 #include "support/Require.h"
@@ -113,12 +114,14 @@ TEST(Interop, EdfPlusReadByAnIndependentParser) {
     EXPECT_EQ(e.dimension[s], QByteArray("uV"));
     EXPECT_EQ(e.digMin[s], -32768);
     EXPECT_EQ(e.digMax[s], 32767);
-    // The 16-bit range at 4.88 uV per unit, as closely as 8 characters hold it.
+    // The 16-bit range at 4.88 uV per unit, as closely as 8 characters hold it:
+    // every reader must find the record's unit and its zero.
     EXPECT_NEAR(e.physMin[s], -32768 * 4.88, 1.0);
     EXPECT_NEAR(e.physMax[s], 32767 * 4.88, 1.0);
     EXPECT_EQ(e.samples[s], 500);
     const double uvPerUnit = (e.physMax[s] - e.physMin[s]) / (e.digMax[s] - e.digMin[s]);
-    EXPECT_NEAR(uvPerUnit, 4.88, 1e-4);
+    EXPECT_NEAR(uvPerUnit, 4.88, 1e-5);
+    EXPECT_NEAR(e.physMin[s] + (0 - e.digMin[s]) * uvPerUnit, 0.0, 0.05) << "uV at digital 0";
     ASSERT_EQ(e.data[s].size(), 5000u);
     for (int n = 0; n < SamplesPerLead; ++n)
       ASSERT_EQ(e.data[s][static_cast<std::size_t>(n)], b.Image().Sample(lead, n)) << lead << " " << n;
@@ -221,6 +224,64 @@ TEST(Interop, EdfAndBdfOfOthers) {
   }
 }
 
+// An EDF+C file of twelve flat leads (10 records of 1 s at 500 Hz) whose
+// annotation signal holds `perRecord` bytes in each record: the record's time
+// keeping TAL, then the TALs of `annotations[r]` (texts at the record's onset).
+QByteArray MakeEdfPlus(const std::vector<QList<QByteArray>>& annotations, int perRecord) {
+  const int records = 10, ns = 13;
+  auto pad = [](const QByteArray& v, int w) { return v.leftJustified(w, ' ', true); };
+  QByteArray h = pad("0", 8) + pad("X X X X", 80) + pad("Startdate 01-FEB-2003 X X X", 80) + "01.02.0304.05.06" +
+                 pad(QByteArray::number(256 * (ns + 1)), 8) + pad("EDF+C", 44) + pad(QByteArray::number(records), 8) +
+                 pad("1", 8) + pad(QByteArray::number(ns), 4);
+  QStringList labels = StandardLabels(QStringLiteral("ECG "));
+  labels << QStringLiteral("EDF Annotations");
+  for (const QString& l : labels) h += pad(l.toLatin1(), 16);
+  for (int s = 0; s < ns; ++s) h += pad("", 80);
+  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "uV" : "", 8);
+  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "-32768" : "-1", 8);
+  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "32767" : "1", 8);
+  for (int s = 0; s < ns; ++s) h += pad("-32768", 8);
+  for (int s = 0; s < ns; ++s) h += pad("32767", 8);
+  for (int s = 0; s < ns; ++s) h += pad("", 80);
+  for (int s = 0; s < ns; ++s) h += pad(QByteArray::number(s < 12 ? 500 : perRecord / 2), 8);
+  for (int s = 0; s < ns; ++s) h += pad("", 32);
+  for (int r = 0; r < records; ++r) {
+    h += QByteArray(12 * 500 * 2, '\0');
+    const QByteArray onset = "+" + QByteArray::number(r);
+    QByteArray tals = onset + "\x14\x14" + QByteArray(1, '\0');
+    for (const QByteArray& text : annotations[static_cast<std::size_t>(r)])
+      tals += onset + "\x14" + text + "\x14" + QByteArray(1, '\0');
+    if (tals.size() > perRecord) ADD_FAILURE() << "record " << r << " holds more annotations than it has room for";
+    h += tals.leftJustified(perRecord, '\0', true);
+  }
+  return h;
+}
+
+// Only the annotations that map onto header fields are taken, and only from
+// the first 64 KiB of annotations: a file of millions of them is read as fast
+// as one of a few. A name's line break forges no field.
+TEST(Interop, EdfPlusAnnotationsAreReadWithinABound) {
+  QTemporaryDir dir;
+  const int perRecord = 8192;  // 8 KiB of annotations per record: record 8 starts beyond 64 KiB
+  QList<QByteArray> filler;    // annotations of no interest, as many as a record holds
+  for (int i = 0; i < perRecord / 8 - 2; ++i) filler << "x";
+  std::vector<QList<QByteArray>> annotations(10, filler);
+  annotations[0] = {"HR: 72 bpm", "Name: X", "Name: \n# QT: 999"};
+  annotations[9] = {"QTc: 400 ms"};  // beyond the bound
+  const QString path = dir.filePath("many.edf");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(MakeEdfPlus(annotations, perRecord));
+  f.close();
+  auto read = ReadAnyRecord(path);
+  ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read)) << std::get<FileError>(read).Describe().toStdString();
+  const HeaderOptions h = HeaderFromRecord(*std::get<OpenedRecord>(read).image);
+  EXPECT_EQ(h.heartRate, QStringLiteral("0072"));
+  EXPECT_EQ(h.name, QStringLiteral("X # QT: 999"));
+  EXPECT_FALSE(h.qtInterval) << h.qtInterval->toStdString();
+  EXPECT_FALSE(h.qtcInterval) << "an annotation beyond 64 KiB of annotations: " << h.qtcInterval->toStdString();
+}
+
 // Edits a DICOM file of ours in place.
 void EditDicom(const QString& path, const std::function<void(DcmDataset*)>& edit) {
   DcmFileFormat file;
@@ -242,8 +303,11 @@ TEST(Interop, DicomObjectsOfOthers) {
   struct Row {
     const char* what;
     std::function<void(DcmDataset*)> edit;
-    const char* message;  // "" when it reads the same samples
+    const char* message;                                // "" when it reads
+    std::function<std::int16_t(int, int)> expect = {};  // the samples read (lead, n); empty: as written
   };
+  // 8-bit samples, one per lead and moment.
+  auto small = [](int lead, int n) { return static_cast<std::int16_t>((n * 7 + lead * 13) % 200 - 100); };
   const Row rows[] = {
       {"a General ECG object with a median group first",
        [](DcmDataset* ds) {
@@ -287,6 +351,39 @@ TEST(Interop, DicomObjectsOfOthers) {
       {"8-bit mu-law samples",
        [](DcmDataset* ds) { Group(ds, 0)->putAndInsertString(DCM_WaveformSampleInterpretation, "MB"); },
        "are not supported"},
+      {"more sequence items than an ECG object has",
+       [](DcmDataset* ds) {
+         auto* many = new DcmSequenceOfItems(DCM_WaveformAnnotationSequence);
+         for (int i = 0; i <= 100000; ++i) many->append(new DcmItem());
+         ds->insert(many, true);
+       },
+       "holds more than 100000 sequence items"},
+      {"a sampling frequency that is not a number",
+       [](DcmDataset* ds) { Group(ds, 0)->putAndInsertString(DCM_SamplingFrequency, "NaN"); },
+       "sampling frequency \"NaN\" is not a finite number"},
+      {"padding samples",  // -1000 marks "no sample" here, as -32768 does in WFDB
+       [](DcmDataset* ds) {
+         const Uint16 padding = static_cast<Uint16>(-1000);
+         Group(ds, 0)->putAndInsertUint16Array(DCM_WaveformPaddingValue, &padding, 1);
+       },
+       "",
+       [&b](int lead, int n) {
+         const std::int16_t v = b.Image().Sample(lead, n);
+         return v == -1000 ? std::int16_t{0} : v;
+       }},
+      {"8-bit samples stored as OW",
+       [&small](DcmDataset* ds) {
+         DcmItem* g = Group(ds, 0);
+         g->putAndInsertUint16(DCM_WaveformBitsAllocated, 8);
+         g->putAndInsertString(DCM_WaveformSampleInterpretation, "SB");
+         std::vector<Uint16> words(12 * 5000 / 2);
+         for (int i = 0; i < 12 * 5000; ++i) {
+           const auto byte = static_cast<Uint16>(static_cast<std::uint8_t>(small(i % 12, i / 12)));
+           words[static_cast<std::size_t>(i / 2)] |= static_cast<Uint16>(byte << (8 * (i % 2)));
+         }
+         g->putAndInsertUint16Array(DCM_WaveformData, words.data(), static_cast<unsigned long>(words.size()));
+       },
+       "", small},
   };
   int i = 0;
   for (const Row& r : rows) {
@@ -304,8 +401,9 @@ TEST(Interop, DicomObjectsOfOthers) {
         << r.what << ": " << std::get<FileError>(read).Describe().toStdString();
     const RecordImage& image = *std::get<OpenedRecord>(read).image;
     for (int lead = 0; lead < LeadCount; ++lead)
-      for (int n = 0; n < SamplesPerLead; n += 97)
-        ASSERT_EQ(image.Sample(lead, n), b.Image().Sample(lead, n)) << r.what;
+      for (int n = 0; n < SamplesPerLead; n += 5)
+        ASSERT_EQ(image.Sample(lead, n), r.expect ? r.expect(lead, n) : b.Image().Sample(lead, n))
+            << r.what << " lead " << lead << " n " << n;
   }
   // Not DICOM at all, under a DICOM name.
   const QString junk = dir.filePath("junk.dcm");
@@ -319,25 +417,56 @@ TEST(Interop, DicomObjectsOfOthers) {
       << std::get<FileError>(read).reason.toStdString();
 }
 
+// Every name and ID the record can hold gives an object that dciodvfy passes
+// without a warning, under UIDs of our own root.
 TEST(Interop, DicomOfOursPassesDciodvfy) {
   const QString tool = QStandardPaths::findExecutable(QStringLiteral("dciodvfy"));
   if (tool.isEmpty()) CORVALE_MISSING("dciodvfy (Debian dicom3tools)");
   QTemporaryDir dir;
-  RecordBuilder japanese = Dated();
-  const QByteArray name = "\x8c\xa9\x96\x7b\x81\x40\x91\xbe\x98\x59";  // 見本　太郎 in cp932
-  japanese.Set(Field::PatientName, std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
-  for (const RecordBuilder& b : {Dated(), japanese}) {
+  struct Row {
+    const char* what;
+    QByteArray id, name;  // the record's bytes (cp932 for the name)
+  };
+  const Row rows[] = {
+      {"family and given name", "00000079", "DOE JOHN"},
+      {"one word", "00000079", "DOE"},
+      {"three words", "00000079", "DOE JOHN PAUL"},
+      {"anonymised", "00000000", QByteArray("unknown").leftJustified(24, '\0')},
+      {"blank ID", "        ", "DOE JOHN"},
+      {"Japanese name", "00000079", "\x8c\xa9\x96\x7b\x81\x40\x91\xbe\x98\x59"},  // 見本　太郎
+      {"line breaks in the name", "00000079", "X\n# HR: 180\n# QT: 999"},
+  };
+  QStringList uids;
+  for (const Row& r : rows) {
+    RecordBuilder b = Dated();
+    b.Set(Field::PatientId, std::string_view(r.id.constData(), static_cast<std::size_t>(r.id.size())));
+    b.Set(Field::PatientName, std::string_view(r.name.constData(), static_cast<std::size_t>(r.name.size())));
     const QString path = dir.filePath("ours.dcm");
     QFile::remove(path);
-    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path));
+    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path)) << r.what;
+    DcmFileFormat file;
+    ASSERT_TRUE(file.loadFile(QFile::encodeName(path).constData()).good()) << r.what;
+    for (const DcmTagKey& tag : {DCM_StudyInstanceUID, DCM_SeriesInstanceUID, DCM_SOPInstanceUID}) {
+      OFString uid;
+      file.getDataset()->findAndGetOFString(tag, uid);
+      EXPECT_TRUE(QString::fromLatin1(uid.c_str()).startsWith(QLatin1String(DicomUidRoot) + u'.'))
+          << r.what << ": " << uid.c_str();
+      EXPECT_LE(uid.length(), 64u) << uid.c_str();
+      uids << QString::fromLatin1(uid.c_str());
+    }
+    OFString implementation;
+    file.getMetaInfo()->findAndGetOFString(DCM_ImplementationClassUID, implementation);
+    EXPECT_EQ(QString::fromLatin1(implementation.c_str()), QLatin1String(DicomUidRoot) + QStringLiteral(".0"));
     QProcess p;
     p.start(tool, {path});
     ASSERT_TRUE(p.waitForFinished(60000));
     const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-    EXPECT_FALSE(out.contains(QStringLiteral("Error"))) << out.toStdString();
-    EXPECT_FALSE(out.contains(QStringLiteral("Warning"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("TwelveLeadECG"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Error"))) << r.what << ": " << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Warning"))) << r.what << ": " << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("TwelveLeadECG"))) << r.what << ": " << out.toStdString();
   }
+  uids.removeDuplicates();
+  EXPECT_EQ(uids.size(), std::size(rows) * 3) << "every study, series and instance UID is new";
 }
 
 }  // namespace

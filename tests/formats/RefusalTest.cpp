@@ -233,6 +233,8 @@ TEST_F(Scratch, HeaderOptionsThatAreRefused) {
       {"long ID", &HeaderOptions::id, "123456789", "ID \"123456789\" must be at most 8 ASCII characters"},
       {"control character", &HeaderOptions::id, "a\x1b]0;x", "must be at most 8 ASCII characters"},
       {"name outside Shift-JIS", &HeaderOptions::name, "M\u00fcller", "has characters that Shift-JIS cannot hold"},
+      {"line breaks in the name", &HeaderOptions::name, "X\n# HR: 180\n# QT: 999", "has control characters"},
+      {"escape in the name", &HeaderOptions::name, "X\x1b[2J", "has control characters"},
   };
   for (const Row& r : rows) {
     HeaderOptions o;

@@ -167,6 +167,23 @@ TEST(RoundTrip, EveryCarriedFieldAndExtremeSamples) {
   }
 }
 
+// A record whose name holds line breaks (a record file keeps whatever bytes it
+// was given): no format's output gains a field from it, and every format
+// gives the name back with the breaks as spaces.
+TEST(RoundTrip, LineBreaksInANameForgeNoField) {
+  RecordBuilder b = FullRecord();
+  b.Set(Field::PatientName, "X\n# HR: 180\n# QT: 999");
+  b.Set(Field::HeartRate, "    ").Set(Field::QtInterval, "    ");
+  QTemporaryDir dir;
+  for (const FormatRow& row : kFormats) {
+    const auto back = ThroughFormat(b.Image(), row, dir, QStringLiteral("forged"));
+    const HeaderOptions got = HeaderFromRecord(*back);
+    EXPECT_EQ(got.name, QStringLiteral("X # HR: 180 # QT: 999")) << row.extension;
+    EXPECT_FALSE(got.heartRate) << row.extension << ": " << got.heartRate->toStdString();
+    EXPECT_FALSE(got.qtInterval) << row.extension << ": " << got.qtInterval->toStdString();
+  }
+}
+
 TEST(RoundTrip, SharedWfdbRecordsReadTheSameThroughEveryPath) {
   const char* records[] = {"ptb-xl/00079_hr", "ptb-xl/00180_hr", "ptb-diagnostic/s0010_re", "georgia/E07514",
                            "ningbo/JS20008"};
@@ -187,6 +204,7 @@ TEST(RoundTrip, SharedWfdbRecordsReadTheSameThroughEveryPath) {
     dated.time = "00:00:00";
     auto r2 = ReadAnyRecord(base + ".hea", dated);
     ASSERT_TRUE(std::holds_alternative<OpenedRecord>(r2));
+    EXPECT_EQ(std::get<OpenedRecord>(r2).warnings, QStringList()) << r << ": their checksums agree";
     const RecordImage& image = *std::get<OpenedRecord>(r2).image;
     for (const FormatRow& row : kFormats) {
       const auto back = ThroughFormat(image, row, dir, QFileInfo(base).fileName());

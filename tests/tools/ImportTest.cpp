@@ -266,6 +266,50 @@ TEST_F(ImportRefusals, ClearErrors) {
   EXPECT_TRUE(Run(o).contains(QStringLiteral("the field holds 24")));
 }
 
+// What a WFDB header says beyond its signals: comments as other archives write
+// them, a base date or time that is no real one, checksums.
+TEST_F(ImportRefusals, HeaderFieldsChecksumsAndImpossibleDates) {
+  QByteArray badChecksum = Header(5000);
+  badChecksum.replace("1000/mV 16 0 0 0 0 I\n", "1000/mV 16 0 0 5 0 I\n");
+  struct Row {
+    const char* what;
+    QByteArray header;
+    const char* refusal;  // "" when read
+    const char* warning;  // "" when none
+    const char* age;      // the record's Age and Sex fields when read
+    const char* sex;
+  };
+  const Row rows[] = {
+      {"comments in angle brackets", Header(5000) + "#<age>: 51\n#<sex>: F\n#<diagnoses>:\n", "", "", "051", "2"},
+      {"comments as public archives write them", Header(5000) + "# Age: 29\n# Sex: Male\n", "", "", "029", "1"},
+      {"hour 25", Header(5000).replace("rec 12 500 5000", "rec 12 500 5000 25:61:99 01/02/2003"),
+       "the base time \"25:61:99\" on the record line is not a time of day", "", "", ""},
+      {"30 February", Header(5000).replace("rec 12 500 5000", "rec 12 500 5000 10:00:00 30/02/2003"),
+       "the base date \"30/02/2003\" on the record line is not a calendar date", "", "", ""},
+      {"a checksum that disagrees", badChecksum, "",
+       "signal 1 (I): the header's checksum is 5, the samples in rec.dat sum to 0", "   ", " "},
+  };
+  Write("rec.dat", QByteArray(5000 * 24, '\0'));
+  for (const Row& r : rows) {
+    Write("rec.hea", r.header);
+    auto read = formats::ReadWfdb(dir.filePath("rec"), {});
+    if (*r.refusal) {
+      ASSERT_TRUE(std::holds_alternative<FileError>(read)) << r.what;
+      EXPECT_TRUE(std::get<FileError>(read).reason.contains(QString::fromUtf8(r.refusal)))
+          << r.what << ": " << std::get<FileError>(read).reason.toStdString();
+      continue;
+    }
+    ASSERT_TRUE(std::holds_alternative<formats::ReadRecord>(read))
+        << r.what << ": " << std::get<FileError>(read).Describe().toStdString();
+    const formats::ReadRecord& record = std::get<formats::ReadRecord>(read);
+    EXPECT_EQ(record.warnings.join(u'\n').contains(QString::fromUtf8(r.warning)), true)
+        << r.what << ": " << record.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(record.warnings.isEmpty(), !*r.warning) << r.what;
+    EXPECT_EQ(FieldText(*record.image, Field::Age), QString::fromLatin1(r.age)) << r.what;
+    EXPECT_EQ(FieldText(*record.image, Field::Sex), QString::fromLatin1(r.sex)) << r.what;
+  }
+}
+
 TEST_F(ImportRefusals, Format212IsUnpacked) {
   // Two 12-bit samples in three bytes: 0x123 and -5 (0xFFB).
   QByteArray h = "rec 12 500 5000\n";

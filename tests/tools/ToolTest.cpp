@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "display/Render.h"
+#include "formats/Conversion.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
@@ -157,6 +158,28 @@ TEST(ToolImport, WritesOneRecordOrNothing) {
   EXPECT_NE(r.exitCode, 0);
   EXPECT_TRUE(r.err.contains("must be M or F"));
   EXPECT_FALSE(QFileInfo::exists(refused));
+  r = Tool({"import", test::EcgDataPath("ptb-xl/00079_hr"), "-o", refused, "--name", "X\n# HR: 180"});
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_TRUE(r.err.contains("has control characters")) << r.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(refused));
+
+  // A checksum that disagrees with the samples: a warning, or with --strict a refusal.
+  WriteWfdb(dir.path(), QStringLiteral("sum"));
+  QFile header(dir.filePath("sum.hea"));
+  ASSERT_TRUE(header.open(QIODevice::ReadWrite));
+  const QByteArray text = header.readAll().replace("1000/mV 16 0 0 0 0 V6", "1000/mV 16 0 0 7 0 V6");
+  ASSERT_TRUE(header.resize(0));
+  ASSERT_EQ(header.write(text), text.size());
+  header.close();
+  r = Tool({"import", dir.filePath("sum"), "-o", refused});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("warning: signal 12 (V6): the header's checksum is 7")) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(refused));
+  const QString strict = dir.filePath("Z.nrm");
+  r = Tool({"import", dir.filePath("sum"), "-o", strict, "--strict"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains("signal 12 (V6): the header's checksum is 7")) << r.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(strict));
 }
 
 TEST(ToolRender, SameImagesAsTheScreen) {
@@ -392,10 +415,13 @@ TEST_F(ToolOutputs, AFullDiskFailsWithTheReasonAndKeepsTheOldFiles) {
     ASSERT_EQ(f.write(old), old.size());
   }
   const QString in = Path("in.nrm");
+  ASSERT_TRUE(QDir(dir.path()).mkdir("out"));
   const QStringList runs[] = {{"render", in, "-o", Path("keep.png")},
                               {"render", in, "-o", Path("keep.png"), "--strip", Path("strip.png")},
                               {"print", in, "-o", Path("keep.pdf")},
-                              {"import", Path("g2"), "-o", Path("keep.nrm")}};
+                              {"import", Path("g2"), "-o", Path("keep.nrm")},
+                              {"export", in, "--to", "edf", "-o", Path("out")},
+                              {"export", in, "--to", "dicom", "-o", Path("out")}};
   const QStringList before = Entries(dir.path());
   const QByteArray reason = QByteArray(std::strerror(EFBIG));
   for (const QStringList& args : runs) {
@@ -407,6 +433,7 @@ TEST_F(ToolOutputs, AFullDiskFailsWithTheReasonAndKeepsTheOldFiles) {
     for (const char* name : {"keep.png", "keep.pdf", "keep.nrm"})
       EXPECT_EQ(ReadAll(Path(QLatin1String(name))), old) << what << ": " << name;
     ExpectUntouched(before, what);
+    EXPECT_EQ(Entries(Path("out")), QStringList()) << what;
   }
 }
 
@@ -451,6 +478,20 @@ TEST(ToolInfo, FilesNamedInAnotherEncodingAreOpened) {
                               QStringLiteral("set -- \"$@\" \"$(printf '%1/\\203_x.nrm')\"").arg(dir.path()));
   EXPECT_EQ(render.exitCode, 0) << render.err.toStdString();
   EXPECT_TRUE(QImage(dir.filePath("v.png")).size() == QSize(1040, 760));
+  // Export lists a directory by its names' bytes; import and export take a
+  // name by the bytes given, as info does.
+  const ToolRun listed = Tool({"export", dir.path(), "--to", "csv", "-o", dir.filePath("csv")});
+  EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+  EXPECT_TRUE(listed.out.contains("exported 3 of 3")) << listed.out.toStdString();
+  EXPECT_EQ(QDir(dir.filePath("csv")).entryList(QDir::Files).size(), 3);
+  const QString secondName = QStringLiteral("set -- \"$@\" \"$(printf '%1/\\202\\240.msd')\"").arg(dir.path());
+  const ToolRun exported = Tool({"export", "--to", "edf", "-o", dir.filePath("edf")}, 60, secondName);
+  EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+  const ToolRun imported = Tool({"import", "-o", dir.filePath("edf/back.nrm")}, 60, secondName);
+  EXPECT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+  RecordImage back;
+  EXPECT_FALSE(ReadRecordFile(dir.filePath("edf/back.nrm"), back));
+  EXPECT_EQ(HeaderFromRecord(back).id, QStringLiteral("00000032"));
   // Two byte names that decode alike in one call: the tool cannot tell which
   // was meant, and says so by failing, rather than showing the wrong patient.
   const ToolRun both =

@@ -62,10 +62,11 @@ std::variant<QStringList, FileError> ListDirectory(const QString& directory) {
 }
 
 // One key per file: its identity when it exists (a second name or a link is
-// the same file), else where its name leads.
-QString FileKey(const QString& path) {
+// the same file), else where its name leads. `output`: a file we may create.
+QString FileKey(const QString& path, bool output = false) {
   struct stat st {};
-  if (::stat(NativePath(path).constData(), &st) == 0) return QStringLiteral("#%1:%2").arg(st.st_dev).arg(st.st_ino);
+  if (::stat((output ? NativeOutputPath(path) : NativePath(path)).constData(), &st) == 0)
+    return QStringLiteral("#%1:%2").arg(st.st_dev).arg(st.st_ino);
   const QFileInfo info(path);
   const QString directory = info.absoluteDir().canonicalPath();
   return directory.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : QDir(directory).filePath(info.fileName());
@@ -118,7 +119,7 @@ std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDi
       job.output = dir.filePath(nameFor(input.path));
       const QStringList files = filesOf ? filesOf(job.output) : QStringList{job.output};
       for (const QString& file : files) {
-        const QString key = FileKey(file);
+        const QString key = FileKey(file, true);
         if (const auto it = taken.find(key); it != taken.end()) {
           job.error = FileError{input.path, QStringLiteral("its output %1 would also be written from %2; "
                                                            "export them into different directories")
@@ -134,7 +135,7 @@ std::vector<Job> PlanJobs(const std::vector<Input>& inputs, const QString& outDi
         }
       }
       if (!job.error)
-        for (const QString& file : files) taken.emplace(FileKey(file), input.path);
+        for (const QString& file : files) taken.emplace(FileKey(file, true), input.path);
     }
     jobs.push_back(std::move(job));
   }

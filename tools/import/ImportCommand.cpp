@@ -9,6 +9,7 @@ namespace {
 
 int Import(const QStringList& args) {
   QString source, out;
+  bool strict = false;
   HeaderOptions options;
   const std::map<QString, std::optional<QString> HeaderOptions::*> opts{
       {QStringLiteral("--id"), &HeaderOptions::id},
@@ -24,6 +25,10 @@ int Import(const QStringList& args) {
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (IsHelp(a)) return Help(ImportCommand);
+    if (a == u"--strict") {
+      strict = true;
+      continue;
+    }
     if (a == u"-o" || opts.count(a)) {
       if (i + 1 >= args.size()) return Usage(ImportCommand, QStringLiteral("%1 needs a value").arg(a));
       const QString& value = args[++i];
@@ -56,6 +61,10 @@ int Import(const QStringList& args) {
     return 1;
   }
   const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+  for (const QString& warning : record.warnings)
+    Err(strict ? QStringLiteral("%1: %2").arg(source, warning)
+               : QStringLiteral("%1: warning: %2").arg(source, warning));
+  if (strict && !record.warnings.isEmpty()) return 1;
   OutputPolicy policy;
   policy.inputs = record.sourceFiles;
   if (auto err = WriteFileSafely(out, RecordBytes(*record.image), policy)) {
@@ -71,7 +80,7 @@ int Import(const QStringList& args) {
 const Command ImportCommand{"import",
                             "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
                             "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
-                            "               [--height CM] [--weight KG] [--bp TEXT] [--rate HZ]\n",
+                            "               [--height CM] [--weight KG] [--bp TEXT] [--rate HZ] [--strict]\n",
                             "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
                             "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, a CSV file (a\n"
                             "header row naming the leads with their unit, I_uV or I_mV, in any order, comma or\n"
@@ -83,7 +92,9 @@ const Command ImportCommand{"import",
                             "annotations, the DICOM patient, study and measurements) or stay blank. SamplingInterval\n"
                             "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
                             "The output is never one of the files read (by identity) and replaces an existing\n"
-                            "record only once it is completely written.\n",
+                            "record only once it is completely written. A doubt about the source that does not\n"
+                            "stop the reading (a WFDB checksum that disagrees with the samples) is a warning;\n"
+                            "--strict refuses the source instead. A name with control characters is refused.\n",
                             Import};
 
 }  // namespace corvale::cli

@@ -1,0 +1,581 @@
+#include "analysis/Delineation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace corvale::analysis {
+namespace {
+
+// A beat belongs to the dominant morphology when its QRS correlates with the
+// median QRS at least SameMorphology, or, in a noisy record, no more than
+// MorphologyMargin below the typical beat's correlation; never below
+// MinMorphology (random complexes reach about 0.3).
+constexpr double SameMorphology = 0.9, MorphologyMargin = 0.15, MinMorphology = 0.5;
+
+// Wave boundaries lead by lead. A lead's QRS begins and ends where its slope
+// stays under this share of its own steepest QRS slope; only leads whose
+// steepest slope reaches MinLeadShare of the steepest lead's take part.
+constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1;
+// T and P ends by the area method in the leads whose wave reaches this share
+// of the tallest lead's; the area window is about half the wave's width
+// (Zhang's 128 ms for T, 60 ms for P).
+constexpr double MinTLeadShare = 0.4, MinPLeadShare = 0.2;
+constexpr int TAreaWindowMs = 128, PAreaWindowMs = 60;
+// A T or P wave smaller than this in the spatial magnitude (uV) is not one:
+// a straight line drawn across the tail of a wave leaves a bump about as big.
+constexpr double MinWaveUv = 30.0;
+// The outermost lead's point counts when a second lead's lies within this.
+constexpr int AgreeMs = 10;
+
+double Median(double* first, double* last) {
+  const auto n = last - first;
+  if (n <= 0) return 0;
+  double* mid = first + n / 2;
+  std::nth_element(first, mid, last);
+  if (n % 2 == 1) return *mid;
+  return 0.5 * (*mid + *std::max_element(first, mid));
+}
+
+// The median of a few values (the beats of a 10 s record) by insertion sort,
+// which at this size beats any selection algorithm; reorders `v`.
+double SmallMedian(double* v, std::size_t n) {
+  if (n == 0) return 0;
+  if (n > 32) return Median(v, v + n);
+  for (std::size_t i = 1; i < n; ++i) {
+    const double x = v[i];
+    std::size_t j = i;
+    for (; j > 0 && v[j - 1] > x; --j) v[j] = v[j - 1];
+    v[j] = x;
+  }
+  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+double Correlation(const double* a, const double* b, std::size_t n) {
+  if (n == 0) return 0;
+  double sa = 0, sb = 0;
+  for (std::size_t i = 0; i < n; ++i) sa += a[i], sb += b[i];
+  const double ma = sa / static_cast<double>(n), mb = sb / static_cast<double>(n);
+  double ab = 0, aa = 0, bb = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = a[i] - ma, y = b[i] - mb;
+    ab += x * y, aa += x * x, bb += y * y;
+  }
+  if (!(aa > 0 && bb > 0)) return 0;
+  return ab / std::sqrt(aa * bb);
+}
+
+std::vector<int> ValidLeads(std::span<const bool> valid) {
+  std::vector<int> leads;
+  for (int L = 0; L < Leads; ++L)
+    if (valid[static_cast<std::size_t>(L)]) leads.push_back(L);
+  return leads;
+}
+
+// The QRS part of one beat, lead after lead, each lead relative to its mean.
+void QrsVector(const LeadSignals& s, const std::vector<int>& leads, int centre, int half, double* out) {
+  const int width = 2 * half + 1;
+  std::array<double, Leads> mean{};
+  for (int t = 0; t < width; ++t) {
+    const double* frame = s.Frame(centre - half + t);
+    for (std::size_t k = 0; k < leads.size(); ++k) {
+      const double v = frame[leads[k]];
+      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] = v;
+      mean[k] += v;
+    }
+  }
+  for (std::size_t k = 0; k < leads.size(); ++k)
+    for (int t = 0; t < width; ++t)
+      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] -= mean[k] / width;
+}
+
+// Zhang's area indicator: the t in [from, to] that maximises the area between
+// the curve and its value at t over `window` samples on the wave's side
+// (before t when `waveBefore`), i.e. where the wave has ended (or not yet begun).
+std::optional<int> AreaBoundary(const std::vector<double>& curve, int from, int to, int window, bool waveBefore) {
+  const int n = static_cast<int>(curve.size());
+  if (from > to || window < 2) return std::nullopt;
+  std::optional<int> best;
+  double bestArea = 0;
+  for (int t = from; t <= to; ++t) {
+    const int a = waveBefore ? t - window + 1 : t, b = waveBefore ? t : t + window - 1;
+    if (a < 0 || b >= n) continue;
+    double area = 0;
+    for (int j = a; j <= b; ++j) area += curve[static_cast<std::size_t>(j)] - curve[static_cast<std::size_t>(t)];
+    if (!best || area > bestArea) best = t, bestArea = area;
+  }
+  if (!best || !(bestArea > 0)) return std::nullopt;
+  return best;
+}
+
+// The latest (or earliest) of the leads' points that another lead confirms
+// within `agree` samples: the outermost lead decides, unless it stands alone.
+std::optional<int> Outermost(std::vector<int> points, bool latest, int agree) {
+  if (points.size() < 2) return std::nullopt;
+  std::sort(points.begin(), points.end());
+  if (latest) std::reverse(points.begin(), points.end());
+  for (std::size_t i = 0; i + 1 < points.size(); ++i)
+    if (std::abs(points[i] - points[i + 1]) <= agree) return points[i];
+  return std::nullopt;
+}
+
+}  // namespace
+
+BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span<const bool> valid,
+                       std::span<const int> detected, int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  BeatSet set;
+  set.pre = ms(500);
+  set.length = ms(1200);
+  const int n = del.samples;
+  const int beats = static_cast<int>(detected.size());
+  set.positions.assign(detected.begin(), detected.end());
+  set.inDominant.assign(detected.size(), 0);
+  const std::vector<int> leads = ValidLeads(valid);
+  if (leads.empty() || beats == 0) return set;
+
+  // QRS vectors, shifted up to `shift` samples to align them on the median QRS.
+  const int half = ms(60), shift = ms(6);
+  const std::size_t width = leads.size() * static_cast<std::size_t>(2 * half + 1);
+  const auto usable = [&](int at) { return at - half - shift >= 0 && at + half + shift < n; };
+  std::vector<double> vectors(width * static_cast<std::size_t>(beats));
+  std::vector<double> qrsMedian(width), column(static_cast<std::size_t>(beats)), candidate(width);
+  const auto formQrsMedian = [&] {
+    for (int b = 0; b < beats; ++b)
+      if (usable(set.positions[static_cast<std::size_t>(b)]))
+        QrsVector(del, leads, set.positions[static_cast<std::size_t>(b)], half,
+                  vectors.data() + width * static_cast<std::size_t>(b));
+    for (std::size_t k = 0; k < width; ++k) {
+      std::size_t c = 0;
+      for (int b = 0; b < beats; ++b)
+        if (usable(set.positions[static_cast<std::size_t>(b)]))
+          column[c++] = vectors[width * static_cast<std::size_t>(b) + k];
+      qrsMedian[k] = Median(column.data(), column.data() + c);
+    }
+  };
+  formQrsMedian();
+  for (int b = 0; b < beats; ++b) {
+    const int at = set.positions[static_cast<std::size_t>(b)];
+    if (!usable(at)) continue;
+    int bestShift = 0;
+    double best = -2;
+    for (int s = -shift; s <= shift; ++s) {
+      QrsVector(del, leads, at + s, half, candidate.data());
+      const double r = Correlation(candidate.data(), qrsMedian.data(), width);
+      if (r > best) best = r, bestShift = s;
+    }
+    set.positions[static_cast<std::size_t>(b)] = at + bestShift;
+  }
+  formQrsMedian();
+  // The dominant morphology: beats that match the median QRS as well as
+  // beats of one morphology do in this record. Noise lowers every beat's
+  // match alike; a beat of another morphology matches far worse than the rest.
+  std::vector<double> matches(static_cast<std::size_t>(beats), -1.0), sorted;
+  for (int b = 0; b < beats; ++b) {
+    if (!usable(set.positions[static_cast<std::size_t>(b)])) continue;
+    matches[static_cast<std::size_t>(b)] =
+        Correlation(vectors.data() + width * static_cast<std::size_t>(b), qrsMedian.data(), width);
+    sorted.push_back(matches[static_cast<std::size_t>(b)]);
+  }
+  if (sorted.empty()) return set;
+  const double typical = Median(sorted.data(), sorted.data() + sorted.size());
+  const double needed = std::min(SameMorphology, std::max(MinMorphology, typical - MorphologyMargin));
+  for (int b = 0; b < beats; ++b)
+    if (matches[static_cast<std::size_t>(b)] >= needed) set.inDominant[static_cast<std::size_t>(b)] = 1, ++set.dominant;
+  if (set.dominant == 0) return set;
+
+  // The median beat over the dominant beats, sample by sample: the beats'
+  // frames at each instant side by side, then a median per lead.
+  set.median.assign(static_cast<std::size_t>(set.length) * Leads, 0.0);
+  set.amplitude.assign(static_cast<std::size_t>(set.length) * Leads, 0.0);
+  const int ampFrom = set.pre - ms(200), ampTo = set.pre + ms(200);
+  std::vector<int> starts;
+  for (int b = 0; b < beats; ++b)
+    if (set.inDominant[static_cast<std::size_t>(b)])
+      starts.push_back(set.positions[static_cast<std::size_t>(b)] - set.pre);
+  std::vector<double> frames(starts.size() * Leads);
+  const auto medianAt = [&](const LeadSignals& signals, int t, std::vector<double>& out) {
+    std::size_t c = 0;
+    for (int start : starts) {
+      const int at = start + t;
+      if (at < 0 || at >= n) continue;
+      std::copy_n(signals.Frame(at), Leads, frames.begin() + static_cast<std::ptrdiff_t>(c * Leads));
+      ++c;
+    }
+    for (int L : leads) {
+      for (std::size_t k = 0; k < c; ++k) column[k] = frames[k * Leads + static_cast<std::size_t>(L)];
+      out[static_cast<std::size_t>(t) * Leads + static_cast<std::size_t>(L)] = SmallMedian(column.data(), c);
+    }
+  };
+  for (int t = 0; t < set.length; ++t) {
+    medianAt(del, t, set.median);
+    if (t >= ampFrom && t <= ampTo) medianAt(amp, t, set.amplitude);
+  }
+
+  // Noise: each dominant beat's distance from the median beat, per lead; the
+  // median of those over the beats, shrunk by the number of beats.
+  std::vector<std::array<double, Leads>> residuals;
+  for (int start : starts) {
+    if (start < 0 || start + set.length > n) continue;
+    std::array<double, Leads> sum{};
+    for (int t = 0; t < set.length; ++t) {
+      const double* frame = del.Frame(start + t);
+      const double* typicalFrame = set.median.data() + static_cast<std::size_t>(t) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) sum[L] += (frame[L] - typicalFrame[L]) * (frame[L] - typicalFrame[L]);
+    }
+    residuals.push_back(sum);
+  }
+  std::vector<double> column2(residuals.size());
+  for (int L : leads) {
+    for (std::size_t k = 0; k < residuals.size(); ++k)
+      column2[k] = std::sqrt(residuals[k][static_cast<std::size_t>(L)] / set.length);
+    set.noise[static_cast<std::size_t>(L)] =
+        residuals.empty() ? 0.0
+                          : SmallMedian(column2.data(), column2.size()) / std::sqrt(static_cast<double>(set.dominant));
+  }
+
+  std::vector<double> rrs;
+  for (int b = 1; b < beats; ++b)
+    if (set.inDominant[static_cast<std::size_t>(b)])
+      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
+  if (rrs.empty())
+    for (int b = 1; b < beats; ++b)
+      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
+  set.rr = rrs.empty() ? rate : static_cast<int>(std::lround(Median(rrs.data(), rrs.data() + rrs.size())));
+  return set;
+}
+
+Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  Delineation d;
+  const std::vector<int> leads = ValidLeads(valid);
+  const int len = set.length;
+  if (leads.empty() || set.median.empty()) return d;
+  double noiseSq = 0;
+  for (int L : leads) noiseSq += set.noise[static_cast<std::size_t>(L)] * set.noise[static_cast<std::size_t>(L)];
+  const double noiseMagnitude = std::sqrt(noiseSq);
+
+  // QRS: the spatial velocity (the sum of every lead's absolute slope) above
+  // a share of its peak over its floor before the QRS finds the complex (and
+  // stands when too few leads give bounds of their own).
+  std::vector<double> velocity(static_cast<std::size_t>(len), 0.0);
+  for (int t = 1; t + 1 < len; ++t) {
+    double v = 0;
+    for (int L : leads) v += std::abs(set.Median(L, t + 1) - set.Median(L, t - 1));
+    velocity[static_cast<std::size_t>(t)] = 0.5 * v;
+  }
+  const int t0 = set.pre;
+  int peak = t0 - ms(50);
+  for (int t = t0 - ms(50); t <= t0 + ms(50); ++t)
+    if (velocity[static_cast<std::size_t>(t)] > velocity[static_cast<std::size_t>(peak)]) peak = t;
+  const int smooth = std::max(1, ms(10));
+  double floor = velocity[static_cast<std::size_t>(peak)];
+  for (int t = t0 - ms(300); t + smooth <= t0 - ms(40); ++t) {
+    double s = 0;
+    for (int k = t; k < t + smooth; ++k) s += velocity[static_cast<std::size_t>(k)];
+    floor = std::min(floor, s / smooth);
+  }
+  const double top = velocity[static_cast<std::size_t>(peak)];
+  if (!(top > 0)) return d;
+  const double onThreshold = floor + QrsSlopeShare * (top - floor);
+  const double offThreshold = onThreshold;
+  const auto below = [&](int t, double thr) { return velocity[static_cast<std::size_t>(t)] < thr; };
+  for (int t = peak; t - 2 >= t0 - ms(160); --t) {
+    if (below(t, onThreshold) && below(t - 1, onThreshold) && below(t - 2, onThreshold)) {
+      d.qrsOnset = t + 1;
+      break;
+    }
+  }
+  for (int t = peak; t + 2 <= t0 + ms(200); ++t) {
+    if (below(t, offThreshold) && below(t + 1, offThreshold) && below(t + 2, offThreshold)) {
+      d.qrsOffset = t - 1;
+      break;
+    }
+  }
+  if (!d.qrsOnset || !d.qrsOffset || *d.qrsOffset <= *d.qrsOnset) {
+    d.qrsOnset.reset(), d.qrsOffset.reset();
+    return d;
+  }
+  // Then lead by lead, as a reader marks them: where each lead's slope stays
+  // under a share of its own steepest QRS slope, walking out from that slope;
+  // the global onset is the earliest lead's, the offset the latest lead's,
+  // each confirmed by a second lead so that one noisy lead cannot decide.
+  {
+    std::vector<int> ons, offs;
+    double steepest = 0;
+    std::array<double, Leads> slopes{};
+    std::array<int, Leads> at{};
+    for (int L : leads) {
+      for (int t = t0 - ms(60); t <= t0 + ms(60); ++t) {
+        const double s = std::abs(set.Median(L, t + 1) - set.Median(L, t - 1));
+        if (s > slopes[static_cast<std::size_t>(L)])
+          slopes[static_cast<std::size_t>(L)] = s, at[static_cast<std::size_t>(L)] = t;
+      }
+      steepest = std::max(steepest, slopes[static_cast<std::size_t>(L)]);
+    }
+    for (int L : leads) {
+      const auto l = static_cast<std::size_t>(L);
+      if (slopes[l] < MinLeadShare * steepest) continue;
+      const double thr = QrsSlopeShare * slopes[l];
+      const auto quiet = [&](int t) { return std::abs(set.Median(L, t + 1) - set.Median(L, t - 1)) < thr; };
+      for (int t = at[l]; t - 2 >= t0 - ms(160); --t)
+        if (quiet(t) && quiet(t - 1) && quiet(t - 2)) {
+          ons.push_back(t + 1);
+          break;
+        }
+      for (int t = at[l]; t + 3 < len && t + 2 <= t0 + ms(200); ++t)
+        if (quiet(t) && quiet(t + 1) && quiet(t + 2)) {
+          offs.push_back(t - 1);
+          break;
+        }
+    }
+    const int agree = ms(AgreeMs);
+    if (auto o = Outermost(ons, false, agree)) d.qrsOnset = o;
+    if (auto o = Outermost(offs, true, agree)) d.qrsOffset = o;
+  }
+  const int on = *d.qrsOnset, off = *d.qrsOffset;
+  const int isoFrom = std::max(0, on - ms(10));
+  for (int L : leads) {
+    double s = 0, sa = 0;
+    for (int t = isoFrom; t < on; ++t) s += set.Median(L, t), sa += set.AmplitudeMedian(L, t);
+    const double count = std::max(1, on - isoFrom);
+    d.isoelectric[static_cast<std::size_t>(L)] = s / count;
+    d.amplitudeIsoelectric[static_cast<std::size_t>(L)] = sa / count;
+  }
+
+  // T end: Zhang's area method, on the spatial magnitude after the QRS to
+  // find the T wave (and as the fallback), then lead by lead.
+  std::vector<double> magnitude(static_cast<std::size_t>(len), 0.0);
+  for (int t = 0; t < len; ++t) {
+    double s = 0;
+    for (int L : leads) {
+      const double v = set.Median(L, t) - d.isoelectric[static_cast<std::size_t>(L)];
+      s += v * v;
+    }
+    magnitude[static_cast<std::size_t>(t)] = std::sqrt(s);
+  }
+  const int rr = set.rr;
+  const int tFrom = off + ms(60);
+  const int tTo = std::min(len - 1, on + std::clamp(rr * 6 / 10, ms(200), ms(500)));
+  if (tFrom < tTo) {
+    int tPeak = tFrom;
+    for (int t = tFrom; t <= tTo; ++t)
+      if (magnitude[static_cast<std::size_t>(t)] > magnitude[static_cast<std::size_t>(tPeak)]) tPeak = t;
+    const double tHeight = magnitude[static_cast<std::size_t>(tPeak)];
+    if (tHeight >= std::max(MinWaveUv, 2 * noiseMagnitude)) {
+      d.tPeak = tPeak;
+      const int endTo = std::min({len - 1, tPeak + ms(300), on + rr - ms(100)});
+      d.tEnd = AreaBoundary(magnitude, tPeak, endTo, ms(TAreaWindowMs), true);
+      {
+        // Lead by lead, the latest T end of the leads with a clear T wave.
+        std::array<double, Leads> heights{};
+        std::array<int, Leads> peaks{};
+        double tallest = 0;
+        for (int L : leads) {
+          const auto l = static_cast<std::size_t>(L);
+          for (int t = tFrom; t <= tTo; ++t) {
+            const double v = std::abs(set.Median(L, t) - d.isoelectric[l]);
+            if (v > heights[l]) heights[l] = v, peaks[l] = t;
+          }
+          tallest = std::max(tallest, heights[l]);
+        }
+        std::vector<int> ends;
+        std::vector<double> curve(static_cast<std::size_t>(len));
+        for (int L : leads) {
+          const auto l = static_cast<std::size_t>(L);
+          if (heights[l] < MinTLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
+          const double sign = set.Median(L, peaks[l]) >= d.isoelectric[l] ? 1.0 : -1.0;
+          for (int t = 0; t < len; ++t)
+            curve[static_cast<std::size_t>(t)] = sign * (set.Median(L, t) - d.isoelectric[l]);
+          const int to = std::min({len - 1, peaks[l] + ms(300), on + rr - ms(100)});
+          if (auto e = AreaBoundary(curve, peaks[l], to, ms(TAreaWindowMs), true)) ends.push_back(*e);
+        }
+        if (auto e = Outermost(ends, true, ms(AgreeMs))) d.tEnd = e;
+      }
+    }
+  }
+
+  // P wave: the largest bump of the spatial magnitude (leads detrended
+  // between the ends of the window) between the previous T end and the QRS.
+  int pFrom = on - ms(400);
+  if (d.tEnd) pFrom = std::max(pFrom, *d.tEnd - rr + ms(20));
+  pFrom = std::max(pFrom, 1);
+  const int pTo = on - 1;
+  if (pTo - pFrom < ms(60)) {
+    return d;
+  }
+  const int edge = std::max(1, ms(10));
+  std::vector<double> pMagnitude(static_cast<std::size_t>(len), 0.0);
+  std::array<double, Leads> startLevel{}, endLevel{};
+  for (int L : leads) {
+    double a = 0, b = 0;
+    for (int k = 0; k < edge; ++k) a += set.Median(L, pFrom + k), b += set.Median(L, pTo - k);
+    startLevel[static_cast<std::size_t>(L)] = a / edge;
+    endLevel[static_cast<std::size_t>(L)] = b / edge;
+  }
+  const double span = pTo - pFrom;
+  for (int t = pFrom; t <= pTo; ++t) {
+    double s = 0;
+    const double f = (t - pFrom) / span;
+    for (int L : leads) {
+      const auto l = static_cast<std::size_t>(L);
+      const double v = set.Median(L, t) - (startLevel[l] + f * (endLevel[l] - startLevel[l]));
+      s += v * v;
+    }
+    pMagnitude[static_cast<std::size_t>(t)] = std::sqrt(s);
+  }
+  int pPeak = pFrom + edge;
+  for (int t = pFrom + edge; t <= pTo - edge; ++t)
+    if (pMagnitude[static_cast<std::size_t>(t)] > pMagnitude[static_cast<std::size_t>(pPeak)]) pPeak = t;
+  const double pHeight = pMagnitude[static_cast<std::size_t>(pPeak)];
+  if (!(pHeight >= std::max(MinWaveUv, 3 * noiseMagnitude))) {
+    return d;
+  }
+  // A wave, not a slope: the bump falls to half its height on both sides.
+  bool fallsBefore = false, fallsAfter = false;
+  // (away from the window's ends, which the detrending pins to zero).
+  for (int t = pFrom + edge; t < pPeak; ++t) fallsBefore |= pMagnitude[static_cast<std::size_t>(t)] < 0.5 * pHeight;
+  for (int t = pPeak + 1; t <= pTo - edge; ++t) fallsAfter |= pMagnitude[static_cast<std::size_t>(t)] < 0.5 * pHeight;
+  if (!fallsBefore || !fallsAfter) {
+    return d;
+  }
+  d.pPeak = pPeak;
+  const int pWindow = ms(PAreaWindowMs);
+  d.pOnset = AreaBoundary(pMagnitude, pFrom, pPeak - edge, pWindow, false);
+  d.pOffset = AreaBoundary(pMagnitude, pPeak + edge, pTo, pWindow, true);
+  {
+    // Lead by lead, as for the T wave: the area method on each lead with a
+    // clear P wave, the earliest onset and latest offset that two leads share.
+    std::array<double, Leads> heights{};
+    std::array<int, Leads> peaks{};
+    double tallest = 0;
+    const auto detrended = [&](int L, int t) {
+      const auto l = static_cast<std::size_t>(L);
+      return set.Median(L, t) - (startLevel[l] + (t - pFrom) / span * (endLevel[l] - startLevel[l]));
+    };
+    for (int L : leads) {
+      const auto l = static_cast<std::size_t>(L);
+      for (int t = std::max(pFrom + edge, pPeak - ms(40)); t <= std::min(pTo - edge, pPeak + ms(40)); ++t) {
+        const double v = std::abs(detrended(L, t));
+        if (v > heights[l]) heights[l] = v, peaks[l] = t;
+      }
+      tallest = std::max(tallest, heights[l]);
+    }
+    std::vector<int> ons, offs;
+    std::vector<double> curve(static_cast<std::size_t>(len), 0.0);
+    for (int L : leads) {
+      const auto l = static_cast<std::size_t>(L);
+      if (heights[l] < MinPLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
+      const double sign = detrended(L, peaks[l]) >= 0 ? 1.0 : -1.0;
+      for (int t = pFrom; t <= pTo; ++t) curve[static_cast<std::size_t>(t)] = sign * detrended(L, t);
+      if (auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, pWindow, false)) ons.push_back(*o);
+      if (auto o = AreaBoundary(curve, peaks[l] + edge, pTo, pWindow, true)) offs.push_back(*o);
+    }
+    const int agree = ms(AgreeMs);
+    if (auto o = Outermost(ons, false, agree)) d.pOnset = o;
+    if (auto o = Outermost(offs, true, agree)) d.pOffset = o;
+  }
+  if (!d.pOnset || !d.pOffset) d.pOnset.reset(), d.pOffset.reset();
+  return d;
+}
+
+std::optional<std::pair<int, int>> QrsBoundsOfBeat(const LeadSignals& del, std::span<const bool> valid, int position,
+                                                   int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  const int from = position - ms(300), to = position + ms(200);
+  if (from < 1 || to + 1 >= del.samples) return std::nullopt;
+  std::vector<double> velocity(static_cast<std::size_t>(to - from + 1));
+  const auto v = [&](int t) -> double& { return velocity[static_cast<std::size_t>(t - from)]; };
+  for (int t = from; t <= to; ++t) {
+    const double* next = del.Frame(t + 1);
+    const double* prev = del.Frame(t - 1);
+    double s = 0;
+    for (std::size_t L = 0; L < Leads; ++L) s += valid[L] ? std::abs(next[L] - prev[L]) : 0.0;
+    v(t) = 0.5 * s;
+  }
+  int peak = position - ms(50);
+  for (int t = position - ms(50); t <= position + ms(50); ++t)
+    if (v(t) > v(peak)) peak = t;
+  const int smooth = std::max(1, ms(10));
+  double floor = v(peak);
+  for (int t = from; t + smooth <= position - ms(40); ++t) {
+    double s = 0;
+    for (int k = t; k < t + smooth; ++k) s += v(k);
+    floor = std::min(floor, s / smooth);
+  }
+  if (!(v(peak) > floor)) return std::nullopt;
+  const double threshold = floor + QrsSlopeShare * (v(peak) - floor);
+  std::optional<int> on, off;
+  for (int t = peak; t - 2 >= position - ms(160) && !on; --t)
+    if (v(t) < threshold && v(t - 1) < threshold && v(t - 2) < threshold) on = t + 1;
+  for (int t = peak; t + 2 <= to && !off; ++t)
+    if (v(t) < threshold && v(t + 1) < threshold && v(t + 2) < threshold) off = t - 1;
+  if (!on || !off || *off <= *on) return std::nullopt;
+  return std::pair{*on, *off};
+}
+
+bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals& del, std::span<const bool> valid,
+                     int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  if (!d.pOnset || !d.pOffset || !d.qrsOnset) return false;
+  const std::vector<int> leads = ValidLeads(valid);
+  // Every second sample: a P wave has nothing above 40 Hz to lose.
+  constexpr int Step = 2;
+  const int from = *d.pOnset - ms(10), to = *d.pOffset + ms(10);
+  const int width = (to - from) / Step + 1;
+  const int lag = ms(10);
+  const std::size_t size = leads.size() * static_cast<std::size_t>(width);
+  // Median-beat P wave, each lead relative to its level before the QRS.
+  std::vector<double> reference(size), beat(size);
+  {
+    std::size_t k = 0;
+    for (int L : leads) {
+      double mean = 0;
+      for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
+      mean /= width;
+      for (int t = from; t <= to; t += Step) reference[k++] = set.Median(L, t) - mean;
+    }
+  }
+  int evaluated = 0, present = 0;
+  std::vector<int> lags;
+  for (std::size_t b = 0; b < set.positions.size(); ++b) {
+    if (!set.inDominant[b]) continue;
+    const int origin = set.positions[b] - set.pre;
+    if (origin + from - lag < 0 || origin + *d.qrsOnset >= del.samples) continue;
+    ++evaluated;
+    double best = -2;
+    int bestLag = 0;
+    for (int s = -lag; s <= lag; ++s) {
+      std::size_t k = 0;
+      for (int L : leads) {
+        // Each lead relative to its own mean: baseline offsets are no P wave.
+        double mean = 0;
+        for (int t = from; t <= to; t += Step) mean += del.At(L, origin + t + s);
+        mean /= width;
+        for (int t = from; t <= to; t += Step) beat[k++] = del.At(L, origin + t + s) - mean;
+      }
+      const double r = Correlation(beat.data(), reference.data(), size);
+      if (r > best) best = r, bestLag = s;
+    }
+    if (best >= 0.6) ++present, lags.push_back(bestLag);
+  }
+  if (evaluated < 3) return false;
+  // Atrial fibrillation: irregular RR; there the P wave must be in nearly every beat.
+  std::vector<double> rr, steps;
+  for (std::size_t b = 1; b < set.positions.size(); ++b) rr.push_back(set.positions[b] - set.positions[b - 1]);
+  for (std::size_t b = 1; b < rr.size(); ++b) steps.push_back(std::abs(rr[b] - rr[b - 1]));
+  const double medianRr = Median(rr.data(), rr.data() + rr.size());
+  const double medianStep = steps.empty() ? 0 : Median(steps.data(), steps.data() + steps.size());
+  const bool irregular = medianRr > 0 && medianStep / medianRr > 0.1;
+  const double needed = irregular ? 0.9 : 0.75;
+  if (present < needed * evaluated) return false;
+  double mean = 0;
+  for (int l : lags) mean += l;
+  mean /= static_cast<double>(lags.size());
+  double var = 0;
+  for (int l : lags) var += (l - mean) * (l - mean);
+  const double sdMs = std::sqrt(var / static_cast<double>(lags.size())) * 1000.0 / rate;
+  return sdMs <= 8.0;
+}
+
+}  // namespace corvale::analysis

@@ -1,0 +1,329 @@
+// The measurement pipeline: clean the leads, find the beats, form a median beat
+// of the dominant morphology, delineate it on the spatial velocity and spatial
+// magnitude of all leads, and measure on it. docs/measurement.md gives the
+// methods and the published work they follow.
+#include "analysis/Measurement.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "analysis/Delineation.h"
+#include "analysis/Filters.h"
+#include "analysis/QrsDetection.h"
+
+namespace corvale {
+namespace {
+
+using analysis::Leads;
+using analysis::LeadSignals;
+
+constexpr int Rate = MeasurementRate;
+constexpr double MsPerSample = 1000.0 / Rate;
+constexpr int Ms(int ms) { return ms * Rate / 1000; }
+
+// Lead indices in record order.
+constexpr int LeadI = 0, LeadII = 1, LeadAvf = 5, LeadV1 = 6, LeadV5 = 10, LeadV6 = 11;
+
+// A lead whose samples span less than this carries no ECG.
+constexpr double FlatRangeUv = 20.0;
+// Beyond this a value is no body-surface potential: the converter's limit.
+constexpr double SaturationUv = 1.0e6;
+// A lead at its limits for more than this share of the record is unusable.
+constexpr double SaturatedShare = 0.01;
+
+// Pacing spikes: a sample this far from the mean of its neighbours two samples
+// away, in any lead, is steeper than any QRS slope at 500 Hz.
+constexpr double SpikeUv = 1500.0;
+
+// Baseline 0.67 Hz (zero phase, no ST distortion), mains 50 Hz, and 40 Hz for
+// delineation; amplitudes are read before the low-pass.
+constexpr double HighPassHz = 0.67, MainsHz = 50.0, LowPassHz = 40.0, MainsQ = 8.0;
+
+// A median beat needs three beats of its morphology, and so many that it is
+// the record's rhythm rather than a few complexes that happen to look alike.
+constexpr int MinDominantBeats = 3;
+constexpr double MinDominantShare = 0.4;
+// A complex closer to either end of the record than this is incomplete: it
+// cannot be told from an artefact of the record's cut.
+constexpr int EdgeMs = 100;
+
+bool Finite(double v) { return std::isfinite(v); }
+
+// Replaces each pacing spike by a straight line across it, so that the QRS
+// detector and the median beat see the heart's own waves, and returns the
+// spikes found (sample indices, one per spike).
+std::vector<int> RemovePacingSpikes(LeadSignals& leads, const std::array<bool, Leads>& valid) {
+  std::vector<int> spikes;
+  const int n = leads.samples;
+  constexpr int Reach = 2, Blank = 3;
+  std::array<double, Leads> weight{};  // 1 for the usable leads, 0 for the others
+  for (std::size_t L = 0; L < Leads; ++L) weight[L] = valid[L] ? 1.0 : 0.0;
+  for (int i = 0; i < n; ++i) {
+    // Neighbours two samples away; at the record's ends, the one that exists.
+    const int left = i - Reach >= 0 ? i - Reach : i + Reach, right = i + Reach < n ? i + Reach : i - Reach;
+    if (left < 0 || left >= n || right < 0 || right >= n) break;
+    // All twelve leads without an early exit: the compiler vectorises it.
+    const double* here = leads.Frame(i);
+    const double* before = leads.Frame(left);
+    const double* after = leads.Frame(right);
+    double steepest = 0;
+    for (std::size_t L = 0; L < Leads; ++L)
+      steepest = std::max(steepest, weight[L] * std::abs(here[L] - 0.5 * (before[L] + after[L])));
+    if (!(steepest > SpikeUv)) continue;
+    // A straight line between the samples either side (held level at an end);
+    // the test fires up to two samples before a spike, so the line reaches
+    // further on.
+    const int from = std::max(0, i - Blank), to = std::min(n - 1, i + Reach + Blank);
+    for (int L = 0; L < Leads; ++L) {
+      double a = leads.At(L, from), b = leads.At(L, to);
+      if (from > i - Blank) a = b;
+      if (to < i + Reach + Blank) b = a;
+      for (int k = from; k <= to; ++k) {
+        if ((k == from && from == i - Blank) || (k == to && to == i + Reach + Blank)) continue;
+        leads.values[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] =
+            a + (b - a) * (k - from) / std::max(1, to - from);
+      }
+    }
+    if (spikes.empty() || i - spikes.back() > Ms(40)) spikes.push_back(i);
+    i = to;
+  }
+  return spikes;
+}
+
+std::optional<double> Axis(double lateral, double inferior, double minimum) {
+  // Lead I reads E cos(a), aVF reads (sqrt 3 / 2) E sin(a) (the hexaxial frame).
+  const double x = lateral, y = inferior * 2 / std::numbers::sqrt3;
+  if (!(std::hypot(x, y) >= minimum)) return std::nullopt;
+  double a = std::atan2(y, x) * 180 / std::numbers::pi;
+  if (a <= -180) a += 360;
+  return a;
+}
+
+// Lead I's gain relative to lead II. True limb leads obey Einthoven's law,
+// I + III = II; where a record scaled its leads one by one (some databases
+// store each lead at its own gain), the least-squares gains of I and III that
+// restore the law over the QRS and T bring I back to II's scale. Leads that
+// obey the law already, or that the law does not fit, keep gain 1.
+double LimbLeadGain(const analysis::BeatSet& set, const analysis::Delineation& d,
+                    const std::array<bool, Leads>& valid) {
+  constexpr int LeadIII = 2;
+  if (!valid[LeadI] || !valid[LeadII] || !valid[LeadIII] || !d.qrsOnset || !d.qrsOffset) return 1.0;
+  const int from = *d.qrsOnset, to = d.tEnd ? *d.tEnd : *d.qrsOffset;
+  double s11 = 0, s13 = 0, s33 = 0, s12 = 0, s32 = 0, s22 = 0;
+  for (int t = from; t <= to; ++t) {
+    const double x1 = set.Median(LeadI, t) - d.isoelectric[LeadI];
+    const double x2 = set.Median(LeadII, t) - d.isoelectric[LeadII];
+    const double x3 = set.Median(LeadIII, t) - d.isoelectric[LeadIII];
+    s11 += x1 * x1, s13 += x1 * x3, s33 += x3 * x3, s12 += x1 * x2, s32 += x3 * x2, s22 += x2 * x2;
+  }
+  const double det = s11 * s33 - s13 * s13;
+  if (!(det > 1e-9 * s11 * s33) || !(s22 > 0)) return 1.0;
+  const double a = (s12 * s33 - s32 * s13) / det, c = (s11 * s32 - s13 * s12) / det;
+  // Residual share of II's energy the fitted law leaves.
+  const double residual = (s22 - 2 * (a * s12 + c * s32) + a * a * s11 + 2 * a * c * s13 + c * c * s33) / s22;
+  constexpr double MaxResidual = 0.05, MinGain = 0.2, MaxGain = 5.0;
+  if (!(residual < MaxResidual) || a < MinGain || a > MaxGain || c < MinGain || c > MaxGain) return 1.0;
+  return a;
+}
+
+std::optional<double> InRange(double v, double lo, double hi) {
+  if (!Finite(v) || v < lo || v > hi) return std::nullopt;
+  return v;
+}
+
+// Measures sample-major microvolts in `amp` (consumed); `flagged` marks
+// leads the caller knows to be saturated.
+Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
+  Measurements m;
+  const int samples = amp.samples;
+  if (samples < 2 * Rate) return m;
+  // Usable leads: finite, off the converter's limits, and not flat. Non-finite
+  // values become 0 so that nothing downstream sees them.
+  std::array<double, Leads> lo{}, hi{};
+  std::array<int, Leads> railed{}, nonFinite{};
+  lo.fill(std::numeric_limits<double>::max());
+  hi.fill(std::numeric_limits<double>::lowest());
+  for (int i = 0; i < samples; ++i) {
+    double* frame = amp.values.data() + static_cast<std::size_t>(i) * Leads;
+    for (std::size_t L = 0; L < Leads; ++L) {
+      const bool finite = Finite(frame[L]);
+      nonFinite[L] += finite ? 0 : 1;
+      const double v = finite ? frame[L] : 0.0;
+      frame[L] = v;
+      railed[L] += std::abs(v) >= SaturationUv ? 1 : 0;
+      lo[L] = std::min(lo[L], v);
+      hi[L] = std::max(hi[L], v);
+    }
+  }
+  std::array<bool, Leads> valid{};
+  for (std::size_t L = 0; L < Leads; ++L)
+    valid[L] =
+        nonFinite[L] == 0 && !flagged[L] && railed[L] <= SaturatedShare * samples && hi[L] - lo[L] >= FlatRangeUv;
+  if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
+
+  const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
+
+  std::vector<float> filterScratch;
+  const std::array<analysis::Biquad, 2> baseline{analysis::ButterworthHighPass(HighPassHz, Rate),
+                                                 analysis::Notch(MainsHz, Rate, MainsQ)};
+  analysis::FilterZeroPhase(amp, baseline, filterScratch);
+  LeadSignals del = amp;
+  const std::array<analysis::Biquad, 1> smooth{analysis::ButterworthLowPass(LowPassHz, Rate)};
+  analysis::FilterZeroPhase(del, smooth, filterScratch);
+  std::vector<double> scratch;
+
+  std::vector<int> detected = analysis::DetectQrs(del, valid, Rate, scratch);
+  std::erase_if(detected, [&](int at) { return at < Ms(EdgeMs) || at >= samples - Ms(EdgeMs); });
+  if (detected.size() < static_cast<std::size_t>(MinDominantBeats)) return m;
+
+  analysis::BeatSet set = analysis::FormMedianBeat(del, amp, valid, detected, Rate);
+
+  if (set.dominant < MinDominantBeats || set.dominant < MinDominantShare * static_cast<double>(detected.size()))
+    return m;
+  const analysis::Delineation d = analysis::Delineate(set, valid, Rate);
+  if (!d.qrsOnset || !d.qrsOffset) return m;
+
+  // Paced: a spike shortly before most dominant beats.
+  int pacedBeats = 0;
+  for (std::size_t b = 0; b < set.positions.size(); ++b) {
+    if (!set.inDominant[b]) continue;
+    const int on = set.positions[b] + *d.qrsOnset - set.pre;
+    const auto it = std::lower_bound(spikes.begin(), spikes.end(), on - Ms(300));
+    if (it != spikes.end() && *it <= on + Ms(20)) ++pacedBeats;
+  }
+  m.paced = 2 * pacedBeats > set.dominant;
+
+  m.beats = set.positions;
+  const int n = static_cast<int>(m.beats.size());
+  const double rr = static_cast<double>(m.beats.back() - m.beats.front()) / (n - 1) * MsPerSample;
+  m.rrMs = rr;
+  m.hrBpm = 60000.0 / rr;
+
+  const int t0 = set.pre;
+  const auto ms = [](int samplesSpan) { return samplesSpan * MsPerSample; };
+  m.qrsMs = InRange(ms(*d.qrsOffset - *d.qrsOnset), 30, 250);
+  if (d.tEnd) m.qtMs = InRange(ms(*d.tEnd - *d.qrsOnset), 180, 750);
+  if (m.qtMs) {
+    m.qtcMs = *m.qtMs / std::sqrt(rr / 1000);
+    m.qtcfMs = *m.qtMs / std::cbrt(rr / 1000);
+  }
+  const bool pWave = d.pOnset && d.pOffset && !m.paced && analysis::ConsistentPWave(set, d, del, valid, Rate);
+  if (pWave) {
+    m.pMs = InRange(ms(*d.pOffset - *d.pOnset), 20, 250);
+    m.prMs = InRange(ms(*d.qrsOnset - *d.pOnset), 50, 600);
+    if (!m.pMs || !m.prMs) m.pMs.reset(), m.prMs.reset();
+  }
+
+  // Frontal axes from the net deflection (largest positive plus largest
+  // negative, relative to the level before the QRS) in I and aVF = II - I/2.
+  const auto net = [&](int lead, int from, int to) {
+    double hi = 0, lo = 0;
+    for (int t = from; t <= to; ++t) {
+      const double v = set.Median(lead, t) - d.isoelectric[static_cast<std::size_t>(lead)];
+      hi = std::max(hi, v), lo = std::min(lo, v);
+    }
+    return hi + lo;
+  };
+  const double gainI = LimbLeadGain(set, d, valid);
+  const auto axis = [&](int from, int to, double minimum) -> std::optional<double> {
+    if (valid[LeadI] && valid[LeadII]) {
+      const double i = gainI * net(LeadI, from, to);
+      return Axis(i, net(LeadII, from, to) - i / 2, minimum);
+    }
+    if (valid[LeadI] && valid[LeadAvf]) return Axis(net(LeadI, from, to), net(LeadAvf, from, to), minimum);
+    return std::nullopt;
+  };
+  constexpr double MinAxisUv = 10.0, MinPAxisUv = 5.0;
+  m.qrsAxisDeg = axis(*d.qrsOnset, *d.qrsOffset, MinAxisUv);
+  if (m.qtMs) m.tAxisDeg = axis(*d.qrsOffset, *d.tEnd, MinAxisUv);
+  if (m.prMs && m.pMs) m.pAxisDeg = axis(*d.pOnset, *d.pOffset, MinPAxisUv);
+
+  // Amplitudes from the median beat before its low-pass.
+  const auto extreme = [&](int lead, bool highest) -> std::optional<double> {
+    if (!valid[static_cast<std::size_t>(lead)]) return std::nullopt;
+    double best = 0;
+    for (int t = *d.qrsOnset; t <= *d.qrsOffset; ++t) {
+      const double v = set.AmplitudeMedian(lead, t) - d.amplitudeIsoelectric[static_cast<std::size_t>(lead)];
+      best = highest ? std::max(best, v) : std::max(best, -v);
+    }
+    return best / 1000.0;
+  };
+  m.sv1Mv = extreme(LeadV1, false);
+  m.rv5Mv = extreme(LeadV5, true);
+  m.rv6Mv = extreme(LeadV6, true);
+
+  // Fiducials: the representative beat's, and each dominant beat's at its own
+  // position; other (ectopic) beats get QRS bounds of their own.
+  BeatFiducials rep;
+  rep.qrs = 0;
+  rep.qrsOnset = *d.qrsOnset - t0;
+  rep.qrsOffset = *d.qrsOffset - t0;
+  if (m.qtMs) rep.tEnd = *d.tEnd - t0;
+  if (m.prMs && m.pMs) rep.pOnset = *d.pOnset - t0, rep.pOffset = *d.pOffset - t0;
+  m.representative = rep;
+  m.representativeBeats = set.dominant;
+  m.fiducials.reserve(m.beats.size());
+  for (std::size_t b = 0; b < m.beats.size(); ++b) {
+    BeatFiducials f;
+    f.qrs = m.beats[b];
+    if (set.inDominant[b]) {
+      const auto at = [&](std::optional<int> rel) -> std::optional<int> {
+        if (!rel) return std::nullopt;
+        const int s = f.qrs + *rel;
+        if (s < 0 || s >= samples) return std::nullopt;
+        return s;
+      };
+      f.pOnset = at(rep.pOnset);
+      f.pOffset = at(rep.pOffset);
+      f.qrsOnset = at(rep.qrsOnset);
+      f.qrsOffset = at(rep.qrsOffset);
+      f.tEnd = at(rep.tEnd);
+      if (f.tEnd && b + 1 < m.beats.size() && *f.tEnd >= m.beats[b + 1] - Ms(40)) f.tEnd.reset();
+    } else if (auto bounds = analysis::QrsBoundsOfBeat(del, valid, f.qrs, Rate)) {
+      f.qrsOnset = bounds->first;
+      f.qrsOffset = bounds->second;
+    }
+    m.fiducials.push_back(f);
+  }
+  return m;
+}
+
+}  // namespace
+
+Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::span<const bool> saturated) {
+  if (samples < 2 * Rate || leadMajor.size() < static_cast<std::size_t>(samples) * Leads) return {};
+  LeadSignals amp;
+  amp.samples = samples;
+  amp.values.resize(static_cast<std::size_t>(samples) * Leads);
+  std::array<bool, Leads> flagged{};
+  for (int L = 0; L < Leads; ++L) {
+    flagged[static_cast<std::size_t>(L)] =
+        static_cast<std::size_t>(L) < saturated.size() && saturated[static_cast<std::size_t>(L)];
+    const double* x = leadMajor.data() + static_cast<std::size_t>(L) * static_cast<std::size_t>(samples);
+    for (int i = 0; i < samples; ++i)
+      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = x[i];
+  }
+  return Measure(amp, flagged);
+}
+
+Measurements MeasureRecord(const RecordImage& image) {
+  LeadSignals amp;
+  amp.samples = SamplesPerLead;
+  amp.values.resize(static_cast<std::size_t>(SamplesPerLead) * Leads);
+  std::array<bool, Leads> flagged{};
+  for (int L = 0; L < LeadCount; ++L) {
+    int railed = 0;
+    for (int i = 0; i < SamplesPerLead; ++i) {
+      const std::int16_t raw = image.Sample(L, i);
+      if (raw >= 32767 || raw <= -32767) ++railed;
+      amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = raw * MeasurementUnitMicrovolts;
+    }
+    flagged[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
+  }
+  return Measure(amp, flagged);
+}
+
+}  // namespace corvale

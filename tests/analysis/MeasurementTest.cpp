@@ -1,0 +1,285 @@
+// Measurement on beats whose answers are known by construction, and on input
+// that is no ECG at all.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "analysis/Measurement.h"
+
+namespace corvale {
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+
+double Gauss(double t, double centre, double width) {
+  const double z = (t - centre) / width;
+  return std::exp(-0.5 * z * z);
+}
+
+// A frontal heart vector in direction `axisDeg` seen by the six limb leads
+// (lead I along 0 deg, aVF along +90 deg), and by V1..V6 along the
+// horizontal directions they face.
+std::array<double, 12> Project(double magnitude, double axisDeg, double horizontalDeg) {
+  const double a = axisDeg * Pi / 180;
+  const double i = magnitude * std::cos(a), ii = magnitude * std::cos(a - Pi / 3);
+  std::array<double, 12> leads{i, ii, ii - i, -(i + ii) / 2, i - ii / 2, ii - i / 2};
+  const double h = horizontalDeg * Pi / 180;
+  for (int v = 0; v < 6; ++v) leads[6 + v] = magnitude * std::cos(h - (120.0 - 24.0 * v) * Pi / 180);
+  return leads;
+}
+
+struct Synthetic {
+  double rrMs = 800;
+  double qrsAxisDeg = 60;
+  bool pWave = true;
+  double prMs = 160;          // P onset to QRS onset, roughly
+  double rrJitter = 0;        // share of RR, random per beat
+  double fibrillationUv = 0;  // irregular atrial activity instead of P waves
+  int onlyLead = -1;          // all other leads zero
+  int ectopicEvery = 0;       // every n-th beat (from the second) a wide ventricular complex
+};
+
+// Twelve leads in microvolts, lead-major, and the QRS times used.
+std::vector<double> Make(const Synthetic& s, std::vector<double>* qrsTimes = nullptr) {
+  std::vector<double> out(12 * 5000, 0.0);
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> jitter(-1, 1);
+  const auto add = [&](double tMs, double centreMs, double widthMs, const std::array<double, 12>& amp) {
+    const double g = Gauss(tMs, centreMs, widthMs);
+    return std::array<double, 12>{g * amp[0], g * amp[1], g * amp[2], g * amp[3], g * amp[4],  g * amp[5],
+                                  g * amp[6], g * amp[7], g * amp[8], g * amp[9], g * amp[10], g * amp[11]};
+  };
+  std::vector<double> beats;
+  for (double t = 600; t < 9600; t += s.rrMs * (1 + s.rrJitter * jitter(random))) beats.push_back(t);
+  if (qrsTimes) *qrsTimes = beats;
+  const auto r = Project(1500, s.qrsAxisDeg, 10), q = Project(-150, s.qrsAxisDeg, 10),
+             sw = Project(-300, s.qrsAxisDeg, 10), p = Project(120, 55, 60), tw = Project(300, 40, 40);
+  for (int n = 0; n < 5000; ++n) {
+    const double tMs = n * 2.0;
+    std::array<double, 12> v{};
+    for (std::size_t k = 0; k < beats.size(); ++k) {
+      const double b = beats[k];
+      if (std::abs(tMs - b) > 700) continue;
+      const auto sum = [&](const std::array<double, 12>& w) {
+        for (int L = 0; L < 12; ++L) v[static_cast<std::size_t>(L)] += w[static_cast<std::size_t>(L)];
+      };
+      if (s.ectopicEvery > 0 && k % static_cast<std::size_t>(s.ectopicEvery) == 1) {
+        sum(add(tMs, b, 35, Project(1800, s.qrsAxisDeg + 150, 200)));
+        sum(add(tMs, b + 300, 70, Project(-400, s.qrsAxisDeg + 150, 200)));
+        continue;
+      }
+      if (s.pWave) sum(add(tMs, b - 40 - s.prMs + 50, 22, p));
+      sum(add(tMs, b - 25, 8, q));
+      sum(add(tMs, b, 10, r));
+      sum(add(tMs, b + 25, 9, sw));
+      sum(add(tMs, b + 280, 55, tw));
+    }
+    for (int L = 0; L < 12; ++L) {
+      double x = v[static_cast<std::size_t>(L)];
+      if (s.fibrillationUv > 0)
+        x += s.fibrillationUv * (std::sin(2 * Pi * 6.3 * tMs / 1000 + L) + 0.7 * std::sin(2 * Pi * 8.9 * tMs / 1000));
+      if (s.onlyLead >= 0 && L != s.onlyLead) x = 0;
+      out[static_cast<std::size_t>(L) * 5000 + static_cast<std::size_t>(n)] = x;
+    }
+  }
+  return out;
+}
+
+double AngleBetween(double a, double b) {
+  double d = std::fmod(std::abs(a - b), 360.0);
+  return d > 180 ? 360 - d : d;
+}
+
+TEST(Measurement, HeartRateIsSixtyThousandOverTheMeanRr) {
+  for (double rr : {500.0, 800.0, 1000.0, 1200.0}) {
+    SCOPED_TRACE(rr);
+    Synthetic s;
+    s.rrMs = rr;
+    const Measurements m = MeasureLeads(Make(s), 5000);
+    ASSERT_TRUE(m.rrMs && m.hrBpm);
+    EXPECT_DOUBLE_EQ(*m.rrMs, rr);
+    EXPECT_DOUBLE_EQ(*m.hrBpm, 60000.0 / rr);
+    EXPECT_EQ(m.fiducials.size(), m.beats.size());
+  }
+}
+
+TEST(Measurement, FrontalAxisFollowsTheDipole) {
+  for (double axis : {-75.0, -30.0, 0.0, 45.0, 90.0, 120.0, 180.0}) {
+    SCOPED_TRACE(axis);
+    Synthetic s;
+    s.qrsAxisDeg = axis;
+    const Measurements m = MeasureLeads(Make(s), 5000);
+    ASSERT_TRUE(m.qrsAxisDeg);
+    EXPECT_LE(AngleBetween(*m.qrsAxisDeg, axis), 5.0) << *m.qrsAxisDeg;
+    EXPECT_GT(*m.qrsAxisDeg, -180.0);
+    EXPECT_LE(*m.qrsAxisDeg, 180.0);
+    ASSERT_TRUE(m.tAxisDeg);
+    EXPECT_LE(AngleBetween(*m.tAxisDeg, 40), 10.0) << *m.tAxisDeg;
+  }
+}
+
+TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
+  struct Case {
+    const char* name;
+    Synthetic s;
+    bool expectPr;
+  };
+  Synthetic sinus, none, fibrillation, arrhythmic;
+  none.pWave = false;
+  fibrillation.pWave = false, fibrillation.rrJitter = 0.25, fibrillation.fibrillationUv = 40;
+  arrhythmic.rrJitter = 0.1;  // sinus arrhythmia: irregular, but a P wave before every beat
+  for (const Case& c : {Case{"sinus", sinus, true}, Case{"no P wave", none, false},
+                        Case{"fibrillation", fibrillation, false}, Case{"sinus arrhythmia", arrhythmic, true}}) {
+    SCOPED_TRACE(c.name);
+    const Measurements m = MeasureLeads(Make(c.s), 5000);
+    ASSERT_TRUE(m.qrsMs) << "the beats themselves are measured";
+    EXPECT_EQ(m.prMs.has_value(), c.expectPr);
+    EXPECT_EQ(m.pMs.has_value(), c.expectPr);
+    if (!c.expectPr) {
+      EXPECT_FALSE(m.pAxisDeg);
+      ASSERT_TRUE(m.representative);
+      EXPECT_FALSE(m.representative->pOnset);
+    }
+  }
+}
+
+TEST(Measurement, EctopicBeatsCountButStayOutOfTheMedianBeat) {
+  Synthetic s;
+  s.ectopicEvery = 4;
+  std::vector<double> times;
+  const Measurements m = MeasureLeads(Make(s, &times), 5000);
+  Synthetic plain;
+  const Measurements normal = MeasureLeads(Make(plain), 5000);
+  ASSERT_TRUE(m.qrsMs && normal.qrsMs && m.prMs);
+  ASSERT_EQ(m.beats.size(), times.size()) << "ectopic beats count for the rate";
+  EXPECT_NEAR(*m.qrsMs, *normal.qrsMs, 4.0) << "the median beat is the dominant morphology's";
+  ASSERT_EQ(m.fiducials.size(), m.beats.size());
+  int ectopic = 0;
+  for (std::size_t b = 0; b < m.beats.size(); ++b) {
+    const BeatFiducials& f = m.fiducials[b];
+    if (b % 4 != 1) continue;
+    ++ectopic;
+    EXPECT_FALSE(f.pOnset) << "no P wave is drawn for a ventricular beat";
+    ASSERT_TRUE(f.qrsOnset && f.qrsOffset);
+    EXPECT_GT((*f.qrsOffset - *f.qrsOnset) * 2.0, *m.qrsMs + 20) << "its own, wider QRS";
+  }
+  EXPECT_GE(ectopic, 3);
+}
+
+TEST(Measurement, SameInputSameResult) {
+  Synthetic s;
+  s.rrJitter = 0.1;
+  const std::vector<double> leads = Make(s);
+  const Measurements a = MeasureLeads(leads, 5000), b = MeasureLeads(leads, 5000);
+  EXPECT_EQ(a.beats, b.beats);
+  EXPECT_EQ(a.qtMs, b.qtMs);
+  EXPECT_EQ(a.prMs, b.prMs);
+  EXPECT_EQ(a.qrsAxisDeg, b.qrsAxisDeg);
+}
+
+// Values a caller can print: finite and within what a body produces, and
+// fiducials inside the record, in order.
+void ExpectPlain(const Measurements& m) {
+  const auto plain = [](const std::optional<double>& v, double lo, double hi) {
+    if (v) {
+      EXPECT_TRUE(std::isfinite(*v));
+      EXPECT_GE(*v, lo);
+      EXPECT_LE(*v, hi);
+    }
+  };
+  plain(m.hrBpm, 15, 350), plain(m.rrMs, 170, 4000), plain(m.pMs, 1, 300), plain(m.prMs, 1, 700);
+  plain(m.qrsMs, 1, 300), plain(m.qtMs, 1, 800), plain(m.qtcMs, 1, 1200), plain(m.qtcfMs, 1, 1200);
+  for (const auto& a : {m.pAxisDeg, m.qrsAxisDeg, m.tAxisDeg}) plain(a, -179.9999, 180);
+  for (const auto& a : {m.sv1Mv, m.rv5Mv, m.rv6Mv}) plain(a, 0, 70);
+  EXPECT_EQ(m.fiducials.size(), m.beats.size());
+  for (std::size_t b = 0; b < m.beats.size(); ++b) {
+    EXPECT_GE(m.beats[b], 0);
+    EXPECT_LT(m.beats[b], 5000);
+    if (b > 0) {
+      EXPECT_LT(m.beats[b - 1], m.beats[b]);
+    }
+    for (const auto& f :
+         {m.fiducials[b].pOnset, m.fiducials[b].qrsOnset, m.fiducials[b].qrsOffset, m.fiducials[b].tEnd})
+      if (f) {
+        EXPECT_TRUE(*f >= 0 && *f < 5000);
+      }
+  }
+}
+
+bool Empty(const Measurements& m) {
+  return m.beats.empty() && !m.hrBpm && !m.rrMs && !m.pMs && !m.prMs && !m.qrsMs && !m.qtMs && !m.qtcMs &&
+         !m.pAxisDeg && !m.qrsAxisDeg && !m.tAxisDeg && !m.sv1Mv && !m.rv5Mv && !m.rv6Mv;
+}
+
+TEST(Measurement, HostileInputGivesAbsentOrPlainValues) {
+  struct Case {
+    const char* name;
+    std::function<std::int16_t(int lead, int n)> sample;
+    bool nothing;  // no beat and no value at all
+  };
+  const auto noise = [](int lead, int n) {
+    std::uint32_t x = static_cast<std::uint32_t>(lead * 5000 + n) * 2654435761U;
+    x ^= x >> 13, x *= 0x5bd1e995U, x ^= x >> 15;
+    return static_cast<std::int16_t>(static_cast<int>(x % 821U) - 410);  // +-2 mV
+  };
+  const std::vector<double> ecg = Make(Synthetic{});
+  const auto realLead = [&](int lead, int n) {
+    return static_cast<std::int16_t>(std::lround(ecg[static_cast<std::size_t>(lead) * 5000 + n] / 4.88));
+  };
+  const std::vector<Case> cases{
+      {"flat", [](int, int) { return std::int16_t{0}; }, true},
+      {"flat at an offset", [](int, int) { return std::int16_t{1234}; }, true},
+      {"pure noise", noise, true},
+      {"saturated high", [](int, int) { return std::int16_t{32767}; }, true},
+      {"saturated square wave", [](int, int n) { return static_cast<std::int16_t>((n / 250) % 2 ? 32767 : -32768); },
+       true},
+      {"pacing spikes alone", [](int, int n) { return static_cast<std::int16_t>(n % 400 == 100 ? 1500 : 0); }, true},
+      {"pacing spike pairs",
+       [](int lead, int n) { return static_cast<std::int16_t>(n % 350 < 2 ? (lead % 2 ? 2000 : -2000) : 0); }, true},
+      {"one lead of noise", [&](int lead, int n) { return lead == 7 ? noise(lead, n) : std::int16_t{0}; }, true},
+      {"an ECG in lead II alone", [&](int lead, int n) { return lead == 1 ? realLead(1, n) : std::int16_t{0}; }, false},
+      {"an ECG with V3 saturated",
+       [&](int lead, int n) { return lead == 8 ? std::int16_t{-32768} : realLead(lead, n); }, false},
+      {"an ECG under a 60 mV offset",
+       [&](int lead, int n) { return static_cast<std::int16_t>(realLead(lead, n) + 12000); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto image = std::make_unique<RecordImage>();
+    for (int L = 0; L < LeadCount; ++L)
+      for (int n = 0; n < SamplesPerLead; ++n) image->SetSample(L, n, c.sample(L, n));
+    const Measurements m = MeasureRecord(*image);
+    ExpectPlain(m);
+    if (c.nothing) {
+      EXPECT_TRUE(Empty(m));
+    } else {
+      ASSERT_TRUE(m.hrBpm);
+      EXPECT_NEAR(*m.hrBpm, 75.0, 0.5);
+    }
+  }
+  // Lead II alone: no lead I and aVF, so no frontal axis.
+  auto image = std::make_unique<RecordImage>();
+  for (int n = 0; n < SamplesPerLead; ++n) image->SetSample(1, n, realLead(1, n));
+  EXPECT_FALSE(MeasureRecord(*image).qrsAxisDeg);
+}
+
+TEST(Measurement, MicrovoltEntryRefusesWhatItCannotMeasure) {
+  std::vector<double> leads = Make(Synthetic{});
+  EXPECT_TRUE(Empty(MeasureLeads(std::span(leads).first(12 * 400), 400)));  // under 2 s
+  EXPECT_TRUE(Empty(MeasureLeads(std::span(leads).first(100), 5000)));      // fewer values than said
+  // Non-finite values drop their lead; the others still measure.
+  for (int n = 0; n < 5000; n += 7) leads[static_cast<std::size_t>(9) * 5000 + n] = std::nan("");
+  leads[static_cast<std::size_t>(10) * 5000 + 42] = INFINITY;
+  const Measurements m = MeasureLeads(leads, 5000);
+  ExpectPlain(m);
+  EXPECT_TRUE(m.hrBpm);
+  EXPECT_FALSE(m.rv5Mv) << "V5 held an infinity";
+}
+
+}  // namespace
+}  // namespace corvale
