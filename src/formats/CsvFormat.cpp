@@ -120,7 +120,7 @@ struct Column {
 };
 
 // "I_uV", "V1 (mV)", "aVR [µV]", "time_s", "Time (ms)"; a lead without a unit is ambiguous.
-std::variant<Column, QString> ParseColumn(QString text) {
+std::variant<Column, QString> ParseColumn(const QString& text) {
   static const QRegularExpression re(
       QStringLiteral(R"(^\s*"?\s*(.*?)\s*[_ ]?[(\[]?\s*(uv|µv|mv|s|ms)?\s*[)\]]?\s*"?\s*$)"),
       QRegularExpression::CaseInsensitiveOption);
