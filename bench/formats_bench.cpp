@@ -20,8 +20,8 @@
 #include <string>
 
 #include "export/Batch.h"
-#include "export/ImageExport.h"
 #include "formats/Formats.h"
+#include "output/ExportService.h"
 
 namespace {
 
@@ -78,30 +78,27 @@ QString LoadAverage() {
 // Exports every input into a fresh directory: `to` is a format name or png/pdf.
 void BM_Export(benchmark::State& state, const char* to) {
   const int threads = static_cast<int>(state.range(0));
-  const auto format = formats::ParseOutputFormat(QString::fromLatin1(to));
-  const ImageKind image = std::strcmp(to, "pdf") == 0 ? ImageKind::Pdf : ImageKind::Png;
+  const formats::FileFormat& target = *formats::ExportFormatNamed(QString::fromLatin1(to));
   std::vector<batch::Job> jobs = Inputs();
   int failed = 0;
   const QString loadBefore = LoadAverage();
   for (auto _ : state) {
     state.PauseTiming();
     const QTemporaryDir& out = NewScratchDir();
-    for (batch::Job& j : jobs)
-      j.output = out.filePath(format ? formats::OutputFileName(j.input, *format) : ImageFileName(j.input, image));
+    for (batch::Job& j : jobs) j.output = out.filePath(formats::OutputFileName(j.input, target.kind));
     state.ResumeTiming();
-    const auto summary =
-        batch::RunJobs(jobs, threads,
-                       [&](const batch::Job& job) -> formats::Prepared {
-                         auto read = formats::ReadAnyRecord(job.input);
-                         if (auto* err = std::get_if<FileError>(&read)) return *err;
-                         const auto& record = std::get<formats::OpenedRecord>(read);
-                         OutputPolicy policy;
-                         policy.overwrite = false;
-                         policy.inputs = record.sourceFiles;
-                         if (format) return formats::PrepareRecordAs(*record.image, *format, job.output, policy);
-                         return PrepareImage(*record.image, record.displayName, image, job.output, policy);
-                       },
-                       {});
+    const auto summary = batch::RunJobs(jobs, threads,
+                                        [&](const batch::Job& job) -> formats::Prepared {
+                                          auto read = formats::ReadAnyRecord(job.input);
+                                          if (auto* err = std::get_if<FileError>(&read)) return *err;
+                                          const auto& record = std::get<formats::OpenedRecord>(read);
+                                          ExportOptions options;
+                                          options.name = record.displayName;
+                                          options.policy.overwrite = false;
+                                          options.policy.inputs = record.sourceFiles;
+                                          return PrepareExport(*record.image, target.kind, job.output, options);
+                                        },
+                                        {});
     failed += summary.failed;
     state.PauseTiming();
     TruncateAll(out.path());

@@ -49,7 +49,7 @@ QString DicomWithAnnotations(int count) {
         Field::QtcInterval, Field::Sv1Amplitude, Field::RvAmplitude})
     for (std::size_t i = 0; i < f.length; ++i) image.bytes[f.offset + i] = ' ';
   const QString plain = Scratch().filePath(QStringLiteral("plain.dcm"));
-  if (formats::WriteRecordAs(image, formats::OutputFormat::Dicom, plain)) std::abort();
+  if (formats::WriteRecordAs(image, formats::FormatKind::Dicom, plain)) std::abort();
   QFile in(plain);
   if (!in.open(QIODevice::ReadOnly)) std::abort();
   QByteArray bytes = in.readAll();

@@ -36,7 +36,7 @@ declare -A below=(
   [formats]="record"
   [display]="gfx record"
   [measure]="display gfx record"
-  [output]="measure display gfx analysis record"
+  [output]="measure display gfx formats analysis record"
   [app]="output measure display gfx formats analysis record"
   [tools]="output measure display gfx formats analysis record"
 )

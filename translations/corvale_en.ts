@@ -37,6 +37,13 @@
     </message>
 </context>
 <context>
+    <name>ExportService</name>
+    <message>
+        <source>the page could not be drawn</source>
+        <translation>the page could not be drawn</translation>
+    </message>
+</context>
+<context>
     <name>HeaderLabels</name>
     <message>
         <source>正常終了</source>
@@ -195,6 +202,72 @@
         <source>All readable files</source>
         <translation>All readable files</translation>
     </message>
+    <message>
+        <source>CSV files</source>
+        <translation>CSV files</translation>
+    </message>
+</context>
+<context>
+    <name>OutputRefusal</name>
+    <message>
+        <source>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</translation>
+    </message>
+    <message>
+        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to print.
+%1</source>
+        <translation>The record could not be read, so there is nothing to print.
+%1</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to export.
+%1</source>
+        <translation>The record could not be read, so there is nothing to export.
+%1</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then print.</source>
+        <translation>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then print.</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</source>
+        <translation>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</translation>
+    </message>
+</context>
+<context>
+    <name>PageAnnotations</name>
+    <message>
+        <source>Name: %1</source>
+        <translation>Name: %1</translation>
+    </message>
+    <message>
+        <source>ID: %1</source>
+        <translation>ID: %1</translation>
+    </message>
+    <message>
+        <source>Age: %1</source>
+        <translation>Age: %1</translation>
+    </message>
+    <message>
+        <source>Sex: %1</source>
+        <translation>Sex: %1</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>Recorded: %1</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>File: %1</translation>
+    </message>
 </context>
 <context>
     <name>PageMeasurements</name>
@@ -239,32 +312,8 @@
         <translation>PDF of the printed page (*.pdf)</translation>
     </message>
     <message>
-        <source>the page could not be drawn</source>
-        <translation>the page could not be drawn</translation>
-    </message>
-    <message>
         <source>All files (*)</source>
         <translation>All files (*)</translation>
-    </message>
-    <message>
-        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
-        <translation>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</translation>
-    </message>
-    <message>
-        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</translation>
-    </message>
-    <message>
-        <source>The record could not be read, so there is nothing to export.
-%1</source>
-        <translation>The record could not be read, so there is nothing to export.
-%1</translation>
-    </message>
-    <message>
-        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then export.</source>
-        <translation>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then export.</translation>
     </message>
     <message>
         <source>exists already and is not replaced; choose another name or remove it first</source>
@@ -287,6 +336,10 @@ Press &quot;Analyse&quot; again, then export.</translation>
     <message>
         <source>%1 was exported to %2.</source>
         <translation>%1 was exported to %2.</translation>
+    </message>
+    <message>
+        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF, DICOM ECG and CSV).</source>
+        <translation>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF, DICOM ECG and CSV).</translation>
     </message>
 </context>
 <context>
@@ -420,16 +473,6 @@ Press &quot;Analyse&quot; again, then export.</translation>
     <message>
         <source>印刷中</source>
         <translation>Printing</translation>
-    </message>
-    <message>
-        <source>There is no record on the screen. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>There is no record on the screen. Choose records for the work list and press &quot;Analyse&quot; first.</translation>
-    </message>
-    <message>
-        <source>The record on the screen could not be read, so there is nothing to export.
-%1</source>
-        <translation>The record on the screen could not be read, so there is nothing to export.
-%1</translation>
     </message>
     <message>
         <source>ファイルをクリップボードへ転送しました。</source>
@@ -727,22 +770,6 @@ Press &quot;Analyse&quot; again, then export.</translation>
 </context>
 <context>
     <name>corvale::PrintJob</name>
-    <message>
-        <source>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</translation>
-    </message>
-    <message>
-        <source>The record could not be read, so there is nothing to print.
-%1</source>
-        <translation>The record could not be read, so there is nothing to print.
-%1</translation>
-    </message>
-    <message>
-        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then print.</source>
-        <translation>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then print.</translation>
-    </message>
     <message>
         <source>The page&apos;s margin has no room for these items, so they are not printed:
 %1

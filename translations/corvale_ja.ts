@@ -37,6 +37,13 @@
     </message>
 </context>
 <context>
+    <name>ExportService</name>
+    <message>
+        <source>the page could not be drawn</source>
+        <translation>ページを描画できませんでした</translation>
+    </message>
+</context>
+<context>
     <name>HeaderLabels</name>
     <message>
         <source>正常終了</source>
@@ -195,6 +202,72 @@
         <source>All readable files</source>
         <translation>読み込めるすべてのファイル</translation>
     </message>
+    <message>
+        <source>CSV files</source>
+        <translation>CSV ファイル</translation>
+    </message>
+</context>
+<context>
+    <name>OutputRefusal</name>
+    <message>
+        <source>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>印刷する記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
+    </message>
+    <message>
+        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
+        <translation>エクスポートする記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to print.
+%1</source>
+        <translation>記録を読み込めなかったため、印刷するものがありません。
+詳細（英語）: %1</translation>
+    </message>
+    <message>
+        <source>The record could not be read, so there is nothing to export.
+%1</source>
+        <translation>記録を読み込めなかったため、エクスポートするものがありません。
+詳細（英語）: %1</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then print.</source>
+        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
+もう一度「Analyse」を押してから印刷してください。</translation>
+    </message>
+    <message>
+        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
+Press &quot;Analyse&quot; again, then export.</source>
+        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
+もう一度「Analyse」を押してから、エクスポートしてください。</translation>
+    </message>
+</context>
+<context>
+    <name>PageAnnotations</name>
+    <message>
+        <source>Name: %1</source>
+        <translation>氏名: %1</translation>
+    </message>
+    <message>
+        <source>ID: %1</source>
+        <translation>ID: %1</translation>
+    </message>
+    <message>
+        <source>Age: %1</source>
+        <translation>年齢: %1</translation>
+    </message>
+    <message>
+        <source>Sex: %1</source>
+        <translation>性別: %1</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>記録日時: %1</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>ファイル: %1</translation>
+    </message>
 </context>
 <context>
     <name>PageMeasurements</name>
@@ -239,32 +312,8 @@
         <translation>印刷ページの PDF (*.pdf)</translation>
     </message>
     <message>
-        <source>the page could not be drawn</source>
-        <translation>ページを描画できませんでした</translation>
-    </message>
-    <message>
         <source>All files (*)</source>
         <translation>すべてのファイル (*)</translation>
-    </message>
-    <message>
-        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF and DICOM ECG).</source>
-        <translation>%1: この種類のファイルは読み込めません（読み込めるのは記録ファイル、WFDB、EDF/EDF+/BDF、DICOM 心電図です）。</translation>
-    </message>
-    <message>
-        <source>There is no record to export. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>エクスポートする記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
-    </message>
-    <message>
-        <source>The record could not be read, so there is nothing to export.
-%1</source>
-        <translation>記録を読み込めなかったため、エクスポートするものがありません。
-%1</translation>
-    </message>
-    <message>
-        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then export.</source>
-        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
-もう一度「Analyse」を押してから、エクスポートしてください。</translation>
     </message>
     <message>
         <source>exists already and is not replaced; choose another name or remove it first</source>
@@ -282,11 +331,15 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>The record was not exported.
 %1</source>
         <translation>記録をエクスポートできませんでした。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>%1 was exported to %2.</source>
         <translation>%1 を %2 にエクスポートしました。</translation>
+    </message>
+    <message>
+        <source>%1: CORVALE does not read this kind of file (it reads record files, WFDB, EDF/EDF+/BDF, DICOM ECG and CSV).</source>
+        <translation>%1: この種類のファイルは読み込めません（読み込めるのは記録ファイル、WFDB、EDF/EDF+/BDF、DICOM 心電図、CSV です）。</translation>
     </message>
 </context>
 <context>
@@ -422,16 +475,6 @@ Press &quot;Analyse&quot; again, then export.</source>
         <translation>印刷中</translation>
     </message>
     <message>
-        <source>There is no record on the screen. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>画面に表示中の記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
-    </message>
-    <message>
-        <source>The record on the screen could not be read, so there is nothing to export.
-%1</source>
-        <translation>画面の記録は読み込めなかったため、出力するものがありません。
-%1</translation>
-    </message>
-    <message>
         <source>ファイルをクリップボードへ転送しました。</source>
         <translation>ファイルをクリップボードへ転送しました。</translation>
     </message>
@@ -439,7 +482,7 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>The BMP file was not saved.
 %1</source>
         <translation>ＢＭＰファイルを保存できませんでした。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>ＢＭＰファイルを出力しました。</source>
@@ -449,7 +492,7 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>The record was not copied.
 %1</source>
         <translation>記録をコピーできませんでした。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>ファイルをコピーしました。</source>
@@ -728,22 +771,6 @@ Press &quot;Analyse&quot; again, then export.</source>
 <context>
     <name>corvale::PrintJob</name>
     <message>
-        <source>There is no record to print. Choose records for the work list and press &quot;Analyse&quot; first.</source>
-        <translation>印刷する記録がありません。作業リストに記録を選び、先に「Analyse」を押してください。</translation>
-    </message>
-    <message>
-        <source>The record could not be read, so there is nothing to print.
-%1</source>
-        <translation>記録を読み込めなかったため、印刷するものがありません。
-%1</translation>
-    </message>
-    <message>
-        <source>The work list has changed since &quot;Analyse&quot;: the record on the screen, %1, is not its record %2 any more.
-Press &quot;Analyse&quot; again, then print.</source>
-        <translation>「Analyse」の後に作業リストが変更されました: 画面の記録 %1 は、もう作業リストの %2 番目の記録ではありません。
-もう一度「Analyse」を押してから印刷してください。</translation>
-    </message>
-    <message>
         <source>The page&apos;s margin has no room for these items, so they are not printed:
 %1
 A larger &quot;Margin&quot; on the &quot;Header and Printer Setup&quot; tab makes room.</source>
@@ -889,7 +916,7 @@ CORVALE は %4 ライセンスで配布されています:
         <source>The record cannot be read.
 %1</source>
         <translation>記録を読み込めません。
-%1</translation>
+詳細（英語）: %1</translation>
     </message>
     <message>
         <source>%1 holds no record files (.nrm, .msd).</source>

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTimer>
 #include <QToolButton>
 
 #include "app/Controls.h"
@@ -153,7 +152,6 @@ void EcgTab::BuildViews() {
   auto* views = Make<QWidget>(this, "PanelViews", 162, 0, 1046, 882);
   PaintBox1 = Make<PaintBox>(views, "PaintBox1", 2, 2, G::ViewWidth, G::MainViewHeight);
   PaintBox1->setMouseTracking(true);
-  PaintBox1->onPaint = [this] { PaintBox1Paint(); };
   // Under fractional scaling positions have fractions: truncated, as every
   // coordinate of the display is (toPoint() would round x = 100.6 to 101).
   PaintBox1->onMouseDown = [this](QMouseEvent* e) {
@@ -192,16 +190,7 @@ void EcgTab::StartStepping(int count) {
 }
 
 void EcgTab::ShowMain(const Image& image) { PaintBox1->CopyImage(image); }
-void EcgTab::ShowStrip(const Image& image) {
-  if (!inMainPaint_) {
-    PaintBox2->CopyImage(image);
-    return;
-  }
-  // Inside the main view's paint event another widget is not repainted
-  // synchronously: it is asked to paint, or handed the image once the paint is done.
-  if (PaintBox2->ShownImage() == &image) PaintBox2->update();
-  else QTimer::singleShot(0, PaintBox2, [box = PaintBox2, &image] { box->CopyImage(image); });
-}
+void EcgTab::ShowStrip(const Image& image) { PaintBox2->CopyImage(image); }
 
 void EcgTab::ShowPrintStatus(bool running) {
   options_->ColourGroup()->setVisible(!running);
@@ -252,12 +241,6 @@ void EcgTab::CancelPendingPoint() {
   if (state_.caliper.AnchorPending) SpeedButtonS2Click();
 }
 
-void EcgTab::PaintBox1Paint() {
-  inMainPaint_ = true;
-  Q_EMIT redrawRequested(Redraw::Traces);
-  inMainPaint_ = false;
-}
-
 // ---------------------------------------------------------------- calipers
 
 void EcgTab::ShowCaliperPicture(const Picture& picture) {
@@ -297,16 +280,7 @@ void EcgTab::CheckBox5Click() {
 
 void EcgTab::Button2Click() { Q_EMIT printRequested(); }
 
-std::optional<QString> EcgTab::NoRecordToExport() const {
-  if (!state_.shown)
-    return tr("There is no record on the screen. Choose records for the work list and press \"Analyse\" first.");
-  // An unreadable record is shown as all zero: exporting it would pass a flat
-  // line off as that patient's ECG.
-  if (state_.shown->error)
-    return tr("The record on the screen could not be read, so there is nothing to export.\n%1")
-        .arg(state_.shown->error->Describe());
-  return std::nullopt;
-}
+std::optional<QString> EcgTab::NoRecordToExport() const { return OutputRefusal(OutputStateOf(state_)); }
 
 void EcgTab::Button5Click() {
   if (const auto refusal = NoRecordToExport()) {

@@ -40,7 +40,6 @@ class EcgTab : public QWidget {
   // Handlers.
   void ScrollBarFileChange();
   void ScrollBar1Change();
-  void PaintBox1Paint();
   void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   void PaintBox1MouseMove(int x, int y);
   void PaintBox1MouseUp(Qt::MouseButton button);
@@ -99,8 +98,7 @@ class EcgTab : public QWidget {
  private:
   /// Shows what a caliper handler left and the caliper button's colour.
   void ShowCaliperPicture(const Picture& picture);
-  /// Why the output buttons have nothing to act on: no record on the
-  /// screen, or one that could not be read.
+  /// Why the output buttons may not act: OutputRefusal's answer.
   std::optional<QString> NoRecordToExport() const;
 
   ViewerState& state_;
@@ -114,7 +112,6 @@ class EcgTab : public QWidget {
   QCheckBox *CheckBoxID = nullptr, *CheckBox5 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   PaintBox *PaintBox1 = nullptr, *PaintBox2 = nullptr;
-  bool inMainPaint_ = false;  // PaintBox1's paint handler is running
 };
 
 }  // namespace corvale

@@ -61,22 +61,7 @@ void PrintJob::SetUpPrinter() {
   if (dialog.exec() == QDialog::Accepted) RememberChoice();
 }
 
-std::optional<QString> PrintJob::Refusal() const {
-  if (!state_.study.analysed || !state_.shown)
-    return tr("There is no record to print. Choose records for the work list and press \"Analyse\" first.");
-  const ShownRecord& shown = *state_.shown;
-  // A record that could not be read is all zero: its page would look like a
-  // flat-line ECG under the patient's file name.
-  if (shown.error)
-    return tr("The record could not be read, so there is nothing to print.\n%1").arg(shown.error->Describe());
-  // The print queue files the page under the job's name: it must be the
-  // record on the page, and the work list must still say which one that is.
-  if (!ShownRecordIsCurrent(state_))
-    return tr("The work list has changed since \"Analyse\": the record on the screen, %1, is not its record %2 any "
-              "more.\nPress \"Analyse\" again, then print.")
-        .arg(shown.entry, QString::number(state_.study.current + 1));
-  return std::nullopt;
-}
+std::optional<QString> PrintJob::Refusal() const { return OutputRefusal(OutputStateOf(state_), OutputAction::Print); }
 
 void PrintJob::RunPrintJob() {
   if (const auto refusal = Refusal()) {
@@ -120,7 +105,7 @@ void PrintJob::ShowPreview() {
     return;
   }
   QPrinter& printer = Printer();
-  printer.setDocName(QStringLiteral("CORVALE < ") + state_.shown->entry + QStringLiteral(" > "));
+  printer.setDocName(PrintJobTitle(state_.shown->entry));
   QPrintPreviewDialog dialog(&printer, &window_);
   dialog.setObjectName(QStringLiteral("PrintPreviewDialog1"));
   dialog.setWindowTitle(tr("Print preview: %1").arg(state_.shown->entry));
@@ -153,7 +138,7 @@ std::optional<QString> PrintJob::PrintShownRecord() {
   if (std::optional<QString> reason = Refusal()) return reason;
   const ShownRecord& shown = *state_.shown;
   QPrinter& printer = Printer();
-  printer.setDocName(QStringLiteral("CORVALE < ") + shown.entry + QStringLiteral(" > "));
+  printer.setDocName(PrintJobTitle(shown.entry));
   PrintHooks hooks;
   hooks.pageGeometry = [this](const PageGeometry& g) { Q_EMIT pageGeometry(g); };
   hooks.progress = [this](int p) { Q_EMIT progress(p); };

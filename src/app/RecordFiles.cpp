@@ -2,111 +2,32 @@
 // screen written in another format.
 #include "app/RecordFiles.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMimeData>
-#include <QPdfWriter>
 #include <QUrl>
 #include <QWidget>
-#include <memory>
 
 #include "app/ViewerState.h"
 #include "formats/Formats.h"
-#include "formats/WfdbFormat.h"
-#include "gfx/Image.h"
-#include "output/Export.h"
-#include "output/PageAnnotations.h"
-#include "output/PrintPage.h"
+#include "output/ExportService.h"
 #include "record/NativePath.h"
 
 namespace corvale {
-namespace {
-
-struct ExportKind {
-  ExportFormat format;
-  const char* suffix;
-  const char* caption;
-};
-
-const ExportKind kExports[] = {
-    {ExportFormat::Wfdb, "hea", QT_TRANSLATE_NOOP("RecordFiles", "WFDB record, .hea and .dat (*.hea)")},
-    {ExportFormat::Edf, "edf", QT_TRANSLATE_NOOP("RecordFiles", "EDF+ file (*.edf)")},
-    {ExportFormat::Dicom, "dcm", QT_TRANSLATE_NOOP("RecordFiles", "DICOM 12-lead ECG (*.dcm)")},
-    {ExportFormat::Csv, "csv", QT_TRANSLATE_NOOP("RecordFiles", "CSV, time and twelve leads in uV (*.csv)")},
-    {ExportFormat::Png, "png", QT_TRANSLATE_NOOP("RecordFiles", "PNG image of the main view (*.png)")},
-    {ExportFormat::Pdf, "pdf", QT_TRANSLATE_NOOP("RecordFiles", "PDF of the printed page (*.pdf)")},
-};
-
-formats::OutputFormat DataFormat(ExportFormat format) {
-  switch (format) {
-    case ExportFormat::Edf: return formats::OutputFormat::Edf;
-    case ExportFormat::Dicom: return formats::OutputFormat::Dicom;
-    case ExportFormat::Csv: return formats::OutputFormat::Csv;
-    default: return formats::OutputFormat::Wfdb;
-  }
-}
-
-/// A file worth opening: a readable name, or content a format claims. A WFDB
-/// signal file stands for its header; empty when nothing reads the file.
-QString ReadablePath(const QString& file) {
-  if (formats::IsReadableName(file)) return file;
-  const auto detected = formats::DetectFormat(file);
-  const auto* format = std::get_if<formats::SourceFormat>(&detected);
-  if (!format) return {};
-  return *format == formats::SourceFormat::Wfdb ? formats::WfdbHeaderPath(file) : file;
-}
-
-std::optional<FileError> WritePng(const Image& trace, const QString& path, const OutputPolicy& policy) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "PNG");
-  if (!writer.write(trace.Qt())) return FileError{path, writer.errorString()};
-  return WriteFileSafely(path, bytes, policy);
-}
-
-std::optional<FileError> WritePdf(const ViewerState& state, const ExportPage& page, const QString& path,
-                                  const OutputPolicy& policy) {
-  // Drawn into memory first: a page that fails leaves no file at all.
-  QByteArray pdf;
-  QBuffer buffer(&pdf);
-  buffer.open(QIODevice::WriteOnly);
-  PrintResult result;
-  {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(600);
-    writer.setPageLayout(QPageLayout(QPageSize(page.paper), page.orientation, QMarginsF()));
-    writer.setTitle(QStringLiteral("CORVALE < ") + state.shown->entry + QStringLiteral(" > "));
-    PageAnnotationInput annotations;
-    annotations.identity = PageIdentityFromRecord(state.record, state.shown->entry);
-    annotations.leadGain = state.display.LeadGain;
-    annotations.deleteId = state.output.blankIdentification;
-    annotations.measurements = PageMeasurementsOf(state.record, state.analysis.measured);
-    result = PrintRecordPage(writer, state.print, state.display, state.leads, {}, &annotations);
-  }
-  if (result.error || pdf.isEmpty())
-    return FileError{path, QCoreApplication::translate("RecordFiles", "the page could not be drawn")};
-  return WriteFileSafely(path, pdf, policy);
-}
-
-}  // namespace
-
 QStringList ExportNameFilters() {
   QStringList filters;
-  for (const ExportKind& k : kExports) filters << QCoreApplication::translate("RecordFiles", k.caption);
+  for (const formats::FileFormat* f : formats::ExportFormats())
+    filters << QCoreApplication::translate("RecordFiles", f->exportCaption);
   return filters;
 }
 
-ExportFormat ExportFormatFor(const QString& path, int filterIndex) {
-  const QString suffix = QFileInfo(path).suffix();
-  for (const ExportKind& k : kExports)
-    if (suffix.compare(QLatin1String(k.suffix), Qt::CaseInsensitive) == 0) return k.format;
-  const int count = static_cast<int>(std::size(kExports));
-  return kExports[filterIndex >= 0 && filterIndex < count ? filterIndex : 0].format;
+formats::FormatKind ExportFormatFor(const QString& path, int filterIndex) {
+  if (const formats::FileFormat* bySuffix = formats::ExportFormatForSuffix(path)) return bySuffix->kind;
+  const auto targets = formats::ExportFormats();
+  const int count = static_cast<int>(targets.size());
+  return targets[static_cast<std::size_t>(filterIndex >= 0 && filterIndex < count ? filterIndex : 0)]->kind;
 }
 
 QStringList OpenNameFilters() {
@@ -123,12 +44,12 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
   if (request.kind != StartRequest::Kind::Files) return request;
   QStringList readable;
   for (const QString& file : request.files) {
-    const QString path = ReadablePath(file);
+    const QString path = formats::RecordFileFor(file);
     if (path.isEmpty())
       request.problems << QCoreApplication::translate(
                               "RecordFiles",
                               "%1: CORVALE does not read this kind of file (it reads record files, WFDB, "
-                              "EDF/EDF+/BDF and DICOM ECG).")
+                              "EDF/EDF+/BDF, DICOM ECG and CSV).")
                               .arg(QDir::toNativeSeparators(file));
     else if (!readable.contains(path))  // a header and its signal file are one record
       readable << path;
@@ -147,35 +68,10 @@ QStringList DroppedPaths(const QMimeData& mime) {
   return paths;
 }
 
-std::optional<QString> ExportRefusal(const ViewerState& state) {
-  if (!state.study.analysed || !state.shown)
-    return QCoreApplication::translate(
-        "RecordFiles", "There is no record to export. Choose records for the work list and press \"Analyse\" first.");
-  const ShownRecord& shown = *state.shown;
-  // An unreadable record is all zero: its export would be a flat line under
-  // the patient's file name.
-  if (shown.error)
-    return QCoreApplication::translate("RecordFiles",
-                                       "The record could not be read, so there is nothing to export.\n%1")
-        .arg(shown.error->Describe());
-  if (!ShownRecordIsCurrent(state))
-    return QCoreApplication::translate(
-               "RecordFiles",
-               "The work list has changed since \"Analyse\": the record on the screen, %1, is not its record %2 any "
-               "more.\nPress \"Analyse\" again, then export.")
-        .arg(shown.entry, QString::number(state.study.current + 1));
-  return std::nullopt;
-}
-
-std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image& trace, const ExportTarget& target,
+std::optional<FileError> ExportShownRecord(const ViewerState& state, const ExportTarget& target,
                                            const ExportPage& page) {
-  if (const auto refusal = ExportRefusal(state)) return FileError{target.path, *refusal};
-  OutputPolicy policy;
-  policy.inputs = state.shown->sources;  // never over the record's own files
-  if (target.format == ExportFormat::Png) return WritePng(trace, target.path, policy);
-  if (target.format == ExportFormat::Pdf) return WritePdf(state, page, target.path, policy);
-
-  const formats::OutputFormat format = DataFormat(target.format);
+  if (const auto refusal = OutputRefusal(OutputStateOf(state))) return FileError{target.path, *refusal};
+  const formats::FormatKind format = target.format;
   // The dialog confirmed replacing the file it named, if that existed; a
   // WFDB record's other file may only be replaced along with it.
   const QStringList files = formats::OutputFiles(target.path, format);
@@ -185,15 +81,21 @@ std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image
       return FileError{
           file, QCoreApplication::translate(
                     "RecordFiles", "exists already and is not replaced; choose another name or remove it first")};
-  auto image = std::make_unique<RecordImage>(state.record);
-  if (state.output.blankIdentification) BlankIdentification(*image);
-  return formats::WriteRecordAs(*image, format, target.path, policy);
+  ExportOptions options;
+  options.display = state.display;
+  options.print = state.print;
+  options.anonymise = state.output.blankIdentification;
+  options.name = state.shown->entry;
+  options.paper = QPageSize(page.paper);
+  options.orientation = page.orientation;
+  options.policy.inputs = state.shown->sources;  // never over the record's own files
+  options.measured = state.analysis.measured;
+  return Export(state.record, format, target.path, options);
 }
 
 // ---------------------------------------------------------------- dialogs
 
-RecordFiles::RecordFiles(const ViewerState& state, const Image& trace, QWidget& window)
-    : QObject(&window), state_(state), trace_(trace) {
+RecordFiles::RecordFiles(const ViewerState& state, QWidget& window) : QObject(&window), state_(state) {
   chooseOpenFiles = [&window](const QString& directory) {
     QFileDialog dialog(&window, QCoreApplication::translate("RecordFiles", "Open records"), directory);
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
@@ -214,7 +116,8 @@ RecordFiles::RecordFiles(const ViewerState& state, const Image& trace, QWidget& 
     // A name typed without an extension gets the chosen format's, before the
     // dialog asks whether to replace an existing file of that name.
     auto suffixOf = [&filters](const QString& filter) {
-      return QString::fromLatin1(kExports[std::max<qsizetype>(0, filters.indexOf(filter))].suffix);
+      return formats::ExportFormats()[static_cast<std::size_t>(std::max<qsizetype>(0, filters.indexOf(filter)))]
+          ->suffixes.front();
     };
     dialog.setDefaultSuffix(suffixOf(filters.front()));
     connect(&dialog, &QFileDialog::filterSelected, &dialog,
@@ -231,7 +134,7 @@ QStringList RecordFiles::ChooseFilesToOpen() {
 
 void RecordFiles::ExportRecord(const PrinterChoice& printer) {
   const ExportPage page{printer.paper.value_or(QPageSize::A4), printer.orientation.value_or(QPageLayout::Portrait)};
-  if (const auto refusal = ExportRefusal(state_)) {
+  if (const auto refusal = OutputRefusal(OutputStateOf(state_))) {
     Q_EMIT message(QMessageBox::Warning, *refusal);
     return;
   }
@@ -242,7 +145,7 @@ void RecordFiles::ExportRecord(const PrinterChoice& printer) {
       chooseExportTarget(QDir(directory).filePath(QFileInfo(shown.entry).completeBaseName()));
   if (!target) return;
   exportDirectory_ = QFileInfo(target->path).absolutePath();
-  if (const auto error = ExportShownRecord(state_, trace_, *target, page)) {
+  if (const auto error = ExportShownRecord(state_, *target, page)) {
     Q_EMIT message(
         QMessageBox::Warning,
         QCoreApplication::translate("RecordFiles", "The record was not exported.\n%1").arg(error->Describe()));

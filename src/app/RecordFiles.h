@@ -17,6 +17,7 @@
 
 #include "app/CommandLine.h"
 #include "app/PrintJob.h"
+#include "formats/Formats.h"
 #include "record/RecordFile.h"
 
 class QMimeData;
@@ -24,23 +25,18 @@ class QWidget;
 
 namespace corvale {
 
-class Image;
 struct ViewerState;
 
-/// What the window exports: the record's data in an open format, the main
-/// view as a picture, or the printed page.
-enum class ExportFormat { Wfdb, Edf, Dicom, Csv, Png, Pdf };
-
-/// The save dialog's filters, one per ExportFormat in that order.
+/// The save dialog's filters, one per export target of the registry, in its order.
 QStringList ExportNameFilters();
 
 /// The format of an export to `path`: the one its extension names, else the
 /// one of the dialog's filter `filterIndex` (an index into ExportNameFilters).
-ExportFormat ExportFormatFor(const QString& path, int filterIndex);
+formats::FormatKind ExportFormatFor(const QString& path, int filterIndex);
 
 struct ExportTarget {
   QString path;
-  ExportFormat format = ExportFormat::Wfdb;
+  formats::FormatKind format = formats::FormatKind::Wfdb;
 };
 
 /// The page the PDF export draws on: the paper and orientation chosen for printing.
@@ -62,24 +58,20 @@ StartRequest OpenRequest(const QStringList& paths, const QString& workingDirecto
 /// The local files and directories a drag carries, in order.
 QStringList DroppedPaths(const QMimeData& mime);
 
-/// Why the record on the screen cannot be exported now, if it cannot: none
-/// analysed, unreadable, or no longer the work-list entry on the screen.
-std::optional<QString> ExportRefusal(const ViewerState& state);
-
-/// Writes the record on the screen to `target` through a temporary file and
-/// a rename, with the patient's name and ID blanked when "delete ID" is ticked:
-/// the data formats from the record, PNG the main view's traces (`trace`), PDF
-/// the printed page with the current print settings. Never writes over the
-/// files the record was read from, nor, for WFDB, over an existing signal file
-/// beside a header that the dialog did not confirm.
-[[nodiscard]] std::optional<FileError> ExportShownRecord(const ViewerState& state, const Image& trace,
-                                                         const ExportTarget& target, const ExportPage& page);
+/// Writes the record on the screen to `target` through the export service,
+/// as the screen shows it: the display and print settings, the page's paper,
+/// the patient's name and ID blanked when "delete ID" is ticked. Refused as
+/// OutputRefusal says. Never writes over the files the record was read from,
+/// nor, for WFDB, over an existing signal file beside a header that the
+/// dialog did not confirm.
+[[nodiscard]] std::optional<FileError> ExportShownRecord(const ViewerState& state, const ExportTarget& target,
+                                                         const ExportPage& page);
 
 class RecordFiles : public QObject {
   Q_OBJECT
  public:
   /// `window` parents the dialogs.
-  RecordFiles(const ViewerState& state, const Image& trace, QWidget& window);
+  RecordFiles(const ViewerState& state, QWidget& window);
 
   /// The open dialog: the files chosen, none when cancelled. Starts in `directory`.
   std::function<QStringList(const QString& directory)> chooseOpenFiles;
@@ -89,7 +81,7 @@ class RecordFiles : public QObject {
 
   /// "File > Open…": what the user chose, or nothing.
   QStringList ChooseFilesToOpen();
-  /// "File > Export…": refused as ExportRefusal says; otherwise the dialog,
+  /// "File > Export…": refused as OutputRefusal says; otherwise the dialog,
   /// the export (a PDF on the printer's paper), and a message saying how it went.
   void ExportRecord(const PrinterChoice& printer);
 
@@ -98,7 +90,6 @@ class RecordFiles : public QObject {
 
  private:
   const ViewerState& state_;
-  const Image& trace_;
   QString exportDirectory_;  // where the last export went, for the next one
 };
 

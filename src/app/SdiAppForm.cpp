@@ -54,7 +54,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent), state_(std::mak
   BuildTabs();
   headerLabels_ = std::make_unique<HeaderLabelSet>(ecgTab_, headerTab_);
   printJob_ = new PrintJob(*state_, *this);
-  recordFiles_ = new RecordFiles(*state_, images_.trace, *this);
+  recordFiles_ = new RecordFiles(*state_, *this);
   setAcceptDrops(true);
   Wire();
 

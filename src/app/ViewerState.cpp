@@ -33,8 +33,8 @@ bool IsForeignRecord(const StudyList& study, const QString& workEntry, const Ent
       study.nativeNames.contains(workEntry))
     return false;
   const auto detected = formats::DetectFormat(at.directory + u'/' + at.entry);
-  const auto* format = std::get_if<formats::SourceFormat>(&detected);
-  return format && *format != formats::SourceFormat::Record;
+  const auto* format = std::get_if<formats::FormatKind>(&detected);
+  return format && *format != formats::FormatKind::Record;
 }
 
 /// Reads a foreign file into `image`; on failure the image is all zero, as
@@ -87,6 +87,18 @@ bool ShownRecordIsCurrent(const ViewerState& state) {
   // The same name from another directory is another record.
   return at.entry == state.shown->entry &&
          DeriveRecordNames(at.directory, at.entry, study.current, count).recordPath == state.shown->path;
+}
+
+OutputState OutputStateOf(const ViewerState& state) {
+  OutputState out;
+  out.analysed = state.study.analysed;
+  if (state.shown) {
+    out.shownEntry = state.shown->entry;
+    out.readError = state.shown->error;
+  }
+  out.current = ShownRecordIsCurrent(state);
+  out.position = state.study.current + 1;
+  return out;
 }
 
 }  // namespace corvale

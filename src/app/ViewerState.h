@@ -17,6 +17,7 @@
 #include "gfx/Image.h"
 #include "measure/Calipers.h"
 #include "measure/Overlay.h"
+#include "output/ExportService.h"
 #include "output/PrintPage.h"
 #include "record/HeaderPresentation.h"
 #include "record/LeadArrays.h"
@@ -100,5 +101,8 @@ LoadResult LoadRecord(ViewerState& state);
 /// study.current, in the input directory: false once that entry was deleted
 /// or replaced, or the directory changed, after the record was loaded.
 bool ShownRecordIsCurrent(const ViewerState& state);
+
+/// What OutputRefusal decides on: the record on the screen and the work list.
+OutputState OutputStateOf(const ViewerState& state);
 
 }  // namespace corvale

@@ -26,18 +26,12 @@ PaintBox::PaintBox(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_Opaq
 
 void PaintBox::CopyImage(const Image& image) {
   image_ = &image;
-  if (inPaintHandler_) return;  // the paint event under way shows it
-  copying_ = true;
-  repaint();
-  copying_ = false;
+  update();
 }
 
 void PaintBox::paintEvent(QPaintEvent*) {
-  if (!copying_ && onPaint && !inPaintHandler_) {
-    inPaintHandler_ = true;
-    onPaint();
-    inPaintHandler_ = false;
-  }
+  // Only what was handed over: the pictures are drawn when their inputs
+  // change, never because the system asks for a paint.
   QPainter p(this);
   if (image_) p.drawImage(0, 0, image_->Qt());
   else p.fillRect(rect(), Qt::white);

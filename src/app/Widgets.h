@@ -22,12 +22,10 @@ class PaintBox : public QWidget {
  public:
   explicit PaintBox(QWidget* parent = nullptr);
 
-  /// Hands the box the image to show and repaints synchronously. The image must
-  /// outlive the box or the next copy.
+  /// Hands the box the image to show and asks for a paint; every paint shows
+  /// the image last handed over. The image must outlive the box or the next copy.
   void CopyImage(const Image& image);
   const Image* ShownImage() const { return image_; }
-  /// Runs on paints the system asks for (uncovered, shown, resized).
-  std::function<void()> onPaint;
   std::function<void(QMouseEvent*)> onMouseDown, onMouseMove, onMouseUp;
 
  protected:
@@ -38,8 +36,6 @@ class PaintBox : public QWidget {
 
  private:
   const Image* image_ = nullptr;
-  bool copying_ = false;
-  bool inPaintHandler_ = false;
 };
 
 /// The directories of the file system as a tree, read lazily: a directory's

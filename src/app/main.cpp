@@ -18,6 +18,7 @@
 #include "ProgramInfo.h"
 #include "app/CommandLine.h"
 #include "app/Language.h"
+#include "app/RecordFiles.h"
 #include "app/SdiAppForm.h"
 #include "gfx/Fonts.h"
 #include "record/NativePath.h"
@@ -125,7 +126,9 @@ int main(int argc, char** argv) {
   corvale::TSDIAppForm window;
   const corvale::ViewerSettings remembered = settings ? window.UseSettings(*settings) : corvale::ViewerSettings{};
   const QString startDirectory = corvale::DefaultStartDirectory(remembered.directory, InstalledSamples());
-  const corvale::StartRequest request = corvale::ResolveStartPaths(command.paths, QDir::currentPath());
+  // Named files are opened as File > Open opens them: a header and its signal
+  // file are one record, and a file no format reads is told, not listed.
+  const corvale::StartRequest request = corvale::OpenRequest(command.paths, QDir::currentPath());
   if (qEnvironmentVariableIntValue("CORVALE_EXIT_AFTER_FIRST_PAINT") == 1) {
     if (QWidget* view = window.findChild<QWidget*>(QStringLiteral("PaintBox1")))
       view->installEventFilter(new ExitAfterFirstPaint(window));

@@ -318,8 +318,34 @@ int FindLead(const std::vector<QString>& names, int lead) {
   return -1;
 }
 
-std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet& signals, const HeaderOptions& options,
-                                                                const HeaderOptions& source) {
+std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet& given, const HeaderOptions& options,
+                                                                const HeaderOptions& source, QStringList* notes) {
+  // The augmented limb leads and III are sums of I and II: a recorder that
+  // stores eight independent leads leaves them out.
+  enum { I, II, III, aVR, aVL, aVF };
+  constexpr int kDerived[] = {III, aVR, aVL, aVF};
+  const bool derive = std::all_of(std::begin(kDerived), std::end(kDerived),
+                                  [&](int lead) { return FindLead(given.names, lead) < 0; }) &&
+                      FindLead(given.names, I) >= 0 && FindLead(given.names, II) >= 0;
+  SignalSet derived;
+  if (derive) {
+    derived = given;
+    const std::vector<double>& i = given.microvolts[static_cast<std::size_t>(FindLead(given.names, I))];
+    const std::vector<double>& ii = given.microvolts[static_cast<std::size_t>(FindLead(given.names, II))];
+    const auto count = std::min(i.size(), ii.size());
+    std::vector<double> iii(count), avr(count), avl(count), avf(count);
+    for (std::size_t n = 0; n < count; ++n) {
+      iii[n] = ii[n] - i[n];
+      avr[n] = -(i[n] + ii[n]) / 2;
+      avl[n] = i[n] - ii[n] / 2;
+      avf[n] = ii[n] - i[n] / 2;
+    }
+    for (auto [lead, x] : {std::pair{III, &iii}, {aVR, &avr}, {aVL, &avl}, {aVF, &avf}}) {
+      derived.names.push_back(QString::fromLatin1(LeadNames[static_cast<std::size_t>(lead)].data()));
+      derived.microvolts.push_back(std::move(*x));
+    }
+  }
+  const SignalSet& signals = derive ? derived : given;
   std::array<int, LeadCount> index{};
   QStringList missing;
   for (int lead = 0; lead < LeadCount; ++lead) {
@@ -329,6 +355,7 @@ std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet&
   }
   if (!missing.isEmpty())
     return QStringLiteral("the record lacks the standard lead(s) %1").arg(missing.join(QStringLiteral(", ")));
+  if (derive && notes) *notes << QStringLiteral("III, aVR, aVL and aVF were derived from I and II");
 
   const double fs = signals.samplingFrequency;
   if (auto problem = SamplingRateProblem(fs)) return *problem;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <variant>
@@ -23,6 +24,8 @@ struct HeaderOptions {
   std::optional<QString> heartRate, rrInterval, prInterval, qrsDuration, qrsAxis, qtInterval, qtcInterval, sv1Amplitude,
       rvAmplitude;
   std::optional<QString> rvLead;  // "5" or "6": where rvAmplitude was measured
+  // Not a header value: the sampling rate of a file that does not state it (CSV without a time column).
+  std::optional<double> samplingRate;
 };
 
 /// Microvolts per record unit.
@@ -65,8 +68,11 @@ int FindLead(const std::vector<QString>& names, int lead);
 
 /// Builds the record from twelve named leads of at least 10 s: the first 10 s
 /// at 500 Hz. `options` (the user's) win over `source` (the file's own values).
+/// Eight independent leads (I, II, V1-V6) are enough: III, aVR, aVL and aVF
+/// follow from I and II, and a sentence saying so is added to `notes`.
 std::variant<std::unique_ptr<RecordImage>, QString> BuildRecord(const SignalSet& signals, const HeaderOptions& options,
-                                                                const HeaderOptions& source = {});
+                                                                const HeaderOptions& source = {},
+                                                                QStringList* notes = nullptr);
 
 /// Puts header values into the record's fields: `options` checked strictly,
 /// `source` values that do not fit left out (an ID or name that does not fit

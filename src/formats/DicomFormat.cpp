@@ -425,9 +425,9 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
   if (auto problem = SamplingRateProblem(chosen->fs)) return FileError{path, *problem};
   auto signalSet = ReadGroup(*chosen);
   if (auto* err = std::get_if<QString>(&signalSet)) return FileError{path, *err};
-  auto built = BuildRecord(std::get<SignalSet>(signalSet), options, FieldsFromDataset(ds));
-  if (auto* err = std::get_if<QString>(&built)) return FileError{path, *err};
   ReadRecord result;
+  auto built = BuildRecord(std::get<SignalSet>(signalSet), options, FieldsFromDataset(ds), &result.notes);
+  if (auto* err = std::get_if<QString>(&built)) return FileError{path, *err};
   result.image = std::move(std::get<std::unique_ptr<RecordImage>>(built));
   result.sourceFiles << path;
   return result;

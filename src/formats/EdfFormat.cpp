@@ -339,9 +339,9 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
 
   const HeaderOptions fields = FieldsFromEdf(*hdr, file);
   handle.Close();
-  auto built = BuildRecord(signalSet, options, fields);
-  if (auto* err = std::get_if<QString>(&built)) return FileError{path, *err};
   ReadRecord result;
+  auto built = BuildRecord(signalSet, options, fields, &result.notes);
+  if (auto* err = std::get_if<QString>(&built)) return FileError{path, *err};
   result.image = std::move(std::get<std::unique_ptr<RecordImage>>(built));
   result.sourceFiles << path;
   return result;

@@ -168,7 +168,7 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   signalSet.samplingFrequency = header.samplingFrequency;
   for (const wfdb::SignalInfo& s : header.channels) signalSet.names.push_back(s.description);
   signalSet.microvolts = std::move(samples.microvolts);
-  auto built = BuildRecord(signalSet, options, std::get<HeaderOptions>(fields));
+  auto built = BuildRecord(signalSet, options, std::get<HeaderOptions>(fields), &result.notes);
   if (auto* err = std::get_if<QString>(&built)) return FileError{headerPath, *err};
   result.image = std::move(std::get<std::unique_ptr<RecordImage>>(built));
   return result;

@@ -20,6 +20,7 @@ inline constexpr qint64 MaxWfdbHeaderBytes = qint64{256} * 1024;
 struct ReadRecord {
   std::unique_ptr<RecordImage> image;
   QStringList sourceFiles;
+  QStringList notes;     // what the reader made up for what the file lacks (leads derived from others)
   QStringList warnings;  // doubts about the file that did not stop the reading (a wrong checksum)
 };
 

@@ -162,14 +162,15 @@ QStringList IdentificationTexts(const PageAnnotationInput& input) {
   auto add = [&](const char* caption, const QString& value) {
     if (!value.isEmpty()) out << Tr(caption).arg(value);
   };
+  // In the interface's language, as the window around the page is.
   if (!input.deleteId) {
-    add("Name: %1", id.patientName);
-    add("ID: %1", id.patientId);
+    add(QT_TRANSLATE_NOOP("PageAnnotations", "Name: %1"), id.patientName);
+    add(QT_TRANSLATE_NOOP("PageAnnotations", "ID: %1"), id.patientId);
   }
-  add("Age: %1", id.age);
-  add("Sex: %1", id.sex);
-  add("Recorded: %1", id.recorded);
-  add("File: %1", id.fileName);
+  add(QT_TRANSLATE_NOOP("PageAnnotations", "Age: %1"), id.age);
+  add(QT_TRANSLATE_NOOP("PageAnnotations", "Sex: %1"), id.sex);
+  add(QT_TRANSLATE_NOOP("PageAnnotations", "Recorded: %1"), id.recorded);
+  add(QT_TRANSLATE_NOOP("PageAnnotations", "File: %1"), id.fileName);
   return out;
 }
 

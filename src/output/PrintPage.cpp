@@ -257,4 +257,6 @@ PrintResult PrintRecordPage(QPagedPaintDevice& device, const PrintSettings& s, c
   return result;
 }
 
+QString PrintJobTitle(const QString& name) { return QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "); }
+
 }  // namespace corvale

@@ -43,6 +43,9 @@ struct PageGeometry {
 
 PageGeometry ComputePageGeometry(double pageHeight, double pageWidth, int margin);
 
+/// The print job's and the PDF's title for the record `name`: "CORVALE < name > ".
+QString PrintJobTitle(const QString& name);
+
 /// A real as the labels show it: at most 15 significant digits, no trailing
 /// zeros or decimal point (6460.0 gives "6460", 6665.2 gives "6665.2").
 QString GeneralFormat(double value);

@@ -8,7 +8,9 @@ foreach(ts corvale_en.ts corvale_ja.ts)
   file(COPY_FILE "${SOURCE_DIR}/translations/${ts}" "${WORK_DIR}/${ts}")
   execute_process(
     COMMAND "${LUPDATE}" -silent -I "${SOURCE_DIR}/src" -locations none -no-obsolete "${SOURCE_DIR}/src/app"
-            "${SOURCE_DIR}/src/formats/Formats.cpp" "${SOURCE_DIR}/src/output/PageMeasurements.cpp" -ts "${WORK_DIR}/${ts}"
+            "${SOURCE_DIR}/src/formats/Formats.cpp" "${SOURCE_DIR}/src/output/ExportService.cpp"
+            "${SOURCE_DIR}/src/output/PageAnnotations.cpp"
+            "${SOURCE_DIR}/src/output/PageMeasurements.cpp" -ts "${WORK_DIR}/${ts}"
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "lupdate failed (${status}):\n${output}")

@@ -25,6 +25,7 @@
 #include "app/EcgTab.h"
 #include "app/Language.h"
 #include "app/PrinterSetupDialog.h"
+#include "output/PageAnnotations.h"
 #include "record/HeaderPresentation.h"
 
 using namespace corvale;
@@ -332,6 +333,32 @@ class LanguageTest : public WindowFixture {
     OpenDirectory(tmp->path());
     QCOMPARE(Text("LabelScanNote"), note);
     QVERIFY2(WalkWindow().isEmpty(), qPrintable(Lines(WalkWindow())));
+  }
+
+  // In Japanese, the page margin speaks Japanese, and a reader's reason (in
+  // English) follows a Japanese sentence that says it is the detail.
+  void japaneseMarginAndReasons() {
+    english.reset();
+    {
+      InterfaceLanguage language;
+      QVERIFY(language.Use(Language::Japanese));
+      PageAnnotationInput input;
+      input.identity = {"山田", "00424", "47 y.o.", "M", "2003/05/14 09:41:07", "A0005.nrm"};
+      QCOMPARE(IdentificationTexts(input), (QStringList{"氏名: 山田", "ID: 00424", "年齢: 47 y.o.", "性別: M",
+                                                        "記録日時: 2003/05/14 09:41:07", "ファイル: A0005.nrm"}));
+      RecordBuilder().Write(tmp->filePath("short.nrm"), 100);
+      OpenDirectory(tmp->path());
+      AddInOrder({"short.nrm"});
+      Click("ButtonAnalyse");
+      QVERIFY(!messages.isEmpty());
+      const QString m = messages.last();
+      QVERIFY2(m.startsWith(QStringLiteral("記録を読み込めません。\n詳細（英語）: ")), qPrintable(m));
+      QVERIFY2(m.contains(QStringLiteral("short.nrm")), qPrintable(m));
+      messages.clear();
+      notices.clear();
+    }
+    english = std::make_unique<InterfaceLanguage>();
+    QVERIFY(english->Use(Language::English));
   }
 
   void japaneseKeepsTheDesignCaptions() {

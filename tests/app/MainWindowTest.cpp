@@ -439,15 +439,21 @@ class MainWindowTest : public WindowFixture {
     QCOMPARE(w->findChildren<QMessageBox*>().size(), 1);
   }
 
-  void systemPaintRendersFromState() {
+  // A paint the system asks for shows the pictures as they are; a change of
+  // what they show draws them again, and the screen shows exactly that.
+  void paintsShowAndChangesRender() {
     AnalyseNumbered(1);
-    // Spoil the overlay, then let the system repaint: the paint handler renders again.
+    auto* view = Get<PaintBox>("PaintBox1");
+    const QImage before = w->OverlayImage().Qt();
     w->State().measurements.items[0] = {100, 0, 200, 300, 1000};
     w->State().measurements.MeasurementCount = 1;
-    Get<PaintBox>("PaintBox1")->update();
+    view->update();
     QTest::qWait(50);
+    QCOMPARE(w->OverlayImage().Qt(), before);     // nothing rendered
+    Get<QScrollBar>("ScrollBar1")->setValue(20);  // the time window moves: traces and overlay again
     QCOMPARE(w->OverlayImage().Pixel(100, 10), Colors::Blue);
     QCOMPARE(w->TraceImage().Pixel(100, 10) == Colors::Blue, false);
+    QCOMPARE(view->grab().toImage().convertToFormat(QImage::Format_RGB32), w->OverlayImage().Qt());
   }
 };
 

@@ -26,8 +26,7 @@ TEST(OpenRequest, ReadableFilesOnlyAndOneDirectoryAlone) {
   ASSERT_TRUE(dir.isValid());
   test::RecordBuilder().Write(dir.filePath("a.nrm"));
   test::RecordBuilder().Write(dir.filePath("noext"));  // a record's size, no record extension
-  ASSERT_FALSE(
-      formats::WriteRecordAs(test::RecordBuilder().Image(), formats::OutputFormat::Wfdb, dir.filePath("w.hea")));
+  ASSERT_FALSE(formats::WriteRecordAs(test::RecordBuilder().Image(), formats::FormatKind::Wfdb, dir.filePath("w.hea")));
   WriteBytes(dir.filePath("notes.txt"), "not an ECG\n");
   WriteBytes(dir.filePath("lonely.dat"), QByteArray(64, '\1'));  // no header beside it
   ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
@@ -74,12 +73,14 @@ TEST(ExportFormatFor, ExtensionFirstThenFilter) {
   struct Row {
     const char* path;
     int filter;
-    ExportFormat format;
+    formats::FormatKind format;
   };
   const Row rows[] = {
-      {"/x/a.hea", 3, ExportFormat::Wfdb}, {"/x/a.EDF", 0, ExportFormat::Edf}, {"/x/a.dcm", 0, ExportFormat::Dicom},
-      {"/x/a.csv", 0, ExportFormat::Csv},  {"/x/a.PNG", 0, ExportFormat::Png}, {"/x/a.pdf", 0, ExportFormat::Pdf},
-      {"/x/a.txt", 3, ExportFormat::Csv},  {"/x/a", 1, ExportFormat::Edf},     {"/x/a.txt", 42, ExportFormat::Wfdb},
+      {"/x/a.hea", 3, formats::FormatKind::Wfdb},  {"/x/a.EDF", 0, formats::FormatKind::Edf},
+      {"/x/a.dcm", 0, formats::FormatKind::Dicom}, {"/x/a.csv", 0, formats::FormatKind::Csv},
+      {"/x/a.PNG", 0, formats::FormatKind::Png},   {"/x/a.pdf", 0, formats::FormatKind::Pdf},
+      {"/x/a.txt", 3, formats::FormatKind::Csv},   {"/x/a", 1, formats::FormatKind::Edf},
+      {"/x/a.txt", 42, formats::FormatKind::Wfdb},
   };
   for (const Row& r : rows) EXPECT_EQ(ExportFormatFor(QString::fromLatin1(r.path), r.filter), r.format) << r.path;
   EXPECT_EQ(ExportNameFilters().size(), 6);
@@ -98,8 +99,8 @@ TEST(LoadRecord, ChoosesTheReaderByNameThenContent) {
   wave.Set(Field::PatientId, "00000055");
   for (int lead = 0; lead < LeadCount; ++lead)
     wave.Lead(lead, [lead](int n) { return static_cast<std::int16_t>((n % 100) * (lead + 1) - 300); });
-  ASSERT_FALSE(formats::WriteRecordAs(wave.Image(), formats::OutputFormat::Edf, dir.filePath("e.edf")));
-  ASSERT_FALSE(formats::WriteRecordAs(wave.Image(), formats::OutputFormat::Wfdb, dir.filePath("w.hea")));
+  ASSERT_FALSE(formats::WriteRecordAs(wave.Image(), formats::FormatKind::Edf, dir.filePath("e.edf")));
+  ASSERT_FALSE(formats::WriteRecordAs(wave.Image(), formats::FormatKind::Wfdb, dir.filePath("w.hea")));
 
   auto state = std::make_unique<ViewerState>();
   state->study.directory = dir.path();

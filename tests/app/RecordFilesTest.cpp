@@ -73,7 +73,7 @@ class RecordFilesTest : public WindowFixture {
     w->Files().chooseOpenFiles = [paths](const QString&) { return paths; };
     Get<QAction>("FileOpen1")->trigger();
   }
-  void Export(const QString& path, ExportFormat format) {
+  void Export(const QString& path, formats::FormatKind format) {
     exportTo = ExportTarget{path, format};
     Get<QAction>("FileExport1")->trigger();
   }
@@ -130,8 +130,8 @@ class RecordFilesTest : public WindowFixture {
   void openForeignRecords() {
     QFETCH(QString, file);
     file.replace("@", tmp->path());
-    const auto format = formats::ParseOutputFormat(file.endsWith(".edf") ? "edf" : "dicom");
-    if (file.startsWith(tmp->path())) QVERIFY(!formats::WriteRecordAs(Patient(2).Image(), *format, file));
+    const auto format = formats::ExportFormatNamed(file.endsWith(".edf") ? "edf" : "dicom")->kind;
+    if (file.startsWith(tmp->path())) QVERIFY(!formats::WriteRecordAs(Patient(2).Image(), format, file));
     OpenWithDialog({file});
     const QString opened = file.endsWith(".dat") ? file.chopped(4) + ".hea" : file;
     QCOMPARE(w->State().study.work, QStringList{QFileInfo(opened).fileName()});
@@ -145,7 +145,7 @@ class RecordFilesTest : public WindowFixture {
   void openMixedAndStep() {
     Patient(3).Write(tmp->filePath("r3.nrm"));
     const QString edf = tmp->filePath("e.edf");
-    QVERIFY(!formats::WriteRecordAs(Patient(5).Image(), formats::OutputFormat::Edf, edf));
+    QVERIFY(!formats::WriteRecordAs(Patient(5).Image(), formats::FormatKind::Edf, edf));
     OpenWithDialog({edf, tmp->filePath("r3.nrm")});
     QCOMPARE(w->State().study.work, QStringList({"e.edf", "r3.nrm"}));
     ExpectShownAsRead(edf);
@@ -180,7 +180,7 @@ class RecordFilesTest : public WindowFixture {
     const auto& samples = w->State().leads.LeadSamples;
     QVERIFY(std::all_of(samples.begin(), samples.end(), [](double v) { return v == 0; }));
     // Nor can it be exported under that name.
-    Export(tmp->filePath("out.csv"), ExportFormat::Csv);
+    Export(tmp->filePath("out.csv"), formats::FormatKind::Csv);
     QCOMPARE(exportDialogs, 0);
     QVERIFY(!QFile::exists(tmp->filePath("out.csv")));
   }
@@ -191,13 +191,13 @@ class RecordFilesTest : public WindowFixture {
     QTest::addColumn<bool>("deleteId");
     for (bool deleteId : {false, true}) {
       const char* id = deleteId ? " with delete ID" : "";
-      QTest::addRow("WFDB%s", id) << int(ExportFormat::Wfdb) << "p.hea" << deleteId;
-      QTest::addRow("EDF+%s", id) << int(ExportFormat::Edf) << "p.edf" << deleteId;
-      QTest::addRow("DICOM%s", id) << int(ExportFormat::Dicom) << "p.dcm" << deleteId;
+      QTest::addRow("WFDB%s", id) << int(formats::FormatKind::Wfdb) << "p.hea" << deleteId;
+      QTest::addRow("EDF+%s", id) << int(formats::FormatKind::Edf) << "p.edf" << deleteId;
+      QTest::addRow("DICOM%s", id) << int(formats::FormatKind::Dicom) << "p.dcm" << deleteId;
     }
-    QTest::newRow("CSV") << int(ExportFormat::Csv) << "p.csv" << false;
-    QTest::newRow("PNG") << int(ExportFormat::Png) << "p.png" << false;
-    QTest::newRow("PDF") << int(ExportFormat::Pdf) << "p.pdf" << true;
+    QTest::newRow("CSV") << int(formats::FormatKind::Csv) << "p.csv" << false;
+    QTest::newRow("PNG") << int(formats::FormatKind::Png) << "p.png" << false;
+    QTest::newRow("PDF") << int(formats::FormatKind::Pdf) << "p.pdf" << true;
   }
   void exportEachFormat() {
     QFETCH(int, format);
@@ -209,27 +209,27 @@ class RecordFilesTest : public WindowFixture {
     Get<QCheckBox>("CheckBoxID")->setChecked(deleteId);  // disabled in the layout; its state counts
     QVERIFY(QDir(tmp->path()).mkdir("out"));
     const QString path = tmp->filePath("out/" + name);
-    Export(path, ExportFormat(format));
+    Export(path, formats::FormatKind(format));
     QCOMPARE(exportDialogs, 1);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains("was exported"), qPrintable(messages[0]));
     // The record on the screen keeps its identification whatever was exported.
     QVERIFY(w->State().record.bytes == Patient(4).Image().bytes);
 
-    switch (ExportFormat(format)) {
-      case ExportFormat::Png: {
+    switch (formats::FormatKind(format)) {
+      case formats::FormatKind::Png: {
         QImage png(path);
         QVERIFY(!png.isNull());
         QCOMPARE(png.convertToFormat(QImage::Format_RGB32), w->TraceImage().Qt());
         break;
       }
-      case ExportFormat::Pdf: {
+      case formats::FormatKind::Pdf: {
         const QByteArray pdf = FileBytes(path);
         QVERIFY(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
         QVERIFY(pdf.contains("/MediaBox [0 0 595.000000 842.0"));  // A4 portrait until a paper is chosen
         break;
       }
-      case ExportFormat::Csv: QCOMPARE(FileBytes(path), formats::CsvText(Patient(4).Image())); break;
+      case formats::FormatKind::Csv: QCOMPARE(FileBytes(path), formats::CsvText(Patient(4).Image())); break;
       default: {
         const auto back = ReadBack(path);
         QVERIFY(back);
@@ -260,7 +260,7 @@ class RecordFilesTest : public WindowFixture {
     s.paper = QPageSize::Letter;
     s.orientation = QPageLayout::Landscape;
     w->ApplySettings(s);
-    Export(tmp->filePath("page.pdf"), ExportFormat::Pdf);
+    Export(tmp->filePath("page.pdf"), formats::FormatKind::Pdf);
     QVERIFY(FileBytes(tmp->filePath("page.pdf")).contains("/MediaBox [0 0 792.000000 612.0"));  // Letter, turned
   }
 
@@ -288,7 +288,7 @@ class RecordFilesTest : public WindowFixture {
     }
     messages.clear();
     notices.clear();
-    Export(tmp->filePath("x.csv"), ExportFormat::Csv);
+    Export(tmp->filePath("x.csv"), formats::FormatKind::Csv);
     QCOMPARE(exportDialogs, 0);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains(messageHas), qPrintable(messages[0]));
@@ -298,13 +298,13 @@ class RecordFilesTest : public WindowFixture {
   // The record's own files are never written over, nor a signal file the dialog did not name.
   void exportNeverOverwritesUnasked() {
     const QString source = tmp->filePath("rec.hea"), data = tmp->filePath("rec.dat");
-    QVERIFY(!formats::WriteRecordAs(Patient(6).Image(), formats::OutputFormat::Wfdb, source));
+    QVERIFY(!formats::WriteRecordAs(Patient(6).Image(), formats::FormatKind::Wfdb, source));
     const QByteArray sourceBytes = FileBytes(source), dataBytes = FileBytes(data);
     OpenWithDialog({source});
     QCOMPARE(Text("Label12"), QStringLiteral("00000006"));
     Get<QCheckBox>("CheckBoxID")->setChecked(true);
 
-    Export(source, ExportFormat::Wfdb);
+    Export(source, formats::FormatKind::Wfdb);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains("not exported"), qPrintable(messages[0]));
     QCOMPARE(FileBytes(source), sourceBytes);
@@ -315,7 +315,7 @@ class RecordFilesTest : public WindowFixture {
     QFile f(tmp->filePath("other.dat"));
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(stranger) == stranger.size());
     f.close();
-    Export(tmp->filePath("other.hea"), ExportFormat::Wfdb);
+    Export(tmp->filePath("other.hea"), formats::FormatKind::Wfdb);
     QCOMPARE(messages.size(), 2);
     QVERIFY2(messages[1].contains("other.dat") && messages[1].contains("exists already"), qPrintable(messages[1]));
     QCOMPARE(FileBytes(tmp->filePath("other.dat")), stranger);
@@ -323,7 +323,7 @@ class RecordFilesTest : public WindowFixture {
 
     // With the header there too, the dialog's confirmation covers the pair.
     QVERIFY(QFile::copy(source, tmp->filePath("other.hea")));
-    Export(tmp->filePath("other.hea"), ExportFormat::Wfdb);
+    Export(tmp->filePath("other.hea"), formats::FormatKind::Wfdb);
     QVERIFY2(messages[2].contains("was exported"), qPrintable(messages[2]));
     const auto back = ReadBack(tmp->filePath("other.hea"));
     QVERIFY(back);
@@ -335,7 +335,7 @@ class RecordFilesTest : public WindowFixture {
     QVERIFY(QDir(tmp->path()).mkdir("d"));
     Numbered(1).Write(tmp->filePath("d/b.nrm"));
     Numbered(2).Write(tmp->filePath("d/a.msd"));
-    QVERIFY(!formats::WriteRecordAs(Patient(3).Image(), formats::OutputFormat::Edf, tmp->filePath("d/c.edf")));
+    QVERIFY(!formats::WriteRecordAs(Patient(3).Image(), formats::FormatKind::Edf, tmp->filePath("d/c.edf")));
     Drop({tmp->filePath("d")});
     QTRY_COMPARE(w->State().study.directory, tmp->filePath("d"));
     QCOMPARE(w->State().study.found, QStringList({"b.nrm", "a.msd"}));
@@ -346,7 +346,7 @@ class RecordFilesTest : public WindowFixture {
 
   void dropFiles() {
     const QString hea = tmp->filePath("w.hea"), dat = tmp->filePath("w.dat");
-    QVERIFY(!formats::WriteRecordAs(Patient(8).Image(), formats::OutputFormat::Wfdb, hea));
+    QVERIFY(!formats::WriteRecordAs(Patient(8).Image(), formats::FormatKind::Wfdb, hea));
     Numbered(2).Write(tmp->filePath("r2.nrm"));
     QFile notes(tmp->filePath("notes.txt"));
     QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("hello\n") == 6);
@@ -376,7 +376,7 @@ class RecordFilesTest : public WindowFixture {
     QFETCH(bool, edf);
     QByteArray contents = Numbered(5).Bytes();
     if (edf) {
-      QVERIFY(!formats::WriteRecordAs(Numbered(5).Image(), formats::OutputFormat::Edf, tmp->filePath("x.edf")));
+      QVERIFY(!formats::WriteRecordAs(Numbered(5).Image(), formats::FormatKind::Edf, tmp->filePath("x.edf")));
       QFile written(tmp->filePath("x.edf"));
       QVERIFY(written.open(QIODevice::ReadOnly));
       contents = written.readAll();

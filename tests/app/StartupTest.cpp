@@ -13,7 +13,9 @@
 
 #include "WindowFixture.h"
 #include "app/CommandLine.h"
+#include "app/RecordFiles.h"
 #include "app/Settings.h"
+#include "formats/Formats.h"
 
 using namespace corvale;
 using namespace corvale::test;
@@ -29,12 +31,16 @@ class StartupTest : public WindowFixture {
   bool Checked(const char* name) const { return Get<QAbstractButton>(name)->isChecked(); }
   int CurrentTab() const { return Get<QTabWidget>("PageControl1")->currentIndex(); }
 
-  // ecg/ holds r1..r3, other/ holds b1.msd, empty/ nothing.
+  // ecg/ holds r1..r3, other/ holds b1.msd, b2.hea with its b2.dat and a
+  // LICENSE.txt, empty/ nothing.
   void MakeDirectories() {
     const QDir root(tmp->path());
     QVERIFY(root.mkpath("ecg") && root.mkpath("other") && root.mkpath("empty"));
     for (int i = 1; i <= 3; ++i) Numbered(i).Write(tmp->filePath(QStringLiteral("ecg/r%1.nrm").arg(i)));
     Numbered(7).Write(tmp->filePath("other/b1.msd"));
+    QVERIFY(!formats::WriteRecordAs(Numbered(8).Image(), formats::FormatKind::Wfdb, tmp->filePath("other/b2.hea")));
+    QFile licence(tmp->filePath("other/LICENSE.txt"));
+    QVERIFY(licence.open(QIODevice::WriteOnly) && licence.write("Licence text\n") > 0);
   }
 
   // Settings unlike the start-up state in every value.
@@ -79,6 +85,12 @@ class StartupTest : public WindowFixture {
         << QStringList{"r2.nrm", "@/other/b1.msd", "r1.nrm"} << "ecg/r2.nrm" << QStringList{"r3.nrm"} << "";
     QTest::newRow("a missing file") << QStringList{"ecg/gone.nrm", "ecg/r3.nrm"} << 1 << QStringList{"r3.nrm"}
                                     << "ecg/r3.nrm" << QStringList{"r1.nrm", "r2.nrm"} << "ecg/gone.nrm: no such file";
+    // Named as a shell names "other/*": the header and its signal file are one
+    // record, and a file no format reads is told, not listed as a flat line.
+    QTest::newRow("a shell's other/*") << QStringList{"other/LICENSE.txt", "other/b1.msd", "other/b2.dat",
+                                                      "other/b2.hea"}
+                                       << 1 << QStringList{"b1.msd", "b2.hea"} << "other/b1.msd" << QStringList{}
+                                       << "LICENSE.txt: CORVALE does not read";
     // Then the default directory is read.
     QTest::newRow("nothing that exists") << QStringList{"gone.nrm", "nowhere/"} << 0 << QStringList{} << "" << all
                                          << "nowhere/: no such file";
@@ -90,7 +102,7 @@ class StartupTest : public WindowFixture {
     QFETCH(QString, shown);
     QFETCH(QStringList, found);
     QFETCH(QString, noticeHas);
-    const StartRequest request = ResolveStartPaths(args, tmp->path());
+    const StartRequest request = OpenRequest(args, tmp->path());  // as main() asks
     w->OpenAtStart(request, tmp->filePath("ecg"));
     QCOMPARE(CurrentTab(), tab);
     QStringList expectedWork;

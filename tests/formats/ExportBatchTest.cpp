@@ -222,6 +222,25 @@ TEST(Export, BatchHazards) {
        },
        0, "", "exported 1 of 1",
        [&](const QString& dir) { EXPECT_TRUE(Content(dir + "/out/" + longBase + ".csv").startsWith("time_s,")); }},
+      {"a header and its signal file named together are one record; .rec and .dicom files are found",
+       [&](const QString& dir) {
+         QFile::copy(test::EcgDataPath("ptb-xl/00079_hr.hea"), dir + "/00079_hr.hea");
+         QFile::copy(test::EcgDataPath("ptb-xl/00079_hr.dat"), dir + "/00079_hr.dat");
+         const auto sample = formats::ReadAnyRecord(samples + "/A0001.nrm");
+         const RecordImage& image = *std::get<formats::OpenedRecord>(sample).image;
+         EXPECT_FALSE(formats::WriteRecordAs(image, formats::FormatKind::Edf, dir + "/e.edf"));
+         EXPECT_FALSE(formats::WriteRecordAs(image, formats::FormatKind::Dicom, dir + "/d.dcm"));
+         QDir().mkpath(dir + "/in");
+         QFile::rename(dir + "/e.edf", dir + "/in/e.rec");
+         QFile::rename(dir + "/d.dcm", dir + "/in/d.dicom");
+         return QStringList{dir + "/00079_hr.hea", dir + "/00079_hr.dat", dir + "/in", "--to", "csv", "-o",
+                            dir + "/out"};
+       },
+       0, "", "exported 3 of 3",
+       [](const QString& dir) {
+         EXPECT_EQ(QDir(dir + "/out").entryList(QDir::Files, QDir::Name),
+                   (QStringList{"00079_hr.csv", "d.csv", "e.csv"}));
+       }},
       {"control characters in a name are shown escaped",
        [&](const QString& dir) {
          QFile::copy(samples + "/A0004.nrm", dir + "/x\x1b[2J\ny.nrm");
@@ -400,7 +419,7 @@ TEST(Batch, OutputsArePutInPlaceInGroups) {
       [&](const batch::Job& j) {
         OutputPolicy keep;
         keep.overwrite = false;
-        return formats::PrepareRecordAs(b.Image(), formats::OutputFormat::Csv, j.output, keep);
+        return formats::PrepareRecordAs(b.Image(), formats::FormatKind::Csv, j.output, keep);
       },
       [&](const batch::Job& j, const std::optional<FileError>& e, int, int) {
         if (e) failed.push_back(j.input + ": " + e->reason);

@@ -95,7 +95,7 @@ TEST(Interop, EdfPlusReadByAnIndependentParser) {
   QTemporaryDir dir;
   const RecordBuilder b = Dated();
   const QString path = dir.filePath("r.edf");
-  ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Edf, path));
+  ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Edf, path));
   const QByteArray bytes = ReadFile(path);
   const EdfFile e = ParseEdf(bytes);
   EXPECT_EQ(e.version, QByteArray("0       "));
@@ -388,7 +388,7 @@ TEST(Interop, DicomObjectsOfOthers) {
   int i = 0;
   for (const Row& r : rows) {
     const QString path = dir.filePath(QStringLiteral("o%1.dcm").arg(i++));
-    ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Dicom, path));
+    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path));
     EditDicom(path, r.edit);
     auto read = ReadAnyRecord(path);
     if (*r.message) {
@@ -443,7 +443,7 @@ TEST(Interop, DicomOfOursPassesDciodvfy) {
     b.Set(Field::PatientName, std::string_view(r.name.constData(), static_cast<std::size_t>(r.name.size())));
     const QString path = dir.filePath("ours.dcm");
     QFile::remove(path);
-    ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Dicom, path)) << r.what;
+    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path)) << r.what;
     DcmFileFormat file;
     ASSERT_TRUE(file.loadFile(QFile::encodeName(path).constData()).good()) << r.what;
     for (const DcmTagKey& tag : {DCM_StudyInstanceUID, DCM_SeriesInstanceUID, DCM_SOPInstanceUID}) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "formats/Formats.h"
 #include "formats/InputFile.h"
@@ -83,6 +84,80 @@ TEST_F(Scratch, WfdbHeadersThatAreRefused) {
   // The same file with a sane header reads: the refusals above come from the values alone.
   Write("rec.hea", WfdbHeader());
   EXPECT_EQ(Refusal(Path("rec.hea")), QString());
+}
+
+// CSV in: our own export reads back exactly; common variants read; what is
+// ambiguous is refused with the reason.
+TEST_F(Scratch, CsvVariantsAndWhatIsAmbiguous) {
+  auto owned = std::make_unique<RecordImage>(test::RecordBuilder().Image());
+  for (int lead = 0; lead < LeadCount; ++lead)
+    for (int n = 0; n < SamplesPerLead; ++n) owned->SetSample(lead, n, static_cast<std::int16_t>(lead * 100 + n % 50));
+  const RecordImage& image = *owned;
+  ASSERT_FALSE(WriteRecordAs(image, FormatKind::Csv, Path("ours.csv")));
+  // Eight independent leads as many recorders store them, in mV, semicolons,
+  // decimal commas, columns shuffled, no time column.
+  const int eight[] = {11, 0, 1, 6, 7, 8, 9, 10};
+  QByteArray text;
+  for (int k : eight)
+    text += QByteArray(text.isEmpty() ? "" : ";") + LeadNames[static_cast<std::size_t>(k)].data() + " (mV)";
+  text += '\n';
+  for (int n = 0; n < 6000; ++n) {
+    QByteArray line;
+    for (int k : eight)
+      line +=
+          (line.isEmpty() ? "" : ";") +
+          QByteArray::number(image.Sample(k, n % SamplesPerLead) * MicrovoltsPerUnit / 1000, 'f', 6).replace('.', ',');
+    text += line + '\n';
+  }
+  Write("eight.csv", text);
+  struct Row {
+    const char* what;
+    QByteArray csv;  // empty: the file named by `file`
+    const char* file;
+    std::optional<double> rate;
+    const char* message;  // "" when it reads
+  };
+  const Row rows[] = {
+      {"our export", {}, "ours.csv", std::nullopt, ""},
+      {"eight leads, --rate", {}, "eight.csv", 500.0, ""},
+      {"eight leads without a rate", {}, "eight.csv", std::nullopt, "no time column: give the sampling rate"},
+      {"no unit", "time_s,I,II\n0,1,2\n", "x.csv", std::nullopt, "the column \"I\" does not say its unit"},
+      {"a lead twice", "time_s,I_uV,I_mV\n0,1,2\n", "x.csv", std::nullopt, "lead I has two columns"},
+      {"uneven time", "time_s,I_uV\n0,1\n0.002,1\n0.005,1\n", "x.csv", std::nullopt, "does not step evenly"},
+      {"rate given twice", "time_ms,I_uV\n0,1\n2,1\n4,1\n", "x.csv", 250.0, "gives 500 Hz, but 250 Hz was given"},
+      {"both separators", "time_s;I_uV,II_uV\n0;1,2\n", "x.csv", std::nullopt, "both commas and semicolons"},
+      {"not a number", "time_s,I_uV\n0,1\n0.002,one\n", "x.csv", std::nullopt, "line 3, column 2: \"one\""},
+      {"no leads", "time_s,pulse\n0,1\n", "x.csv", std::nullopt, "names no ECG lead"},
+  };
+  for (const Row& r : rows) {
+    if (!r.csv.isEmpty()) Write(r.file, r.csv);
+    HeaderOptions options;
+    options.samplingRate = r.rate;
+    auto read = ReadAnyRecord(Path(r.file), options);
+    const QString err = std::holds_alternative<FileError>(read) ? std::get<FileError>(read).reason : QString();
+    EXPECT_TRUE(*r.message ? err.contains(QString::fromUtf8(r.message)) : err.isEmpty())
+        << r.what << ": " << err.toStdString();
+    if (!err.isEmpty()) continue;
+    const OpenedRecord& opened = std::get<OpenedRecord>(read);
+    EXPECT_EQ(opened.format, FormatKind::Csv) << r.what;
+    // Every lead within a unit of the original: III, aVR, aVL, aVF derived from I and II when absent.
+    const bool derived = QByteArray(r.file) == "eight.csv";
+    EXPECT_EQ(opened.notes.join(' ').contains("derived from I and II"), derived) << r.what;
+    int worst = 0;
+    for (int lead = 0; lead < LeadCount; ++lead) {
+      const bool made = derived && lead >= 2 && lead <= 5;
+      for (int n = 0; n < SamplesPerLead; ++n) {
+        const int i = image.Sample(0, n), ii = image.Sample(1, n);
+        const double want = !made       ? image.Sample(lead, n)
+                            : lead == 2 ? ii - i
+                            : lead == 3 ? -(i + ii) / 2.0
+                            : lead == 4 ? i - ii / 2.0
+                                        : ii - i / 2.0;
+        worst = std::max(worst, static_cast<int>(std::ceil(std::fabs(opened.image->Sample(lead, n) - want))));
+      }
+    }
+    EXPECT_LE(worst, derived ? 1 : 0) << r.what;
+  }
 }
 
 TEST_F(Scratch, SpecialFilesAreNeverOpenedForReading) {
@@ -194,16 +269,16 @@ TEST_F(Scratch, FilesOfNoKnownFormat) {
 
 TEST_F(Scratch, WritersRefuseWithoutLeavingFiles) {
   const test::RecordBuilder b;  // no recording date: a DICOM object cannot be made
-  const auto dicom = WriteRecordAs(b.Image(), OutputFormat::Dicom, Path("x.dcm"));
+  const auto dicom = WriteRecordAs(b.Image(), FormatKind::Dicom, Path("x.dcm"));
   ASSERT_TRUE(dicom);
   EXPECT_TRUE(dicom->reason.contains(QStringLiteral("no valid recording date and time")));
   // A WFDB record name must be one WFDB can name.
-  const auto wfdb = WriteRecordAs(b.Image(), OutputFormat::Wfdb, Path("a b.hea"));
+  const auto wfdb = WriteRecordAs(b.Image(), FormatKind::Wfdb, Path("a b.hea"));
   ASSERT_TRUE(wfdb);
   EXPECT_TRUE(wfdb->reason.contains(QStringLiteral("not a WFDB record name")));
   // Existing files are kept when overwriting is off, for every format.
   for (auto [format, name] :
-       {std::pair{OutputFormat::Edf, "e.edf"}, {OutputFormat::Csv, "c.csv"}, {OutputFormat::Wfdb, "w.hea"}}) {
+       {std::pair{FormatKind::Edf, "e.edf"}, {FormatKind::Csv, "c.csv"}, {FormatKind::Wfdb, "w.hea"}}) {
     const QString path = Path(QString::fromLatin1(name));
     Write(QString::fromLatin1(name), "keep");
     OutputPolicy keep;
@@ -217,7 +292,7 @@ TEST_F(Scratch, WritersRefuseWithoutLeavingFiles) {
   }
   // A WFDB .hea target that is a FIFO: refused, and the .dat is not left behind.
   Fifo("p.hea");
-  ASSERT_TRUE(WriteRecordAs(b.Image(), OutputFormat::Wfdb, Path("p.hea")));
+  ASSERT_TRUE(WriteRecordAs(b.Image(), FormatKind::Wfdb, Path("p.hea")));
   EXPECT_FALSE(QFile::exists(Path("p.dat")));
   // Nothing but what the test made is in the directory: no temporary files.
   const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);

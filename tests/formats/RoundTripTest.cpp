@@ -18,7 +18,7 @@ namespace {
 
 using test::RecordBuilder;
 
-std::unique_ptr<RecordImage> ReadOrFail(const QString& path, SourceFormat expected) {
+std::unique_ptr<RecordImage> ReadOrFail(const QString& path, FormatKind expected) {
   auto r = ReadAnyRecord(path);
   if (auto* err = std::get_if<FileError>(&r)) {
     ADD_FAILURE() << err->Describe().toStdString();
@@ -40,13 +40,13 @@ int DifferingSamples(const RecordImage& a, const RecordImage& b, std::string& fi
 }
 
 struct FormatRow {
-  OutputFormat format;
-  SourceFormat readAs;
+  FormatKind format;
+  FormatKind readAs;
   const char* extension;
 };
-const FormatRow kFormats[] = {{OutputFormat::Wfdb, SourceFormat::Wfdb, ".hea"},
-                              {OutputFormat::Edf, SourceFormat::Edf, ".edf"},
-                              {OutputFormat::Dicom, SourceFormat::Dicom, ".dcm"}};
+const FormatRow kFormats[] = {{FormatKind::Wfdb, FormatKind::Wfdb, ".hea"},
+                              {FormatKind::Edf, FormatKind::Edf, ".edf"},
+                              {FormatKind::Dicom, FormatKind::Dicom, ".dcm"}};
 
 std::unique_ptr<RecordImage> ThroughFormat(const RecordImage& image, const FormatRow& row, const QTemporaryDir& dir,
                                            const QString& name) {
@@ -64,7 +64,7 @@ TEST(RoundTrip, EverySampleRecordThroughEveryFormat) {
   ASSERT_EQ(files.size(), 11);
   QTemporaryDir dir;
   for (const QString& file : files) {
-    const auto original = ReadOrFail(samples.filePath(file), SourceFormat::Record);
+    const auto original = ReadOrFail(samples.filePath(file), FormatKind::Record);
     const HeaderOptions want = HeaderFromRecord(*original);
     ASSERT_TRUE(want.name && want.id && want.date && want.time) << file.toStdString();
     for (const FormatRow& row : kFormats) {
@@ -121,7 +121,7 @@ TEST(RoundTrip, EveryCarriedFieldAndExtremeSamples) {
     std::string first;
     RecordBuilder expected = b;
     // WFDB reserves -32768 for a missing sample; the writer keeps it a sample.
-    if (row.format == OutputFormat::Wfdb)
+    if (row.format == FormatKind::Wfdb)
       for (int lead = 0; lead < LeadCount; ++lead) expected.SetBytes(SampleOffset(lead, 0), QByteArray("\x01\x80", 2));
     EXPECT_EQ(DifferingSamples(expected.Image(), *back, first), 0) << row.extension << " " << first;
     const HeaderOptions got = HeaderFromRecord(*back);
@@ -152,7 +152,7 @@ TEST(RoundTrip, EveryCarriedFieldAndExtremeSamples) {
                         {"RV", &HeaderOptions::rvAmplitude, true},
                         {"RV lead", &HeaderOptions::rvLead, true}};
     for (const F& f : fields) {
-      if (row.format == OutputFormat::Dicom && f.member == &HeaderOptions::bloodPressure) {
+      if (row.format == FormatKind::Dicom && f.member == &HeaderOptions::bloodPressure) {
         EXPECT_FALSE(got.bloodPressure) << "DICOM has no blood pressure attribute";
         continue;
       }
@@ -190,11 +190,11 @@ TEST(RoundTrip, SharedWfdbRecordsReadTheSameThroughEveryPath) {
   QTemporaryDir dir;
   for (const char* r : records) {
     const QString base = test::EcgDataPath(QString::fromLatin1(r));
-    const auto direct = ReadOrFail(base + ".hea", SourceFormat::Wfdb);
+    const auto direct = ReadOrFail(base + ".hea", FormatKind::Wfdb);
     // The same record named by its base name and by its signal file.
     const QString signalFile = base + (QFile::exists(base + ".mat") ? ".mat" : ".dat");
     for (const QString& other : {base, signalFile}) {
-      const auto again = ReadOrFail(other, SourceFormat::Wfdb);
+      const auto again = ReadOrFail(other, FormatKind::Wfdb);
       std::string first;
       EXPECT_EQ(DifferingSamples(*direct, *again, first), 0) << other.toStdString() << " " << first;
     }
@@ -235,7 +235,7 @@ TEST(RoundTrip, CsvHoldsEverySampleInMicrovolts) {
   }
   QTemporaryDir dir;
   const QString path = dir.filePath("r.csv");
-  ASSERT_FALSE(WriteRecordAs(b.Image(), OutputFormat::Csv, path));
+  ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Csv, path));
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), CsvText(b.Image()));
@@ -263,8 +263,8 @@ TEST(ReadAnyRecord, RecordFilesAreKnownByTheirName) {
     const QString path = dir.filePath(QString::fromLatin1(r.name));
     b.Write(path);
     const auto format = DetectFormat(path);
-    ASSERT_TRUE(std::holds_alternative<SourceFormat>(format)) << r.name;
-    EXPECT_EQ(std::get<SourceFormat>(format), SourceFormat::Record) << r.name;
+    ASSERT_TRUE(std::holds_alternative<FormatKind>(format)) << r.name;
+    EXPECT_EQ(std::get<FormatKind>(format), FormatKind::Record) << r.name;
     auto read = ReadAnyRecord(path);
     ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read))
         << r.name << ": " << std::get<FileError>(read).Describe().toStdString();

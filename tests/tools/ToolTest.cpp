@@ -544,6 +544,8 @@ TEST(ToolRender, LeadNamesAreOnUnlessTurnedOff) {
   EXPECT_NE(QImage(dir.filePath("on.png")).convertToFormat(QImage::Format_RGB32), trace.Qt());
 }
 
+// The page is the printed page wherever it is made: print, and export --to pdf
+// (which once left the margin empty).
 TEST(ToolPrint, TheMarginIdentifiesTheRecordUnlessTurnedOff) {
   if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
     CORVALE_MISSING("pdftotext (Debian poppler-utils)");
@@ -552,14 +554,19 @@ TEST(ToolPrint, TheMarginIdentifiesTheRecordUnlessTurnedOff) {
   struct Case {
     QStringList options;
     bool id, scale;
+    bool batch = false;  // export --to pdf, else print
   };
   const Case cases[] = {{{}, true, true},
                         {{"--delete-id"}, false, true},
                         {{"--no-annotations"}, false, false},
-                        {{"--no-annotations", "--no-lead-names"}, false, false}};
+                        {{"--no-annotations", "--no-lead-names"}, false, false},
+                        {{}, true, true, true},
+                        {{"--anonymise"}, false, true, true}};
   for (const Case& c : cases) {
-    const QString pdf = dir.filePath("page.pdf");
-    const ToolRun r = Tool(QStringList{"print", sample, "-o", pdf, "--dpi", "150"} + c.options);
+    const QString pdf = dir.filePath(c.batch ? "A0005.pdf" : "page.pdf");
+    const ToolRun r = c.batch
+                          ? Tool(QStringList{"export", sample, "--to", "pdf", "-o", dir.path(), "--force"} + c.options)
+                          : Tool(QStringList{"print", sample, "-o", pdf, "--dpi", "150"} + c.options);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString text = PdfText(pdf);
     const QString options = c.options.join(' ');

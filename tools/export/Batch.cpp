@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <set>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -75,14 +76,22 @@ QString FileKey(const QString& path, bool output = false) {
 
 std::vector<Input> ExpandInputs(const QStringList& names) {
   std::vector<Input> inputs;
+  // A header, its signal file and its base name are one record: it is done once.
+  std::set<QString> records;
+  auto add = [&](const QString& path, const QString& record) {
+    if (records.insert(FileKey(record)).second) inputs.push_back({path, std::nullopt});
+  };
   for (const QString& name : names) {
     if (IsDirectory(name)) {
       auto listed = ListDirectory(name);
       if (auto* error = std::get_if<FileError>(&listed)) inputs.push_back({name, *error});
       else
-        for (const QString& path : std::get<QStringList>(listed)) inputs.push_back({path, std::nullopt});
-    } else if (PathExists(name) || PathExists(name + QStringLiteral(".hea"))) {
-      inputs.push_back({name, std::nullopt});
+        for (const QString& path : std::get<QStringList>(listed)) add(path, path);
+    } else if (PathExists(name)) {
+      const QString record = formats::RecordFileFor(name);
+      add(record.isEmpty() ? name : record, record.isEmpty() ? name : record);
+    } else if (PathExists(name + QStringLiteral(".hea"))) {
+      add(name, name + QStringLiteral(".hea"));
     } else {
       inputs.push_back({name, FileError{name, QStringLiteral("no such file or directory")}});
     }

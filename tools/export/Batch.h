@@ -16,9 +16,10 @@
 namespace corvale::batch {
 
 /// Files named on the command line, directories replaced by the readable
-/// files in them (not their subdirectories), in name order. A name that is
-/// neither, or a directory that cannot be listed (its whole listing), gives
-/// an entry whose error says so.
+/// files in them (not their subdirectories), in name order. A WFDB signal
+/// file stands for its header, and a record named twice (its header and its
+/// signal file) is one input. A name that is neither, or a directory that
+/// cannot be listed (its whole listing), gives an entry whose error says so.
 struct Input {
   QString path;
   std::optional<FileError> error;

@@ -9,10 +9,9 @@
 
 #include "cli/Cli.h"
 #include "export/Batch.h"
-#include "export/ImageExport.h"
 #include "formats/Formats.h"
 #include "info/Info.h"
-#include "output/Export.h"
+#include "output/ExportService.h"
 #include "record/NativePath.h"
 
 namespace corvale::cli {
@@ -46,12 +45,13 @@ int Export(const QStringList& args) {
   }
   if (names.isEmpty() || to.isEmpty() || outDir.isEmpty())
     return Usage(ExportCommand, QStringLiteral("export needs FILE|DIR..., --to FORMAT and -o OUTDIR"));
-  const auto format = formats::ParseOutputFormat(to);
-  const std::optional<ImageKind> image = to == u"png"   ? std::optional(ImageKind::Png)
-                                         : to == u"pdf" ? std::optional(ImageKind::Pdf)
-                                                        : std::nullopt;
-  if (!format && !image)
-    return Usage(ExportCommand, QStringLiteral("--to takes wfdb, edf, dicom, csv, png or pdf (got %1)").arg(to));
+  const formats::FileFormat* target = formats::ExportFormatNamed(to);
+  if (!target) {
+    QStringList names = formats::ExportFormatNames();
+    const QString last = names.takeLast();
+    return Usage(ExportCommand, QStringLiteral("--to takes %1 or %2 (got %3)").arg(names.join(u", "), last, to));
+  }
+  const formats::FormatKind format = target->kind;
   const bool outDirExists = PathExists(outDir);
   if (outDirExists && !IsDirectory(outDir)) {
     Err(QStringLiteral("%1: is not a directory").arg(outDir));
@@ -67,12 +67,8 @@ int Export(const QStringList& args) {
     return directoryMade;
   };
 
-  auto nameFor = [&](const QString& input) {
-    return format ? formats::OutputFileName(input, *format) : ImageFileName(input, *image);
-  };
-  auto filesOf = [&](const QString& output) {
-    return format ? formats::OutputFiles(output, *format) : QStringList{output};
-  };
+  auto nameFor = [&](const QString& input) { return formats::OutputFileName(input, format); };
+  auto filesOf = [&](const QString& output) { return formats::OutputFiles(output, format); };
   const std::vector<batch::Job> jobs = batch::PlanJobs(batch::ExpandInputs(names), outDir, nameFor, filesOf);
   if (jobs.empty()) {
     Err(QStringLiteral("no readable files in %1").arg(names.join(QStringLiteral(", "))));
@@ -82,14 +78,14 @@ int Export(const QStringList& args) {
   auto work = [&](const batch::Job& job) -> formats::Prepared {
     auto read = formats::ReadAnyRecord(job.input);
     if (auto* err = std::get_if<FileError>(&read)) return *err;
-    formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
-    if (anonymise) BlankIdentification(*record.image);
+    const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
     if (!ensureDirectory()) return FileError{outDir, QStringLiteral("the directory cannot be created")};
-    OutputPolicy policy;
-    policy.overwrite = force;
-    policy.inputs = record.sourceFiles;
-    if (format) return formats::PrepareRecordAs(*record.image, *format, job.output, policy);
-    return PrepareImage(*record.image, QFileInfo(job.input).fileName(), *image, job.output, policy);
+    ExportOptions options;
+    options.anonymise = anonymise;
+    options.name = QFileInfo(job.input).fileName();
+    options.policy.overwrite = force;
+    options.policy.inputs = record.sourceFiles;
+    return PrepareExport(*record.image, format, job.output, options);
   };
 
   // A bar that redraws itself on a terminal; one line per record otherwise.

@@ -60,6 +60,15 @@ int Import(const QStringList& args) {
       const QString& value = args[++i];
       if (a == u"-o") out = value;
       else options.*(opts.at(a)) = value;
+    } else if (a == u"--rate") {
+      double rate = 0;
+      bool ok = false;
+      if (i + 1 < args.size()) rate = args[++i].toDouble(&ok);
+      if (!ok || SamplingRateProblem(rate))
+        return Usage(ImportCommand, QStringLiteral("--rate takes the sampling rate in Hz, %1 to %2")
+                                        .arg(MinSamplingFrequency)
+                                        .arg(MaxSamplingFrequency));
+      options.samplingRate = rate;
     } else if (a.startsWith(u'-')) {
       return Usage(ImportCommand, QStringLiteral("unknown option %1").arg(a));
     } else if (source.isEmpty()) {
@@ -89,6 +98,7 @@ int Import(const QStringList& args) {
     Err(err->Describe());
     return 1;
   }
+  for (const QString& note : record.notes) Out(QStringLiteral("%1: %2\n").arg(source, note));
   return 0;
 }
 
@@ -97,11 +107,14 @@ int Import(const QStringList& args) {
 const Command ImportCommand{"import",
                             "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
                             "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
-                            "               [--height CM] [--weight KG] [--bp TEXT] [--strict] [--measure]\n",
+                            "               [--height CM] [--weight KG] [--bp TEXT] [--rate HZ] [--strict] [--measure]\n",
                             "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
-                            "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, or a record file\n"
-                            "(the format is found from the content and the name), takes the twelve standard\n"
+                            "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, a CSV file (a\n"
+                            "header row naming the leads with their unit, I_uV or I_mV, in any order, comma or\n"
+                            "semicolon separated, with a time column time_s or time_ms or else --rate), or a record\n"
+                            "file (the format is found from the content and the name), takes the twelve standard\n"
                             "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
+                            "With eight leads (I, II, V1-V6), III, aVR, aVL and aVF are derived and it says so.\n"
                             "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
                             "annotations, the DICOM patient, study and measurements) or stay blank; with --measure,\n"
                             "the measurement fields the source leaves blank get the values measured from the\n"

@@ -1,13 +1,10 @@
 // corvale-tool print: the printed page of a record into a PDF.
-#include <QBuffer>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPdfWriter>
 
 #include "analysis/Measurement.h"
 #include "cli/Cli.h"
-#include "output/PageAnnotations.h"
-#include "output/PrintPage.h"
+#include "output/ExportService.h"
 
 namespace corvale::cli {
 namespace {
@@ -66,31 +63,23 @@ int Print(const QStringList& args) {
   if (file.isEmpty() || out.isEmpty()) return Usage(PrintCommand, QStringLiteral("print needs FILE and -o PAGE.pdf"));
   if (!CheckOutputs({out}, {file})) return 1;
   auto record = std::make_unique<RecordImage>();
-  const auto leads = LoadLeads(file, record.get());
-  if (!leads) return 1;
+  if (!LoadLeads(file, record.get())) return 1;
 
-  // The page is drawn into memory and written as a whole: a PDF writer that
-  // writes by file name cannot tell that its last bytes never reached the disk.
-  QByteArray pdf;
-  QBuffer buffer(&pdf);
-  buffer.open(QIODevice::WriteOnly);
-  QPdfWriter writer(&buffer);
-  writer.setResolution(dpi);
-  writer.setPageLayout(QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
-  const QString name = QFileInfo(file).fileName();
-  writer.setTitle(QStringLiteral("CORVALE < ") + name + QStringLiteral(" > "));
-  PageAnnotationInput annotations;
-  annotations.identity = PageIdentityFromRecord(*record, name);
-  annotations.leadGain = state.LeadGain;
-  annotations.deleteId = deleteId;
-  annotations.measurements = PageMeasurementsOf(*record, MeasureRecord(*record));
-  const PrintResult result = PrintRecordPage(writer, settings, state, *leads, {}, &annotations);
-  if (result.error || pdf.isEmpty()) {
-    Err(QStringLiteral("%1: the PDF could not be completed").arg(out));
+  ExportOptions options;
+  options.display = state;
+  options.print = settings;
+  options.anonymise = deleteId;
+  options.name = QFileInfo(file).fileName();
+  options.paper = paper;
+  options.orientation = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+  options.dpi = dpi;
+  options.policy.inputs = {file};
+  PageGeometry g;
+  options.pageDrawn = [&g](const PageGeometry& drawn) { g = drawn; };
+  if (auto error = Export(*record, formats::FormatKind::Pdf, out, options)) {
+    Err(error->Describe());
     return 1;
   }
-  if (!WriteOutputs({{out, pdf}}, {file})) return 1;
-  const PageGeometry& g = result.geometry;
   Out(QStringLiteral("pix_X: %1\npix_Y: %2\nu: %3\nPrintOriginX: %4\nPrintOriginY: %5\n")
           .arg(GeneralFormat(g.UsableHeight), GeneralFormat(g.UsableWidth), GeneralFormat(g.PrintUnit))
           .arg(g.PrintOriginX)

@@ -1,12 +1,10 @@
 // corvale-tool render: the main and lower views of a record as image files.
-#include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <variant>
 
 #include "cli/Cli.h"
-#include "display/Render.h"
-#include "display/ViewGeometry.h"
+#include "output/ExportService.h"
 
 namespace corvale::cli {
 namespace {
@@ -19,17 +17,6 @@ std::variant<QByteArray, QString> FormatFor(const QString& path) {
   if (known.contains(suffix)) return suffix;
   return QStringLiteral("%1: .%2 is not an image type this tool writes; end the name in one of .%3")
       .arg(path, QString::fromUtf8(suffix), QString::fromLatin1(known.join(" .")));
-}
-
-// The image in `format`, or the encoder's reason.
-std::variant<QByteArray, QString> Encode(const QImage& image, const QByteArray& format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, format);
-  if (format == "jpg" || format == "jpeg") writer.setQuality(95);  // thin trace lines blur at the default
-  if (!writer.write(image)) return writer.errorString();
-  return bytes;
 }
 
 int Render(const QStringList& args) {
@@ -56,32 +43,33 @@ int Render(const QStringList& args) {
     return Usage(RenderCommand, QStringLiteral("render needs FILE and -o TRACE.png"));
   QStringList outputs{out};
   if (!stripOut.isEmpty()) outputs << stripOut;
-  QList<QByteArray> formats;
   for (const QString& o : outputs) {
     auto format = FormatFor(o);
     if (auto* problem = std::get_if<QString>(&format)) return Usage(RenderCommand, *problem);
-    formats << std::get<QByteArray>(format);
   }
   // Refused before any work: an output that is the record, the other output or no regular file.
   if (!CheckOutputs(outputs, {file})) return 1;
-  const auto leads = LoadLeads(file);
-  if (!leads) return 1;
-  using G = ViewGeometry;
-  Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
-  Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
-  RenderGrid(state, *leads, grid, stripGrid);
-  RenderTraces(state, *leads, grid, stripGrid, trace, strip);
-  std::vector<Output> written;
+  auto record = std::make_unique<RecordImage>();
+  if (!LoadLeads(file, record.get())) return 1;
+  // Both images written before either is put in place.
+  formats::PreparedOutputs written;
   for (qsizetype k = 0; k < outputs.size(); ++k) {
-    auto encoded = Encode(k == 0 ? trace.Qt() : strip.Qt(), formats[k]);
-    if (auto* reason = std::get_if<QString>(&encoded)) {
-      Err(QStringLiteral("%1: the image could not be encoded as %2: %3")
-              .arg(outputs[k], QString::fromLatin1(formats[k]).toUpper(), *reason));
+    ExportOptions options;
+    options.display = state;
+    options.lowerView = k == 1;
+    options.policy.inputs = {file};
+    formats::Prepared prepared = PrepareExport(*record, formats::FormatKind::Png, outputs[k], options);
+    if (auto* error = std::get_if<FileError>(&prepared)) {
+      Err(error->Describe());
       return 1;
     }
-    written.push_back({outputs[k], std::get<QByteArray>(encoded)});
+    for (PendingOutput& o : std::get<formats::PreparedOutputs>(prepared)) written.push_back(std::move(o));
   }
-  return WriteOutputs(written, {file}) ? 0 : 1;
+  if (auto error = formats::PublishInOrder(written, true)) {
+    Err(error->Describe());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
