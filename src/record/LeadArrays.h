@@ -27,4 +27,8 @@ struct LeadArrays {
 /// values before any record, so that no renderer divides by zero.
 void DeriveLeadArrays(const RecordImage& image, LeadArrays& arrays);
 
+/// Derives each lead's range and offset again from `arrays.LeadSamples`, by
+/// the same rule, after the samples were changed in place (filtered).
+void DeriveLeadRanges(LeadArrays& arrays);
+
 }  // namespace corvale
