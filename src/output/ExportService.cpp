@@ -133,8 +133,7 @@ formats::Prepared PreparePage(const RecordImage& record, const QString& path, co
     annotations.identity = PageIdentityFromRecord(record, options.name);
     annotations.leadGain = options.display.LeadGain;
     annotations.deleteId = options.anonymise;
-    annotations.measurements =
-        PageMeasurementsOf(record, options.measured ? *options.measured : MeasureRecord(record));
+    annotations.measurements = PageMeasurementsOf(record, options.measured ? *options.measured : MeasureRecord(record));
     result = PrintRecordPage(writer, options.print, options.display, d.leads, {}, &annotations);
   }
   if (result.error || pdf.isEmpty())

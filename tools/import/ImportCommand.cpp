@@ -104,26 +104,27 @@ int Import(const QStringList& args) {
 
 }  // namespace
 
-const Command ImportCommand{"import",
-                            "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
-                            "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
-                            "               [--height CM] [--weight KG] [--bp TEXT] [--rate HZ] [--strict] [--measure]\n",
-                            "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
-                            "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, a CSV file (a\n"
-                            "header row naming the leads with their unit, I_uV or I_mV, in any order, comma or\n"
-                            "semicolon separated, with a time column time_s or time_ms or else --rate), or a record\n"
-                            "file (the format is found from the content and the name), takes the twelve standard\n"
-                            "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
-                            "With eight leads (I, II, V1-V6), III, aVR, aVL and aVF are derived and it says so.\n"
-                            "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
-                            "annotations, the DICOM patient, study and measurements) or stay blank; with --measure,\n"
-                            "the measurement fields the source leaves blank get the values measured from the\n"
-                            "waveform (as corvale-tool measure gives them). SamplingInterval\n"
-                            "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
-                            "The output is never one of the files read (by identity) and replaces an existing\n"
-                            "record only once it is completely written. A doubt about the source that does not\n"
-                            "stop the reading (a WFDB checksum that disagrees with the samples) is a warning;\n"
-                            "--strict refuses the source instead. A name with control characters is refused.\n",
-                            Import};
+const Command ImportCommand{
+    "import",
+    "  corvale-tool import RECORD -o OUT.nrm [--id ID] [--name NAME] [--sex M|F]\n"
+    "               [--age N] [--age-unit y|m|d] [--date YYYY-MM-DD] [--time HH:MM:SS]\n"
+    "               [--height CM] [--weight KG] [--bp TEXT] [--rate HZ] [--strict] [--measure]\n",
+    "import reads a WFDB record (RECORD.hea or RECORD: format 16, 212, or the .mat form\n"
+    "16+24), an EDF, EDF+ or BDF file, a DICOM 12-lead or general ECG, a CSV file (a\n"
+    "header row naming the leads with their unit, I_uV or I_mV, in any order, comma or\n"
+    "semicolon separated, with a time column time_s or time_ms or else --rate), or a record\n"
+    "file (the format is found from the content and the name), takes the twelve standard\n"
+    "leads by name, converts them to 4.88 uV units at 500 Hz and writes the first 10 s.\n"
+    "With eight leads (I, II, V1-V6), III, aVR, aVL and aVF are derived and it says so.\n"
+    "Unset header values come from the source (WFDB comments, the EDF+ header and\n"
+    "annotations, the DICOM patient, study and measurements) or stay blank; with --measure,\n"
+    "the measurement fields the source leaves blank get the values measured from the\n"
+    "waveform (as corvale-tool measure gives them). SamplingInterval\n"
+    "is written as 2 (ms), LsbSize as 488 (0.01 uV), StoredLeadCount 12, SampleCount 5000.\n"
+    "The output is never one of the files read (by identity) and replaces an existing\n"
+    "record only once it is completely written. A doubt about the source that does not\n"
+    "stop the reading (a WFDB checksum that disagrees with the samples) is a warning;\n"
+    "--strict refuses the source instead. A name with control characters is refused.\n",
+    Import};
 
 }  // namespace corvale::cli
