@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <mutex>
+#include <utility>
 
 #include "formats/InputFile.h"
 #include "formats/Wfdb.h"
@@ -341,6 +342,43 @@ HeaderOptions FieldsFromDataset(DcmDataset* ds) {
   return h;
 }
 
+// Values longer than this are read when first asked for, from the same bytes.
+// The parser then skips such a value instead of allocating it, so a length
+// field beyond the end of the bytes is an error, not gigabytes reserved.
+constexpr Uint32 LoadLaterLength = 4096;
+
+// A second stream over the same bytes, at the offset where a value starts.
+class BytesAtOffset final : public DcmInputStreamFactory {
+ public:
+  BytesAtOffset(QByteArray bytes, offile_off_t offset) : bytes_(std::move(bytes)), offset_(offset) {}
+  DcmInputStream* create() const override;
+  DcmInputStreamFactory* clone() const override { return new BytesAtOffset(*this); }
+  DcmInputStreamFactoryType ident() const override { return DFT_DcmInputFileStreamFactory; }  // random access
+
+ private:
+  QByteArray bytes_;  // shared, not copied
+  offile_off_t offset_;
+};
+
+// A memory stream that, like a file stream, can be read again later.
+class BytesStream final : public DcmInputBufferStream {
+ public:
+  explicit BytesStream(QByteArray bytes) : bytes_(std::move(bytes)) {
+    setBuffer(bytes_.constData(), bytes_.size());
+    setEos();
+  }
+  DcmInputStreamFactory* newFactory() const override { return new BytesAtOffset(bytes_, tell()); }
+
+ private:
+  QByteArray bytes_;
+};
+
+DcmInputStream* BytesAtOffset::create() const {
+  auto* stream = new BytesStream(bytes_);
+  stream->skip(offset_);
+  return stream;
+}
+
 }  // namespace
 
 std::variant<ReadRecord, FileError> ReadDicom(const QString& path, const HeaderOptions& options) {
@@ -369,13 +407,10 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& data, const
 
   // Parsed from memory: DCMTK never reads past the bytes it is given, and an
   // element longer than what remains is an error, not an allocation.
-  DcmInputBufferStream stream;
-  stream.setBuffer(data.constData(), data.size());
-  stream.setEos();
+  BytesStream stream(data);
   DcmFileFormat file;
   file.transferInit();
-  // Every value is loaded while parsing: a memory stream cannot be read again later.
-  const OFCondition read = file.read(stream, EXS_Unknown, EGL_noChange, 0xFFFFFFFEu);
+  const OFCondition read = file.read(stream, EXS_Unknown, EGL_noChange, LoadLaterLength);
   file.transferEnd();
   if (read.bad())
     return FileError{path, QStringLiteral("is not a readable DICOM file (%1)").arg(QString::fromLatin1(read.text()))};

@@ -417,6 +417,28 @@ TEST(Interop, DicomObjectsOfOthers) {
       << std::get<FileError>(read).reason.toStdString();
 }
 
+// The process's largest address space so far, in KiB (Linux).
+static long PeakVirtualKiB() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmPeak:")) return line.mid(7).trimmed().split(' ').first().toLong();
+  return -1;
+}
+
+// 22 bytes whose first element claims a 2.3 GB value: refused before any of
+// it is reserved.
+TEST(Interop, DicomLengthBeyondTheBytesIsNotAllocated) {
+  const QByteArray bytes = QByteArray(7, '\0') + QByteArray(15, '\x8a');
+  const long before = PeakVirtualKiB();
+  if (before < 0) GTEST_SKIP() << "no /proc/self/status";
+  auto read = formats::ReadDicomBytes(bytes, QStringLiteral("claims.dcm"));
+  ASSERT_TRUE(std::holds_alternative<FileError>(read));
+  EXPECT_TRUE(std::get<FileError>(read).reason.contains(QStringLiteral("not a readable DICOM file")))
+      << std::get<FileError>(read).reason.toStdString();
+  EXPECT_LT(PeakVirtualKiB() - before, 256 * 1024) << "KiB of address space taken for 22 bytes";
+}
+
 // Every name and ID the record can hold gives an object that dciodvfy passes
 // without a warning, under UIDs of our own root.
 TEST(Interop, DicomOfOursPassesDciodvfy) {
