@@ -10,6 +10,7 @@
 #include "formats/InputFile.h"
 #include "formats/WfdbFormat.h"
 #include "record/NativePath.h"
+#include "record/RecordName.h"
 
 namespace corvale::formats {
 namespace {
@@ -50,7 +51,7 @@ std::vector<FileFormat> MakeRegistry() {
   std::vector<FileFormat> rows{
       {FormatKind::Record,
        "record",
-       {QStringLiteral("nrm"), QStringLiteral("msd")},
+       {QString(RecordFileSuffixes[0]), QString(RecordFileSuffixes[1])},
        {},
        QT_TRANSLATE_NOOP("NameFilter", "Record files"),
        nullptr,

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "record/Cp932.h"
 
@@ -31,6 +32,14 @@ bool IsRecordFileName(const QString& name, QLatin1String extension) {
     if (c != static_cast<unsigned char>(extension.data()[i])) return false;
   }
   return true;
+}
+
+bool IsRecordFileName(const QString& name) {
+  for (const QLatin1String suffix : RecordFileSuffixes)
+    if (name.size() > suffix.size() && name[name.size() - suffix.size() - 1] == u'.' &&
+        IsRecordFileName(name, suffix))
+      return true;
+  return false;
 }
 
 namespace {
@@ -94,7 +103,7 @@ QString ShownFileName(const QByteArray& native) {
 
 namespace {
 
-// Which group a name belongs to: 0 for .nrm, 1 for .msd, -1 for neither.
+// Which group a name belongs to: its suffix's place in RecordFileSuffixes, or -1.
 // The extension is ASCII, so it is matched on the bytes: in Shift-JIS as in
 // UTF-8 a '.' is never part of a multi-byte character.
 int GroupOf(const char* name, std::size_t length) {
@@ -104,8 +113,10 @@ int GroupOf(const char* name, std::size_t length) {
     const char c = name[length - 3 + static_cast<std::size_t>(k)];
     ext[k] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  if (std::memcmp(ext, "nrm", 3) == 0) return 0;
-  if (std::memcmp(ext, "msd", 3) == 0) return 1;
+  static_assert(std::size(RecordFileSuffixes) == 2);
+  for (int group = 0; group < 2; ++group)
+    if (RecordFileSuffixes[group].size() == 3 && std::memcmp(ext, RecordFileSuffixes[group].data(), 3) == 0)
+      return group;
   return -1;
 }
 

@@ -10,9 +10,16 @@
 
 namespace corvale {
 
+/// The record files' suffixes (without the dot, lower case), in the order a
+/// directory's groups are listed. The formats registry takes them from here.
+inline constexpr QLatin1String RecordFileSuffixes[] = {QLatin1String("nrm"), QLatin1String("msd")};
+
 /// True when `name` ends in `extension` (".nrm" or ".msd", lower case), with
 /// ASCII letters compared in any case.
 bool IsRecordFileName(const QString& name, QLatin1String extension);
+
+/// True when `name` ends in any of the record files' suffixes, in any case.
+bool IsRecordFileName(const QString& name);
 
 /// Name order as a user reads a directory: letters compared without case,
 /// runs of digits by their value (A2 before A10). Equal names in that order

@@ -30,6 +30,7 @@ TEST(RecordName, PatternsMatchAsciiCaseOnly) {
   for (const Row& r : rows) {
     EXPECT_EQ(IsRecordFileName(QString::fromUtf8(r.name), QLatin1String(".nrm")), r.nrm) << r.name;
     EXPECT_EQ(IsRecordFileName(QString::fromUtf8(r.name), QLatin1String(".msd")), r.msd) << r.name;
+    EXPECT_EQ(IsRecordFileName(QString::fromUtf8(r.name)), r.nrm || r.msd) << r.name;
   }
 }
 
