@@ -29,8 +29,7 @@ EntryLocation LocateEntry(const StudyList& study, const QString& workEntry) {
 /// layer. Record files, names listed by their bytes, and anything no other
 /// format claims keep the record reader, with its messages.
 bool IsForeignRecord(const StudyList& study, const QString& workEntry, const EntryLocation& at) {
-  if (IsRecordFileName(at.entry) || study.nativeNames.contains(workEntry))
-    return false;
+  if (IsRecordFileName(at.entry) || study.nativeNames.contains(workEntry)) return false;
   const auto detected = formats::DetectFormat(at.directory + u'/' + at.entry);
   const auto* format = std::get_if<formats::FormatKind>(&detected);
   return format && *format != formats::FormatKind::Record;

@@ -36,8 +36,7 @@ bool IsRecordFileName(const QString& name, QLatin1String extension) {
 
 bool IsRecordFileName(const QString& name) {
   for (const QLatin1String suffix : RecordFileSuffixes)
-    if (name.size() > suffix.size() && name[name.size() - suffix.size() - 1] == u'.' &&
-        IsRecordFileName(name, suffix))
+    if (name.size() > suffix.size() && name[name.size() - suffix.size() - 1] == u'.' && IsRecordFileName(name, suffix))
       return true;
   return false;
 }

@@ -206,6 +206,36 @@ TEST(ToolRender, SameImagesAsTheScreen) {
   EXPECT_EQ(QImage(dir.filePath("s.png")).convertToFormat(QImage::Format_RGB32), strip.Qt());
 }
 
+// info, render and print read what export reads, and say what was derived.
+TEST(ToolRender, EveryReadableFormatAndWhatWasDerived) {
+  QTemporaryDir dir;
+  ASSERT_EQ(Tool({"export", test::SourcePath("samples/A0001.nrm"), "--to", "csv", "-o", dir.path()}).exitCode, 0);
+  QFile twelve(dir.filePath("A0001.csv"));
+  ASSERT_TRUE(twelve.open(QIODevice::ReadOnly));
+  QByteArray eight;  // without III, aVR, aVL and aVF
+  for (const QByteArray& line : twelve.readAll().split('\n')) {
+    if (line.isEmpty()) continue;
+    QList<QByteArray> cells = line.split(',');
+    cells.remove(3, 4);
+    eight += cells.join(',') + '\n';
+  }
+  QFile out(dir.filePath("eight.csv"));
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(eight);
+  out.close();
+  const QStringList commands[] = {{"info", dir.filePath("eight.csv")},
+                                  {"render", dir.filePath("eight.csv"), "-o", dir.filePath("t.png")},
+                                  {"print", dir.filePath("eight.csv"), "-o", dir.filePath("p.pdf")}};
+  for (const QStringList& args : commands) {
+    const ToolRun r = Tool(args);
+    EXPECT_EQ(r.exitCode, 0) << args.first().toStdString() << ": " << r.err.toStdString();
+    EXPECT_TRUE(
+        r.err.contains((dir.filePath("eight.csv") + ": III, aVR, aVL and aVF were derived from I and II").toUtf8()))
+        << args.first().toStdString() << ": " << r.err.toStdString();
+  }
+  EXPECT_TRUE(QFileInfo(dir.filePath("t.png")).size() > 0 && QFileInfo(dir.filePath("p.pdf")).size() > 0);
+}
+
 TEST(ToolPrint, PageAndGeometry) {
   QTemporaryDir dir;
   const QString pdf = dir.filePath("page.pdf");

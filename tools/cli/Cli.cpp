@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "display/ViewGeometry.h"
+#include "formats/Formats.h"
 #include "info/Info.h"
 #include "record/NativePath.h"
 #include "record/RecordFile.h"
@@ -141,12 +142,21 @@ bool ParseIntIn(const QString& text, int lo, int hi, int& value) {
 
 QByteArray NativePath(const QString& arg) { return corvale::NativePath(arg); }
 
-std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) {
-  auto image = std::make_unique<RecordImage>();
-  if (auto err = ReadRecordFile(NativePath(file), *image, file)) {
+std::unique_ptr<RecordImage> LoadRecord(const QString& file) {
+  auto read = formats::ReadAnyRecord(file);
+  if (auto* err = std::get_if<FileError>(&read)) {
     Err(err->Describe());
     return nullptr;
   }
+  formats::OpenedRecord& opened = std::get<formats::OpenedRecord>(read);
+  for (const QString& note : opened.notes) Err(QStringLiteral("%1: %2").arg(file, note));
+  for (const QString& warning : opened.warnings) Err(QStringLiteral("%1: warning: %2").arg(file, warning));
+  return std::move(opened.image);
+}
+
+std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) {
+  const std::unique_ptr<RecordImage> image = LoadRecord(file);
+  if (!image) return nullptr;
   auto leads = std::make_unique<LeadArrays>();
   DeriveLeadArrays(*image, *leads);
   if (record) *record = *image;

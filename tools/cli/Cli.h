@@ -78,7 +78,13 @@ inline constexpr int MaxThreads = 64;
 /// problem when its value is wrong.
 std::optional<QString> TakeThreadsOption(const QStringList& args, int& i, int& threads, bool& taken);
 
-/// The lead arrays of a record file, or null after reporting why not.
+/// A record of any format the formats registry reads, or null after reporting
+/// why not. What the reader made up (derived leads) and its doubts (a checksum
+/// that disagrees) go to standard error, each line naming the file.
+std::unique_ptr<RecordImage> LoadRecord(const QString& file);
+
+/// The lead arrays of a record of any readable format (as LoadRecord), or null
+/// after reporting why not.
 std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record = nullptr);
 
 /// Display options shared by render and print (--gain, --scheme, --span,

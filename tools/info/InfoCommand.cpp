@@ -4,7 +4,7 @@
 
 #include "cli/Cli.h"
 #include "info/Info.h"
-#include "record/RecordFile.h"
+#include "record/LeadArrays.h"
 
 namespace corvale::cli {
 namespace {
@@ -21,11 +21,10 @@ int Info(const QStringList& args) {
   if (files.isEmpty()) return Usage(InfoCommand, QStringLiteral("info needs at least one file"));
   int status = 0;
   QJsonArray reports;
-  auto image = std::make_unique<RecordImage>();
   auto arrays = std::make_unique<LeadArrays>();
   for (const QString& file : files) {
-    if (auto err = ReadRecordFile(NativePath(file), *image, file)) {
-      Err(err->Describe());
+    const std::unique_ptr<RecordImage> image = LoadRecord(file);
+    if (!image) {
       status = 1;
       continue;
     }
@@ -47,8 +46,9 @@ int Info(const QStringList& args) {
 
 const Command InfoCommand{"info", "  corvale-tool info FILE... [--json]\n",
                           "info prints every header field, every label text the viewer would show and each\n"
-                          "lead's range and zero share, as text or as JSON. Control characters in a text\n"
-                          "are shown escaped (\\u001b), never passed to the terminal.\n",
+                          "lead's range and zero share, as text or as JSON, for a record of any format\n"
+                          "export reads; what the reader derived goes to standard error. Control characters\n"
+                          "in a text are shown escaped (\\u001b), never passed to the terminal.\n",
                           Info};
 
 }  // namespace corvale::cli
