@@ -29,7 +29,7 @@ struct ViewerSettings {
   bool leadNames = DisplayState{}.LeadNames;
   bool fiducialMarks = false;
   FilterSettings filters;  // each under its own key, with the value --filter gives it
-  QString printerName;  // empty: the system's default printer
+  QString printerName;     // empty: the system's default printer
   std::optional<QPageSize::PageSizeId> paper;
   std::optional<QPageLayout::Orientation> orientation;
   int penWidth = PrintSettings{}.PenWidth;
