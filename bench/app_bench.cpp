@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -58,6 +59,27 @@ void BM_ShowRecordFiducialMarks(benchmark::State& s) {
   for (auto _ : s) w.ShowRecord();
 }
 BENCHMARK(BM_ShowRecordFiducialMarks)->Unit(benchmark::kMillisecond);
+
+// Arg: every filter off (0) or on (1: baseline 0.67 Hz, mains 50 Hz, muscle
+// 40 Hz), set through their lists. Showing a record filters it once.
+void BM_ShowRecordFiltered(benchmark::State& s) {
+  TSDIAppForm w;
+  w.showMessage = [](QMessageBox::Icon, const QString&) {};
+  w.show();
+  Control<DirectoryListBox>(w, "DirectoryListBox1")->SetDirectory(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
+  auto* found = Control<QAbstractItemView>(w, "ListBox1");
+  found->selectionModel()->select(found->model()->index(0, 0), QItemSelectionModel::Select);
+  Control<QPushButton>(w, "ButtonAdd")->click();
+  Control<QPushButton>(w, "ButtonAnalyse")->click();
+  for (const auto& [name, item] : {std::pair{"ComboBoxBaseline", 1}, {"ComboBoxMains", 1}, {"ComboBoxMuscle", 3}}) {
+    auto* list = Control<QComboBox>(w, name);
+    const int chosen = s.range(0) != 0 ? item : 0;
+    list->setCurrentIndex(chosen);
+    Q_EMIT list->activated(chosen);
+  }
+  for (auto _ : s) w.ShowRecord();
+}
+BENCHMARK(BM_ShowRecordFiltered)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // What a user waits for: a shown window on a display server, a directory of
 // 10,000 records selected in the directory list, Enter, until ListBox1 holds

@@ -268,6 +268,10 @@ Press &quot;Analyse&quot; again, then export.</translation>
         <source>File: %1</source>
         <translation>File: %1</translation>
     </message>
+    <message>
+        <source>Filters: %1</source>
+        <translation>Filters: %1</translation>
+    </message>
 </context>
 <context>
     <name>PageMeasurements</name>
@@ -547,6 +551,69 @@ Press &quot;Analyse&quot; again, then export.</translation>
     <message>
         <source>%1 record files are not listed: their names cannot be shown apart from others&apos;</source>
         <translation>%1 record files are not listed: their names cannot be shown apart from others&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::FilterOptions</name>
+    <message>
+        <source>muscle off</source>
+        <translation>muscle off</translation>
+    </message>
+    <message>
+        <source>muscle 25 Hz</source>
+        <translation>muscle 25 Hz</translation>
+    </message>
+    <message>
+        <source>muscle 35 Hz</source>
+        <translation>muscle 35 Hz</translation>
+    </message>
+    <message>
+        <source>muscle 40 Hz</source>
+        <translation>muscle 40 Hz</translation>
+    </message>
+    <message>
+        <source>Muscle noise filter (low-pass)</source>
+        <translation>Muscle noise filter (low-pass)</translation>
+    </message>
+    <message>
+        <source>mains off</source>
+        <translation>mains off</translation>
+    </message>
+    <message>
+        <source>mains 50 Hz</source>
+        <translation>mains 50 Hz</translation>
+    </message>
+    <message>
+        <source>mains 60 Hz</source>
+        <translation>mains 60 Hz</translation>
+    </message>
+    <message>
+        <source>Mains hum filter (notch)</source>
+        <translation>Mains hum filter (notch)</translation>
+    </message>
+    <message>
+        <source>baseline off</source>
+        <translation>baseline off</translation>
+    </message>
+    <message>
+        <source>baseline 0.67 Hz</source>
+        <translation>baseline 0.67 Hz</translation>
+    </message>
+    <message>
+        <source>baseline 0.05 Hz</source>
+        <translation>baseline 0.05 Hz</translation>
+    </message>
+    <message>
+        <source>Baseline wander filter (high-pass)</source>
+        <translation>Baseline wander filter (high-pass)</translation>
+    </message>
+    <message>
+        <source>filtered %1</source>
+        <translation>filtered %1</translation>
+    </message>
+    <message>
+        <source>unfiltered</source>
+        <translation>unfiltered</translation>
     </message>
 </context>
 <context>

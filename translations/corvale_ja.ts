@@ -268,6 +268,10 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>File: %1</source>
         <translation>ファイル: %1</translation>
     </message>
+    <message>
+        <source>Filters: %1</source>
+        <translation>フィルタ: %1</translation>
+    </message>
 </context>
 <context>
     <name>PageMeasurements</name>
@@ -547,6 +551,69 @@ Press &quot;Analyse&quot; again, then export.</source>
     <message>
         <source>%1 record files are not listed: their names cannot be shown apart from others&apos;</source>
         <translation>記録ファイル%1件を一覧に表示できません: 名前が他のファイルと区別できません</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::FilterOptions</name>
+    <message>
+        <source>muscle off</source>
+        <translation>筋電 オフ</translation>
+    </message>
+    <message>
+        <source>muscle 25 Hz</source>
+        <translation>筋電 25 Hz</translation>
+    </message>
+    <message>
+        <source>muscle 35 Hz</source>
+        <translation>筋電 35 Hz</translation>
+    </message>
+    <message>
+        <source>muscle 40 Hz</source>
+        <translation>筋電 40 Hz</translation>
+    </message>
+    <message>
+        <source>Muscle noise filter (low-pass)</source>
+        <translation>筋電フィルタ（低域通過）</translation>
+    </message>
+    <message>
+        <source>mains off</source>
+        <translation>交流 オフ</translation>
+    </message>
+    <message>
+        <source>mains 50 Hz</source>
+        <translation>交流 50 Hz</translation>
+    </message>
+    <message>
+        <source>mains 60 Hz</source>
+        <translation>交流 60 Hz</translation>
+    </message>
+    <message>
+        <source>Mains hum filter (notch)</source>
+        <translation>交流障害フィルタ（ノッチ）</translation>
+    </message>
+    <message>
+        <source>baseline off</source>
+        <translation>基線 オフ</translation>
+    </message>
+    <message>
+        <source>baseline 0.67 Hz</source>
+        <translation>基線 0.67 Hz</translation>
+    </message>
+    <message>
+        <source>baseline 0.05 Hz</source>
+        <translation>基線 0.05 Hz</translation>
+    </message>
+    <message>
+        <source>Baseline wander filter (high-pass)</source>
+        <translation>基線変動フィルタ（高域通過）</translation>
+    </message>
+    <message>
+        <source>filtered %1</source>
+        <translation>フィルタ %1</translation>
+    </message>
+    <message>
+        <source>unfiltered</source>
+        <translation>フィルタなし</translation>
     </message>
 </context>
 <context>

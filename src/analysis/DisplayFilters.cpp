@@ -451,6 +451,11 @@ void ApplyFilters(const FilterSettings& settings, LeadArrays& arrays) {
   DeriveLeadRanges(arrays);
 }
 
+void DeriveFilteredLeadArrays(const RecordImage& image, const FilterSettings& settings, LeadArrays& arrays) {
+  DeriveLeadArrays(image, arrays);
+  ApplyFilters(settings, arrays);
+}
+
 void FilterRecordImage(const RecordImage& image, const FilterSettings& settings, RecordImage& filtered) {
   filtered = image;
   if (!settings.Any()) return;

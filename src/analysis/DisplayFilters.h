@@ -67,6 +67,11 @@ void FilterLeadSamples(const FilterSettings& settings,
 /// again from the filtered values. Every filter off leaves `arrays` untouched.
 void ApplyFilters(const FilterSettings& settings, LeadArrays& arrays);
 
+/// The lead arrays every picture of `image` is drawn from (the views, the
+/// clipboard, the page, exported pictures): its samples through `settings`.
+/// The record itself is never changed; every filter off gives DeriveLeadArrays'.
+void DeriveFilteredLeadArrays(const RecordImage& image, const FilterSettings& settings, LeadArrays& arrays);
+
 /// A copy of `image` whose samples are filtered, rounded to whole units and
 /// held to the 16-bit range; the header is kept byte for byte.
 void FilterRecordImage(const RecordImage& image, const FilterSettings& settings, RecordImage& filtered);

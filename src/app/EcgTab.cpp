@@ -14,6 +14,7 @@
 
 #include "app/Controls.h"
 #include "app/DisplayOptions.h"
+#include "app/FilterOptions.h"
 #include "app/ViewerState.h"
 #include "app/Widgets.h"
 #include "display/ViewGeometry.h"
@@ -163,7 +164,17 @@ void EcgTab::BuildViews() {
   };
   PaintBox1->onMouseUp = [this](QMouseEvent* e) { PaintBox1MouseUp(e->button()); };
   PaintBox2 = Make<PaintBox>(views, "PaintBox2", 2, 2 + G::MainViewHeight, G::ViewWidth, G::StripViewHeight);
-  ScrollBar1 = MakeScrollBar(views, "ScrollBar1", 1, 864, 1044, 17, 0, G::LastTimeOffset, state_.display.TimeOffset);
+  // The filter lists share the time window's row, right of its scroll bar:
+  // the one free place on the tab. They are the page's, centred on the row,
+  // as a list is taller than the scroll bar and the views' panel ends under it.
+  constexpr int kRowLeft = 1, kRowTop = 864, kRowWidth = 1044, kRowHeight = 17, kListHeight = 22;
+  const QPoint origin = views->pos();
+  filters_ = new FilterOptions(
+      state_, this,
+      QRect(origin.x() + kRowLeft, origin.y() + kRowTop - (kListHeight - kRowHeight) / 2, kRowWidth, kListHeight));
+  connect(filters_, &FilterOptions::changed, this, [this] { Q_EMIT redrawRequested(Redraw::Signal); });
+  ScrollBar1 = MakeScrollBar(views, "ScrollBar1", kRowLeft, kRowTop, filters_->Left() - origin.x() - 8 - kRowLeft,
+                             kRowHeight, 0, G::LastTimeOffset, state_.display.TimeOffset);
   connect(ScrollBar1, &QScrollBar::valueChanged, this, &EcgTab::ScrollBar1Change);
 }
 

@@ -21,6 +21,7 @@ class QToolButton;
 namespace corvale {
 
 class DisplayOptions;
+class FilterOptions;
 class Image;
 class PaintBox;
 struct Picture;
@@ -35,7 +36,8 @@ class EcgTab : public QWidget {
   EcgTab(ViewerState& state, ScreenImages& images, QWidget* parent);
 
   /// What a change asks the main window to draw again.
-  enum class Redraw { Overlay, Traces, PaperAndTraces };
+  /// Signal: the shown signal itself (the filters), and so everything drawn from it.
+  enum class Redraw { Overlay, Traces, PaperAndTraces, Signal };
 
   // Handlers.
   void ScrollBarFileChange();
@@ -63,6 +65,7 @@ class EcgTab : public QWidget {
   void CancelPendingPoint();
 
   DisplayOptions& Options() const { return *options_; }
+  FilterOptions& Filters() const { return *filters_; }
 
   /// The names of the record being shown and its place in the work list.
   void ShowRecordNames(const RecordNames& names);
@@ -104,6 +107,7 @@ class EcgTab : public QWidget {
   ViewerState& state_;
   ScreenImages& images_;
   DisplayOptions* options_ = nullptr;
+  FilterOptions* filters_ = nullptr;
   QLabel *LabelFile = nullptr, *Label147 = nullptr, *Label148 = nullptr;
   QScrollBar *ScrollBarFile = nullptr, *ScrollBar1 = nullptr;
   QLineEdit *EditOut = nullptr, *EditBMP = nullptr;

@@ -86,6 +86,7 @@ PageAnnotationInput PrintJob::AnnotationInput() const {
   input.identity = PageIdentityFromRecord(state_.record, state_.shown ? state_.shown->entry : QString());
   input.leadGain = state_.display.LeadGain;
   input.deleteId = state_.output.blankIdentification;
+  input.filters = state_.filters;
   input.measurements = PageMeasurementsOf(state_.record, state_.analysis.measured);
   return input;
 }

@@ -90,6 +90,9 @@ std::optional<FileError> ExportShownRecord(const ViewerState& state, const Expor
   options.orientation = page.orientation;
   options.policy.inputs = state.shown->sources;  // never over the record's own files
   options.measured = state.analysis.measured;
+  // Pictures and the page are what the window shows, filtered as it is; data
+  // leave as recorded, as the screen's filters are a reading aid.
+  if (formats::FormatOf(format).exportSource != formats::ExportSource::Record) options.filters = state.filters;
   return Export(state.record, format, target.path, options);
 }
 

@@ -23,6 +23,7 @@
 #include "app/EcgTab.h"
 #include "app/FiducialMarksOption.h"
 #include "app/FileTab.h"
+#include "app/FilterOptions.h"
 #include "app/HeaderLabels.h"
 #include "app/HeaderTab.h"
 #include "app/MeasurementColumn.h"
@@ -142,6 +143,10 @@ void TSDIAppForm::Wire() {
   connect(ecgTab_, &EcgTab::recordChanged, this, &TSDIAppForm::ShowRecord);
   connect(ecgTab_, &EcgTab::redrawRequested, this, [this](EcgTab::Redraw what) {
     switch (what) {
+      case EcgTab::Redraw::Signal:
+        // From the record as read: filters never stack and never touch it.
+        DeriveFilteredLeadArrays(state_->record, state_->filters, state_->leads);
+        [[fallthrough]];
       case EcgTab::Redraw::PaperAndTraces:
         RenderGrid();
         RenderTraces();
@@ -292,7 +297,7 @@ void TSDIAppForm::ShowRecord() {
       result.outcome == LoadResult::Outcome::Loaded ? MeasureRecord(state_->record) : Measurements{};
   state_->analysis.reference.reset();
   ShowLoadedRecord(result);
-  DeriveLeadArrays(state_->record, state_->leads);
+  DeriveFilteredLeadArrays(state_->record, state_->filters, state_->leads);
   RenderGrid();
   RenderTraces();
   if (result.error)
@@ -387,6 +392,7 @@ ViewerSettings TSDIAppForm::UseSettings(QSettings& store) {
 void TSDIAppForm::ApplySettings(const ViewerSettings& s) {
   ecgTab_->Options().Choose(s.colorScheme, s.displaySpan, s.limbLeadMode, s.leadNames);
   marksOption_->Choose(s.fiducialMarks);
+  ecgTab_->Filters().Choose(s.filters);
   headerTab_->Choose(s.penWidth, s.margin, s.penPattern, s.gridPattern, s.annotations);
   printJob_->SetPrinterChoice({s.printerName, s.paper, s.orientation});
   rememberedDirectory_ = s.directory;
@@ -405,6 +411,7 @@ ViewerSettings TSDIAppForm::CurrentSettings() const {
   s.limbLeadMode = d.LimbLeadMode;
   s.leadNames = d.LeadNames;
   s.fiducialMarks = state_->analysis.showMarks;
+  s.filters = state_->filters;
   const PrinterChoice choice = printJob_->Choice();
   s.printerName = choice.printerName;
   s.paper = choice.paper;

@@ -16,6 +16,9 @@ const QString kSpan = QStringLiteral("display/span");
 const QString kLimbLeads = QStringLiteral("display/limbLeadLayout");
 const QString kLeadNames = QStringLiteral("display/leadNames");
 const QString kFiducialMarks = QStringLiteral("display/fiducialMarks");
+const QString kFilterBaseline = QStringLiteral("filters/baseline");
+const QString kFilterMains = QStringLiteral("filters/mains");
+const QString kFilterMuscle = QStringLiteral("filters/muscle");
 const QString kPrinter = QStringLiteral("printer/name");
 const QString kPaper = QStringLiteral("printer/paper");
 const QString kOrientation = QStringLiteral("printer/orientation");
@@ -60,6 +63,23 @@ std::optional<QPageSize::PageSizeId> PaperFromKey(const QString& key) {
   return std::nullopt;
 }
 
+// One filter's value as --filter writes it ("0.67", "50"), or "off".
+QString FilterValue(const FilterSettings& one) {
+  const QString text = FormatFilterSettings(one);
+  const qsizetype eq = text.indexOf(u'=');
+  return eq < 0 ? QStringLiteral("off") : text.mid(eq + 1);
+}
+
+// The filter `name` set as the store says, through the command line's parser;
+// none when the value is no value of that filter.
+std::optional<FilterSettings> ReadFilter(const QSettings& store, const QString& key, QLatin1String name) {
+  const std::optional<QString> value = Text(store, key);
+  // One value, never a list that would set another filter on the way.
+  if (!value || value->isEmpty() || value->contains(u',') || value->contains(u'=')) return std::nullopt;
+  const FilterParse parsed = ParseFilterSettings(name + u'=' + *value);
+  return parsed.Ok() ? std::optional(parsed.settings) : std::nullopt;
+}
+
 }  // namespace
 
 ViewerSettings ReadSettings(QSettings& store) {
@@ -74,6 +94,9 @@ ViewerSettings ReadSettings(QSettings& store) {
   ReadInt(store, kLimbLeads, 1, 3, s.limbLeadMode);
   ReadBool(store, kLeadNames, s.leadNames);
   ReadBool(store, kFiducialMarks, s.fiducialMarks);
+  if (const auto f = ReadFilter(store, kFilterBaseline, QLatin1String("baseline"))) s.filters.baseline = f->baseline;
+  if (const auto f = ReadFilter(store, kFilterMains, QLatin1String("mains"))) s.filters.mains = f->mains;
+  if (const auto f = ReadFilter(store, kFilterMuscle, QLatin1String("muscle"))) s.filters.muscle = f->muscle;
   if (const auto printer = Text(store, kPrinter)) s.printerName = *printer;
   if (const auto paper = Text(store, kPaper)) s.paper = PaperFromKey(*paper);
   const std::optional<QString> orientation = Text(store, kOrientation);
@@ -125,6 +148,9 @@ void WriteSettings(QSettings& store, const ViewerSettings& s) {
   store.setValue(kLimbLeads, QString::number(s.limbLeadMode));
   store.setValue(kLeadNames, s.leadNames ? QStringLiteral("true") : QStringLiteral("false"));
   store.setValue(kFiducialMarks, s.fiducialMarks ? QStringLiteral("true") : QStringLiteral("false"));
+  store.setValue(kFilterBaseline, FilterValue({s.filters.baseline, MainsFilter::Off, MuscleFilter::Off}));
+  store.setValue(kFilterMains, FilterValue({BaselineFilter::Off, s.filters.mains, MuscleFilter::Off}));
+  store.setValue(kFilterMuscle, FilterValue({BaselineFilter::Off, MainsFilter::Off, s.filters.muscle}));
   setOrRemove(kPrinter, s.printerName.isEmpty() ? std::nullopt : std::optional(s.printerName));
   setOrRemove(kPaper, s.paper ? std::optional(QPageSize::key(*s.paper)) : std::nullopt);
   setOrRemove(kOrientation, !s.orientation                             ? std::nullopt

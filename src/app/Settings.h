@@ -1,4 +1,4 @@
-// The viewer's remembered settings: the input directory, the display options,
+// The viewer's remembered settings: the input directory, the display options and filters,
 // the printer with its page and pen settings, and the window's place, as a
 // plain struct read from and written to a QSettings store. Reading checks
 // every value: one that is missing, of the wrong kind or out of range keeps
@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/DisplayFilters.h"
 #include "display/DisplayState.h"
 #include "output/PrintPage.h"
 
@@ -27,7 +28,8 @@ struct ViewerSettings {
   int limbLeadMode = DisplayState{}.LimbLeadMode;
   bool leadNames = DisplayState{}.LeadNames;
   bool fiducialMarks = false;
-  QString printerName;  // empty: the system's default printer
+  FilterSettings filters;  // each under its own key, with the value --filter gives it
+  QString printerName;     // empty: the system's default printer
   std::optional<QPageSize::PageSizeId> paper;
   std::optional<QPageLayout::Orientation> orientation;
   int penWidth = PrintSettings{}.PenWidth;

@@ -1,6 +1,6 @@
 // Everything the viewer knows, in one place, owned by the main window for the
 // whole run: the study lists and the position in the work list, the record on
-// the screen and where it came from, its lead arrays, the display state, the
+// the screen and where it came from, its lead arrays, the display state and filters, the
 // measurements, the print settings and the output settings. Widgets show this
 // state; handlers change it and redraw. Also the off-screen images of the
 // views, and LoadRecord, the one operation that reads a record into the state.
@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/DisplayFilters.h"
 #include "analysis/Measurement.h"
 #include "display/DisplayState.h"
 #include "gfx/Image.h"
@@ -69,6 +70,7 @@ struct ViewerState {
   RecordAnalysis analysis;
   LeadArrays leads;
   DisplayState display;
+  FilterSettings filters;  // of the shown signal; `leads` went through them, `record` never does
   MeasurementList measurements;
   CaliperState caliper;
   PrintSettings print;

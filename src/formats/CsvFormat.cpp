@@ -91,11 +91,15 @@ QByteArray CsvText(const RecordImage& image) {
   return text;
 }
 
-Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy,
+                    const ExportFiltering& filtering) {
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
-  const QByteArray text = CsvText(image);
+  QByteArray text = CsvText(image);
+  // Filtered samples say so before the column names: a reader must not take
+  // them for the recording.
+  if (filtering.Any()) text.prepend("# filtered: " + filtering.description.toUtf8() + '\n');
   if (auto err = output.Write(text)) return *err;
   if (auto err = output.Close(text.size())) return *err;
   PreparedOutputs outputs;
@@ -159,6 +163,9 @@ std::variant<ReadRecord, FileError> ReadCsv(const QString& path, const HeaderOpt
   for (QString& l : lines)
     if (l.endsWith(u'\r')) l.chop(1);
   while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) lines.removeLast();
+  // Comment lines before the header row ("# filtered: ...", as our filtered exports write).
+  qsizetype comments = 0;  // messages count lines of the file
+  for (; !lines.isEmpty() && lines.front().startsWith(u'#'); ++comments) lines.removeFirst();
   if (lines.size() < 2) return FileError{path, QStringLiteral("holds no header row and samples")};
   // The header row says the separator: a semicolon file may write decimal commas.
   const QString& head = lines.front();
@@ -192,7 +199,7 @@ std::variant<ReadRecord, FileError> ReadCsv(const QString& path, const HeaderOpt
     const QStringList cells = lines[row].split(sep);
     if (cells.size() != static_cast<qsizetype>(columns.size()))
       return FileError{path, QStringLiteral("line %1 has %2 columns; the header row has %3")
-                                 .arg(row + 1)
+                                 .arg(row + 1 + comments)
                                  .arg(cells.size())
                                  .arg(columns.size())};
     std::size_t lead = 0;
@@ -204,7 +211,7 @@ std::variant<ReadRecord, FileError> ReadCsv(const QString& path, const HeaderOpt
       const double v = cell.toDouble(&ok);
       if (!ok || !std::isfinite(v))
         return FileError{path, QStringLiteral("line %1, column %2: \"%3\" is not a number")
-                                   .arg(row + 1)
+                                   .arg(row + 1 + comments)
                                    .arg(k + 1)
                                    .arg(cells[static_cast<qsizetype>(k)])};
       if (columns[k].kind == Column::Time) times.push_back(v * columns[k].scale);
@@ -219,7 +226,7 @@ std::variant<ReadRecord, FileError> ReadCsv(const QString& path, const HeaderOpt
       if (!(step > 0) || std::fabs(times[n] - times[n - 1] - step) > 0.01 * step)
         return FileError{path, QStringLiteral("the time column does not step evenly (line %1): the sampling rate "
                                               "is ambiguous")
-                                   .arg(n + 2)};
+                                   .arg(static_cast<qsizetype>(n) + 2 + comments)};
     fromTime = 1.0 / step;
   }
   if (fromTime && options.samplingRate && std::fabs(*fromTime - *options.samplingRate) > 0.01 * *options.samplingRate)

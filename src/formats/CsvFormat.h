@@ -28,6 +28,7 @@ std::variant<ReadRecord, FileError> ReadCsv(const QString& path, const HeaderOpt
 
 [[nodiscard]] std::optional<FileError> WriteCsv(const RecordImage& image, const QString& path,
                                                 const OutputPolicy& policy = {});
-Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
+Prepared PrepareCsv(const RecordImage& image, const QString& path, const OutputPolicy& policy = {},
+                    const ExportFiltering& filtering = {});
 
 }  // namespace corvale::formats

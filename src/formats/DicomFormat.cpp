@@ -512,7 +512,8 @@ std::variant<QByteArray, QString> Serialise(DcmFileFormat& file) {
 
 }  // namespace
 
-Prepared PrepareDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy,
+                      const ExportFiltering& filtering) {
   InitDcmtk();
   const HeaderOptions f = HeaderFromRecord(image);
   if (!f.date || !f.time)
@@ -573,7 +574,8 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
     if (c.good()) c = item->putAndInsertString(tag, value.toLatin1().constData());
   };
   if (c.good()) {
-    putIn(group, DCM_WaveformOriginality, QStringLiteral("ORIGINAL"));
+    // Filtered samples are no longer the acquisition's own.
+    putIn(group, DCM_WaveformOriginality, filtering.Any() ? QStringLiteral("DERIVED") : QStringLiteral("ORIGINAL"));
     if (c.good()) c = group->putAndInsertUint16(DCM_NumberOfWaveformChannels, LeadCount);
     if (c.good()) c = group->putAndInsertUint32(DCM_NumberOfWaveformSamples, SamplesPerLead);
     putIn(group, DCM_SamplingFrequency, QStringLiteral("500"));
@@ -590,6 +592,9 @@ Prepared PrepareDicom(const RecordImage& image, const QString& path, const Outpu
       putIn(channel, DCM_ChannelSensitivityCorrectionFactor, QStringLiteral("1"));
       putIn(channel, DCM_ChannelBaseline, QStringLiteral("0"));
       putIn(channel, DCM_ChannelSampleSkew, QStringLiteral("0"));
+      if (filtering.highPassHz > 0) putIn(channel, DCM_FilterLowFrequency, QString::number(filtering.highPassHz));
+      if (filtering.lowPassHz > 0) putIn(channel, DCM_FilterHighFrequency, QString::number(filtering.lowPassHz));
+      if (filtering.notchHz > 0) putIn(channel, DCM_NotchFilterFrequency, QString::number(filtering.notchHz));
       if (c.good()) c = channel->putAndInsertUint16(DCM_WaveformBitsStored, 16);
     }
     if (c.good()) c = group->putAndInsertUint16(DCM_WaveformBitsAllocated, 16);

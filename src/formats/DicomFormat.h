@@ -43,6 +43,7 @@ std::variant<ReadRecord, FileError> ReadDicomBytes(const QByteArray& bytes, cons
 /// are new ones under DicomUidRoot.
 [[nodiscard]] std::optional<FileError> WriteDicom(const RecordImage& image, const QString& path,
                                                   const OutputPolicy& policy = {});
-Prepared PrepareDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
+Prepared PrepareDicom(const RecordImage& image, const QString& path, const OutputPolicy& policy = {},
+                      const ExportFiltering& filtering = {});
 
 }  // namespace corvale::formats

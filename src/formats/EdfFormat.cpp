@@ -347,7 +347,21 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
   return result;
 }
 
-Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+namespace {
+
+// The prefiltering field as EDF writes it: "HP:0.67Hz LP:40Hz N:50Hz".
+QByteArray EdfPrefilter(const ExportFiltering& f) {
+  QStringList parts;
+  if (f.highPassHz > 0) parts << QStringLiteral("HP:%1Hz").arg(f.highPassHz);
+  if (f.lowPassHz > 0) parts << QStringLiteral("LP:%1Hz").arg(f.lowPassHz);
+  if (f.notchHz > 0) parts << QStringLiteral("N:%1Hz").arg(f.notchHz);
+  return parts.join(u' ').toLatin1();
+}
+
+}  // namespace
+
+Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy,
+                    const ExportFiltering& filtering) {
   auto begun = PendingOutput::Begin(path, policy);
   if (auto* err = std::get_if<FileError>(&begun)) return *err;
   PendingOutput& output = std::get<PendingOutput>(begun);
@@ -379,6 +393,8 @@ Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputP
         edf_set_digital_maximum(h, lead, 32767) != 0 || edf_set_digital_minimum(h, lead, -32768) != 0 ||
         edf_set_label(h, lead, label.constData()) != 0 || edf_set_physical_dimension(h, lead, "uV") != 0)
       return fail(QStringLiteral("the parameters of lead %1").arg(QString::fromLatin1(label)));
+    if (filtering.Any() && edf_set_prefilter(h, lead, EdfPrefilter(filtering).constData()) != 0)
+      return fail(QStringLiteral("the prefiltering of lead %1").arg(QString::fromLatin1(label)));
   }
 
   const HeaderOptions f = HeaderFromRecord(image);

@@ -32,6 +32,7 @@ std::variant<ReadRecord, FileError> ReadEdf(const QString& path, const HeaderOpt
 /// known), and the measurements (and a name outside ASCII) as annotations at 0 s.
 [[nodiscard]] std::optional<FileError> WriteEdf(const RecordImage& image, const QString& path,
                                                 const OutputPolicy& policy = {});
-Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
+Prepared PrepareEdf(const RecordImage& image, const QString& path, const OutputPolicy& policy = {},
+                    const ExportFiltering& filtering = {});
 
 }  // namespace corvale::formats

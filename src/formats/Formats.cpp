@@ -230,10 +230,11 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
   return opened;
 }
 
-Prepared PrepareRecordAs(const RecordImage& image, FormatKind format, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareRecordAs(const RecordImage& image, FormatKind format, const QString& path, const OutputPolicy& policy,
+                         const ExportFiltering& filtering) {
   const FileFormat& f = FormatOf(format);
   if (!f.prepare) return FileError{path, QStringLiteral("%1 is not a format records are written in").arg(f.name)};
-  return f.prepare(image, path, policy);
+  return f.prepare(image, path, policy, filtering);
 }
 
 std::optional<FileError> WriteRecordAs(const RecordImage& image, FormatKind format, const QString& path,

@@ -44,8 +44,10 @@ struct FileFormat {
   bool (*detect)(const QByteArray& head);
   /// Reads the file; null: the kind is written only.
   std::variant<ReadRecord, FileError> (*read)(const QString& path, const HeaderOptions& options);
-  /// Writes a record (ExportSource::Record), closed but not yet in place.
-  Prepared (*prepare)(const RecordImage& image, const QString& path, const OutputPolicy& policy);
+  /// Writes a record (ExportSource::Record), closed but not yet in place,
+  /// saying where the format can how its samples were filtered.
+  Prepared (*prepare)(const RecordImage& image, const QString& path, const OutputPolicy& policy,
+                      const ExportFiltering& filtering);
   /// Every file an export to `path` writes; null: `path` alone.
   QStringList (*filesWritten)(const QString& path);
   bool recordNameOnly = false;  // output base names keep only letters, digits and "_"
@@ -105,8 +107,9 @@ std::variant<OpenedRecord, FileError> ReadAnyRecord(const QString& path, const H
 
 /// The same, written and closed but not yet in place: a batch makes many such
 /// outputs durable at once (SyncFileSystem) and then calls PublishInOrder.
+/// `filtering` says how the samples were filtered, where the format has a place for it.
 Prepared PrepareRecordAs(const RecordImage& image, FormatKind format, const QString& path,
-                         const OutputPolicy& policy = {});
+                         const OutputPolicy& policy = {}, const ExportFiltering& filtering = {});
 
 /// The output file name for an input: its base name with the format's suffix;
 /// for WFDB, characters a record name may not hold become "_".

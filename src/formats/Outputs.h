@@ -11,6 +11,16 @@
 
 namespace corvale::formats {
 
+/// How the samples of a data export were filtered, for the formats that have
+/// a place to say so. Every field zero or empty: the samples as recorded.
+struct ExportFiltering {
+  double highPassHz = 0;  ///< the high-pass corner, or 0
+  double lowPassHz = 0;   ///< the low-pass corner, or 0
+  double notchHz = 0;     ///< the mains notch, or 0
+  QString description;    ///< in words, for the formats that take text
+  bool Any() const { return highPassHz > 0 || lowPassHz > 0 || notchHz > 0; }
+};
+
 /// Closed temporary files, in the order they must be put in place.
 using PreparedOutputs = std::vector<PendingOutput>;
 using Prepared = std::variant<PreparedOutputs, FileError>;

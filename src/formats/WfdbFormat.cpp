@@ -174,7 +174,8 @@ std::variant<ReadRecord, FileError> ReadWfdb(const QString& path, const HeaderOp
   return result;
 }
 
-Prepared PrepareWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy) {
+Prepared PrepareWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy,
+                     const ExportFiltering& filtering) {
   const QString headerPath = WfdbHeaderPath(path);
   const QFileInfo info(headerPath);
   const QString name = info.completeBaseName();
@@ -229,6 +230,7 @@ Prepared PrepareWfdb(const RecordImage& image, const QString& path, const Output
   for (const CommentKey& k : kCommentKeys)
     if (const auto& v = h.*(k.member)) text += QStringLiteral("# %1: %2\n").arg(QString::fromLatin1(k.key), *v);
   if (h.rvAmplitude) text += QStringLiteral("# RV%1: %2\n").arg(h.rvLead.value_or(QStringLiteral("6")), *h.rvAmplitude);
+  if (filtering.Any()) text += QStringLiteral("# Filtered: %1\n").arg(filtering.description);
   const QByteArray headerBytes = text.toUtf8();
 
   // Both files are checked before either is written, and the header is put in

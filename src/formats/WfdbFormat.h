@@ -52,6 +52,7 @@ QStringList WfdbFilesRead(const QString& path);
 [[nodiscard]] std::optional<FileError> WriteWfdb(const RecordImage& image, const QString& path,
                                                  const OutputPolicy& policy = {});
 /// The same, closed but not in place (the .dat, then the .hea).
-Prepared PrepareWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy = {});
+Prepared PrepareWfdb(const RecordImage& image, const QString& path, const OutputPolicy& policy = {},
+                     const ExportFiltering& filtering = {});
 
 }  // namespace corvale::formats

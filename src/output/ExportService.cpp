@@ -82,6 +82,18 @@ formats::Prepared PrepareBytes(const QString& path, const QByteArray& bytes, con
   return outputs;
 }
 
+// What a data format says of filtered samples: the corners and notch in
+// hertz, and the filters in the command line's syntax with their response.
+formats::ExportFiltering DataFiltering(const FilterSettings& filters) {
+  formats::ExportFiltering f;
+  if (!filters.Any()) return f;
+  if (filters.baseline != BaselineFilter::Off) f.highPassHz = LowCornerHz(filters);
+  if (filters.muscle != MuscleFilter::Off) f.lowPassHz = HighCornerHz(filters);
+  f.notchHz = NotchHz(filters);
+  f.description = FormatFilterSettings(filters) + QStringLiteral(" (") + DescribeFrequencyResponse(filters) + u')';
+  return f;
+}
+
 // The image type a picture's path asks for: PNG unless its suffix names another.
 QByteArray PictureType(const QString& path) {
   const QByteArray suffix = QFileInfo(path).suffix().toLower().toUtf8();
@@ -90,7 +102,7 @@ QByteArray PictureType(const QString& path) {
 
 formats::Prepared PreparePicture(const RecordImage& record, const QString& path, const ExportOptions& options) {
   Drawing& d = ThreadDrawing();
-  DeriveLeadArrays(record, d.leads);
+  DeriveFilteredLeadArrays(record, options.filters, d.leads);
   // Every pixel is drawn again: the paper fills its images, the traces start from a copy of it.
   RenderGrid(options.display, d.leads, d.grid, d.stripGrid);
   RenderTraces(options.display, d.leads, d.grid, d.stripGrid, d.trace, d.strip);
@@ -117,7 +129,7 @@ formats::Prepared PreparePicture(const RecordImage& record, const QString& path,
 
 formats::Prepared PreparePage(const RecordImage& record, const QString& path, const ExportOptions& options) {
   Drawing& d = ThreadDrawing();
-  DeriveLeadArrays(record, d.leads);
+  DeriveFilteredLeadArrays(record, options.filters, d.leads);
   // The page is drawn into memory and written as a whole: a PDF writer that
   // writes by file name cannot tell that its last bytes never reached the disk.
   QByteArray pdf;
@@ -133,6 +145,7 @@ formats::Prepared PreparePage(const RecordImage& record, const QString& path, co
     annotations.identity = PageIdentityFromRecord(record, options.name);
     annotations.leadGain = options.display.LeadGain;
     annotations.deleteId = options.anonymise;
+    annotations.filters = options.filters;
     annotations.measurements = PageMeasurementsOf(record, options.measured ? *options.measured : MeasureRecord(record));
     result = PrintRecordPage(writer, options.print, options.display, d.leads, {}, &annotations);
   }
@@ -151,10 +164,13 @@ formats::Prepared PrepareExport(const RecordImage& record, FormatKind kind, cons
     case formats::ExportSource::MainView: return PreparePicture(record, path, options);
     case formats::ExportSource::PrintedPage: return PreparePage(record, path, options);
     case formats::ExportSource::Record: {
-      if (!options.anonymise) return formats::PrepareRecordAs(record, kind, path, options.policy);
-      auto blanked = std::make_unique<RecordImage>(record);
-      BlankIdentification(*blanked);
-      return formats::PrepareRecordAs(*blanked, kind, path, options.policy);
+      if (!options.anonymise && !options.filters.Any())
+        return formats::PrepareRecordAs(record, kind, path, options.policy);
+      // A copy of the export's own: the record on the screen or in the file is never changed.
+      auto copy = std::make_unique<RecordImage>();
+      FilterRecordImage(record, options.filters, *copy);
+      if (options.anonymise) BlankIdentification(*copy);
+      return formats::PrepareRecordAs(*copy, kind, path, options.policy, DataFiltering(options.filters));
     }
     case formats::ExportSource::None: break;
   }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "analysis/DisplayFilters.h"
 #include "analysis/Measurement.h"
 #include "display/DisplayState.h"
 #include "formats/Formats.h"
@@ -31,6 +32,10 @@ struct ExportOptions {
   int dpi = 600;
   bool lowerView = false;  // a picture of the lower view (the rhythm strip) instead of the main view
   OutputPolicy policy;     // overwriting, and the inputs an output may never replace
+  /// Filters of the exported signal: pictures and pages show it filtered (a
+  /// page names them in its margin), data formats hold the filtered samples and
+  /// say so where they can. All off: the samples as recorded.
+  FilterSettings filters;
   /// The record's measurements, for the page's list; absent: the page measures the record itself.
   std::optional<Measurements> measured;
   /// Told where the page was drawn (a PDF export), before it is written.

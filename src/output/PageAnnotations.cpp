@@ -184,6 +184,12 @@ QStringList ScaleTexts(const std::array<double, LeadCount>& leadGain) {
   return out;
 }
 
+QStringList FilterTexts(const FilterSettings& filters) {
+  if (!filters.Any()) return {};
+  return {DescribeFrequencyResponse(filters),
+          Tr(QT_TRANSLATE_NOOP("PageAnnotations", "Filters: %1")).arg(DescribeActiveFilters(filters))};
+}
+
 QRect PageGridRect(const PageGeometry& g) {
   const long double u = g.PrintUnit;
   return QRect(QPoint(g.PrintOriginX, g.PrintOriginY),
@@ -301,8 +307,9 @@ Attempt Lay(const PageGeometry& g, const QStringList (&paragraphs)[2], double si
 }  // namespace
 
 PageAnnotations ComputePageAnnotations(const PageGeometry& g, const PageAnnotationInput& input) {
-  const QStringList paragraphs[2] = {IdentificationTexts(input),
-                                     ScaleTexts(input.leadGain) + MeasurementTexts(input.measurements)};
+  const QStringList paragraphs[2] = {
+      IdentificationTexts(input),
+      ScaleTexts(input.leadGain) + FilterTexts(input.filters) + MeasurementTexts(input.measurements)};
   std::vector<Attempt> attempts;
   for (double sizeMm : kSizesMm) attempts.push_back(Lay(g, paragraphs, sizeMm));
   // The largest size at which each paragraph keeps whole items in its own

@@ -13,6 +13,7 @@
 #include <array>
 #include <vector>
 
+#include "analysis/DisplayFilters.h"
 #include "display/DisplayState.h"
 #include "display/TraceLayout.h"
 #include "gfx/Canvas.h"
@@ -41,6 +42,7 @@ struct PageAnnotationInput {
   std::array<double, LeadCount> leadGain{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // the display's divisors
   bool deleteId = false;                      // leave the patient's name and ID off the page
   std::vector<PageMeasurement> measurements;  // after the scale; none when nothing was measured
+  FilterSettings filters;                     // the filters the traces went through
 };
 
 /// The identification items in reading order: name, ID, age, sex, recording
@@ -51,6 +53,11 @@ QStringList IdentificationTexts(const PageAnnotationInput& input);
 /// "25 mm/s", "10 mm/mV", then "aVR 5 mm/mV" (or 2.5) for each lead whose
 /// divisor is not 1, in lead order.
 QStringList ScaleTexts(const std::array<double, LeadCount>& leadGain);
+
+/// With any filter on, the frequency response of the traces ("0.67–40 Hz,
+/// 50 Hz notch") and the filters by name; nothing for an unfiltered page,
+/// which stays as it always was.
+QStringList FilterTexts(const FilterSettings& filters);
 
 /// One text on the page.
 struct PageText {

@@ -2,7 +2,9 @@
 // clipboard, image and record copy buttons.
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -199,6 +201,51 @@ class EcgTabTest : public WindowFixture {
     QCOMPARE(w->OverlayImage().Qt(), w->TraceImage().Qt());  // and the main view shows them gone
     QTest::mouseClick(box, Qt::LeftButton);
     QCOMPARE(w->TraceImage().Qt(), named);
+  }
+
+  // The three filter lists: the traces, the strip, the calipers' picture and
+  // the clipboard show the signal through them, and every filter off gives
+  // today's pictures back.
+  void filterControls() {
+    AnalyseNumbered(1);
+    auto* baseline = Get<QComboBox>("ComboBoxBaseline");
+    auto* mains = Get<QComboBox>("ComboBoxMains");
+    auto* muscle = Get<QComboBox>("ComboBoxMuscle");
+    auto* caption = Get<QLabel>("LabelFilters");
+    QVERIFY(baseline->isVisible() && mains->isVisible() && muscle->isVisible() && caption->isVisible());
+    QCOMPARE(caption->text(), QStringLiteral("unfiltered"));
+    const QImage raw = w->TraceImage().Qt().copy(), rawStrip = w->StripImage().Qt().copy();
+    QCOMPARE(raw, CoreTraces(true));
+
+    for (auto* combo : {baseline, mains, muscle}) QTest::keyClick(combo, Qt::Key_Down);  // 0.67, 50, 25
+    const FilterSettings on{BaselineFilter::HighPass067, MainsFilter::Notch50, MuscleFilter::LowPass25};
+    QCOMPARE(w->State().filters, on);
+    QCOMPARE(caption->text(), QStringLiteral("filtered 0.67\u201325 Hz, 50 Hz notch"));
+    auto leads = std::make_unique<LeadArrays>();
+    DeriveFilteredLeadArrays(w->State().record, on, *leads);
+    const DisplayState& display = w->State().display;
+    using G = ViewGeometry;
+    Image grid(G::ViewWidth, G::MainViewHeight), stripGrid(G::ViewWidth, G::StripViewHeight);
+    Image trace(G::ViewWidth, G::MainViewHeight), strip(G::ViewWidth, G::StripViewHeight);
+    RenderGrid(display, *leads, grid, stripGrid);
+    RenderTraces(display, *leads, grid, stripGrid, trace, strip);
+    QCOMPARE(w->TraceImage().Qt(), trace.Qt());
+    QCOMPARE(w->StripImage().Qt(), strip.Qt());
+    QCOMPARE(w->OverlayImage().Qt(), trace.Qt());
+    QVERIFY(trace.Qt() != raw);
+    Tab()->Button5Click();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), trace.Qt());
+    w->ShowRecord();  // the next record is shown through the same filters
+    QCOMPARE(w->TraceImage().Qt(), trace.Qt());
+
+    for (auto* combo : {baseline, mains, muscle}) {
+      combo->setCurrentIndex(0);
+      Q_EMIT combo->activated(0);
+    }
+    QCOMPARE(w->State().filters, FilterSettings{});
+    QCOMPARE(w->TraceImage().Qt(), raw);
+    QCOMPARE(w->StripImage().Qt(), rawStrip);
+    QCOMPARE(caption->text(), QStringLiteral("unfiltered"));
   }
 
   void keys() {

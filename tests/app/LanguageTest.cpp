@@ -383,9 +383,14 @@ class LanguageTest : public WindowFixture {
     QVERIFY(english->Use(Language::English));
     QCOMPARE(japanese.keys(), design.keys());
     // Ours: the lead names, fiducial marks and annotations check boxes, the
-    // About box's licence, sample note and details.
+    // filter lists and their caption, the About box's licence, sample note
+    // and details.
     const QStringList additions = {QStringLiteral("CheckBoxLeadNames"),
                                    QStringLiteral("CheckBoxFiducials"),
+                                   QStringLiteral("ComboBoxBaseline"),
+                                   QStringLiteral("ComboBoxMains"),
+                                   QStringLiteral("ComboBoxMuscle"),
+                                   QStringLiteral("LabelFilters"),
                                    QStringLiteral("CheckBoxAnnotations"),
                                    QStringLiteral("AboutBox/Panel1/Licence"),
                                    QStringLiteral("AboutBox/Panel1/SampleRecordsNote"),

@@ -35,6 +35,7 @@ ViewerSettings Changed() {
   s.limbLeadMode = 1;
   s.leadNames = false;
   s.fiducialMarks = true;
+  s.filters = {BaselineFilter::HighPass005, MainsFilter::Notch60, MuscleFilter::LowPass35};
   s.printerName = QStringLiteral("ward-printer");
   s.paper = QPageSize::Letter;
   s.orientation = QPageLayout::Landscape;
@@ -101,6 +102,7 @@ TEST(Settings, EachValueIsChecked) {
   // value while every other value is still read.
   const QByteArray good =
       "[display]\ncolorScheme=2\nspan=2\nlimbLeadLayout=2\nleadNames=false\nfiducialMarks=true\n"
+      "[filters]\nbaseline=0.67\nmains=50\nmuscle=40\n"
       "[printer]\npaper=A3\norientation=landscape\npenWidth=7\nmargin=120\npenPattern=1\ngridPattern=1\n"
       "annotations=false\n[window]\nx=10\ny=20\n";
   using Field = std::function<void(ViewerSettings & to, const ViewerSettings& from)>;
@@ -117,6 +119,9 @@ TEST(Settings, EachValueIsChecked) {
   const Field grid = [](auto& to, const auto& from) { to.gridPattern = from.gridPattern; };
   const Field notes = [](auto& to, const auto& from) { to.annotations = from.annotations; };
   const Field place = [](auto& to, const auto& from) { to.windowPosition = from.windowPosition; };
+  const Field baseline = [](auto& to, const auto& from) { to.filters.baseline = from.filters.baseline; };
+  const Field mains = [](auto& to, const auto& from) { to.filters.mains = from.filters.mains; };
+  const Field muscle = [](auto& to, const auto& from) { to.filters.muscle = from.filters.muscle; };
   struct Row {
     const char* from;  // the good line
     const char* to;    // its spoilt form
@@ -130,6 +135,9 @@ TEST(Settings, EachValueIsChecked) {
       {"limbLeadLayout=2", "limbLeadLayout=x", limb},
       {"leadNames=false", "leadNames=no", names},
       {"fiducialMarks=true", "fiducialMarks=1", marks},
+      {"baseline=0.67", "baseline=0.5", baseline},
+      {"mains=50", "mains=55", mains},
+      {"muscle=40", "muscle=40,mains=60", muscle},
       {"paper=A3", "paper=A9000", paper},
       {"paper=A3", "paper=Custom", paper},
       {"orientation=landscape", "orientation=up", turn},
@@ -150,6 +158,8 @@ TEST(Settings, EachValueIsChecked) {
   ASSERT_EQ(expected.paper, QPageSize::A3);
   ASSERT_EQ(expected.margin, 120);
   ASSERT_EQ(expected.windowPosition, QPoint(10, 20));
+  ASSERT_EQ(expected.filters,
+            (FilterSettings{BaselineFilter::HighPass067, MainsFilter::Notch50, MuscleFilter::LowPass40}));
   for (const Row& r : rows) {
     QByteArray file = good;
     ASSERT_TRUE(file.contains(QByteArray("\n") + r.from + "\n")) << r.from;

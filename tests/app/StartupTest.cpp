@@ -1,6 +1,7 @@
 // How the window starts: what the command line names, and the remembered
 // settings in a scratch file, applied through the controls and written back.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QRadioButton>
@@ -50,6 +51,7 @@ class StartupTest : public WindowFixture {
     s.displaySpan = 2;
     s.limbLeadMode = 1;
     s.leadNames = false;
+    s.filters = {BaselineFilter::HighPass005, MainsFilter::Notch60, MuscleFilter::LowPass35};
     s.paper = QPageSize::Letter;
     s.orientation = QPageLayout::Landscape;
     s.printerName = QStringLiteral("no-such-printer");
@@ -239,6 +241,9 @@ class StartupTest : public WindowFixture {
     QVERIFY(s.display.DisplaySpan == 2 && s.display.LimbLeadMode == 1 && !s.display.LeadNames);
     QVERIFY(s.print.PenWidth == 5 && s.print.Margin == 120 && s.print.PenPattern == 1 && s.print.GridPattern == 1);
     QVERIFY(!s.print.Annotations);
+    QCOMPARE(s.filters, Remembered().filters);
+    QCOMPARE(Get<QComboBox>("ComboBoxBaseline")->currentText(), QStringLiteral("baseline 0.05 Hz"));
+    QCOMPARE(Get<QComboBox>("ComboBoxMuscle")->currentText(), QStringLiteral("muscle 35 Hz"));
     // The printer, made later, gets the paper and orientation; a printer
     // that is not installed is not used, but stays remembered.
     QCOMPARE(w->Printer().pageLayout().pageSize().id(), QPageSize::Letter);
@@ -255,6 +260,11 @@ class StartupTest : public WindowFixture {
     for (const char* name : {"RadioButtonCol2", "RadioButtonD2", "RadioButtonR1"})
       QTest::mouseClick(Get<QRadioButton>(name), Qt::LeftButton);
     QTest::mouseClick(Get<QCheckBox>("CheckBoxLeadNames"), Qt::LeftButton);
+    for (const auto& [name, item] : {std::pair{"ComboBoxBaseline", 2}, {"ComboBoxMains", 2}, {"ComboBoxMuscle", 2}}) {
+      auto* list = Get<QComboBox>(name);
+      list->setCurrentIndex(item);
+      Q_EMIT list->activated(item);
+    }
     QCOMPARE(w->TraceImage().Qt(), remembered);
     QCOMPARE(w->StripImage().Qt(), strip);
   }

@@ -448,6 +448,7 @@ TEST(Interop, DicomOfOursPassesDciodvfy) {
   struct Row {
     const char* what;
     QByteArray id, name;  // the record's bytes (cp932 for the name)
+    ExportFiltering filtering{};
   };
   const Row rows[] = {
       {"family and given name", "00000079", "DOE JOHN"},
@@ -457,6 +458,7 @@ TEST(Interop, DicomOfOursPassesDciodvfy) {
       {"blank ID", "        ", "DOE JOHN"},
       {"Japanese name", "00000079", "\x8c\xa9\x96\x7b\x81\x40\x91\xbe\x98\x59"},  // 見本　太郎
       {"line breaks in the name", "00000079", "X\n# HR: 180\n# QT: 999"},
+      {"filtered samples", "00000079", "DOE JOHN", {0.67, 40, 50, QStringLiteral("baseline=0.67")}},
   };
   QStringList uids;
   for (const Row& r : rows) {
@@ -465,7 +467,7 @@ TEST(Interop, DicomOfOursPassesDciodvfy) {
     b.Set(Field::PatientName, std::string_view(r.name.constData(), static_cast<std::size_t>(r.name.size())));
     const QString path = dir.filePath("ours.dcm");
     QFile::remove(path);
-    ASSERT_FALSE(WriteRecordAs(b.Image(), FormatKind::Dicom, path)) << r.what;
+    ASSERT_FALSE(CommitPrepared(PrepareRecordAs(b.Image(), FormatKind::Dicom, path, {}, r.filtering))) << r.what;
     DcmFileFormat file;
     ASSERT_TRUE(file.loadFile(QFile::encodeName(path).constData()).good()) << r.what;
     for (const DcmTagKey& tag : {DCM_StudyInstanceUID, DCM_SeriesInstanceUID, DCM_SOPInstanceUID}) {

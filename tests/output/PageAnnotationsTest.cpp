@@ -217,7 +217,8 @@ TEST_F(Page, AnnotationsLieOutsideTheGridAndChangeNoLine) {
   DisplayState state;
   state.LeadNames = false;
   state.LeadGain[3] = 2;  // aVR at 5 mm/mV
-  const PageAnnotationInput in = Input(state);
+  PageAnnotationInput in = Input(state);
+  in.filters = {BaselineFilter::HighPass067, MainsFilter::Notch50, MuscleFilter::LowPass40};  // the longest texts
   PrintSettings bareSettings;
   bareSettings.Annotations = false;
   for (const Paper& paper : kPapers) {
@@ -248,7 +249,8 @@ TEST_F(Page, AnnotationsLieOutsideTheGridAndChangeNoLine) {
     // Every item is on the page, whole or broken at its spaces.
     QString all;
     for (const auto& t : texts) all += t.text + u' ';
-    for (const QString& item : IdentificationTexts(in) + ScaleTexts(in.leadGain))
+    ASSERT_EQ(FilterTexts(in.filters).size(), 2);
+    for (const QString& item : IdentificationTexts(in) + ScaleTexts(in.leadGain) + FilterTexts(in.filters))
       for (const QString& word : item.split(QRegularExpression(QStringLiteral("[ \u3000]")), Qt::SkipEmptyParts))
         EXPECT_TRUE(all.contains(word)) << paper.what << ": " << word.toStdString();
   }

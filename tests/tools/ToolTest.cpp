@@ -12,10 +12,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
+#include "analysis/DisplayFilters.h"
 #include "display/Render.h"
 #include "formats/Conversion.h"
+#include "formats/Formats.h"
 #include "record/LeadArrays.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
@@ -266,7 +269,10 @@ TEST(ToolRender, BadOptionsAreRefused) {
                                  {"--scheme", "4"},
                                  {"--span", "7"},
                                  {"--offset", "2500"},
-                                 {"--limb-mode", "0"}}) {
+                                 {"--limb-mode", "0"},
+                                 {"--filter", "mains=55"},
+                                 {"--filter", "hum=50"},
+                                 {"--filter"}}) {
     const ToolRun r = Tool(QStringList{"render", sample, "-o", dir.filePath("t.png")} + bad);
     EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("t.png")));
@@ -586,12 +592,16 @@ TEST(ToolPrint, TheMarginIdentifiesTheRecordUnlessTurnedOff) {
     bool id, scale;
     bool batch = false;  // export --to pdf, else print
   };
+  const QStringList filtered{"--filter", "baseline,mains=50,muscle=40"};
   const Case cases[] = {{{}, true, true},
                         {{"--delete-id"}, false, true},
                         {{"--no-annotations"}, false, false},
                         {{"--no-annotations", "--no-lead-names"}, false, false},
+                        {filtered, true, true},
+                        {filtered + QStringList{"--no-annotations"}, false, false},
                         {{}, true, true, true},
-                        {{"--anonymise"}, false, true, true}};
+                        {{"--anonymise"}, false, true, true},
+                        {filtered, true, true, true}};
   for (const Case& c : cases) {
     const QString pdf = dir.filePath(c.batch ? "A0005.pdf" : "page.pdf");
     const ToolRun r = c.batch
@@ -603,6 +613,115 @@ TEST(ToolPrint, TheMarginIdentifiesTheRecordUnlessTurnedOff) {
     EXPECT_EQ(text.contains(QLatin1String("00424")), c.id) << options.toStdString();
     EXPECT_EQ(text.contains(QLatin1String("25 mm/s")), c.scale) << options.toStdString();
     EXPECT_EQ(text.contains(QLatin1String("A0005.nrm")), c.scale) << options.toStdString();
+    // A filtered page names its response and filters; an unfiltered one is as it always was.
+    const bool named = c.scale && c.options.contains(QLatin1String("--filter"));
+    EXPECT_EQ(text.contains(QStringLiteral("0.67\u201340 Hz, 50 Hz notch")), named) << options.toStdString();
+    EXPECT_EQ(text.contains(QLatin1String("Filters: baseline 0.67 Hz, mains 50 Hz, muscle 40 Hz")), named)
+        << options.toStdString();
+    EXPECT_EQ(text.contains(QLatin1String("Hz")), named) << options.toStdString();
+  }
+}
+
+TEST(ToolRender, FiltersAsTheScreenShowsThem) {
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0003.nrm");
+  const ToolRun r = Tool({"render", sample, "-o", dir.filePath("t.png"), "--strip", dir.filePath("s.png"), "--filter",
+                          "muscle=25,baseline,mains=60", "--span", "10"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  RecordImage image;
+  ASSERT_FALSE(ReadRecordFile(sample, image));
+  DisplayState state;
+  state.DisplaySpan = 2;
+  const QImage trace = QImage(dir.filePath("t.png")).convertToFormat(QImage::Format_RGB32);
+  const QImage strip = QImage(dir.filePath("s.png")).convertToFormat(QImage::Format_RGB32);
+  auto leads = std::make_unique<LeadArrays>();
+  Image grid(1040, 760), stripGrid(1040, 100), drawnTrace(1040, 760), drawnStrip(1040, 100);
+  for (const FilterSettings& filters :
+       {FilterSettings{BaselineFilter::HighPass067, MainsFilter::Notch60, MuscleFilter::LowPass25}, FilterSettings{}}) {
+    DeriveFilteredLeadArrays(image, filters, *leads);
+    RenderGrid(state, *leads, grid, stripGrid);
+    RenderTraces(state, *leads, grid, stripGrid, drawnTrace, drawnStrip);
+    EXPECT_EQ(trace == drawnTrace.Qt(), filters.Any());
+    EXPECT_EQ(strip == drawnStrip.Qt(), filters.Any());
+  }
+}
+
+// The diagnostic low-frequency check through an export: a record of 3 mV for
+// 100 ms at 2 s, exported as CSV with the 0.05 Hz baseline filter, moves at
+// most 0.1 mV from its baseline afterwards, with at most 0.3 mV/s of slope.
+TEST(ToolExport, LowFrequencyImpulseThroughCsv) {
+  QTemporaryDir dir;
+  constexpr int kBaseline = 120;  // units, an offset the filter must not mistake for the impulse
+  const auto pulse = static_cast<std::int16_t>(std::lround(3000.0 / MicrovoltsPerUnit));
+  test::RecordBuilder b;
+  for (int l = 0; l < LeadCount; ++l)
+    b.Lead(l, [pulse](int n) { return static_cast<std::int16_t>(kBaseline + (n >= 1000 && n < 1050 ? pulse : 0)); });
+  b.Write(dir.filePath("impulse.nrm"));
+  const ToolRun r =
+      Tool({"export", dir.filePath("impulse.nrm"), "--to", "csv", "-o", dir.path(), "--filter", "baseline=0.05"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  std::vector<double> mv;  // lead II, after the comment line and the column names
+  for (const QByteArray& line : ReadAll(dir.filePath("impulse.csv")).split('\n').mid(2))
+    if (!line.isEmpty()) mv.push_back(line.split(',').at(2).toDouble() / 1000.0);
+  ASSERT_EQ(mv.size(), 5000u);
+  const double before = mv[900];  // the baseline the trace returns to
+  double offset = 0, slope = 0;
+  constexpr std::size_t kStep = 25;  // slope over 50 ms
+  for (std::size_t n = 1050; n < mv.size(); ++n) {
+    offset = std::max(offset, std::fabs(mv[n] - before));
+    if (n + kStep < mv.size()) slope = std::max(slope, std::fabs(mv[n + kStep] - mv[n]) * 500.0 / kStep);
+  }
+  EXPECT_LE(offset, 0.1);
+  EXPECT_LE(slope, 0.3);
+  EXPECT_GT(mv[1025] - before, 2.9) << "the impulse itself passes";
+  EXPECT_EQ(ReadAll(dir.filePath("impulse.nrm")), b.Bytes()) << "the record file is never changed";
+}
+
+// Each data format holds the filtered samples, which its reader reads back,
+// and says where it can that they were filtered; without --filter it holds
+// the record's own samples and says nothing.
+TEST(ToolExport, FilteredDataSaySo) {
+  QTemporaryDir dir;
+  const QString sample = test::SourcePath("samples/A0001.nrm");
+  RecordImage raw, filtered;
+  ASSERT_FALSE(ReadRecordFile(sample, raw));
+  FilterRecordImage(raw, {BaselineFilter::HighPass067, MainsFilter::Notch50, MuscleFilter::LowPass40}, filtered);
+  struct Row {
+    const char* format;
+    const char* file;
+    QByteArray mark;
+  };
+  const Row rows[] = {
+      {"edf", "A0001.edf", "HP:0.67Hz LP:40Hz N:50Hz"},
+      {"wfdb", "A0001.hea",
+       "# Filtered: baseline=0.67,mains=50,muscle=40 (0.67\xe2\x80\x93"
+       "40 Hz, 50 Hz notch)"},
+      {"dicom", "A0001.dcm",
+       QByteArray("\x3a\x00\x20\x02"
+                  "DS",
+                  6)},  // (003A,0220) Filter Low Frequency
+      {"csv", "A0001.csv", "# filtered: baseline=0.67,mains=50,muscle=40"},
+  };
+  for (const Row& row : rows) {
+    for (bool filter : {false, true}) {
+      const QString out = dir.filePath(QStringLiteral("%1-%2").arg(row.format).arg(filter));
+      QStringList args{"export", sample, "--to", row.format, "-o", out};
+      if (filter)
+        args << "--filter"
+             << "baseline,mains=50,muscle=40";
+      const ToolRun r = Tool(args);
+      ASSERT_EQ(r.exitCode, 0) << row.format << r.err.toStdString();
+      const QString file = out + "/" + row.file;
+      EXPECT_EQ(ReadAll(file).contains(row.mark), filter) << row.format;
+      auto back = formats::ReadAnyRecord(file);
+      ASSERT_TRUE(std::holds_alternative<formats::OpenedRecord>(back)) << row.format;
+      const RecordImage& want = filter ? filtered : raw;
+      const RecordImage& got = *std::get<formats::OpenedRecord>(back).image;
+      int differing = 0;
+      for (int lead = 0; lead < LeadCount; ++lead)
+        for (int n = 0; n < SamplesPerLead; ++n) differing += got.Sample(lead, n) != want.Sample(lead, n);
+      EXPECT_EQ(differing, 0) << row.format << (filter ? " filtered" : " raw");
+    }
   }
 }
 

@@ -163,6 +163,16 @@ std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record) 
   return leads;
 }
 
+std::optional<QString> TakeFilterOption(const QStringList& args, int& i, FilterSettings& filters, bool& taken) {
+  taken = args[i] == u"--filter";
+  if (!taken) return std::nullopt;
+  if (i + 1 >= args.size()) return QStringLiteral("--filter needs a list such as baseline,mains=50,muscle=40");
+  const FilterParse parsed = ParseFilterSettings(args[++i]);
+  if (!parsed.Ok()) return QStringLiteral("--filter: %1").arg(parsed.problem);
+  filters = parsed.settings;
+  return std::nullopt;
+}
+
 std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, DisplayState& state, bool& taken) {
   taken = true;
   const QString& a = args[i];

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/DisplayFilters.h"
 #include "display/DisplayState.h"
 #include "record/LeadArrays.h"
 
@@ -91,6 +92,11 @@ std::unique_ptr<LeadArrays> LoadLeads(const QString& file, RecordImage* record =
 /// --offset, --limb-mode): sets `taken` when args[i] was one, and returns the
 /// problem when its value is wrong.
 std::optional<QString> TakeDisplayOption(const QStringList& args, int& i, DisplayState& state, bool& taken);
+
+/// The filters of render, print and export: "--filter LIST" in the syntax
+/// "baseline[=0.67|0.05],mains=50|60,muscle=25|35|40". Sets `taken` when
+/// args[i] was it, and returns the problem when its list is wrong.
+std::optional<QString> TakeFilterOption(const QStringList& args, int& i, FilterSettings& filters, bool& taken);
 
 extern const Command InfoCommand;
 extern const Command ImportCommand;

@@ -21,12 +21,15 @@ int Export(const QStringList& args) {
   QStringList names;
   QString to, outDir;
   bool anonymise = false, force = false;
+  FilterSettings filters;
   int threads = QThread::idealThreadCount();
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (IsHelp(a)) return Help(ExportCommand);
     bool taken = false;
     if (const auto problem = TakeThreadsOption(args, i, threads, taken)) return Usage(ExportCommand, *problem);
+    if (taken) continue;
+    if (const auto problem = TakeFilterOption(args, i, filters, taken)) return Usage(ExportCommand, *problem);
     if (taken) continue;
     if (a == u"--to" || a == u"-o") {
       if (i + 1 >= args.size()) return Usage(ExportCommand, QStringLiteral("%1 needs a value").arg(a));
@@ -82,6 +85,7 @@ int Export(const QStringList& args) {
     if (!ensureDirectory()) return FileError{outDir, QStringLiteral("the directory cannot be created")};
     ExportOptions options;
     options.anonymise = anonymise;
+    options.filters = filters;
     options.name = QFileInfo(job.input).fileName();
     options.policy.overwrite = force;
     options.policy.inputs = record.sourceFiles;
@@ -120,7 +124,8 @@ int Export(const QStringList& args) {
 
 const Command ExportCommand{"export",
                             "  corvale-tool export FILE|DIR... --to wfdb|edf|dicom|csv|png|pdf -o OUTDIR\n"
-                            "               [--anonymise] [-j N] [--force]\n",
+                            "               [--anonymise] [-j N] [--force]\n"
+                            "               [--filter baseline[=0.67|0.05],mains=50|60,muscle=25|35|40]\n",
                             "export writes every record given (record files, WFDB headers, EDF/BDF and DICOM\n"
                             "files; a directory stands for the readable files in it) in one format into OUTDIR,\n"
                             "under its own base name: wfdb (.hea and .dat, format 16), edf (EDF+), dicom\n"
@@ -128,7 +133,11 @@ const Command ExportCommand{"export",
                             "render draws it) or pdf (the printed page as print draws it). It runs on all cores\n"
                             "(-j 1 for one), shows a progress bar on a terminal, keeps existing files unless\n"
                             "--force is given, blanks the patient's name and ID with --anonymise, and ends with\n"
-                            "a summary; the exit status is 1 when any record failed (the others are written).\n",
+                            "a summary; the exit status is 1 when any record failed (the others are written).\n"
+                            "Data are written as recorded unless --filter is given; filtered, each format says\n"
+                            "so where it can (EDF+ prefiltering, DICOM channel filter frequencies, a comment in\n"
+                            "the WFDB header, a first line \"# filtered: ...\" in CSV). Pictures show the\n"
+                            "filtered signal, and a filtered page names the filters in its margin.\n",
                             Export};
 
 }  // namespace corvale::cli

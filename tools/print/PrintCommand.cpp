@@ -12,6 +12,7 @@ namespace {
 int Print(const QStringList& args) {
   QString file, out;
   DisplayState state;
+  FilterSettings filters;
   PrintSettings settings;
   QPageSize paper(QPageSize::A4);
   bool landscape = false;
@@ -21,6 +22,8 @@ int Print(const QStringList& args) {
     if (IsHelp(args[i])) return Help(PrintCommand);
     bool taken = false;
     if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(PrintCommand, *err);
+    if (taken) continue;
+    if (auto err = TakeFilterOption(args, i, filters, taken)) return Usage(PrintCommand, *err);
     if (taken) continue;
     const QString& a = args[i];
     if (a == u"--landscape" || a == u"--no-annotations" || a == u"--delete-id") {
@@ -67,6 +70,7 @@ int Print(const QStringList& args) {
 
   ExportOptions options;
   options.display = state;
+  options.filters = filters;
   options.print = settings;
   options.anonymise = deleteId;
   options.name = QFileInfo(file).fileName();
@@ -92,10 +96,12 @@ int Print(const QStringList& args) {
 const Command PrintCommand{"print",
                            "  corvale-tool print FILE -o PAGE.pdf [--paper A4|Letter] [--landscape] [--dpi N]\n"
                            "               [--margin 10..200] [--pen-width 0..10] [--pen A|B] [--grid A|B]\n"
-                           "               [--no-annotations] [--delete-id] [display options as for render]\n",
+                           "               [--no-annotations] [--delete-id] [display options and --filter as for\n"
+                           "               render]\n",
                            "print draws the printed page into a PDF whose whole sheet is the printable area\n"
                            "(default A4 portrait, 600 dpi, margin 50, pen width 2, pen B, grid B) and prints\n"
-                           "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY. The PDF is\n"
+                           "the geometry it used: pix_X, pix_Y, u, PrintOriginX, PrintOriginY. A filtered\n"
+                           "page names its filters and frequency response in the margin. The PDF is\n"
                            "never written over the record, and replaces an existing file only once it is\n"
                            "completely written.\n",
                            Print};

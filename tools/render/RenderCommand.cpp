@@ -22,10 +22,13 @@ std::variant<QByteArray, QString> FormatFor(const QString& path) {
 int Render(const QStringList& args) {
   QString file, out, stripOut;
   DisplayState state;
+  FilterSettings filters;
   for (int i = 0; i < args.size(); ++i) {
     if (IsHelp(args[i])) return Help(RenderCommand);
     bool taken = false;
     if (auto err = TakeDisplayOption(args, i, state, taken)) return Usage(RenderCommand, *err);
+    if (taken) continue;
+    if (auto err = TakeFilterOption(args, i, filters, taken)) return Usage(RenderCommand, *err);
     if (taken) continue;
     const QString& a = args[i];
     if (a == u"-o" || a == u"--strip") {
@@ -56,6 +59,7 @@ int Render(const QStringList& args) {
   for (qsizetype k = 0; k < outputs.size(); ++k) {
     ExportOptions options;
     options.display = state;
+    options.filters = filters;
     options.lowerView = k == 1;
     options.policy.inputs = {file};
     formats::Prepared prepared = PrepareExport(*record, formats::FormatKind::Png, outputs[k], options);
@@ -77,9 +81,11 @@ int Render(const QStringList& args) {
 const Command RenderCommand{"render",
                             "  corvale-tool render FILE -o TRACE.png [--strip STRIP.png] [--gain LEAD=1|2|4 ...]\n"
                             "               [--scheme 1|2|3] [--span 5|10] [--offset 0..2499] [--limb-mode 1|2|3]\n"
-                            "               [--no-lead-names]\n",
+                            "               [--no-lead-names] [--filter baseline[=0.67|0.05],mains=50|60,\n"
+                            "               muscle=25|35|40]\n",
                             "render writes the main view's trace image (and the lower view's) exactly as the\n"
-                            "window shows them for that display state, without caliper marks. The name's\n"
+                            "window shows them for that display state, without caliper marks; --filter shows\n"
+                            "the signal through those filters (any of them, in any order). The name's\n"
                             "suffix chooses the image type (.png, .bmp, .jpg, .ppm, ...; PNG without one).\n"
                             "An output is never the record itself; an existing image is replaced only once\n"
                             "the new one is completely written.\n",
