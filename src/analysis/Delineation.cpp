@@ -20,7 +20,7 @@ constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1;
 // T and P ends by the area method in the leads whose wave reaches this share
 // of the tallest lead's; the area window is about half the wave's width
 // (Zhang's 128 ms for T, 60 ms for P).
-constexpr double MinTLeadShare = 0.4, MinPLeadShare = 0.2;
+constexpr double MinWaveLeadShare = 0.2;
 constexpr int TAreaWindowMs = 128, PAreaWindowMs = 60;
 // A T or P wave smaller than this in the spatial magnitude (uV) is not one:
 // a straight line drawn across the tail of a wave leaves a bump about as big.
@@ -367,7 +367,13 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
       const int endTo = std::min({len - 1, tPeak + ms(300), on + rr - ms(100)});
       d.tEnd = AreaBoundary(magnitude, tPeak, endTo, ms(TAreaWindowMs), true);
       {
-        // Lead by lead, the latest T end of the leads with a clear T wave.
+        // Lead by lead, the latest T end of the leads with a clear T wave
+        // whose peak lies within the heart's T wave (the spatial magnitude's).
+        // A lead's T wave may trail the spatial one, whose end is dominated by
+        // the tallest leads, but not by more than half an area window: beyond
+        // that a small lead's "end" is a U wave or the next P wave. So bounded,
+        // one lead may decide, as one lead decides a reader's latest T end.
+        const int spatialEnd = d.tEnd.value_or(endTo);
         std::array<double, Leads> heights{};
         std::array<int, Leads> peaks{};
         double tallest = 0;
@@ -379,18 +385,18 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
           }
           tallest = std::max(tallest, heights[l]);
         }
-        std::vector<int> ends;
         std::vector<double> curve(static_cast<std::size_t>(len));
         for (int L : leads) {
           const auto l = static_cast<std::size_t>(L);
-          if (heights[l] < MinTLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
+          if (heights[l] < MinWaveLeadShare * tallest || heights[l] < 3 * set.noise[l] || peaks[l] > spatialEnd)
+            continue;
           const double sign = set.Median(L, peaks[l]) >= d.isoelectric[l] ? 1.0 : -1.0;
           for (int t = 0; t < len; ++t)
             curve[static_cast<std::size_t>(t)] = sign * (set.Median(L, t) - d.isoelectric[l]);
-          const int to = std::min({len - 1, peaks[l] + ms(300), on + rr - ms(100)});
-          if (auto e = AreaBoundary(curve, peaks[l], to, ms(TAreaWindowMs), true)) ends.push_back(*e);
+          const int to = std::min(endTo, spatialEnd + ms(TAreaWindowMs) / 2);
+          if (auto e = AreaBoundary(curve, peaks[l], to, ms(TAreaWindowMs), true))
+            d.tEnd = d.tEnd ? std::max(*e, *d.tEnd) : *e;
         }
-        if (auto e = Outermost(ends, true, ms(AgreeMs))) d.tEnd = e;
       }
     }
   }
@@ -465,7 +471,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
     std::vector<double> curve(static_cast<std::size_t>(len), 0.0);
     for (int L : leads) {
       const auto l = static_cast<std::size_t>(L);
-      if (heights[l] < MinPLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
+      if (heights[l] < MinWaveLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
       const double sign = detrended(L, peaks[l]) >= 0 ? 1.0 : -1.0;
       for (int t = pFrom; t <= pTo; ++t) curve[static_cast<std::size_t>(t)] = sign * detrended(L, t);
       if (auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, pWindow, false)) ons.push_back(*o);
