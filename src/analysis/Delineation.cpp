@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace corvale::analysis {
@@ -50,6 +51,69 @@ double SmallMedian(double* v, std::size_t n) {
   }
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
+
+// Medians across beats of all twelve leads at once: the beats' frames are
+// sorted lane by lane with Batcher's odd-even merge network (padded to a power
+// of two with values beyond any sample, half below and half above, so that the
+// middle stays the middle), twelve lanes per compare-exchange, which the
+// compiler turns into vector minimum and maximum. The frames hold filter
+// output, which is single precision already, so nothing is rounded.
+class FrameMedian {
+ public:
+  explicit FrameMedian(std::size_t maxFrames) {
+    while (size_ < maxFrames) size_ *= 2;
+    rows_.resize(size_ * Leads);
+  }
+  float* Row(std::size_t k) { return rows_.data() + k * Leads; }
+  /// Writes the per-lead median of rows 0..count-1 to `out` (twelve values).
+  void Median(std::size_t count, double* out) {
+    if (count == 0) return;
+    std::size_t n = 1;
+    while (n < count) n *= 2;
+    const std::size_t below = (n - count) / 2;
+    // Real rows move up by `below`; the padding goes around them.
+    if (below > 0)
+      std::copy_backward(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(count * Leads),
+                         rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads));
+    std::fill_n(rows_.begin(), below * Leads, std::numeric_limits<float>::lowest());
+    std::fill(rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads),
+              rows_.begin() + static_cast<std::ptrdiff_t>(n * Leads), std::numeric_limits<float>::max());
+    for (const auto& [i, j] : Network(n)) {
+      CompareExchange(Row(i), Row(j));
+    }
+    const std::size_t mid = below + count / 2;
+    for (std::size_t L = 0; L < Leads; ++L)
+      out[L] = count % 2 ? Row(mid)[L] : 0.5 * (static_cast<double>(Row(mid - 1)[L]) + Row(mid)[L]);
+  }
+
+ private:
+  // Two distinct rows (never the same one), so that the twelve lanes become
+  // three vector steps.
+  [[gnu::noinline]] static void CompareExchange(float* __restrict a, float* __restrict b) {
+    for (std::size_t L = 0; L < Leads; ++L) {
+      const float lo = std::min(a[L], b[L]), hi = std::max(a[L], b[L]);
+      a[L] = lo, b[L] = hi;
+    }
+  }
+  const std::vector<std::pair<std::size_t, std::size_t>>& Network(std::size_t n) {
+    std::size_t log = 0;
+    while ((std::size_t{1} << log) < n) ++log;
+    if (networks_.size() <= log) networks_.resize(log + 1);
+    auto& pairs = networks_[log];
+    if (pairs.empty() && n > 1)
+      for (std::size_t p = 1; p < n; p *= 2)
+        for (std::size_t k = p; k >= 1; k /= 2) {
+          for (std::size_t j = k % p; j + k < n; j += 2 * k)
+            for (std::size_t i = 0; i < std::min(k, n - j - k); ++i)
+              if ((i + j) / (2 * p) == (i + j + k) / (2 * p)) pairs.emplace_back(i + j, i + j + k);
+          if (k == 1) break;
+        }
+    return pairs;
+  }
+  std::size_t size_ = 1;
+  std::vector<float> rows_;
+  std::vector<std::vector<std::pair<std::size_t, std::size_t>>> networks_;
+};
 
 double Correlation(const double* a, const double* b, std::size_t n) {
   if (n == 0) return 0;
@@ -193,19 +257,17 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   for (int b = 0; b < beats; ++b)
     if (set.inDominant[static_cast<std::size_t>(b)])
       starts.push_back(set.positions[static_cast<std::size_t>(b)] - set.pre);
-  std::vector<double> frames(starts.size() * Leads);
+  FrameMedian frames(starts.size());
   const auto medianAt = [&](const LeadSignals& signals, int t, std::vector<double>& out) {
     std::size_t c = 0;
     for (int start : starts) {
       const int at = start + t;
       if (at < 0 || at >= n) continue;
-      std::copy_n(signals.Frame(at), Leads, frames.begin() + static_cast<std::ptrdiff_t>(c * Leads));
-      ++c;
+      const double* frame = signals.Frame(at);
+      float* row = frames.Row(c++);
+      for (std::size_t L = 0; L < Leads; ++L) row[L] = static_cast<float>(frame[L]);
     }
-    for (int L : leads) {
-      for (std::size_t k = 0; k < c; ++k) column[k] = frames[k * Leads + static_cast<std::size_t>(L)];
-      out[static_cast<std::size_t>(t) * Leads + static_cast<std::size_t>(L)] = SmallMedian(column.data(), c);
-    }
+    frames.Median(c, out.data() + static_cast<std::size_t>(t) * Leads);
   };
   for (int t = 0; t < set.length; ++t) {
     medianAt(del, t, set.median);
