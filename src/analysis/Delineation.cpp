@@ -136,23 +136,6 @@ std::vector<int> ValidLeads(std::span<const bool> valid) {
   return leads;
 }
 
-// The QRS part of one beat, lead after lead, each lead relative to its mean.
-void QrsVector(const LeadSignals& s, const std::vector<int>& leads, int centre, int half, double* out) {
-  const int width = 2 * half + 1;
-  std::array<double, Leads> mean{};
-  for (int t = 0; t < width; ++t) {
-    const double* frame = s.Frame(centre - half + t);
-    for (std::size_t k = 0; k < leads.size(); ++k) {
-      const double v = frame[leads[k]];
-      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] = v;
-      mean[k] += v;
-    }
-  }
-  for (std::size_t k = 0; k < leads.size(); ++k)
-    for (int t = 0; t < width; ++t)
-      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] -= mean[k] / width;
-}
-
 // Zhang's area indicator: the t in [from, to] that maximises the area between
 // the curve and its value at t over `window` samples on the wave's side
 // (before t when `waveBefore`), i.e. where the wave has ended (or not yet begun).
@@ -198,24 +181,75 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   const std::vector<int> leads = ValidLeads(valid);
   if (leads.empty() || beats == 0) return set;
 
-  // QRS vectors, shifted up to `shift` samples to align them on the median QRS.
-  const int half = ms(60), shift = ms(6);
-  const std::size_t width = leads.size() * static_cast<std::size_t>(2 * half + 1);
+  // QRS windows (all leads, each relative to its own mean over the window),
+  // shifted up to `shift` samples to align them on the median QRS.
+  const int half = ms(60), shift = ms(6), width = 2 * half + 1;
   const auto usable = [&](int at) { return at - half - shift >= 0 && at + half + shift < n; };
-  std::vector<double> vectors(width * static_cast<std::size_t>(beats));
-  std::vector<double> qrsMedian(width), column(static_cast<std::size_t>(beats)), candidate(width);
+  std::array<double, Leads> mask{};
+  for (int L : leads) mask[static_cast<std::size_t>(L)] = 1.0;
+  const auto leadMeans = [&](int centre) {
+    std::array<double, Leads> sum{};
+    for (int t = centre - half; t <= centre + half; ++t) {
+      const double* frame = del.Frame(t);
+      for (std::size_t L = 0; L < Leads; ++L) sum[L] += frame[L];
+    }
+    for (double& v : sum) v /= width;
+    return sum;
+  };
+  // The median QRS, frame by frame (leads left out are 0), with its sums.
+  std::vector<double> qrsMedian(static_cast<std::size_t>(width) * Leads);
+  std::array<double, Leads> medianLeadSum{};
+  double medianSum = 0, medianSquares = 0;
+  FrameMedian qrsFrames(static_cast<std::size_t>(beats));
+  std::vector<std::array<double, Leads>> means(static_cast<std::size_t>(beats));
   const auto formQrsMedian = [&] {
     for (int b = 0; b < beats; ++b)
       if (usable(set.positions[static_cast<std::size_t>(b)]))
-        QrsVector(del, leads, set.positions[static_cast<std::size_t>(b)], half,
-                  vectors.data() + width * static_cast<std::size_t>(b));
-    for (std::size_t k = 0; k < width; ++k) {
+        means[static_cast<std::size_t>(b)] = leadMeans(set.positions[static_cast<std::size_t>(b)]);
+    std::fill(qrsMedian.begin(), qrsMedian.end(), 0.0);
+    for (int t = 0; t < width; ++t) {
       std::size_t c = 0;
-      for (int b = 0; b < beats; ++b)
-        if (usable(set.positions[static_cast<std::size_t>(b)]))
-          column[c++] = vectors[width * static_cast<std::size_t>(b) + k];
-      qrsMedian[k] = Median(column.data(), column.data() + c);
+      for (int b = 0; b < beats; ++b) {
+        const int at = set.positions[static_cast<std::size_t>(b)];
+        if (!usable(at)) continue;
+        const double* frame = del.Frame(at - half + t);
+        float* row = qrsFrames.Row(c++);
+        for (std::size_t L = 0; L < Leads; ++L)
+          row[L] = static_cast<float>(frame[L] - means[static_cast<std::size_t>(b)][L]);
+      }
+      double* out = qrsMedian.data() + static_cast<std::size_t>(t) * Leads;
+      qrsFrames.Median(c, out);
+      for (std::size_t L = 0; L < Leads; ++L) out[L] *= mask[L];
     }
+    medianLeadSum.fill(0.0), medianSum = 0, medianSquares = 0;
+    for (int t = 0; t < width; ++t)
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double y = qrsMedian[static_cast<std::size_t>(t) * Leads + L];
+        medianLeadSum[L] += y, medianSquares += y * y;
+      }
+    for (double v : medianLeadSum) medianSum += v;
+  };
+  // Correlation of the QRS window at `centre` (each lead relative to its own
+  // mean) with the median QRS, in one pass over the frames.
+  const double count = static_cast<double>(leads.size()) * width;
+  const auto match = [&](int centre) {
+    std::array<double, Leads> cross{}, sum{}, squares{};
+    for (int t = 0; t < width; ++t) {
+      const double* frame = del.Frame(centre - half + t);
+      const double* y = qrsMedian.data() + static_cast<std::size_t>(t) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double x = frame[L] * mask[L];
+        cross[L] += x * y[L], sum[L] += x, squares[L] += x * x;
+      }
+    }
+    double ab = 0, aa = 0;
+    for (std::size_t L = 0; L < Leads; ++L) {
+      ab += cross[L] - sum[L] / width * medianLeadSum[L];
+      aa += squares[L] - sum[L] * sum[L] / width;
+    }
+    const double bb = medianSquares - medianSum * medianSum / count;
+    if (!(aa > 0 && bb > 0)) return 0.0;
+    return ab / std::sqrt(aa * bb);
   };
   formQrsMedian();
   for (int b = 0; b < beats; ++b) {
@@ -224,8 +258,7 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     int bestShift = 0;
     double best = -2;
     for (int s = -shift; s <= shift; ++s) {
-      QrsVector(del, leads, at + s, half, candidate.data());
-      const double r = Correlation(candidate.data(), qrsMedian.data(), width);
+      const double r = match(at + s);
       if (r > best) best = r, bestShift = s;
     }
     set.positions[static_cast<std::size_t>(b)] = at + bestShift;
@@ -237,8 +270,7 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   std::vector<double> matches(static_cast<std::size_t>(beats), -1.0), sorted;
   for (int b = 0; b < beats; ++b) {
     if (!usable(set.positions[static_cast<std::size_t>(b)])) continue;
-    matches[static_cast<std::size_t>(b)] =
-        Correlation(vectors.data() + width * static_cast<std::size_t>(b), qrsMedian.data(), width);
+    matches[static_cast<std::size_t>(b)] = match(set.positions[static_cast<std::size_t>(b)]);
     sorted.push_back(matches[static_cast<std::size_t>(b)]);
   }
   if (sorted.empty()) return set;
