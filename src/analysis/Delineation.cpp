@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 
@@ -53,11 +54,12 @@ double SmallMedian(double* v, std::size_t n) {
 }
 
 // Medians across beats of all twelve leads at once: the beats' frames are
-// sorted lane by lane with Batcher's odd-even merge network (padded to a power
-// of two with values beyond any sample, half below and half above, so that the
-// middle stays the middle), twelve lanes per compare-exchange, which the
-// compiler turns into vector minimum and maximum. The frames hold filter
-// output, which is single precision already, so nothing is rounded.
+// sorted lane by lane with Batcher's odd-even merge network, padded to a
+// power of two with values beyond any sample, half below and half above (a
+// network sorts whatever sits where, so the padding simply follows the
+// frames), so that the middle stays the middle. A compare-exchange takes four
+// leads per step (the compiler's generic vectors: SIMD where there is some).
+// The frames hold filter output, which is single precision already.
 class FrameMedian {
  public:
   explicit FrameMedian(std::size_t maxFrames) {
@@ -71,28 +73,27 @@ class FrameMedian {
     std::size_t n = 1;
     while (n < count) n *= 2;
     const std::size_t below = (n - count) / 2;
-    // Real rows move up by `below`; the padding goes around them.
-    if (below > 0)
-      std::copy_backward(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(count * Leads),
-                         rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads));
-    std::fill_n(rows_.begin(), below * Leads, std::numeric_limits<float>::lowest());
+    std::fill(rows_.begin() + static_cast<std::ptrdiff_t>(count * Leads),
+              rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads), std::numeric_limits<float>::lowest());
     std::fill(rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads),
               rows_.begin() + static_cast<std::ptrdiff_t>(n * Leads), std::numeric_limits<float>::max());
-    for (const auto& [i, j] : Network(n)) {
-      CompareExchange(Row(i), Row(j));
-    }
+    for (const auto& [i, j] : Network(n)) CompareExchange(Row(i), Row(j));
     const std::size_t mid = below + count / 2;
     for (std::size_t L = 0; L < Leads; ++L)
       out[L] = count % 2 ? Row(mid)[L] : 0.5 * (static_cast<double>(Row(mid - 1)[L]) + Row(mid)[L]);
   }
 
  private:
-  // Two distinct rows (never the same one), so that the twelve lanes become
-  // three vector steps.
-  [[gnu::noinline]] static void CompareExchange(float* __restrict a, float* __restrict b) {
-    for (std::size_t L = 0; L < Leads; ++L) {
-      const float lo = std::min(a[L], b[L]), hi = std::max(a[L], b[L]);
-      a[L] = lo, b[L] = hi;
+  using Four = float __attribute__((vector_size(16)));
+  static void CompareExchange(float* a, float* b) {
+    static_assert(Leads % 4 == 0);
+    for (std::size_t L = 0; L < Leads; L += 4) {
+      Four x, y;
+      std::memcpy(&x, a + L, sizeof x);
+      std::memcpy(&y, b + L, sizeof y);
+      const Four lo = y < x ? y : x, hi = x < y ? y : x;
+      std::memcpy(a + L, &lo, sizeof lo);
+      std::memcpy(b + L, &hi, sizeof hi);
     }
   }
   const std::vector<std::pair<std::size_t, std::size_t>>& Network(std::size_t n) {
