@@ -74,7 +74,8 @@ class FrameMedian {
     while (n < count) n *= 2;
     const std::size_t below = (n - count) / 2;
     std::fill(rows_.begin() + static_cast<std::ptrdiff_t>(count * Leads),
-              rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads), std::numeric_limits<float>::lowest());
+              rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads),
+              std::numeric_limits<float>::lowest());
     std::fill(rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads),
               rows_.begin() + static_cast<std::ptrdiff_t>(n * Leads), std::numeric_limits<float>::max());
     for (const auto& [i, j] : Network(n)) CompareExchange(Row(i), Row(j));
@@ -115,20 +116,6 @@ class FrameMedian {
   std::vector<float> rows_;
   std::vector<std::vector<std::pair<std::size_t, std::size_t>>> networks_;
 };
-
-double Correlation(const double* a, const double* b, std::size_t n) {
-  if (n == 0) return 0;
-  double sa = 0, sb = 0;
-  for (std::size_t i = 0; i < n; ++i) sa += a[i], sb += b[i];
-  const double ma = sa / static_cast<double>(n), mb = sb / static_cast<double>(n);
-  double ab = 0, aa = 0, bb = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = a[i] - ma, y = b[i] - mb;
-    ab += x * y, aa += x * x, bb += y * y;
-  }
-  if (!(aa > 0 && bb > 0)) return 0;
-  return ab / std::sqrt(aa * bb);
-}
 
 std::vector<int> ValidLeads(std::span<const bool> valid) {
   std::vector<int> leads;
@@ -625,18 +612,40 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
   const int from = *d.pOnset - ms(10), to = *d.pOffset + ms(10);
   const int width = (to - from) / Step + 1;
   const int lag = ms(10);
-  const std::size_t size = leads.size() * static_cast<std::size_t>(width);
-  // Median-beat P wave, each lead relative to its level before the QRS.
-  std::vector<double> reference(size), beat(size);
-  {
-    std::size_t k = 0;
-    for (int L : leads) {
-      double mean = 0;
-      for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
-      mean /= width;
-      for (int t = from; t <= to; t += Step) reference[k++] = set.Median(L, t) - mean;
+  // Median-beat P wave, frame by frame, each lead relative to its mean over
+  // the window (leads left out are 0).
+  std::array<double, Leads> mask{};
+  for (int L : leads) mask[static_cast<std::size_t>(L)] = 1.0;
+  std::vector<double> reference(static_cast<std::size_t>(width) * Leads, 0.0);
+  double referenceSquares = 0;
+  for (int L : leads) {
+    double mean = 0;
+    for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
+    mean /= width;
+    for (int t = from, k = 0; t <= to; t += Step, ++k) {
+      const double y = set.Median(L, t) - mean;
+      reference[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] = y;
+      referenceSquares += y * y;
     }
   }
+  // The correlation of a beat's window with the reference, each lead of the
+  // beat relative to its own mean (baseline offsets are no P wave), in one
+  // pass over the frames; the reference's leads have mean 0 already.
+  const auto match = [&](int start) {
+    std::array<double, Leads> cross{}, sum{}, squares{};
+    for (int k = 0; k < width; ++k) {
+      const double* frame = del.Frame(start + k * Step);
+      const double* y = reference.data() + static_cast<std::size_t>(k) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double x = frame[L] * mask[L];
+        cross[L] += x * y[L], sum[L] += x, squares[L] += x * x;
+      }
+    }
+    double ab = 0, aa = 0;
+    for (std::size_t L = 0; L < Leads; ++L) ab += cross[L], aa += squares[L] - sum[L] * sum[L] / width;
+    if (!(aa > 0 && referenceSquares > 0)) return 0.0;
+    return ab / std::sqrt(aa * referenceSquares);
+  };
   int evaluated = 0, present = 0;
   std::vector<int> lags;
   for (std::size_t b = 0; b < set.positions.size(); ++b) {
@@ -647,15 +656,7 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
     double best = -2;
     int bestLag = 0;
     for (int s = -lag; s <= lag; ++s) {
-      std::size_t k = 0;
-      for (int L : leads) {
-        // Each lead relative to its own mean: baseline offsets are no P wave.
-        double mean = 0;
-        for (int t = from; t <= to; t += Step) mean += del.At(L, origin + t + s);
-        mean /= width;
-        for (int t = from; t <= to; t += Step) beat[k++] = del.At(L, origin + t + s) - mean;
-      }
-      const double r = Correlation(beat.data(), reference.data(), size);
+      const double r = match(origin + from + s);
       if (r > best) best = r, bestLag = s;
     }
     if (best >= 0.6) ++present, lags.push_back(bestLag);
