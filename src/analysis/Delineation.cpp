@@ -154,6 +154,36 @@ std::optional<int> Outermost(std::vector<int> points, bool latest, int agree) {
   return std::nullopt;
 }
 
+// Flutter: the atria beat at 230-350 per minute with no flat baseline between
+// their waves, and with a fixed conduction (2:1, 4:1) the median beat keeps
+// the sawtooth. Between the T wave and the QRS, where sinus rhythm has one
+// P wave on a flat line, the signal then repeats itself an atrial cycle
+// later, wave for wave and at the same size. Every second sample: atrial waves have nothing above
+// 40 Hz. Needs a window of at least a cycle and a P wave's width.
+bool RepeatsAtAtrialCycle(const BeatSet& set, const std::vector<int>& leads, int from, int to, int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  constexpr int Step = 2;
+  for (int lag = ms(170); lag <= ms(260); lag += Step) {
+    const int last = to - lag;  // the first stretch [from, last], the second `lag` later
+    if (last - from < ms(100)) return false;
+    const int count = (last - from) / Step + 1;
+    double ab = 0, aa = 0, bb = 0;
+    for (int L : leads) {
+      double sa = 0, sb = 0, sab = 0, saa = 0, sbb = 0;
+      for (int t = from; t <= last; t += Step) {
+        const double a = set.Median(L, t), b = set.Median(L, t + lag);
+        sa += a, sb += b, sab += a * b, saa += a * a, sbb += b * b;
+      }
+      ab += sab - sa * sb / count, aa += saa - sa * sa / count, bb += sbb - sb * sb / count;
+    }
+    // The same shape at the same size (within a factor of two): a P wave
+    // and the flat line before it are not that.
+    const bool sameSize = aa > 0 && bb > 0 && std::min(aa, bb) >= 0.25 * std::max(aa, bb);
+    if (sameSize && ab >= SameMorphology * std::sqrt(aa * bb)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span<const bool> valid,
@@ -492,6 +522,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   if (pTo - pFrom < ms(60)) {
     return d;
   }
+  if (RepeatsAtAtrialCycle(set, leads, pFrom, pTo, rate)) return d;
   const int edge = std::max(1, ms(10));
   std::vector<double> pMagnitude(static_cast<std::size_t>(len), 0.0);
   std::array<double, Leads> startLevel{}, endLevel{};

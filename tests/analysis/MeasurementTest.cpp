@@ -40,6 +40,7 @@ struct Synthetic {
   double prMs = 160;          // P onset to QRS onset, roughly
   double rrJitter = 0;        // share of RR, random per beat
   double fibrillationUv = 0;  // irregular atrial activity instead of P waves
+  double flutterUv = 0;       // a sawtooth at 300/min instead of P waves (4:1 at the 800 ms RR)
   int onlyLead = -1;          // all other leads zero
   int ectopicEvery = 0;       // every n-th beat (from the second) a wide ventricular complex
 };
@@ -83,6 +84,12 @@ std::vector<double> Make(const Synthetic& s, std::vector<double>* qrsTimes = nul
       double x = v[static_cast<std::size_t>(L)];
       if (s.fibrillationUv > 0)
         x += s.fibrillationUv * (std::sin(2 * Pi * 6.3 * tMs / 1000 + L) + 0.7 * std::sin(2 * Pi * 8.9 * tMs / 1000));
+      if (s.flutterUv > 0) {
+        // Slow fall, quick rise, every 200 ms; strongest in the inferior leads.
+        const double phase = std::fmod(tMs + 37, 200.0) / 200.0;
+        const double saw = phase < 0.8 ? 1 - 2 * phase / 0.8 : -1 + 2 * (phase - 0.8) / 0.2;
+        x += s.flutterUv * saw * p[static_cast<std::size_t>(L)] / 120;
+      }
       if (s.onlyLead >= 0 && L != s.onlyLead) x = 0;
       out[static_cast<std::size_t>(L) * 5000 + static_cast<std::size_t>(n)] = x;
     }
@@ -129,12 +136,14 @@ TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
     Synthetic s;
     bool expectPr;
   };
-  Synthetic sinus, none, fibrillation, arrhythmic;
+  Synthetic sinus, none, fibrillation, arrhythmic, flutter;
   none.pWave = false;
+  flutter.pWave = false, flutter.flutterUv = 150;
   fibrillation.pWave = false, fibrillation.rrJitter = 0.25, fibrillation.fibrillationUv = 40;
   arrhythmic.rrJitter = 0.1;  // sinus arrhythmia: irregular, but a P wave before every beat
-  for (const Case& c : {Case{"sinus", sinus, true}, Case{"no P wave", none, false},
-                        Case{"fibrillation", fibrillation, false}, Case{"sinus arrhythmia", arrhythmic, true}}) {
+  for (const Case& c :
+       {Case{"sinus", sinus, true}, Case{"no P wave", none, false}, Case{"fibrillation", fibrillation, false},
+        Case{"sinus arrhythmia", arrhythmic, true}, Case{"flutter, 4:1", flutter, false}}) {
     SCOPED_TRACE(c.name);
     const Measurements m = MeasureLeads(Make(c.s), 5000);
     ASSERT_TRUE(m.qrsMs) << "the beats themselves are measured";
