@@ -166,14 +166,11 @@ std::optional<double> InRange(double v, double lo, double hi) {
   return v;
 }
 
-// Measures sample-major microvolts in `amp` (consumed); `flagged` marks
-// leads the caller knows to be saturated.
-Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
-  Measurements m;
+// Usable leads of microvolts that may hold anything: finite, off the
+// converter's limits, and not flat. Non-finite values become 0 so that
+// nothing downstream sees them.
+std::array<bool, Leads> UsableLeads(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   const int samples = amp.samples;
-  if (samples < 2 * Rate) return m;
-  // Usable leads: finite, off the converter's limits, and not flat. Non-finite
-  // values become 0 so that nothing downstream sees them.
   std::array<double, Leads> lo{}, hi{};
   std::array<int, Leads> railed{}, nonFinite{};
   lo.fill(std::numeric_limits<double>::max());
@@ -194,6 +191,15 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   for (std::size_t L = 0; L < Leads; ++L)
     valid[L] =
         nonFinite[L] == 0 && !flagged[L] && railed[L] <= SaturatedShare * samples && hi[L] - lo[L] >= FlatRangeUv;
+  return valid;
+}
+
+// Measures sample-major microvolts in `amp` (consumed) from the leads marked
+// in `valid`.
+Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& valid) {
+  Measurements m;
+  const int samples = amp.samples;
+  if (samples < 2 * Rate) return m;
   if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
@@ -338,24 +344,28 @@ Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::s
     for (int i = 0; i < samples; ++i)
       amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = x[i];
   }
-  return Measure(amp, flagged);
+  return Measure(amp, UsableLeads(amp, flagged));
 }
 
 Measurements MeasureRecord(const RecordImage& image) {
   LeadSignals amp;
   amp.samples = SamplesPerLead;
   amp.values.resize(static_cast<std::size_t>(SamplesPerLead) * Leads);
-  std::array<bool, Leads> flagged{};
+  // Whole units are always finite and far inside +-1 V: only the converter's
+  // limits and a flat lead make a lead unusable, both read off the units.
+  std::array<bool, Leads> valid{};
   for (int L = 0; L < LeadCount; ++L) {
-    int railed = 0;
+    int railed = 0, lo = 32767, hi = -32768;
     for (int i = 0; i < SamplesPerLead; ++i) {
-      const std::int16_t raw = image.Sample(L, i);
-      if (raw >= 32767 || raw <= -32767) ++railed;
+      const int raw = image.Sample(L, i);
+      railed += raw >= 32767 || raw <= -32767 ? 1 : 0;
+      lo = std::min(lo, raw), hi = std::max(hi, raw);
       amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = raw * MeasurementUnitMicrovolts;
     }
-    flagged[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
+    valid[static_cast<std::size_t>(L)] =
+        railed <= SaturatedShare * SamplesPerLead && (hi - lo) * MeasurementUnitMicrovolts >= FlatRangeUv;
   }
-  return Measure(amp, flagged);
+  return Measure(amp, valid);
 }
 
 }  // namespace corvale
