@@ -53,33 +53,23 @@ double SmallMedian(double* v, std::size_t n) {
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// Medians across beats of all twelve leads at once: the beats' frames are
-// sorted lane by lane with Batcher's odd-even merge network, padded to a
-// power of two with values beyond any sample, half below and half above (a
-// network sorts whatever sits where, so the padding simply follows the
-// frames), so that the middle stays the middle. A compare-exchange takes four
-// leads per step (the compiler's generic vectors: SIMD where there is some).
-// The frames hold filter output, which is single precision already.
+// Medians across beats of all twelve leads at once: the beats' frames go
+// through Batcher's odd-even merge sorting network lane by lane. Built for the
+// next power of two, the network sorts fewer frames too when the missing ones
+// count as larger than any, which leaves every comparator that touches them
+// idle: those are dropped, and so is every comparator that cannot reach the
+// middle frames. A compare-exchange takes four leads per step (the compiler's
+// generic vectors: SIMD where there is some). The frames hold filter output,
+// which is single precision already.
 class FrameMedian {
  public:
-  explicit FrameMedian(std::size_t maxFrames) {
-    while (size_ < maxFrames) size_ *= 2;
-    rows_.resize(size_ * Leads);
-  }
+  explicit FrameMedian(std::size_t maxFrames) : rows_(maxFrames * Leads), networks_(maxFrames + 1) {}
   float* Row(std::size_t k) { return rows_.data() + k * Leads; }
   /// Writes the per-lead median of rows 0..count-1 to `out` (twelve values).
   void Median(std::size_t count, double* out) {
     if (count == 0) return;
-    std::size_t n = 1;
-    while (n < count) n *= 2;
-    const std::size_t below = (n - count) / 2;
-    std::fill(rows_.begin() + static_cast<std::ptrdiff_t>(count * Leads),
-              rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads),
-              std::numeric_limits<float>::lowest());
-    std::fill(rows_.begin() + static_cast<std::ptrdiff_t>((count + below) * Leads),
-              rows_.begin() + static_cast<std::ptrdiff_t>(n * Leads), std::numeric_limits<float>::max());
-    for (const auto& [i, j] : Network(n)) CompareExchange(Row(i), Row(j));
-    const std::size_t mid = below + count / 2;
+    for (const auto& [i, j] : Network(count)) CompareExchange(Row(i), Row(j));
+    const std::size_t mid = count / 2;
     for (std::size_t L = 0; L < Leads; ++L)
       out[L] = count % 2 ? Row(mid)[L] : 0.5 * (static_cast<double>(Row(mid - 1)[L]) + Row(mid)[L]);
   }
@@ -97,22 +87,31 @@ class FrameMedian {
       std::memcpy(b + L, &hi, sizeof hi);
     }
   }
-  const std::vector<std::pair<std::size_t, std::size_t>>& Network(std::size_t n) {
-    std::size_t log = 0;
-    while ((std::size_t{1} << log) < n) ++log;
-    if (networks_.size() <= log) networks_.resize(log + 1);
-    auto& pairs = networks_[log];
-    if (pairs.empty() && n > 1)
-      for (std::size_t p = 1; p < n; p *= 2)
-        for (std::size_t k = p; k >= 1; k /= 2) {
-          for (std::size_t j = k % p; j + k < n; j += 2 * k)
-            for (std::size_t i = 0; i < std::min(k, n - j - k); ++i)
-              if ((i + j) / (2 * p) == (i + j + k) / (2 * p)) pairs.emplace_back(i + j, i + j + k);
-          if (k == 1) break;
-        }
+  const std::vector<std::pair<std::size_t, std::size_t>>& Network(std::size_t count) {
+    auto& pairs = networks_[count];
+    if (!pairs.empty() || count < 2) return pairs;
+    std::size_t n = 1;
+    while (n < count) n *= 2;
+    std::vector<std::pair<std::size_t, std::size_t>> all;
+    for (std::size_t p = 1; p < n; p *= 2)
+      for (std::size_t k = p; k >= 1; k /= 2) {
+        for (std::size_t j = k % p; j + k < n; j += 2 * k)
+          for (std::size_t i = 0; i < std::min(k, n - j - k); ++i)
+            if ((i + j) / (2 * p) == (i + j + k) / (2 * p) && i + j + k < count) all.emplace_back(i + j, i + j + k);
+        if (k == 1) break;
+      }
+    // Backwards from the middle frames: a comparator counts when it feeds one.
+    std::vector<std::uint8_t> needed(count, 0);
+    needed[count / 2] = 1;
+    if (count % 2 == 0) needed[count / 2 - 1] = 1;
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+      if (needed[it->first] || needed[it->second]) {
+        needed[it->first] = needed[it->second] = 1;
+        pairs.push_back(*it);
+      }
+    std::reverse(pairs.begin(), pairs.end());
     return pairs;
   }
-  std::size_t size_ = 1;
   std::vector<float> rows_;
   std::vector<std::vector<std::pair<std::size_t, std::size_t>>> networks_;
 };
