@@ -129,13 +129,21 @@ std::vector<int> ValidLeads(std::span<const bool> valid) {
 std::optional<int> AreaBoundary(const std::vector<double>& curve, int from, int to, int window, bool waveBefore) {
   const int n = static_cast<int>(curve.size());
   if (from > to || window < 2) return std::nullopt;
+  // Running sums over the stretch the windows cover: each window's sum in O(1).
+  const int lo = std::max(0, waveBefore ? from - window + 1 : from);
+  const int hi = std::min(n - 1, waveBefore ? to : to + window - 1);
+  if (lo > hi) return std::nullopt;
+  std::vector<double> running(static_cast<std::size_t>(hi - lo + 2), 0.0);
+  for (int j = lo; j <= hi; ++j)
+    running[static_cast<std::size_t>(j - lo + 1)] =
+        running[static_cast<std::size_t>(j - lo)] + curve[static_cast<std::size_t>(j)];
   std::optional<int> best;
   double bestArea = 0;
   for (int t = from; t <= to; ++t) {
     const int a = waveBefore ? t - window + 1 : t, b = waveBefore ? t : t + window - 1;
     if (a < 0 || b >= n) continue;
-    double area = 0;
-    for (int j = a; j <= b; ++j) area += curve[static_cast<std::size_t>(j)] - curve[static_cast<std::size_t>(t)];
+    const double area = running[static_cast<std::size_t>(b - lo + 1)] - running[static_cast<std::size_t>(a - lo)] -
+                        window * curve[static_cast<std::size_t>(t)];
     if (!best || area > bestArea) best = t, bestArea = area;
   }
   if (!best || !(bestArea > 0)) return std::nullopt;
