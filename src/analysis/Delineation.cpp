@@ -133,17 +133,19 @@ std::optional<int> AreaBoundary(const std::vector<double>& curve, int from, int 
   const int lo = std::max(0, waveBefore ? from - window + 1 : from);
   const int hi = std::min(n - 1, waveBefore ? to : to + window - 1);
   if (lo > hi) return std::nullopt;
-  std::vector<double> running(static_cast<std::size_t>(hi - lo + 2), 0.0);
-  for (int j = lo; j <= hi; ++j)
-    running[static_cast<std::size_t>(j - lo + 1)] =
-        running[static_cast<std::size_t>(j - lo)] + curve[static_cast<std::size_t>(j)];
+  // running[k] is the sum of curve[lo .. lo + k - 1].
+  std::vector<double> running(static_cast<std::size_t>(hi - lo) + 2, 0.0);
+  for (int j = lo; j <= hi; ++j) {
+    const auto k = static_cast<std::size_t>(j - lo);
+    running[k + 1] = running[k] + curve[static_cast<std::size_t>(j)];
+  }
   std::optional<int> best;
   double bestArea = 0;
   for (int t = from; t <= to; ++t) {
     const int a = waveBefore ? t - window + 1 : t, b = waveBefore ? t : t + window - 1;
     if (a < 0 || b >= n) continue;
-    const double area = running[static_cast<std::size_t>(b - lo + 1)] - running[static_cast<std::size_t>(a - lo)] -
-                        window * curve[static_cast<std::size_t>(t)];
+    const auto first = static_cast<std::size_t>(a - lo), last = static_cast<std::size_t>(b - lo);
+    const double area = running[last + 1] - running[first] - window * curve[static_cast<std::size_t>(t)];
     if (!best || area > bestArea) best = t, bestArea = area;
   }
   if (!best || !(bestArea > 0)) return std::nullopt;
