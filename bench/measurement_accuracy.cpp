@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
   if (perRecord) {
     const auto v = [](const std::optional<double>& x) { return x ? *x : -1.0; };
     std::printf(
-        "record rhythm | P ref/ours | PR ref/ours | QRS ref/ours | QT ref/ours | HR ref/ours | axis ours (class)\n");
+        "record rhythm | P ref/ours | PR ref/ours | QRS ref/ours | QT ref/ours | HR ref/ours | axis ours (class) | "
+        "points measured - reference (ms): P on, P off, QRS on, QRS off, T end\n");
     for (const auto& r : results) {
       const auto& f = r.reference;
       const auto& m = r.clean;
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
           qPrintable(r.name), r.rhythm.c_str(), v(f.pMs), v(m.pMs), v(f.prMs), v(m.prMs), v(f.qrsMs), v(m.qrsMs),
           v(f.qtMs), v(m.qtMs), v(f.hrBpm), v(m.hrBpm), v(m.qrsAxisDeg), r.axisClass.c_str(), r.truePositives, r.missed,
           r.extra, m.paced ? " paced" : "");
+      std::printf("     points");
+      for (const auto& d : accuracy::PointDifferences(r)) d ? std::printf(" %+5.0f", *d) : std::printf("     -");
+      std::printf("\n");
     }
     std::printf("\n");
   }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <numbers>
 
 namespace corvale::analysis {
@@ -20,7 +22,7 @@ constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1;
 // T and P ends by the area method in the leads whose wave reaches this share
 // of the tallest lead's; the area window is about half the wave's width
 // (Zhang's 128 ms for T, 60 ms for P).
-constexpr double MinTLeadShare = 0.4, MinPLeadShare = 0.2;
+constexpr double MinWaveLeadShare = 0.2;
 constexpr int TAreaWindowMs = 128, PAreaWindowMs = 60;
 // A T or P wave smaller than this in the spatial magnitude (uV) is not one:
 // a straight line drawn across the tail of a wave leaves a bump about as big.
@@ -51,19 +53,68 @@ double SmallMedian(double* v, std::size_t n) {
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-double Correlation(const double* a, const double* b, std::size_t n) {
-  if (n == 0) return 0;
-  double sa = 0, sb = 0;
-  for (std::size_t i = 0; i < n; ++i) sa += a[i], sb += b[i];
-  const double ma = sa / static_cast<double>(n), mb = sb / static_cast<double>(n);
-  double ab = 0, aa = 0, bb = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = a[i] - ma, y = b[i] - mb;
-    ab += x * y, aa += x * x, bb += y * y;
+// Medians across beats of all twelve leads at once: the beats' frames go
+// through Batcher's odd-even merge sorting network lane by lane. Built for the
+// next power of two, the network sorts fewer frames too when the missing ones
+// count as larger than any, which leaves every comparator that touches them
+// idle: those are dropped, and so is every comparator that cannot reach the
+// middle frames. A compare-exchange takes four leads per step (the compiler's
+// generic vectors: SIMD where there is some). The frames hold filter output,
+// which is single precision already.
+class FrameMedian {
+ public:
+  explicit FrameMedian(std::size_t maxFrames) : rows_(maxFrames * Leads), networks_(maxFrames + 1) {}
+  float* Row(std::size_t k) { return rows_.data() + k * Leads; }
+  /// Writes the per-lead median of rows 0..count-1 to `out` (twelve values).
+  void Median(std::size_t count, double* out) {
+    if (count == 0) return;
+    for (const auto& [i, j] : Network(count)) CompareExchange(Row(i), Row(j));
+    const std::size_t mid = count / 2;
+    for (std::size_t L = 0; L < Leads; ++L)
+      out[L] = count % 2 ? Row(mid)[L] : 0.5 * (static_cast<double>(Row(mid - 1)[L]) + Row(mid)[L]);
   }
-  if (!(aa > 0 && bb > 0)) return 0;
-  return ab / std::sqrt(aa * bb);
-}
+
+ private:
+  using Four = float __attribute__((vector_size(16)));
+  static void CompareExchange(float* a, float* b) {
+    static_assert(Leads % 4 == 0);
+    for (std::size_t L = 0; L < Leads; L += 4) {
+      Four x, y;
+      std::memcpy(&x, a + L, sizeof x);
+      std::memcpy(&y, b + L, sizeof y);
+      const Four lo = y < x ? y : x, hi = x < y ? y : x;
+      std::memcpy(a + L, &lo, sizeof lo);
+      std::memcpy(b + L, &hi, sizeof hi);
+    }
+  }
+  const std::vector<std::pair<std::size_t, std::size_t>>& Network(std::size_t count) {
+    auto& pairs = networks_[count];
+    if (!pairs.empty() || count < 2) return pairs;
+    std::size_t n = 1;
+    while (n < count) n *= 2;
+    std::vector<std::pair<std::size_t, std::size_t>> all;
+    for (std::size_t p = 1; p < n; p *= 2)
+      for (std::size_t k = p; k >= 1; k /= 2) {
+        for (std::size_t j = k % p; j + k < n; j += 2 * k)
+          for (std::size_t i = 0; i < std::min(k, n - j - k); ++i)
+            if ((i + j) / (2 * p) == (i + j + k) / (2 * p) && i + j + k < count) all.emplace_back(i + j, i + j + k);
+        if (k == 1) break;
+      }
+    // Backwards from the middle frames: a comparator counts when it feeds one.
+    std::vector<std::uint8_t> needed(count, 0);
+    needed[count / 2] = 1;
+    if (count % 2 == 0) needed[count / 2 - 1] = 1;
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+      if (needed[it->first] || needed[it->second]) {
+        needed[it->first] = needed[it->second] = 1;
+        pairs.push_back(*it);
+      }
+    std::reverse(pairs.begin(), pairs.end());
+    return pairs;
+  }
+  std::vector<float> rows_;
+  std::vector<std::vector<std::pair<std::size_t, std::size_t>>> networks_;
+};
 
 std::vector<int> ValidLeads(std::span<const bool> valid) {
   std::vector<int> leads;
@@ -72,36 +123,29 @@ std::vector<int> ValidLeads(std::span<const bool> valid) {
   return leads;
 }
 
-// The QRS part of one beat, lead after lead, each lead relative to its mean.
-void QrsVector(const LeadSignals& s, const std::vector<int>& leads, int centre, int half, double* out) {
-  const int width = 2 * half + 1;
-  std::array<double, Leads> mean{};
-  for (int t = 0; t < width; ++t) {
-    const double* frame = s.Frame(centre - half + t);
-    for (std::size_t k = 0; k < leads.size(); ++k) {
-      const double v = frame[leads[k]];
-      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] = v;
-      mean[k] += v;
-    }
-  }
-  for (std::size_t k = 0; k < leads.size(); ++k)
-    for (int t = 0; t < width; ++t)
-      out[k * static_cast<std::size_t>(width) + static_cast<std::size_t>(t)] -= mean[k] / width;
-}
-
 // Zhang's area indicator: the t in [from, to] that maximises the area between
 // the curve and its value at t over `window` samples on the wave's side
 // (before t when `waveBefore`), i.e. where the wave has ended (or not yet begun).
 std::optional<int> AreaBoundary(const std::vector<double>& curve, int from, int to, int window, bool waveBefore) {
   const int n = static_cast<int>(curve.size());
   if (from > to || window < 2) return std::nullopt;
+  // Running sums over the stretch the windows cover: each window's sum in O(1).
+  const int lo = std::max(0, waveBefore ? from - window + 1 : from);
+  const int hi = std::min(n - 1, waveBefore ? to : to + window - 1);
+  if (lo > hi) return std::nullopt;
+  // running[k] is the sum of curve[lo .. lo + k - 1].
+  std::vector<double> running(static_cast<std::size_t>(hi - lo) + 2, 0.0);
+  for (int j = lo; j <= hi; ++j) {
+    const auto k = static_cast<std::size_t>(j - lo);
+    running[k + 1] = running[k] + curve[static_cast<std::size_t>(j)];
+  }
   std::optional<int> best;
   double bestArea = 0;
   for (int t = from; t <= to; ++t) {
     const int a = waveBefore ? t - window + 1 : t, b = waveBefore ? t : t + window - 1;
     if (a < 0 || b >= n) continue;
-    double area = 0;
-    for (int j = a; j <= b; ++j) area += curve[static_cast<std::size_t>(j)] - curve[static_cast<std::size_t>(t)];
+    const auto first = static_cast<std::size_t>(a - lo), last = static_cast<std::size_t>(b - lo);
+    const double area = running[last + 1] - running[first] - window * curve[static_cast<std::size_t>(t)];
     if (!best || area > bestArea) best = t, bestArea = area;
   }
   if (!best || !(bestArea > 0)) return std::nullopt;
@@ -119,6 +163,36 @@ std::optional<int> Outermost(std::vector<int> points, bool latest, int agree) {
   return std::nullopt;
 }
 
+// Flutter: the atria beat at 230-350 per minute with no flat baseline between
+// their waves, and with a fixed conduction (2:1, 4:1) the median beat keeps
+// the sawtooth. Between the T wave and the QRS, where sinus rhythm has one
+// P wave on a flat line, the signal then repeats itself an atrial cycle
+// later, wave for wave and at the same size. Every second sample: atrial waves have nothing above
+// 40 Hz. Needs a window of at least a cycle and a P wave's width.
+bool RepeatsAtAtrialCycle(const BeatSet& set, const std::vector<int>& leads, int from, int to, int rate) {
+  const auto ms = [rate](int v) { return v * rate / 1000; };
+  constexpr int Step = 2;
+  for (int lag = ms(170); lag <= ms(260); lag += Step) {
+    const int last = to - lag;  // the first stretch [from, last], the second `lag` later
+    if (last - from < ms(100)) return false;
+    const int count = (last - from) / Step + 1;
+    double ab = 0, aa = 0, bb = 0;
+    for (int L : leads) {
+      double sa = 0, sb = 0, sab = 0, saa = 0, sbb = 0;
+      for (int t = from; t <= last; t += Step) {
+        const double a = set.Median(L, t), b = set.Median(L, t + lag);
+        sa += a, sb += b, sab += a * b, saa += a * a, sbb += b * b;
+      }
+      ab += sab - sa * sb / count, aa += saa - sa * sa / count, bb += sbb - sb * sb / count;
+    }
+    // The same shape at the same size (within a factor of two): a P wave
+    // and the flat line before it are not that.
+    const bool sameSize = aa > 0 && bb > 0 && std::min(aa, bb) >= 0.25 * std::max(aa, bb);
+    if (sameSize && ab >= SameMorphology * std::sqrt(aa * bb)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span<const bool> valid,
@@ -134,24 +208,75 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   const std::vector<int> leads = ValidLeads(valid);
   if (leads.empty() || beats == 0) return set;
 
-  // QRS vectors, shifted up to `shift` samples to align them on the median QRS.
-  const int half = ms(60), shift = ms(6);
-  const std::size_t width = leads.size() * static_cast<std::size_t>(2 * half + 1);
+  // QRS windows (all leads, each relative to its own mean over the window),
+  // shifted up to `shift` samples to align them on the median QRS.
+  const int half = ms(60), shift = ms(6), width = 2 * half + 1;
   const auto usable = [&](int at) { return at - half - shift >= 0 && at + half + shift < n; };
-  std::vector<double> vectors(width * static_cast<std::size_t>(beats));
-  std::vector<double> qrsMedian(width), column(static_cast<std::size_t>(beats)), candidate(width);
+  std::array<double, Leads> mask{};
+  for (int L : leads) mask[static_cast<std::size_t>(L)] = 1.0;
+  const auto leadMeans = [&](int centre) {
+    std::array<double, Leads> sum{};
+    for (int t = centre - half; t <= centre + half; ++t) {
+      const double* frame = del.Frame(t);
+      for (std::size_t L = 0; L < Leads; ++L) sum[L] += frame[L];
+    }
+    for (double& v : sum) v /= width;
+    return sum;
+  };
+  // The median QRS, frame by frame (leads left out are 0), with its sums.
+  std::vector<double> qrsMedian(static_cast<std::size_t>(width) * Leads);
+  std::array<double, Leads> medianLeadSum{};
+  double medianSum = 0, medianSquares = 0;
+  FrameMedian qrsFrames(static_cast<std::size_t>(beats));
+  std::vector<std::array<double, Leads>> means(static_cast<std::size_t>(beats));
   const auto formQrsMedian = [&] {
     for (int b = 0; b < beats; ++b)
       if (usable(set.positions[static_cast<std::size_t>(b)]))
-        QrsVector(del, leads, set.positions[static_cast<std::size_t>(b)], half,
-                  vectors.data() + width * static_cast<std::size_t>(b));
-    for (std::size_t k = 0; k < width; ++k) {
+        means[static_cast<std::size_t>(b)] = leadMeans(set.positions[static_cast<std::size_t>(b)]);
+    std::fill(qrsMedian.begin(), qrsMedian.end(), 0.0);
+    for (int t = 0; t < width; ++t) {
       std::size_t c = 0;
-      for (int b = 0; b < beats; ++b)
-        if (usable(set.positions[static_cast<std::size_t>(b)]))
-          column[c++] = vectors[width * static_cast<std::size_t>(b) + k];
-      qrsMedian[k] = Median(column.data(), column.data() + c);
+      for (int b = 0; b < beats; ++b) {
+        const int at = set.positions[static_cast<std::size_t>(b)];
+        if (!usable(at)) continue;
+        const double* frame = del.Frame(at - half + t);
+        float* row = qrsFrames.Row(c++);
+        for (std::size_t L = 0; L < Leads; ++L)
+          row[L] = static_cast<float>(frame[L] - means[static_cast<std::size_t>(b)][L]);
+      }
+      double* out = qrsMedian.data() + static_cast<std::size_t>(t) * Leads;
+      qrsFrames.Median(c, out);
+      for (std::size_t L = 0; L < Leads; ++L) out[L] *= mask[L];
     }
+    medianLeadSum.fill(0.0), medianSum = 0, medianSquares = 0;
+    for (int t = 0; t < width; ++t)
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double y = qrsMedian[static_cast<std::size_t>(t) * Leads + L];
+        medianLeadSum[L] += y, medianSquares += y * y;
+      }
+    for (double v : medianLeadSum) medianSum += v;
+  };
+  // Correlation of the QRS window at `centre` (each lead relative to its own
+  // mean) with the median QRS, in one pass over the frames.
+  const double count = static_cast<double>(leads.size()) * width;
+  const auto match = [&](int centre) {
+    std::array<double, Leads> cross{}, sum{}, squares{};
+    for (int t = 0; t < width; ++t) {
+      const double* frame = del.Frame(centre - half + t);
+      const double* y = qrsMedian.data() + static_cast<std::size_t>(t) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double x = frame[L] * mask[L];
+        cross[L] += x * y[L], sum[L] += x, squares[L] += x * x;
+      }
+    }
+    double ab = 0, aa = 0;
+    for (std::size_t L = 0; L < Leads; ++L) {
+      ab += cross[L] - sum[L] / width * medianLeadSum[L];
+      aa += squares[L] - sum[L] * sum[L] / width;
+    }
+    const double bb = medianSquares - medianSum * medianSum / count;
+    if (!(aa > 0 && bb > 0)) return 0.0;
+    return ab / std::sqrt(aa * bb);
   };
   formQrsMedian();
   for (int b = 0; b < beats; ++b) {
@@ -160,8 +285,7 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     int bestShift = 0;
     double best = -2;
     for (int s = -shift; s <= shift; ++s) {
-      QrsVector(del, leads, at + s, half, candidate.data());
-      const double r = Correlation(candidate.data(), qrsMedian.data(), width);
+      const double r = match(at + s);
       if (r > best) best = r, bestShift = s;
     }
     set.positions[static_cast<std::size_t>(b)] = at + bestShift;
@@ -173,8 +297,7 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   std::vector<double> matches(static_cast<std::size_t>(beats), -1.0), sorted;
   for (int b = 0; b < beats; ++b) {
     if (!usable(set.positions[static_cast<std::size_t>(b)])) continue;
-    matches[static_cast<std::size_t>(b)] =
-        Correlation(vectors.data() + width * static_cast<std::size_t>(b), qrsMedian.data(), width);
+    matches[static_cast<std::size_t>(b)] = match(set.positions[static_cast<std::size_t>(b)]);
     sorted.push_back(matches[static_cast<std::size_t>(b)]);
   }
   if (sorted.empty()) return set;
@@ -193,19 +316,17 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   for (int b = 0; b < beats; ++b)
     if (set.inDominant[static_cast<std::size_t>(b)])
       starts.push_back(set.positions[static_cast<std::size_t>(b)] - set.pre);
-  std::vector<double> frames(starts.size() * Leads);
+  FrameMedian frames(starts.size());
   const auto medianAt = [&](const LeadSignals& signals, int t, std::vector<double>& out) {
     std::size_t c = 0;
     for (int start : starts) {
       const int at = start + t;
       if (at < 0 || at >= n) continue;
-      std::copy_n(signals.Frame(at), Leads, frames.begin() + static_cast<std::ptrdiff_t>(c * Leads));
-      ++c;
+      const double* frame = signals.Frame(at);
+      float* row = frames.Row(c++);
+      for (std::size_t L = 0; L < Leads; ++L) row[L] = static_cast<float>(frame[L]);
     }
-    for (int L : leads) {
-      for (std::size_t k = 0; k < c; ++k) column[k] = frames[k * Leads + static_cast<std::size_t>(L)];
-      out[static_cast<std::size_t>(t) * Leads + static_cast<std::size_t>(L)] = SmallMedian(column.data(), c);
-    }
+    frames.Median(c, out.data() + static_cast<std::size_t>(t) * Leads);
   };
   for (int t = 0; t < set.length; ++t) {
     medianAt(del, t, set.median);
@@ -367,7 +488,13 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
       const int endTo = std::min({len - 1, tPeak + ms(300), on + rr - ms(100)});
       d.tEnd = AreaBoundary(magnitude, tPeak, endTo, ms(TAreaWindowMs), true);
       {
-        // Lead by lead, the latest T end of the leads with a clear T wave.
+        // Lead by lead, the latest T end of the leads with a clear T wave
+        // whose peak lies within the heart's T wave (the spatial magnitude's).
+        // A lead's T wave may trail the spatial one, whose end is dominated by
+        // the tallest leads, but not by more than half an area window: beyond
+        // that a small lead's "end" is a U wave or the next P wave. So bounded,
+        // one lead may decide, as one lead decides a reader's latest T end.
+        const int spatialEnd = d.tEnd.value_or(endTo);
         std::array<double, Leads> heights{};
         std::array<int, Leads> peaks{};
         double tallest = 0;
@@ -379,18 +506,18 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
           }
           tallest = std::max(tallest, heights[l]);
         }
-        std::vector<int> ends;
         std::vector<double> curve(static_cast<std::size_t>(len));
         for (int L : leads) {
           const auto l = static_cast<std::size_t>(L);
-          if (heights[l] < MinTLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
+          if (heights[l] < MinWaveLeadShare * tallest || heights[l] < 3 * set.noise[l] || peaks[l] > spatialEnd)
+            continue;
           const double sign = set.Median(L, peaks[l]) >= d.isoelectric[l] ? 1.0 : -1.0;
           for (int t = 0; t < len; ++t)
             curve[static_cast<std::size_t>(t)] = sign * (set.Median(L, t) - d.isoelectric[l]);
-          const int to = std::min({len - 1, peaks[l] + ms(300), on + rr - ms(100)});
-          if (auto e = AreaBoundary(curve, peaks[l], to, ms(TAreaWindowMs), true)) ends.push_back(*e);
+          const int to = std::min(endTo, spatialEnd + ms(TAreaWindowMs) / 2);
+          if (auto e = AreaBoundary(curve, peaks[l], to, ms(TAreaWindowMs), true))
+            d.tEnd = d.tEnd ? std::max(*e, *d.tEnd) : *e;
         }
-        if (auto e = Outermost(ends, true, ms(AgreeMs))) d.tEnd = e;
       }
     }
   }
@@ -404,6 +531,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   if (pTo - pFrom < ms(60)) {
     return d;
   }
+  if (RepeatsAtAtrialCycle(set, leads, pFrom, pTo, rate)) return d;
   const int edge = std::max(1, ms(10));
   std::vector<double> pMagnitude(static_cast<std::size_t>(len), 0.0);
   std::array<double, Leads> startLevel{}, endLevel{};
@@ -465,7 +593,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
     std::vector<double> curve(static_cast<std::size_t>(len), 0.0);
     for (int L : leads) {
       const auto l = static_cast<std::size_t>(L);
-      if (heights[l] < MinPLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
+      if (heights[l] < MinWaveLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
       const double sign = detrended(L, peaks[l]) >= 0 ? 1.0 : -1.0;
       for (int t = pFrom; t <= pTo; ++t) curve[static_cast<std::size_t>(t)] = sign * detrended(L, t);
       if (auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, pWindow, false)) ons.push_back(*o);
@@ -524,18 +652,40 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
   const int from = *d.pOnset - ms(10), to = *d.pOffset + ms(10);
   const int width = (to - from) / Step + 1;
   const int lag = ms(10);
-  const std::size_t size = leads.size() * static_cast<std::size_t>(width);
-  // Median-beat P wave, each lead relative to its level before the QRS.
-  std::vector<double> reference(size), beat(size);
-  {
-    std::size_t k = 0;
-    for (int L : leads) {
-      double mean = 0;
-      for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
-      mean /= width;
-      for (int t = from; t <= to; t += Step) reference[k++] = set.Median(L, t) - mean;
+  // Median-beat P wave, frame by frame, each lead relative to its mean over
+  // the window (leads left out are 0).
+  std::array<double, Leads> mask{};
+  for (int L : leads) mask[static_cast<std::size_t>(L)] = 1.0;
+  std::vector<double> reference(static_cast<std::size_t>(width) * Leads, 0.0);
+  double referenceSquares = 0;
+  for (int L : leads) {
+    double mean = 0;
+    for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
+    mean /= width;
+    for (int t = from, k = 0; t <= to; t += Step, ++k) {
+      const double y = set.Median(L, t) - mean;
+      reference[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] = y;
+      referenceSquares += y * y;
     }
   }
+  // The correlation of a beat's window with the reference, each lead of the
+  // beat relative to its own mean (baseline offsets are no P wave), in one
+  // pass over the frames; the reference's leads have mean 0 already.
+  const auto match = [&](int start) {
+    std::array<double, Leads> cross{}, sum{}, squares{};
+    for (int k = 0; k < width; ++k) {
+      const double* frame = del.Frame(start + k * Step);
+      const double* y = reference.data() + static_cast<std::size_t>(k) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double x = frame[L] * mask[L];
+        cross[L] += x * y[L], sum[L] += x, squares[L] += x * x;
+      }
+    }
+    double ab = 0, aa = 0;
+    for (std::size_t L = 0; L < Leads; ++L) ab += cross[L], aa += squares[L] - sum[L] * sum[L] / width;
+    if (!(aa > 0 && referenceSquares > 0)) return 0.0;
+    return ab / std::sqrt(aa * referenceSquares);
+  };
   int evaluated = 0, present = 0;
   std::vector<int> lags;
   for (std::size_t b = 0; b < set.positions.size(); ++b) {
@@ -546,15 +696,7 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
     double best = -2;
     int bestLag = 0;
     for (int s = -lag; s <= lag; ++s) {
-      std::size_t k = 0;
-      for (int L : leads) {
-        // Each lead relative to its own mean: baseline offsets are no P wave.
-        double mean = 0;
-        for (int t = from; t <= to; t += Step) mean += del.At(L, origin + t + s);
-        mean /= width;
-        for (int t = from; t <= to; t += Step) beat[k++] = del.At(L, origin + t + s) - mean;
-      }
-      const double r = Correlation(beat.data(), reference.data(), size);
+      const double r = match(origin + from + s);
       if (r > best) best = r, bestLag = s;
     }
     if (best >= 0.6) ++present, lags.push_back(bestLag);

@@ -102,31 +102,63 @@ std::optional<double> Axis(double lateral, double inferior, double minimum) {
   return a;
 }
 
-// Lead I's gain relative to lead II. True limb leads obey Einthoven's law,
-// I + III = II; where a record scaled its leads one by one (some databases
-// store each lead at its own gain), the least-squares gains of I and III that
-// restore the law over the QRS and T bring I back to II's scale. Leads that
-// obey the law already, or that the law does not fit, keep gain 1.
+// Lead I's gain relative to lead II. True limb leads obey Einthoven's and
+// Goldberger's laws: III = II - I, aVR = -(I + II) / 2, aVL = I - II / 2,
+// aVF = II - I / 2. Some databases store each lead at a gain of its own; each
+// of the four derived leads is then its own multiple of (a I / r + b II), r
+// being I's gain over II's. The r that lets all four fit best (least squares
+// over the QRS and T, each lead's share of its energy left over) brings I back
+// to II's scale. Where the law does not fit (leads recorded apart), or no
+// derived lead is there, the gain stays 1.
 double LimbLeadGain(const analysis::BeatSet& set, const analysis::Delineation& d,
                     const std::array<bool, Leads>& valid) {
-  constexpr int LeadIII = 2;
-  if (!valid[LeadI] || !valid[LeadII] || !valid[LeadIII] || !d.qrsOnset || !d.qrsOffset) return 1.0;
+  constexpr int LeadIII = 2, LeadAvr = 3, LeadAvl = 4;
+  if (!valid[LeadI] || !valid[LeadII] || !d.qrsOnset || !d.qrsOffset) return 1.0;
+  struct Derived {
+    int lead;
+    double a, b;  // x = a I + b II
+  };
+  constexpr std::array<Derived, 4> Derivations{
+      {{LeadIII, -1, 1}, {LeadAvr, -0.5, -0.5}, {LeadAvl, 1, -0.5}, {LeadAvf, -0.5, 1}}};
+  // Dot products over the QRS and T of I, II and each derived lead.
   const int from = *d.qrsOnset, to = d.tEnd ? *d.tEnd : *d.qrsOffset;
-  double s11 = 0, s13 = 0, s33 = 0, s12 = 0, s32 = 0, s22 = 0;
+  double s11 = 0, s12 = 0, s22 = 0;
+  std::array<double, 4> s1k{}, s2k{}, skk{};
+  const auto level = [&](int lead, int t) {
+    return set.Median(lead, t) - d.isoelectric[static_cast<std::size_t>(lead)];
+  };
   for (int t = from; t <= to; ++t) {
-    const double x1 = set.Median(LeadI, t) - d.isoelectric[LeadI];
-    const double x2 = set.Median(LeadII, t) - d.isoelectric[LeadII];
-    const double x3 = set.Median(LeadIII, t) - d.isoelectric[LeadIII];
-    s11 += x1 * x1, s13 += x1 * x3, s33 += x3 * x3, s12 += x1 * x2, s32 += x3 * x2, s22 += x2 * x2;
+    const double x1 = level(LeadI, t), x2 = level(LeadII, t);
+    s11 += x1 * x1, s12 += x1 * x2, s22 += x2 * x2;
+    for (std::size_t k = 0; k < Derivations.size(); ++k) {
+      if (!valid[static_cast<std::size_t>(Derivations[k].lead)]) continue;
+      const double xk = level(Derivations[k].lead, t);
+      s1k[k] += x1 * xk, s2k[k] += x2 * xk, skk[k] += xk * xk;
+    }
   }
-  const double det = s11 * s33 - s13 * s13;
-  if (!(det > 1e-9 * s11 * s33) || !(s22 > 0)) return 1.0;
-  const double a = (s12 * s33 - s32 * s13) / det, c = (s11 * s32 - s13 * s12) / det;
-  // Residual share of II's energy the fitted law leaves.
-  const double residual = (s22 - 2 * (a * s12 + c * s32) + a * a * s11 + 2 * a * c * s13 + c * c * s33) / s22;
-  constexpr double MaxResidual = 0.05, MinGain = 0.2, MaxGain = 5.0;
-  if (!(residual < MaxResidual) || a < MinGain || a > MaxGain || c < MinGain || c > MaxGain) return 1.0;
-  return a;
+  // The share of the derived leads' energy that u = a I / r + b II leaves.
+  const auto misfit = [&](double r) {
+    double left = 0;
+    int used = 0;
+    for (std::size_t k = 0; k < Derivations.size(); ++k) {
+      if (!valid[static_cast<std::size_t>(Derivations[k].lead)] || !(skk[k] > 0)) continue;
+      const double a = Derivations[k].a / r, b = Derivations[k].b;
+      const double uu = a * a * s11 + 2 * a * b * s12 + b * b * s22, uy = a * s1k[k] + b * s2k[k];
+      if (!(uu > 0)) return 1.0;
+      left += 1 - uy * uy / (uu * skk[k]);
+      ++used;
+    }
+    return used ? left / used : 1.0;
+  };
+  // Gains from a fifth to five times, on a logarithmic grid of 1 % steps.
+  constexpr double MaxResidual = 0.05, MaxGainLog = 1.6094, GainStep = 0.01;
+  double best = 1.0, bestMisfit = misfit(1.0);
+  for (double g = -MaxGainLog; g <= MaxGainLog; g += GainStep) {
+    const double r = std::exp(g), m = misfit(r);
+    if (m < bestMisfit) best = r, bestMisfit = m;
+  }
+  if (!(bestMisfit < MaxResidual)) return 1.0;
+  return 1.0 / best;
 }
 
 std::optional<double> InRange(double v, double lo, double hi) {
@@ -134,14 +166,11 @@ std::optional<double> InRange(double v, double lo, double hi) {
   return v;
 }
 
-// Measures sample-major microvolts in `amp` (consumed); `flagged` marks
-// leads the caller knows to be saturated.
-Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
-  Measurements m;
+// Usable leads of microvolts that may hold anything: finite, off the
+// converter's limits, and not flat. Non-finite values become 0 so that
+// nothing downstream sees them.
+std::array<bool, Leads> UsableLeads(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   const int samples = amp.samples;
-  if (samples < 2 * Rate) return m;
-  // Usable leads: finite, off the converter's limits, and not flat. Non-finite
-  // values become 0 so that nothing downstream sees them.
   std::array<double, Leads> lo{}, hi{};
   std::array<int, Leads> railed{}, nonFinite{};
   lo.fill(std::numeric_limits<double>::max());
@@ -162,6 +191,15 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& flagged) {
   for (std::size_t L = 0; L < Leads; ++L)
     valid[L] =
         nonFinite[L] == 0 && !flagged[L] && railed[L] <= SaturatedShare * samples && hi[L] - lo[L] >= FlatRangeUv;
+  return valid;
+}
+
+// Measures sample-major microvolts in `amp` (consumed) from the leads marked
+// in `valid`.
+Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& valid) {
+  Measurements m;
+  const int samples = amp.samples;
+  if (samples < 2 * Rate) return m;
   if (std::none_of(valid.begin(), valid.end(), [](bool v) { return v; })) return m;
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
@@ -306,24 +344,28 @@ Measurements MeasureLeads(std::span<const double> leadMajor, int samples, std::s
     for (int i = 0; i < samples; ++i)
       amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = x[i];
   }
-  return Measure(amp, flagged);
+  return Measure(amp, UsableLeads(amp, flagged));
 }
 
 Measurements MeasureRecord(const RecordImage& image) {
   LeadSignals amp;
   amp.samples = SamplesPerLead;
   amp.values.resize(static_cast<std::size_t>(SamplesPerLead) * Leads);
-  std::array<bool, Leads> flagged{};
+  // Whole units are always finite and far inside +-1 V: only the converter's
+  // limits and a flat lead make a lead unusable, both read off the units.
+  std::array<bool, Leads> valid{};
   for (int L = 0; L < LeadCount; ++L) {
-    int railed = 0;
+    int railed = 0, lo = 32767, hi = -32768;
     for (int i = 0; i < SamplesPerLead; ++i) {
-      const std::int16_t raw = image.Sample(L, i);
-      if (raw >= 32767 || raw <= -32767) ++railed;
+      const int raw = image.Sample(L, i);
+      railed += raw >= 32767 || raw <= -32767 ? 1 : 0;
+      lo = std::min(lo, raw), hi = std::max(hi, raw);
       amp.values[static_cast<std::size_t>(i) * Leads + static_cast<std::size_t>(L)] = raw * MeasurementUnitMicrovolts;
     }
-    flagged[static_cast<std::size_t>(L)] = railed > SaturatedShare * SamplesPerLead;
+    valid[static_cast<std::size_t>(L)] =
+        railed <= SaturatedShare * SamplesPerLead && (hi - lo) * MeasurementUnitMicrovolts >= FlatRangeUv;
   }
-  return Measure(amp, flagged);
+  return Measure(amp, valid);
 }
 
 }  // namespace corvale

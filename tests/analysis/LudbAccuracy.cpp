@@ -259,6 +259,23 @@ std::vector<RecordResult> EvaluateDirectory(const QString& dir, bool noise) {
   return results;
 }
 
+std::array<std::optional<double>, 5> PointDifferences(const RecordResult& r) {
+  const Reference& ref = r.reference;
+  std::vector<double> d[5];
+  for (const BeatFiducials& f : r.clean.fiducials) {
+    for (std::size_t k = 0; k < ref.qrsPeaks.size(); ++k) {
+      if (std::abs(ref.qrsPeaks[k] - f.qrs) > 37) continue;
+      const std::optional<int> ours[5] = {f.pOnset, f.pOffset, f.qrsOnset, f.qrsOffset, f.tEnd};
+      const int theirs[5] = {ref.pOnsets[k], ref.pOffsets[k], ref.qrsOnsets[k], ref.qrsOffsets[k], ref.tEnds[k]};
+      for (int i = 0; i < 5; ++i)
+        if (ours[i] && theirs[i] >= 0) d[i].push_back((*ours[i] - theirs[i]) * MsPerSample);
+    }
+  }
+  std::array<std::optional<double>, 5> out;
+  for (int i = 0; i < 5; ++i) out[static_cast<std::size_t>(i)] = MedianIfAny(d[i]);
+  return out;
+}
+
 double Summary::Sensitivity() const {
   return truePositives + missed > 0 ? 100.0 * truePositives / (truePositives + missed) : 0.0;
 }
@@ -320,20 +337,9 @@ Summary Summarise(const std::vector<RecordResult>& results) {
   // Points: each measured beat against the annotated beat within 75 ms.
   std::vector<double> points[5];
   for (const RecordResult& r : results) {
-    const Reference& ref = r.reference;
-    std::vector<double> d[5];
-    for (std::size_t b = 0; b < r.clean.fiducials.size(); ++b) {
-      const BeatFiducials& f = r.clean.fiducials[b];
-      for (std::size_t k = 0; k < ref.qrsPeaks.size(); ++k) {
-        if (std::abs(ref.qrsPeaks[k] - f.qrs) > 37) continue;
-        const std::optional<int> ours[5] = {f.pOnset, f.pOffset, f.qrsOnset, f.qrsOffset, f.tEnd};
-        const int theirs[5] = {ref.pOnsets[k], ref.pOffsets[k], ref.qrsOnsets[k], ref.qrsOffsets[k], ref.tEnds[k]};
-        for (int i = 0; i < 5; ++i)
-          if (ours[i] && theirs[i] >= 0) d[i].push_back((*ours[i] - theirs[i]) * MsPerSample);
-      }
-    }
-    for (int i = 0; i < 5; ++i)
-      if (!d[i].empty()) points[i].push_back(MedianOf(d[i]));
+    const auto d = PointDifferences(r);
+    for (std::size_t i = 0; i < d.size(); ++i)
+      if (d[i]) points[i].push_back(*d[i]);
   }
   s.pOnset = Stats(points[0]), s.pOffset = Stats(points[1]), s.qrsOnset = Stats(points[2]);
   s.qrsOffset = Stats(points[3]), s.tEnd = Stats(points[4]);

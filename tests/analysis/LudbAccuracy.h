@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,10 @@ struct Summary {
 };
 
 Summary Summarise(const std::vector<RecordResult>& results);
+
+/// Measured minus annotated point (ms) for P onset, P offset, QRS onset, QRS
+/// offset and T end: the median over the record's matched beats.
+std::array<std::optional<double>, 5> PointDifferences(const RecordResult& r);
 
 /// The accuracy table (Markdown) with the targets beside the numbers.
 std::string Table(const Summary& s);

@@ -2,6 +2,7 @@
 // that is no ECG at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "analysis/Delineation.h"
 #include "analysis/Measurement.h"
 
 namespace corvale {
@@ -40,8 +42,10 @@ struct Synthetic {
   double prMs = 160;          // P onset to QRS onset, roughly
   double rrJitter = 0;        // share of RR, random per beat
   double fibrillationUv = 0;  // irregular atrial activity instead of P waves
+  double flutterUv = 0;       // a sawtooth at 300/min instead of P waves (4:1 at the 800 ms RR)
   int onlyLead = -1;          // all other leads zero
   int ectopicEvery = 0;       // every n-th beat (from the second) a wide ventricular complex
+  std::array<double, 12> gain{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // each lead's, as some databases store them
 };
 
 // Twelve leads in microvolts, lead-major, and the QRS times used.
@@ -83,8 +87,14 @@ std::vector<double> Make(const Synthetic& s, std::vector<double>* qrsTimes = nul
       double x = v[static_cast<std::size_t>(L)];
       if (s.fibrillationUv > 0)
         x += s.fibrillationUv * (std::sin(2 * Pi * 6.3 * tMs / 1000 + L) + 0.7 * std::sin(2 * Pi * 8.9 * tMs / 1000));
+      if (s.flutterUv > 0) {
+        // Slow fall, quick rise, every 200 ms; strongest in the inferior leads.
+        const double phase = std::fmod(tMs + 37, 200.0) / 200.0;
+        const double saw = phase < 0.8 ? 1 - 2 * phase / 0.8 : -1 + 2 * (phase - 0.8) / 0.2;
+        x += s.flutterUv * saw * p[static_cast<std::size_t>(L)] / 120;
+      }
       if (s.onlyLead >= 0 && L != s.onlyLead) x = 0;
-      out[static_cast<std::size_t>(L) * 5000 + static_cast<std::size_t>(n)] = x;
+      out[static_cast<std::size_t>(L) * 5000 + static_cast<std::size_t>(n)] = x * s.gain[static_cast<std::size_t>(L)];
     }
   }
   return out;
@@ -109,18 +119,30 @@ TEST(Measurement, HeartRateIsSixtyThousandOverTheMeanRr) {
 }
 
 TEST(Measurement, FrontalAxisFollowsTheDipole) {
-  for (double axis : {-75.0, -30.0, 0.0, 45.0, 90.0, 120.0, 180.0}) {
-    SCOPED_TRACE(axis);
-    Synthetic s;
-    s.qrsAxisDeg = axis;
-    const Measurements m = MeasureLeads(Make(s), 5000);
-    ASSERT_TRUE(m.qrsAxisDeg);
-    EXPECT_LE(AngleBetween(*m.qrsAxisDeg, axis), 5.0) << *m.qrsAxisDeg;
-    EXPECT_GT(*m.qrsAxisDeg, -180.0);
-    EXPECT_LE(*m.qrsAxisDeg, 180.0);
-    ASSERT_TRUE(m.tAxisDeg);
-    EXPECT_LE(AngleBetween(*m.tAxisDeg, 40), 10.0) << *m.tAxisDeg;
-  }
+  // Also with every limb lead at a gain of its own (the heart's laws between
+  // them give lead I's scale back), and with lead III missing as well.
+  struct Gains {
+    const char* name;
+    std::array<double, 12> gain;
+  };
+  const Gains same{"one gain", Synthetic{}.gain}, own{"own gains", {0.6, 1.7, 1.2, 0.8, 1.5, 0.7, 1, 1, 1, 1, 1, 1}};
+  Gains noIii{"own gains, no lead III", own.gain};
+  noIii.gain[2] = 0;
+  for (const auto& [name, gain] : {same, own, noIii})
+    for (double axis : {-75.0, -30.0, 0.0, 45.0, 90.0, 120.0, 180.0}) {
+      SCOPED_TRACE(axis);
+      SCOPED_TRACE(name);
+      Synthetic s;
+      s.qrsAxisDeg = axis;
+      s.gain = gain;
+      const Measurements m = MeasureLeads(Make(s), 5000);
+      ASSERT_TRUE(m.qrsAxisDeg);
+      EXPECT_LE(AngleBetween(*m.qrsAxisDeg, axis), 5.0) << *m.qrsAxisDeg;
+      EXPECT_GT(*m.qrsAxisDeg, -180.0);
+      EXPECT_LE(*m.qrsAxisDeg, 180.0);
+      ASSERT_TRUE(m.tAxisDeg);
+      EXPECT_LE(AngleBetween(*m.tAxisDeg, 40), 10.0) << *m.tAxisDeg;
+    }
 }
 
 TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
@@ -129,12 +151,14 @@ TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
     Synthetic s;
     bool expectPr;
   };
-  Synthetic sinus, none, fibrillation, arrhythmic;
+  Synthetic sinus, none, fibrillation, arrhythmic, flutter;
   none.pWave = false;
+  flutter.pWave = false, flutter.flutterUv = 150;
   fibrillation.pWave = false, fibrillation.rrJitter = 0.25, fibrillation.fibrillationUv = 40;
   arrhythmic.rrJitter = 0.1;  // sinus arrhythmia: irregular, but a P wave before every beat
-  for (const Case& c : {Case{"sinus", sinus, true}, Case{"no P wave", none, false},
-                        Case{"fibrillation", fibrillation, false}, Case{"sinus arrhythmia", arrhythmic, true}}) {
+  for (const Case& c :
+       {Case{"sinus", sinus, true}, Case{"no P wave", none, false}, Case{"fibrillation", fibrillation, false},
+        Case{"sinus arrhythmia", arrhythmic, true}, Case{"flutter, 4:1", flutter, false}}) {
     SCOPED_TRACE(c.name);
     const Measurements m = MeasureLeads(Make(c.s), 5000);
     ASSERT_TRUE(m.qrsMs) << "the beats themselves are measured";
@@ -169,6 +193,52 @@ TEST(Measurement, EctopicBeatsCountButStayOutOfTheMedianBeat) {
     EXPECT_GT((*f.qrsOffset - *f.qrsOnset) * 2.0, *m.qrsMs + 20) << "its own, wider QRS";
   }
   EXPECT_GE(ectopic, 3);
+}
+
+// The representative beat is, sample by sample and lead by lead, the median
+// of the dominant beats as they were aligned: for any number of beats, odd or
+// even, few or many (the sorting network differs with each count).
+TEST(Measurement, MedianBeatIsTheMedianOfItsBeats) {
+  for (int beats : {1, 2, 3, 4, 5, 7, 8, 10, 13, 16, 17, 24, 33}) {
+    SCOPED_TRACE(beats);
+    constexpr int Rr = 400;
+    analysis::LeadSignals signals;
+    signals.samples = (beats + 2) * Rr;
+    signals.values.resize(static_cast<std::size_t>(signals.samples) * analysis::Leads);
+    std::mt19937 random(static_cast<unsigned>(beats));
+    std::uniform_int_distribution<int> scatter(-40, 40);
+    std::vector<int> positions;
+    for (int b = 0; b < beats; ++b) positions.push_back(Rr + b * Rr);
+    for (int n = 0; n < signals.samples; ++n)
+      for (int L = 0; L < analysis::Leads; ++L) {
+        // Whole microvolts (exact in single precision, as filter output is):
+        // one QRS shape in every beat, and scatter that differs beat by beat.
+        const int fromQrs = (n + Rr / 2) % Rr - Rr / 2;
+        const int qrs = std::abs(fromQrs) < 20 ? (20 - std::abs(fromQrs)) * (50 + 10 * L) : 0;
+        signals.values[static_cast<std::size_t>(n) * analysis::Leads + static_cast<std::size_t>(L)] =
+            qrs + scatter(random);
+      }
+    const std::array<bool, analysis::Leads> valid{true, true, true, true, true, true,
+                                                  true, true, true, true, true, true};
+    const analysis::BeatSet set = analysis::FormMedianBeat(signals, signals, valid, positions, 500);
+    ASSERT_EQ(set.dominant, beats);
+    std::vector<double> column;
+    int compared = 0;
+    for (int t = 0; t < set.length; t += 7)
+      for (int L = 0; L < analysis::Leads; ++L) {
+        column.clear();
+        for (int at : set.positions)
+          if (at - set.pre + t >= 0 && at - set.pre + t < signals.samples)
+            column.push_back(signals.At(L, at - set.pre + t));
+        if (column.empty()) continue;
+        std::sort(column.begin(), column.end());
+        const std::size_t k = column.size();
+        const double expected = k % 2 ? column[k / 2] : 0.5 * (column[k / 2 - 1] + column[k / 2]);
+        ASSERT_EQ(set.Median(L, t), expected) << "lead " << L << ", sample " << t;
+        ++compared;
+      }
+    EXPECT_GT(compared, 500);
+  }
 }
 
 TEST(Measurement, SameInputSameResult) {
