@@ -2,6 +2,7 @@
 #include "app/EcgTab.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/Controls.h"
 #include "app/DisplayOptions.h"
@@ -173,8 +175,12 @@ void EcgTab::BuildViews() {
       state_, this,
       QRect(origin.x() + kRowLeft, origin.y() + kRowTop - (kListHeight - kRowHeight) / 2, kRowWidth, kListHeight));
   connect(filters_, &FilterOptions::changed, this, [this] { Q_EMIT redrawRequested(Redraw::Signal); });
-  ScrollBar1 = MakeScrollBar(views, "ScrollBar1", kRowLeft, kRowTop, filters_->Left() - origin.x() - 8 - kRowLeft,
-                             kRowHeight, 0, G::LastTimeOffset, state_.display.TimeOffset);
+  timeBarWidth_ = filters_->Left() - origin.x() - 8 - kRowLeft;
+  ScrollBar1 = MakeScrollBar(views, "ScrollBar1", kRowLeft, kRowTop, timeBarWidth_, kRowHeight, 0, G::LastTimeOffset,
+                             state_.display.TimeOffset);
+  LabelRecordNotes = AddLabel(views, "LabelRecordNotes", QString(), kRowLeft, kRowTop, 0, kRowHeight);
+  LabelRecordNotes->setStyleSheet(QStringLiteral("color: #B00000"));
+  LabelRecordNotes->hide();
   connect(ScrollBar1, &QScrollBar::valueChanged, this, &EcgTab::ScrollBar1Change);
 }
 
@@ -193,6 +199,21 @@ void EcgTab::ShowRecordNames(const RecordNames& names) {
   EditOut->setText(state_.output.copyName);
   EditBMP->setText(state_.output.bmpName);
   Label147->setText(names.label147);
+}
+
+void EcgTab::ShowRecordNotes(const QStringList& notes) {
+  // The notes take the right part of the scroll bar's place, leaving the bar
+  // 100 px; a longer text is cut, and whole in the tool tip.
+  const QString all = notes.join(QStringLiteral("; "));
+  const QFontMetrics metrics(LabelRecordNotes->font());
+  const int width = std::min(metrics.horizontalAdvance(all) + 8, timeBarWidth_ - 100);
+  const int bar = notes.isEmpty() ? timeBarWidth_ : timeBarWidth_ - width;
+  ScrollBar1->resize(bar, ScrollBar1->height());
+  LabelRecordNotes->setGeometry(ScrollBar1->x() + bar, ScrollBar1->y(), width, ScrollBar1->height());
+  LabelRecordNotes->setText(metrics.elidedText(all, Qt::ElideRight, width - 8));
+  LabelRecordNotes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  LabelRecordNotes->setToolTip(notes.join(u'\n'));
+  LabelRecordNotes->setVisible(!notes.isEmpty());
 }
 
 void EcgTab::StartStepping(int count) {

@@ -69,6 +69,10 @@ class EcgTab : public QWidget {
 
   /// The names of the record being shown and its place in the work list.
   void ShowRecordNames(const RecordNames& names);
+  /// What the reader made up for what the file lacks (derived leads) and its
+  /// doubts (a checksum that disagrees), beside the time window's scroll bar;
+  /// nothing shows when there are none.
+  void ShowRecordNotes(const QStringList& notes);
   /// "Analyse": the record scroll bar spans the work list and goes to its start.
   void StartStepping(int count);
   /// Copies an image onto the main view or the lower view.
@@ -108,7 +112,8 @@ class EcgTab : public QWidget {
   ScreenImages& images_;
   DisplayOptions* options_ = nullptr;
   FilterOptions* filters_ = nullptr;
-  QLabel *LabelFile = nullptr, *Label147 = nullptr, *Label148 = nullptr;
+  QLabel *LabelFile = nullptr, *Label147 = nullptr, *Label148 = nullptr, *LabelRecordNotes = nullptr;
+  int timeBarWidth_ = 0;  // the time window's scroll bar without notes beside it
   QScrollBar *ScrollBarFile = nullptr, *ScrollBar1 = nullptr;
   QLineEdit *EditOut = nullptr, *EditBMP = nullptr;
   QPushButton *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr, *Button5 = nullptr;

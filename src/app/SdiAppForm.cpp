@@ -308,6 +308,7 @@ void TSDIAppForm::ShowRecord() {
 void TSDIAppForm::ShowLoadedRecord(const LoadResult& result) {
   SetLiteralWindowTitle(this, result.names.recordPath);
   ecgTab_->ShowRecordNames(result.names);
+  ecgTab_->ShowRecordNotes(result.notes);
   // Nothing of another record may stay on the screen under this name.
   if (result.outcome == LoadResult::Outcome::Loaded) headerLabels_->Show(PresentHeaderTexts(state_->record));
   else headerLabels_->ShowDesignCaptions();

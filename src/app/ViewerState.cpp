@@ -37,7 +37,8 @@ bool IsForeignRecord(const StudyList& study, const QString& workEntry, const Ent
 
 /// Reads a foreign file into `image`; on failure the image is all zero, as
 /// the record reader leaves it.
-std::optional<FileError> ReadForeignRecord(const QString& path, RecordImage& image, QStringList& sources) {
+std::optional<FileError> ReadForeignRecord(const QString& path, RecordImage& image, QStringList& sources,
+                                           QStringList& notes) {
   auto read = formats::ReadAnyRecord(path);
   if (auto* error = std::get_if<FileError>(&read)) {
     image.Clear();
@@ -46,6 +47,8 @@ std::optional<FileError> ReadForeignRecord(const QString& path, RecordImage& ima
   formats::OpenedRecord& opened = std::get<formats::OpenedRecord>(read);
   image = *opened.image;
   sources = opened.sourceFiles;
+  notes = opened.notes;
+  for (const QString& warning : opened.warnings) notes << QStringLiteral("warning: %1").arg(warning);
   return std::nullopt;
 }
 
@@ -63,7 +66,7 @@ LoadResult LoadRecord(ViewerState& state) {
   state.output.bmpName = result.names.editBmp;
   QStringList sources;
   if (IsForeignRecord(study, workEntry, at)) {
-    result.error = ReadForeignRecord(at.directory + u'/' + at.entry, state.record, sources);
+    result.error = ReadForeignRecord(at.directory + u'/' + at.entry, state.record, sources, result.notes);
   } else {
     // Open by the bytes the directory listing gave: a name the system's encoding
     // cannot spell would not survive a round trip through QString.

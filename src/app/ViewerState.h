@@ -89,6 +89,9 @@ struct LoadResult {
   enum class Outcome { Loaded, Unreadable, NoEntry } outcome = Outcome::NoEntry;
   RecordNames names;               // Loaded and Unreadable
   std::optional<FileError> error;  // Unreadable
+  /// Loaded: what the reader made up for what the file lacks ("III, aVR, aVL
+  /// and aVF were derived from I and II"), then its doubts ("warning: ...").
+  QStringList notes;
 };
 
 /// Reads the work-list entry at study.current into `state.record`, makes it

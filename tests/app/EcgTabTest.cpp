@@ -467,6 +467,24 @@ class EcgTabTest : public WindowFixture {
   }
 
   // An underscore sits below the baseline: the file name's label shows it.
+  void recordNotesShareTheTimeRow() {
+    auto* bar = Get<QScrollBar>("ScrollBar1");
+    auto* notes = Get<QLabel>("LabelRecordNotes");
+    const QRect alone = bar->geometry();
+    QVERIFY(notes->isHidden());
+    const QStringList said{"III, aVR, aVL and aVF were derived from I and II", "warning: a checksum disagrees"};
+    Tab()->ShowRecordNotes(said);
+    QVERIFY(!notes->isHidden());
+    QCOMPARE(notes->toolTip(), said.join(u'\n'));
+    QCOMPARE(bar->geometry().left(), alone.left());
+    QCOMPARE(notes->geometry().left(), bar->geometry().right() + 1);  // side by side, as wide as the bar was
+    QCOMPARE(notes->geometry().right(), alone.right());
+    QVERIFY(bar->width() >= 100);
+    Tab()->ShowRecordNotes({});
+    QVERIFY(notes->isHidden());
+    QCOMPARE(bar->geometry(), alone);
+  }
+
   void theFileNameKeepsItsUnderscores() {
     Numbered(1).Write(tmp->filePath("___.nrm"));
     OpenDirectory(tmp->path());

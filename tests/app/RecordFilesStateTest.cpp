@@ -124,8 +124,27 @@ TEST(LoadRecord, ChoosesTheReaderByNameThenContent) {
     EXPECT_TRUE(state->record.bytes == std::get<formats::OpenedRecord>(read).image->bytes) << entry.toStdString();
     for (int n : {0, 1234, 4999}) EXPECT_EQ(state->record.Sample(6, n), wave.Image().Sample(6, n));
     EXPECT_EQ(state->shown->sources, std::get<formats::OpenedRecord>(read).sourceFiles);
+    EXPECT_TRUE(result.notes.isEmpty()) << entry.toStdString();
   }
   EXPECT_EQ(state->shown->sources.size(), 2);  // the .hea and the .dat
+
+  // Eight leads: the four made up are said, for the window to show.
+  ASSERT_FALSE(formats::WriteRecordAs(wave.Image(), formats::FormatKind::Csv, dir.filePath("twelve.csv")));
+  QFile twelve(dir.filePath("twelve.csv"));
+  ASSERT_TRUE(twelve.open(QIODevice::ReadOnly));
+  QByteArray eight;
+  for (const QByteArray& line : twelve.readAll().split('\n')) {
+    QList<QByteArray> cells = line.split(',');
+    if (cells.size() == 13) cells.remove(3, 4);  // III, aVR, aVL, aVF
+    eight += cells.join(',') + '\n';
+  }
+  WriteBytes(dir.filePath("eight.csv"), eight);
+  state->study.work << "eight.csv";
+  state->study.current = 3;
+  const LoadResult derived = LoadRecord(*state);
+  ASSERT_EQ(derived.outcome, LoadResult::Outcome::Loaded);
+  EXPECT_EQ(derived.notes, QStringList{"III, aVR, aVL and aVF were derived from I and II"});
+  state->study.work.removeLast();
 
   // A damaged foreign file: the message names it; nothing of the last record stays.
   WriteBytes(dir.filePath("bad.edf"), QByteArray("0       ") + QByteArray(300, 'x'));
