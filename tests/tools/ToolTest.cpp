@@ -183,6 +183,19 @@ TEST(ToolImport, WritesOneRecordOrNothing) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.err.contains("signal 12 (V6): the header's checksum is 7")) << r.err.toStdString();
   EXPECT_FALSE(QFileInfo::exists(strict));
+  // export says the same doubt, and refuses the record with --strict.
+  for (const bool refuse : {false, true}) {
+    const QString out = dir.filePath(refuse ? "strict" : "lenient");
+    r = Tool(QStringList{"export", dir.filePath("sum.hea"), "--to", "csv", "-o", out} +
+             (refuse ? QStringList{"--strict"} : QStringList{}));
+    EXPECT_EQ(r.exitCode, refuse ? 1 : 0) << r.err.toStdString();
+    const QString said = refuse ? QStringLiteral(
+                                      "the header's checksum is 7, the samples in sum.dat sum to 13552: "
+                                      "the file may be damaged (refused with --strict)")
+                                : dir.filePath("sum.hea") + ": warning: signal 12 (V6): the header's checksum is 7";
+    EXPECT_TRUE(r.err.contains(said.toUtf8())) << r.err.toStdString();
+    EXPECT_EQ(QFileInfo::exists(out + "/sum.csv"), !refuse);
+  }
 }
 
 TEST(ToolRender, SameImagesAsTheScreen) {

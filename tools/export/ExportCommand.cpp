@@ -20,7 +20,7 @@ namespace {
 int Export(const QStringList& args) {
   QStringList names;
   QString to, outDir;
-  bool anonymise = false, force = false;
+  bool anonymise = false, force = false, strict = false;
   FilterSettings filters;
   int threads = QThread::idealThreadCount();
   for (int i = 0; i < args.size(); ++i) {
@@ -40,6 +40,8 @@ int Export(const QStringList& args) {
       anonymise = true;
     } else if (a == u"--force") {
       force = true;
+    } else if (a == u"--strict") {
+      strict = true;
     } else if (a.startsWith(u'-') && a.size() > 1) {
       return Usage(ExportCommand, QStringLiteral("unknown option %1").arg(a));
     } else {
@@ -78,10 +80,18 @@ int Export(const QStringList& args) {
     return 1;
   }
 
+  // What each reader made up or doubted, said with the job's line. Each job's
+  // entry is written by its worker and read after the job is reported done.
+  std::vector<QStringList> said(jobs.size());
   auto work = [&](const batch::Job& job) -> formats::Prepared {
     auto read = formats::ReadAnyRecord(job.input);
     if (auto* err = std::get_if<FileError>(&read)) return *err;
     const formats::OpenedRecord& record = std::get<formats::OpenedRecord>(read);
+    if (strict && !record.warnings.isEmpty())
+      return FileError{job.input, QStringLiteral("%1 (refused with --strict)").arg(record.warnings.join(u"; "))};
+    QStringList& notes = said[static_cast<std::size_t>(&job - jobs.data())];
+    notes = record.notes;
+    for (const QString& warning : record.warnings) notes << QStringLiteral("warning: %1").arg(warning);
     if (!ensureDirectory()) return FileError{outDir, QStringLiteral("the directory cannot be created")};
     ExportOptions options;
     options.anonymise = anonymise;
@@ -97,10 +107,18 @@ int Export(const QStringList& args) {
   QElapsedTimer sinceDraw;
   sinceDraw.start();
   const int total = static_cast<int>(jobs.size());
+  auto notesOf = [&](const batch::Job& job) {
+    QStringList lines;
+    for (const QString& note : said[static_cast<std::size_t>(&job - jobs.data())])
+      lines << QStringLiteral("%1: %2").arg(job.input, note);
+    return lines;
+  };
   auto report = [&](const batch::Job& job, const std::optional<FileError>& error, int done, int failed) {
     const int finished = done + failed;
     if (terminal) {
       if (error) std::fprintf(stderr, "\r\033[K%s\n", EscapeControls(error->Describe()).toUtf8().constData());
+      for (const QString& note : notesOf(job))
+        std::fprintf(stderr, "\r\033[K%s\n", EscapeControls(note).toUtf8().constData());
       if (error || finished == total || sinceDraw.elapsed() >= 100) {
         std::fprintf(stderr, "\r%s", batch::ProgressBar(finished, total, failed).toUtf8().constData());
         sinceDraw.restart();
@@ -111,6 +129,7 @@ int Export(const QStringList& args) {
     } else {
       // Names are shown, never obeyed: a terminal sequence in one stays text.
       Out(QStringLiteral("%1 -> %2\n").arg(EscapeControls(job.input), EscapeControls(job.output)));
+      for (const QString& note : notesOf(job)) Err(EscapeControls(note));
     }
   };
   batch::KeepMemoryBetweenRecords();
@@ -124,7 +143,7 @@ int Export(const QStringList& args) {
 
 const Command ExportCommand{"export",
                             "  corvale-tool export FILE|DIR... --to wfdb|edf|dicom|csv|png|pdf -o OUTDIR\n"
-                            "               [--anonymise] [-j N] [--force]\n"
+                            "               [--anonymise] [-j N] [--force] [--strict]\n"
                             "               [--filter baseline[=0.67|0.05],mains=50|60,muscle=25|35|40]\n",
                             "export writes every record given (record files, WFDB headers, EDF/BDF and DICOM\n"
                             "files; a directory stands for the readable files in it) in one format into OUTDIR,\n"
@@ -134,6 +153,8 @@ const Command ExportCommand{"export",
                             "(-j 1 for one), shows a progress bar on a terminal, keeps existing files unless\n"
                             "--force is given, blanks the patient's name and ID with --anonymise, and ends with\n"
                             "a summary; the exit status is 1 when any record failed (the others are written).\n"
+                            "What a reader derived (III, aVR, aVL and aVF of eight leads) or doubted (a WFDB\n"
+                            "checksum) is said on stderr; --strict refuses a record with such a doubt.\n"
                             "Data are written as recorded unless --filter is given; filtered, each format says\n"
                             "so where it can (EDF+ prefiltering, DICOM channel filter frequencies, a comment in\n"
                             "the WFDB header, a first line \"# filtered: ...\" in CSV). Pictures show the\n"
