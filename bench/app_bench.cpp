@@ -30,10 +30,8 @@ T* Control(const TSDIAppForm& w, const char* name) {
   return child;
 }
 
-// Arg: lead names off (0) or on (1, the default), set through their check box.
-// Showing a record measures it; BM_ShowRecordFiducialMarks draws the marks too.
-void BM_ShowRecord(benchmark::State& s) {
-  TSDIAppForm w;
+// The window shown, on the first bundled sample, as a user gets there.
+void ShowFirstSample(TSDIAppForm& w) {
   w.showMessage = [](QMessageBox::Icon, const QString&) {};
   w.show();
   Control<DirectoryListBox>(w, "DirectoryListBox1")->SetDirectory(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
@@ -41,6 +39,13 @@ void BM_ShowRecord(benchmark::State& s) {
   found->selectionModel()->select(found->model()->index(0, 0), QItemSelectionModel::Select);
   Control<QPushButton>(w, "ButtonAdd")->click();
   Control<QPushButton>(w, "ButtonAnalyse")->click();
+}
+
+// Arg: lead names off (0) or on (1, the default), set through their check box.
+// Showing a record measures it; BM_ShowRecordFiducialMarks draws the marks too.
+void BM_ShowRecord(benchmark::State& s) {
+  TSDIAppForm w;
+  ShowFirstSample(w);
   Control<QCheckBox>(w, "CheckBoxLeadNames")->setChecked(s.range(0) != 0);
   for (auto _ : s) w.ShowRecord();
 }
@@ -48,13 +53,7 @@ BENCHMARK(BM_ShowRecord)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_ShowRecordFiducialMarks(benchmark::State& s) {
   TSDIAppForm w;
-  w.showMessage = [](QMessageBox::Icon, const QString&) {};
-  w.show();
-  Control<DirectoryListBox>(w, "DirectoryListBox1")->SetDirectory(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
-  auto* found = Control<QAbstractItemView>(w, "ListBox1");
-  found->selectionModel()->select(found->model()->index(0, 0), QItemSelectionModel::Select);
-  Control<QPushButton>(w, "ButtonAdd")->click();
-  Control<QPushButton>(w, "ButtonAnalyse")->click();
+  ShowFirstSample(w);
   Control<QCheckBox>(w, "CheckBoxFiducials")->click();
   for (auto _ : s) w.ShowRecord();
 }
@@ -64,13 +63,7 @@ BENCHMARK(BM_ShowRecordFiducialMarks)->Unit(benchmark::kMillisecond);
 // 40 Hz), set through their lists. Showing a record filters it once.
 void BM_ShowRecordFiltered(benchmark::State& s) {
   TSDIAppForm w;
-  w.showMessage = [](QMessageBox::Icon, const QString&) {};
-  w.show();
-  Control<DirectoryListBox>(w, "DirectoryListBox1")->SetDirectory(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
-  auto* found = Control<QAbstractItemView>(w, "ListBox1");
-  found->selectionModel()->select(found->model()->index(0, 0), QItemSelectionModel::Select);
-  Control<QPushButton>(w, "ButtonAdd")->click();
-  Control<QPushButton>(w, "ButtonAnalyse")->click();
+  ShowFirstSample(w);
   for (const auto& [name, item] : {std::pair{"ComboBoxBaseline", 1}, {"ComboBoxMains", 1}, {"ComboBoxMuscle", 3}}) {
     auto* list = Control<QComboBox>(w, name);
     const int chosen = s.range(0) != 0 ? item : 0;
