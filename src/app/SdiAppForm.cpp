@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
+#include <future>
+#include <utility>
 
 #include "app/AboutBox.h"
 #include "app/Artwork.h"
@@ -293,13 +295,20 @@ void TSDIAppForm::ShowRecord() {
     return;
   }
   // Measured once per load and kept with the record: redraws only read it.
-  state_->analysis.measured =
-      result.outcome == LoadResult::Outcome::Loaded ? MeasureRecord(state_->record) : Measurements{};
+  // The measuring runs on another core beside the drawing, which needs it
+  // only for the values and the marks; both only read the record.
+  std::future<Measurements> measuring;
+  if (result.outcome == LoadResult::Outcome::Loaded)
+    measuring =
+        std::async(std::launch::async, [&record = std::as_const(state_->record)] { return MeasureRecord(record); });
   state_->analysis.reference.reset();
   ShowLoadedRecord(result);
   DeriveFilteredLeadArrays(state_->record, state_->filters, state_->leads);
   RenderGrid();
-  RenderTraces();
+  const TraceLayout layout = DrawTraces();
+  state_->analysis.measured = measuring.valid() ? measuring.get() : Measurements{};
+  ShowMeasuredValues(*headerLabels_, state_->record, state_->analysis.measured);
+  FinishTraces(layout);
   if (result.error)
     Message(QMessageBox::Warning, tr("The record cannot be read.\n%1").arg(result.error->Describe()),
             MessageKind::Notice);
@@ -312,16 +321,20 @@ void TSDIAppForm::ShowLoadedRecord(const LoadResult& result) {
   // Nothing of another record may stay on the screen under this name.
   if (result.outcome == LoadResult::Outcome::Loaded) headerLabels_->Show(PresentHeaderTexts(state_->record));
   else headerLabels_->ShowDesignCaptions();
-  ShowMeasuredValues(*headerLabels_, state_->record, state_->analysis.measured);
 }
 
 // ---------------------------------------------------------------- display
 
 void TSDIAppForm::RenderGrid() { corvale::RenderGrid(state_->display, state_->leads, images_.grid, images_.stripGrid); }
 
-void TSDIAppForm::RenderTraces() {
-  const TraceLayout layout = corvale::RenderTraces(state_->display, state_->leads, images_.grid, images_.stripGrid,
-                                                   images_.trace, images_.strip);
+void TSDIAppForm::RenderTraces() { FinishTraces(DrawTraces()); }
+
+TraceLayout TSDIAppForm::DrawTraces() {
+  return corvale::RenderTraces(state_->display, state_->leads, images_.grid, images_.stripGrid, images_.trace,
+                               images_.strip);
+}
+
+void TSDIAppForm::FinishTraces(const TraceLayout& layout) {
   if (state_->analysis.showMarks)
     DrawFiducialMarks(state_->display, layout, state_->leads, MarksToShow(*state_), images_.trace, images_.strip);
   ComposeOverlay();

@@ -16,6 +16,7 @@
 #include "app/MainMenu.h"
 #include "app/Settings.h"
 #include "app/ViewerState.h"
+#include "display/TraceLayout.h"
 
 class QPrinter;
 class QScreen;
@@ -85,6 +86,10 @@ class TSDIAppForm : public QMainWindow {
   void RenderGrid();
   /// The traces over the paper, the overlay on the main view, the lower view.
   void RenderTraces();
+  /// RenderTraces in two steps: the traces over the paper, then the marks, the
+  /// overlay and the lower view.
+  TraceLayout DrawTraces();
+  void FinishTraces(const TraceLayout& layout);
   void ComposeOverlay();
   /// "Analyse": opens the record tabs on the first record of the work list.
   void AnalyseWorkList();
@@ -128,7 +133,8 @@ class TSDIAppForm : public QMainWindow {
 
   void BuildTabs();
   void Wire();
-  /// The caption, the names on the "ECG" tab and the header labels of a load.
+  /// The caption, the names on the "ECG" tab and the header labels of a load
+  /// (the measured values come after, when the measuring is done).
   void ShowLoadedRecord(const LoadResult& result);
   void Message(QMessageBox::Icon icon, const QString& text, MessageKind kind = MessageKind::Modal);
   /// Puts the notices that came since on its box, made once and reused: added
