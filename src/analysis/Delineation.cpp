@@ -15,10 +15,12 @@ namespace {
 // MinMorphology (random complexes reach about 0.3).
 constexpr double SameMorphology = 0.9, MorphologyMargin = 0.15, MinMorphology = 0.5;
 
-// Wave boundaries lead by lead. A lead's QRS begins and ends where its slope
-// stays under this share of its own steepest QRS slope; only leads whose
-// steepest slope reaches MinLeadShare of the steepest lead's take part.
-constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1;
+// Wave boundaries lead by lead. A lead's QRS ends where its slope stays under
+// this share of its own steepest QRS slope, and begins where it stays under
+// that share plus QuietSlopes times the lead's own noise (its mean absolute
+// slope over its quietest 10 ms before the QRS); only leads whose steepest
+// slope reaches MinLeadShare of the steepest lead's take part.
+constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1, QuietSlopes = 3.0;
 // T and P ends by the area method in the leads whose wave reaches this share
 // of the tallest lead's; the area window is about half the wave's width
 // (Zhang's 128 ms for T, 60 ms for P).
@@ -418,17 +420,19 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
     return d;
   }
   // Then lead by lead, as a reader marks them: where each lead's slope stays
-  // under a share of its own steepest QRS slope, walking out from that slope;
-  // the global onset is the earliest lead's, the offset the latest lead's,
-  // each confirmed by a second lead so that one noisy lead cannot decide.
+  // under a share of its own steepest QRS slope, walking out from that slope.
+  // Before the QRS the threshold also stands on the lead's own noise, so that
+  // a noisy lead's onset does not wander out with its noise and the earliest
+  // lead alone decides the global onset, as it decides a reader's.
   {
     std::vector<int> ons, offs;
     double steepest = 0;
     std::array<double, Leads> slopes{};
     std::array<int, Leads> at{};
+    const auto slope = [&](int L, int t) { return std::abs(set.Median(L, t + 1) - set.Median(L, t - 1)); };
     for (int L : leads) {
       for (int t = t0 - ms(60); t <= t0 + ms(60); ++t) {
-        const double s = std::abs(set.Median(L, t + 1) - set.Median(L, t - 1));
+        const double s = slope(L, t);
         if (s > slopes[static_cast<std::size_t>(L)])
           slopes[static_cast<std::size_t>(L)] = s, at[static_cast<std::size_t>(L)] = t;
       }
@@ -437,22 +441,34 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
     for (int L : leads) {
       const auto l = static_cast<std::size_t>(L);
       if (slopes[l] < MinLeadShare * steepest) continue;
-      const double thr = QrsSlopeShare * slopes[l];
-      const auto quiet = [&](int t) { return std::abs(set.Median(L, t + 1) - set.Median(L, t - 1)) < thr; };
+      // The lead's noise: its quietest stretch before the QRS, as the spatial
+      // velocity's floor above.
+      double quietest = slopes[l];
+      for (int t = t0 - ms(300); t + smooth <= t0 - ms(40); ++t) {
+        double s = 0;
+        for (int k = t; k < t + smooth; ++k) s += slope(L, k);
+        quietest = std::min(quietest, s / smooth);
+      }
+      const double onThr = QrsSlopeShare * slopes[l] + QuietSlopes * quietest, offThr = QrsSlopeShare * slopes[l];
+      const auto quiet = [&](int t) { return slope(L, t) < onThr; };
+      const auto quietAfter = [&](int t) { return slope(L, t) < offThr; };
       for (int t = at[l]; t - 2 >= t0 - ms(160); --t)
         if (quiet(t) && quiet(t - 1) && quiet(t - 2)) {
           ons.push_back(t + 1);
           break;
         }
       for (int t = at[l]; t + 3 < len && t + 2 <= t0 + ms(200); ++t)
-        if (quiet(t) && quiet(t + 1) && quiet(t + 2)) {
+        if (quietAfter(t) && quietAfter(t + 1) && quietAfter(t + 2)) {
           offs.push_back(t - 1);
           break;
         }
     }
-    const int agree = ms(AgreeMs);
-    if (auto o = Outermost(ons, false, agree)) d.qrsOnset = o;
-    if (auto o = Outermost(offs, true, agree)) d.qrsOffset = o;
+    // At least two leads, or the spatial velocity's bounds stand. After the
+    // QRS the ST segment is no flat line to measure noise on (it rises into
+    // the T wave, and carries the atrial waves of flutter): there a second
+    // lead confirms the latest lead's offset instead.
+    if (ons.size() >= 2) d.qrsOnset = *std::min_element(ons.begin(), ons.end());
+    if (auto o = Outermost(offs, true, ms(AgreeMs))) d.qrsOffset = o;
   }
   const int on = *d.qrsOnset, off = *d.qrsOffset;
   const int isoFrom = std::max(0, on - ms(10));

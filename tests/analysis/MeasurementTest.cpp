@@ -195,6 +195,36 @@ TEST(Measurement, EctopicBeatsCountButStayOutOfTheMedianBeat) {
   EXPECT_GE(ectopic, 3);
 }
 
+// A reader marks the QRS onset at the earliest lead's deflection, even when
+// only one lead shows it; noise in one lead is no deflection.
+TEST(Measurement, QrsOnsetIsTheEarliestLeadsButNotItsNoise) {
+  std::vector<double> times;
+  const std::vector<double> plainLeads = Make(Synthetic{}, &times);
+  const Measurements plain = MeasureLeads(plainLeads, 5000);
+  ASSERT_TRUE(plain.qrsMs);
+  struct Case {
+    const char* what;
+    double earlyUv;             // a deflection 45 ms before the R wave, in V1 only
+    double noiseUv;             // broadband noise (RMS), in V1 only
+    double minWider, maxWider;  // QRS duration against the plain record's, ms
+  };
+  for (const Case& c : {Case{"one lead starts early", 150, 0, 8, 24}, Case{"one lead is noisy", 0, 25, -4, 4}}) {
+    SCOPED_TRACE(c.what);
+    std::vector<double> leads = plainLeads;
+    std::mt19937 random(11);
+    std::normal_distribution<double> noise(0, std::max(c.noiseUv, 1.0));
+    for (int n = 0; n < 5000; ++n) {
+      double x = c.noiseUv > 0 ? noise(random) : 0.0;
+      for (double b : times) x += c.earlyUv * Gauss(n * 2.0, b - 45, 6);
+      leads[static_cast<std::size_t>(6) * 5000 + static_cast<std::size_t>(n)] += x;
+    }
+    const Measurements m = MeasureLeads(leads, 5000);
+    ASSERT_TRUE(m.qrsMs);
+    EXPECT_GE(*m.qrsMs - *plain.qrsMs, c.minWider);
+    EXPECT_LE(*m.qrsMs - *plain.qrsMs, c.maxWider);
+  }
+}
+
 // The representative beat is, sample by sample and lead by lead, the median
 // of the dominant beats as they were aligned: for any number of beats, odd or
 // even, few or many (the sorting network differs with each count).
