@@ -272,6 +272,22 @@ Press &quot;Analyse&quot; again, then export.</translation>
         <source>Filters: %1</source>
         <translation>Filters: %1</translation>
     </message>
+    <message>
+        <source>%1 Hz notch</source>
+        <translation>%1 Hz notch</translation>
+    </message>
+    <message>
+        <source>baseline %1 Hz</source>
+        <translation>baseline %1 Hz</translation>
+    </message>
+    <message>
+        <source>mains %1 Hz</source>
+        <translation>mains %1 Hz</translation>
+    </message>
+    <message>
+        <source>muscle %1 Hz</source>
+        <translation>muscle %1 Hz</translation>
+    </message>
 </context>
 <context>
     <name>PageMeasurements</name>
@@ -614,6 +630,22 @@ Press &quot;Analyse&quot; again, then export.</translation>
     <message>
         <source>unfiltered</source>
         <translation>unfiltered</translation>
+    </message>
+    <message>
+        <source>%1 Hz notch</source>
+        <translation>%1 Hz notch</translation>
+    </message>
+    <message>
+        <source>baseline %1 Hz</source>
+        <translation>baseline %1 Hz</translation>
+    </message>
+    <message>
+        <source>mains %1 Hz</source>
+        <translation>mains %1 Hz</translation>
+    </message>
+    <message>
+        <source>muscle %1 Hz</source>
+        <translation>muscle %1 Hz</translation>
     </message>
 </context>
 <context>

@@ -272,6 +272,22 @@ Press &quot;Analyse&quot; again, then export.</source>
         <source>Filters: %1</source>
         <translation>フィルタ: %1</translation>
     </message>
+    <message>
+        <source>%1 Hz notch</source>
+        <translation>%1 Hz ノッチ</translation>
+    </message>
+    <message>
+        <source>baseline %1 Hz</source>
+        <translation>基線 %1 Hz</translation>
+    </message>
+    <message>
+        <source>mains %1 Hz</source>
+        <translation>交流 %1 Hz</translation>
+    </message>
+    <message>
+        <source>muscle %1 Hz</source>
+        <translation>筋電 %1 Hz</translation>
+    </message>
 </context>
 <context>
     <name>PageMeasurements</name>
@@ -614,6 +630,22 @@ Press &quot;Analyse&quot; again, then export.</source>
     <message>
         <source>unfiltered</source>
         <translation>フィルタなし</translation>
+    </message>
+    <message>
+        <source>%1 Hz notch</source>
+        <translation>%1 Hz ノッチ</translation>
+    </message>
+    <message>
+        <source>baseline %1 Hz</source>
+        <translation>基線 %1 Hz</translation>
+    </message>
+    <message>
+        <source>mains %1 Hz</source>
+        <translation>交流 %1 Hz</translation>
+    </message>
+    <message>
+        <source>muscle %1 Hz</source>
+        <translation>筋電 %1 Hz</translation>
     </message>
 </context>
 <context>

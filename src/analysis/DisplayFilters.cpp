@@ -312,17 +312,17 @@ double HighCornerHz(const FilterSettings& s) {
   return s.muscle == MuscleFilter::Off ? kRecordHighHz : MuscleHz(s.muscle);
 }
 
-QString DescribeFrequencyResponse(const FilterSettings& s) {
+QString DescribeFrequencyResponse(const FilterSettings& s, const FilterWords& words) {
   QString text = QStringLiteral("%1\u2013%2 Hz").arg(Number(LowCornerHz(s)), Number(HighCornerHz(s)));
-  if (const int notch = NotchHz(s)) text += QStringLiteral(", %1 Hz notch").arg(notch);
+  if (const int notch = NotchHz(s)) text += QStringLiteral(", ") + words.notch.arg(notch);
   return text;
 }
 
-QString DescribeActiveFilters(const FilterSettings& s) {
+QString DescribeActiveFilters(const FilterSettings& s, const FilterWords& words) {
   QStringList items;
-  if (s.baseline != BaselineFilter::Off) items << QStringLiteral("baseline %1 Hz").arg(Number(BaselineHz(s.baseline)));
-  if (s.mains != MainsFilter::Off) items << QStringLiteral("mains %1 Hz").arg(NotchHz(s));
-  if (s.muscle != MuscleFilter::Off) items << QStringLiteral("muscle %1 Hz").arg(Number(MuscleHz(s.muscle)));
+  if (s.baseline != BaselineFilter::Off) items << words.baseline.arg(Number(BaselineHz(s.baseline)));
+  if (s.mains != MainsFilter::Off) items << words.mains.arg(NotchHz(s));
+  if (s.muscle != MuscleFilter::Off) items << words.muscle.arg(Number(MuscleHz(s.muscle)));
   return items.join(QStringLiteral(", "));
 }
 

@@ -43,13 +43,23 @@ FilterParse ParseFilterSettings(const QString& text);
 /// The same syntax back: "baseline=0.67,mains=50,muscle=40", or "none".
 QString FormatFilterSettings(const FilterSettings& settings);
 
+/// The words the descriptions are made of, %1 standing for the frequency:
+/// English by default (files' metadata); the window and the page pass their
+/// language's.
+struct FilterWords {
+  QString notch = QStringLiteral("%1 Hz notch");
+  QString baseline = QStringLiteral("baseline %1 Hz");
+  QString mains = QStringLiteral("mains %1 Hz");
+  QString muscle = QStringLiteral("muscle %1 Hz");
+};
+
 /// The frequency response a page prints, e.g. "0.67–40 Hz, 50 Hz notch";
 /// "0.05–150 Hz" with every filter off.
-QString DescribeFrequencyResponse(const FilterSettings& settings);
+QString DescribeFrequencyResponse(const FilterSettings& settings, const FilterWords& words = {});
 
 /// The filters that are on, as a reader names them: "baseline 0.67 Hz,
 /// mains 50 Hz, muscle 40 Hz"; empty when none is.
-QString DescribeActiveFilters(const FilterSettings& settings);
+QString DescribeActiveFilters(const FilterSettings& settings, const FilterWords& words = {});
 
 /// Band edges of the response, in hertz (low 0.05 and high 150 when unfiltered).
 double LowCornerHz(const FilterSettings& settings);

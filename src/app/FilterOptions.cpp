@@ -41,12 +41,17 @@ FilterOptions::FilterOptions(ViewerState& state, QWidget* page, const QRect& row
   // The caption as wide as its longest text: every filter on.
   const QFontMetrics metrics(page->font());
   const FilterSettings widest{BaselineFilter::HighPass067, MainsFilter::Notch50, MuscleFilter::LowPass25};
-  const int captionWidth = metrics.horizontalAdvance(tr("filtered %1").arg(DescribeFrequencyResponse(widest))) + 8;
+  const int captionWidth =
+      metrics.horizontalAdvance(tr("filtered %1").arg(DescribeFrequencyResponse(widest, Words()))) + 8;
   left_ = right - captionWidth;
   LabelFilters = AddLabel(page, "LabelFilters", QString(), left_, y, captionWidth, height);
   LabelFilters->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Choose(state_.filters);
   ShowCaption();
+}
+
+FilterWords FilterOptions::Words() {
+  return {tr("%1 Hz notch"), tr("baseline %1 Hz"), tr("mains %1 Hz"), tr("muscle %1 Hz")};
 }
 
 void FilterOptions::ComboBoxFilterChange() {
@@ -66,8 +71,8 @@ void FilterOptions::Choose(const FilterSettings& filters) {
 
 void FilterOptions::ShowCaption() {
   const FilterSettings& f = state_.filters;
-  LabelFilters->setText(f.Any() ? tr("filtered %1").arg(DescribeFrequencyResponse(f)) : tr("unfiltered"));
-  LabelFilters->setToolTip(f.Any() ? DescribeActiveFilters(f) : QString());
+  LabelFilters->setText(f.Any() ? tr("filtered %1").arg(DescribeFrequencyResponse(f, Words())) : tr("unfiltered"));
+  LabelFilters->setToolTip(f.Any() ? DescribeActiveFilters(f, Words()) : QString());
 }
 
 }  // namespace corvale

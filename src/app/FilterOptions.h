@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include "analysis/DisplayFilters.h"
+
 class QComboBox;
 class QLabel;
 class QRect;
@@ -37,6 +39,8 @@ class FilterOptions : public QObject {
 
  private:
   void ShowCaption();
+  /// The descriptions' words in the window's language.
+  static FilterWords Words();
 
   ViewerState& state_;
   int left_ = 0;

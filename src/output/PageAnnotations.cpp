@@ -186,8 +186,12 @@ QStringList ScaleTexts(const std::array<double, LeadCount>& leadGain) {
 
 QStringList FilterTexts(const FilterSettings& filters) {
   if (!filters.Any()) return {};
-  return {DescribeFrequencyResponse(filters),
-          Tr(QT_TRANSLATE_NOOP("PageAnnotations", "Filters: %1")).arg(DescribeActiveFilters(filters))};
+  const FilterWords words{Tr(QT_TRANSLATE_NOOP("PageAnnotations", "%1 Hz notch")),
+                          Tr(QT_TRANSLATE_NOOP("PageAnnotations", "baseline %1 Hz")),
+                          Tr(QT_TRANSLATE_NOOP("PageAnnotations", "mains %1 Hz")),
+                          Tr(QT_TRANSLATE_NOOP("PageAnnotations", "muscle %1 Hz"))};
+  return {DescribeFrequencyResponse(filters, words),
+          Tr(QT_TRANSLATE_NOOP("PageAnnotations", "Filters: %1")).arg(DescribeActiveFilters(filters, words))};
 }
 
 QRect PageGridRect(const PageGeometry& g) {
