@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "SampleRecords.h"
 #include "export/Batch.h"
 #include "formats/Formats.h"
 #include "output/ExportService.h"
@@ -41,26 +42,12 @@ const QTemporaryDir& NewScratchDir() {
   return *Scratch().back();
 }
 
-// N record files made from the samples, once for the whole run. Written
-// directly (a copy through a temporary file would free an inode per file).
+// N record files made from the samples, once for the whole run.
 const std::vector<batch::Job>& Inputs() {
   static std::vector<batch::Job> jobs;
-  if (jobs.empty()) {
-    const QTemporaryDir& dir = NewScratchDir();
-    const QDir samples(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
-    std::vector<QByteArray> records;
-    for (const QString& name : samples.entryList({"*.nrm", "*.msd"}, QDir::Files, QDir::Name)) {
-      QFile in(samples.filePath(name));
-      if (!in.open(QIODevice::ReadOnly)) std::abort();
-      records.push_back(in.readAll());
-    }
-    for (int i = 0; i < gRecords; ++i) {
-      QFile out(dir.filePath(QStringLiteral("R%1.nrm").arg(i, 5, 10, QLatin1Char('0'))));
-      const QByteArray& bytes = records[static_cast<std::size_t>(i) % records.size()];
-      if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size()) std::abort();
-      jobs.push_back({out.fileName(), {}, std::nullopt});
-    }
-  }
+  if (jobs.empty())
+    for (const QString& path : bench::WriteSampleRecords(NewScratchDir().path(), gRecords))
+      jobs.push_back({path, {}, std::nullopt});
   return jobs;
 }
 

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "formats/Formats.h"
+#include "support/EdfPlusBuilder.h"
 
 namespace {
 
@@ -72,33 +73,13 @@ QString DicomWithAnnotations(int count) {
 QString EdfWithAnnotations(int count) {
   static std::map<int, QString> made;
   if (auto it = made.find(count); it != made.end()) return it->second;
-  const int records = 10, ns = 13;
+  const int records = 10;
   const int perRecord = ((count / records + 1) * 7 + 16) / 2 * 2;
-  auto pad = [](const QByteArray& v, int w) { return v.leftJustified(w, ' ', true); };
-  QByteArray h = pad("0", 8) + pad("X X X X", 80) + pad("Startdate 01-FEB-2003 X X X", 80) + "01.02.0304.05.06" +
-                 pad(QByteArray::number(256 * (ns + 1)), 8) + pad("EDF+C", 44) + pad(QByteArray::number(records), 8) +
-                 pad("1", 8) + pad(QByteArray::number(ns), 4);
-  const char* leads[] = {"I", "II", "III", "aVR", "aVL", "aVF", "V1", "V2", "V3", "V4", "V5", "V6"};
-  for (const char* l : leads) h += pad(QByteArray("ECG ") + l, 16);
-  h += pad("EDF Annotations", 16);
-  for (int s = 0; s < ns; ++s) h += pad("", 80);
-  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "uV" : "", 8);
-  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "-32768" : "-1", 8);
-  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "32767" : "1", 8);
-  for (int s = 0; s < ns; ++s) h += pad("-32768", 8);
-  for (int s = 0; s < ns; ++s) h += pad("32767", 8);
-  for (int s = 0; s < ns; ++s) h += pad("", 80);
-  for (int s = 0; s < ns; ++s) h += pad(QByteArray::number(s < 12 ? 500 : perRecord / 2), 8);
-  for (int s = 0; s < ns; ++s) h += pad("", 32);
-  for (int r = 0; r < records; ++r) {
-    h += QByteArray(12 * 500 * 2, '\0');
-    const QByteArray onset = "+" + QByteArray::number(r);
-    const QByteArray tal = onset + "\x14x\x14" + QByteArray(1, '\0');
-    QByteArray tals = onset + "\x14\x14" + QByteArray(1, '\0') + tal.repeated(count / records);
-    h += tals.leftJustified(perRecord, '\0', true);
-  }
+  const std::vector<QList<QByteArray>> annotations(records, QList<QByteArray>(count / records, "x"));
+  const std::optional<QByteArray> bytes = test::MakeEdfPlus(annotations, perRecord);
+  if (!bytes) std::abort();
   const QString path = Scratch().filePath(QStringLiteral("annotated%1.edf").arg(count));
-  WriteOrAbort(path, h);
+  WriteOrAbort(path, *bytes);
   made[count] = path;
   return path;
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "SampleRecords.h"
 #include "measure/Measure.h"
 
 namespace {
@@ -28,19 +29,8 @@ const std::vector<batch::Input>& Inputs() {
   static std::vector<batch::Input> inputs;
   if (inputs.empty()) {
     if (!Scratch().isValid()) std::abort();
-    const QDir samples(QStringLiteral(CORVALE_SOURCE_DIR "/samples"));
-    std::vector<QByteArray> records;
-    for (const QString& name : samples.entryList({"*.nrm", "*.msd"}, QDir::Files, QDir::Name)) {
-      QFile in(samples.filePath(name));
-      if (!in.open(QIODevice::ReadOnly)) std::abort();
-      records.push_back(in.readAll());
-    }
-    for (int i = 0; i < gRecords; ++i) {
-      QFile out(Scratch().filePath(QStringLiteral("R%1.nrm").arg(i, 5, 10, QLatin1Char('0'))));
-      const QByteArray& bytes = records[static_cast<std::size_t>(i) % records.size()];
-      if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size()) std::abort();
-      inputs.push_back({out.fileName(), std::nullopt});
-    }
+    for (const QString& path : bench::WriteSampleRecords(Scratch().path(), gRecords))
+      inputs.push_back({path, std::nullopt});
   }
   return inputs;
 }

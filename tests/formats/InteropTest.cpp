@@ -14,6 +14,7 @@
 
 #include "formats/DicomFormat.h"
 #include "formats/Formats.h"
+#include "support/EdfPlusBuilder.h"
 #include "support/RecordBuilder.h"
 #include "support/Require.h"
 
@@ -224,39 +225,6 @@ TEST(Interop, EdfAndBdfOfOthers) {
   }
 }
 
-// An EDF+C file of twelve flat leads (10 records of 1 s at 500 Hz) whose
-// annotation signal holds `perRecord` bytes in each record: the record's time
-// keeping TAL, then the TALs of `annotations[r]` (texts at the record's onset).
-QByteArray MakeEdfPlus(const std::vector<QList<QByteArray>>& annotations, int perRecord) {
-  const int records = 10, ns = 13;
-  auto pad = [](const QByteArray& v, int w) { return v.leftJustified(w, ' ', true); };
-  QByteArray h = pad("0", 8) + pad("X X X X", 80) + pad("Startdate 01-FEB-2003 X X X", 80) + "01.02.0304.05.06" +
-                 pad(QByteArray::number(256 * (ns + 1)), 8) + pad("EDF+C", 44) + pad(QByteArray::number(records), 8) +
-                 pad("1", 8) + pad(QByteArray::number(ns), 4);
-  QStringList labels = StandardLabels(QStringLiteral("ECG "));
-  labels << QStringLiteral("EDF Annotations");
-  for (const QString& l : labels) h += pad(l.toLatin1(), 16);
-  for (int s = 0; s < ns; ++s) h += pad("", 80);
-  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "uV" : "", 8);
-  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "-32768" : "-1", 8);
-  for (int s = 0; s < ns; ++s) h += pad(s < 12 ? "32767" : "1", 8);
-  for (int s = 0; s < ns; ++s) h += pad("-32768", 8);
-  for (int s = 0; s < ns; ++s) h += pad("32767", 8);
-  for (int s = 0; s < ns; ++s) h += pad("", 80);
-  for (int s = 0; s < ns; ++s) h += pad(QByteArray::number(s < 12 ? 500 : perRecord / 2), 8);
-  for (int s = 0; s < ns; ++s) h += pad("", 32);
-  for (int r = 0; r < records; ++r) {
-    h += QByteArray(12 * 500 * 2, '\0');
-    const QByteArray onset = "+" + QByteArray::number(r);
-    QByteArray tals = onset + "\x14\x14" + QByteArray(1, '\0');
-    for (const QByteArray& text : annotations[static_cast<std::size_t>(r)])
-      tals += onset + "\x14" + text + "\x14" + QByteArray(1, '\0');
-    if (tals.size() > perRecord) ADD_FAILURE() << "record " << r << " holds more annotations than it has room for";
-    h += tals.leftJustified(perRecord, '\0', true);
-  }
-  return h;
-}
-
 // Only the annotations that map onto header fields are taken, and only from
 // the first 64 KiB of annotations: a file of millions of them is read as fast
 // as one of a few. A name's line break forges no field.
@@ -271,7 +239,9 @@ TEST(Interop, EdfPlusAnnotationsAreReadWithinABound) {
   const QString path = dir.filePath("many.edf");
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(MakeEdfPlus(annotations, perRecord));
+  const std::optional<QByteArray> bytes = test::MakeEdfPlus(annotations, perRecord);
+  ASSERT_TRUE(bytes) << "a record holds more annotations than it has room for";
+  f.write(*bytes);
   f.close();
   auto read = ReadAnyRecord(path);
   ASSERT_TRUE(std::holds_alternative<OpenedRecord>(read)) << std::get<FileError>(read).Describe().toStdString();
