@@ -11,6 +11,7 @@
 
 #include "app/PrinterSetupDialog.h"
 #include "app/ViewerState.h"
+#include "output/ExportService.h"
 #include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
 
@@ -82,13 +83,8 @@ void PrintJob::RunPrintJob() {
 }
 
 PageAnnotationInput PrintJob::AnnotationInput() const {
-  PageAnnotationInput input;
-  input.identity = PageIdentityFromRecord(state_.record, state_.shown ? state_.shown->entry : QString());
-  input.leadGain = state_.display.LeadGain;
-  input.deleteId = state_.output.blankIdentification;
-  input.filters = state_.filters;
-  input.measurements = PageMeasurementsOf(state_.record, state_.analysis.measured);
-  return input;
+  return PageAnnotationsFor(state_.record, state_.shown ? state_.shown->entry : QString(), state_.display,
+                            state_.output.blankIdentification, state_.filters, state_.analysis.measured);
 }
 
 void PrintJob::ReportUnplaced(const PageGeometry& g, const PageAnnotationInput& input) {

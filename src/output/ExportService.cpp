@@ -141,12 +141,9 @@ formats::Prepared PreparePage(const RecordImage& record, const QString& path, co
     writer.setResolution(options.dpi);
     writer.setPageLayout(QPageLayout(options.paper, options.orientation, QMarginsF()));
     writer.setTitle(PrintJobTitle(options.name));
-    PageAnnotationInput annotations;
-    annotations.identity = PageIdentityFromRecord(record, options.name);
-    annotations.leadGain = options.display.LeadGain;
-    annotations.deleteId = options.anonymise;
-    annotations.filters = options.filters;
-    annotations.measurements = PageMeasurementsOf(record, options.measured ? *options.measured : MeasureRecord(record));
+    const PageAnnotationInput annotations =
+        PageAnnotationsFor(record, options.name, options.display, options.anonymise, options.filters,
+                           options.measured ? *options.measured : MeasureRecord(record));
     result = PrintRecordPage(writer, options.print, options.display, d.leads, {}, &annotations);
   }
   if (result.error || pdf.isEmpty())
@@ -156,6 +153,17 @@ formats::Prepared PreparePage(const RecordImage& record, const QString& path, co
 }
 
 }  // namespace
+
+PageAnnotationInput PageAnnotationsFor(const RecordImage& record, const QString& fileName, const DisplayState& display,
+                                       bool deleteId, const FilterSettings& filters, const Measurements& measured) {
+  PageAnnotationInput input;
+  input.identity = PageIdentityFromRecord(record, fileName);
+  input.leadGain = display.LeadGain;
+  input.deleteId = deleteId;
+  input.filters = filters;
+  input.measurements = PageMeasurementsOf(record, measured);
+  return input;
+}
 
 formats::Prepared PrepareExport(const RecordImage& record, FormatKind kind, const QString& path,
                                 const ExportOptions& options) {

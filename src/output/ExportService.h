@@ -14,6 +14,7 @@
 #include "analysis/Measurement.h"
 #include "display/DisplayState.h"
 #include "formats/Formats.h"
+#include "output/PageAnnotations.h"
 #include "output/PrintPage.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
@@ -50,6 +51,13 @@ struct ExportOptions {
 /// place, a batch publishes many at once.
 formats::Prepared PrepareExport(const RecordImage& record, formats::FormatKind kind, const QString& path,
                                 const ExportOptions& options);
+
+/// What the printed page's margin says of `record` under `fileName`: the
+/// identification (without the name and ID when `deleteId`), the display's
+/// lead scales, the filters and the measurements. The window's print and the
+/// page export both ask here.
+PageAnnotationInput PageAnnotationsFor(const RecordImage& record, const QString& fileName, const DisplayState& display,
+                                       bool deleteId, const FilterSettings& filters, const Measurements& measured);
 
 /// PrepareExport, then each file flushed and put in place.
 [[nodiscard]] std::optional<FileError> Export(const RecordImage& record, formats::FormatKind kind, const QString& path,
