@@ -12,32 +12,116 @@ namespace {
 // settled to a few percent by then.
 constexpr int PadSamples = 250;
 
-// Runs one section over `n` frames of 12 leads from `data` with `step` frames
-// (+1 forward, -1 backward), the state settled on the first frame's values.
-// Single precision: twelve leads fill three vector registers, and its 24-bit
-// mantissa is far below a microvolt at ECG amplitudes.
-void RunSection(const Biquad& s, float* data, int n, int step) {
-  std::array<float, Leads> z1{}, z2{};
-  float* first = step > 0 ? data : data + static_cast<std::ptrdiff_t>(n - 1) * Leads;
-  const double gain = s.DcGain();
-  for (int L = 0; L < Leads; ++L) {
-    const double x = first[L];
-    const double y = gain * x;
-    z1[static_cast<std::size_t>(L)] = static_cast<float>(y - s.b0 * x);
-    z2[static_cast<std::size_t>(L)] = static_cast<float>(s.b2 * x - s.a2 * y);
-  }
-  const auto b0 = static_cast<float>(s.b0), b1 = static_cast<float>(s.b1), b2 = static_cast<float>(s.b2);
-  const auto a1 = static_cast<float>(s.a1), a2 = static_cast<float>(s.a2);
-  float* p = first;
-  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(step) * Leads;
-  for (int i = 0; i < n; ++i, p += stride) {
-    for (std::size_t L = 0; L < Leads; ++L) {
-      const float x = p[L];
-      const float y = b0 * x + z1[L];
-      z1[L] = b1 * x - a1 * y + z2[L];
-      z2[L] = b2 * x - a2 * y;
-      p[L] = y;
+// Up to two sections run together frame by frame: each waits only on its own
+// previous output, so the second's recursion overlaps the first's instead of
+// taking a pass of its own. Single precision: twelve leads fill three vector
+// registers, and its 24-bit mantissa is far below a microvolt at ECG
+// amplitudes.
+template <std::size_t Count>
+class Cascade {
+ public:
+  explicit Cascade(std::span<const Biquad> sections) : sections_(sections) {
+    for (std::size_t k = 0; k < Count; ++k) {
+      b0_[k] = static_cast<float>(sections[k].b0), b1_[k] = static_cast<float>(sections[k].b1);
+      b2_[k] = static_cast<float>(sections[k].b2);
+      a1_[k] = static_cast<float>(sections[k].a1), a2_[k] = static_cast<float>(sections[k].a2);
     }
+  }
+
+  /// Settles every section on its input at `frame`, the first one run: the
+  /// next section's input there is this one's first output.
+  void Settle(const float* frame) {
+    for (std::size_t L = 0; L < Leads; ++L) {
+      float in = frame[L];
+      for (std::size_t k = 0; k < Count; ++k) {
+        const Biquad& s = sections_[k];
+        const double x = in;
+        const double y = s.DcGain() * x;
+        z1_[k][L] = static_cast<float>(y - s.b0 * x);
+        z2_[k][L] = static_cast<float>(s.b2 * x - s.a2 * y);
+        in = b0_[k] * in + z1_[k][L];
+      }
+    }
+  }
+
+  /// Runs `frames` frames from `in` to `out` (which may be `in`), `stride`
+  /// values apart (negative: backwards).
+  template <typename In, typename Out>
+  void Run(const In* in, Out* out, int frames, std::ptrdiff_t stride) {
+    // Local state: stores to `out` cannot alias it, so it stays in registers.
+    auto z1 = z1_, z2 = z2_;
+    for (int i = 0; i < frames; ++i, in += stride, out += stride)
+      for (std::size_t L = 0; L < Leads; ++L) {
+        auto x = static_cast<float>(in[L]);
+        for (std::size_t k = 0; k < Count; ++k) {
+          const float y = b0_[k] * x + z1[k][L];
+          z1[k][L] = b1_[k] * x - a1_[k] * y + z2[k][L];
+          z2[k][L] = b2_[k] * x - a2_[k] * y;
+          x = y;
+        }
+        out[L] = x;
+      }
+    z1_ = z1, z2_ = z2;
+  }
+
+ private:
+  std::span<const Biquad> sections_;
+  std::array<float, Count> b0_{}, b1_{}, b2_{}, a1_{}, a2_{};
+  std::array<std::array<float, Leads>, Count> z1_{}, z2_{};
+};
+
+// The padded frames: `pad` reflected frames, the record's `n`, `pad` more.
+struct Padded {
+  float* buf;
+  int pad, n;
+  int Total() const { return n + 2 * pad; }
+  float* Frame(int i) const { return buf + static_cast<std::ptrdiff_t>(i) * Leads; }
+};
+
+// Forward through the padded frames; the record's own frames come from
+// `centre` when given, else from the buffer.
+template <std::size_t Count>
+void Forward(std::span<const Biquad> group, const Padded& p, const double* centre) {
+  Cascade<Count> c(group);
+  c.Settle(p.Frame(0));
+  if (!centre) {
+    c.Run(p.Frame(0), p.Frame(0), p.Total(), Leads);
+  } else {
+    c.Run(p.Frame(0), p.Frame(0), p.pad, Leads);
+    c.Run(centre, p.Frame(p.pad), p.n, Leads);
+    c.Run(p.Frame(p.pad + p.n), p.Frame(p.pad + p.n), p.pad, Leads);
+  }
+}
+
+// Backward through the padded frames, in place, or, when `centre` is given,
+// with the record's own frames written there and the leading padding, whose
+// output nothing reads, left out.
+template <std::size_t Count>
+void Backward(std::span<const Biquad> group, const Padded& p, double* centre) {
+  Cascade<Count> c(group);
+  float* last = p.Frame(p.Total() - 1);
+  c.Settle(last);
+  if (!centre) {
+    c.Run(last, last, p.Total(), -Leads);
+  } else {
+    c.Run(last, last, p.pad, -Leads);
+    c.Run(p.Frame(p.pad + p.n - 1), centre + static_cast<std::ptrdiff_t>(p.n - 1) * Leads, p.n, -Leads);
+  }
+}
+
+void ForwardGroup(std::span<const Biquad> group, const Padded& p, const double* centre) {
+  switch (group.size()) {
+    case 0: return Forward<0>(group, p, centre);
+    case 1: return Forward<1>(group, p, centre);
+    default: return Forward<2>(group, p, centre);
+  }
+}
+
+void BackwardGroup(std::span<const Biquad> group, const Padded& p, double* centre) {
+  switch (group.size()) {
+    case 0: return Backward<0>(group, p, centre);
+    case 1: return Backward<1>(group, p, centre);
+    default: return Backward<2>(group, p, centre);
   }
 }
 
@@ -81,27 +165,41 @@ Biquad Notch(double centreHz, double rateHz, double q) {
   return s;
 }
 
-void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, std::vector<float>& scratch) {
-  const int n = signals.samples;
-  if (n < 2) return;
+void FilterZeroPhase(const LeadSignals& in, LeadSignals& out, std::span<const Biquad> sections,
+                     std::vector<float>& scratch) {
+  const int n = in.samples;
+  if (n < 2) {
+    if (&out != &in) out = in;
+    return;
+  }
   const int pad = std::min(PadSamples, n - 1);
-  const int total = n + 2 * pad;
-  scratch.resize(static_cast<std::size_t>(total) * Leads);
-  float* buf = scratch.data();
-  const double* x = signals.values.data();
-  const auto frame = [](float* b, int i) { return b + static_cast<std::ptrdiff_t>(i) * Leads; };
-  std::transform(x, x + static_cast<std::ptrdiff_t>(n) * Leads, frame(buf, pad),
-                 [](double v) { return static_cast<float>(v); });
+  scratch.resize(static_cast<std::size_t>(n + 2 * pad) * Leads);
+  const Padded p{scratch.data(), pad, n};
+  const double* x = in.values.data();
   for (int i = 1; i <= pad; ++i) {
     for (int L = 0; L < Leads; ++L) {
-      frame(buf, pad - i)[L] = static_cast<float>(2 * x[L] - x[static_cast<std::ptrdiff_t>(i) * Leads + L]);
-      frame(buf, pad + n - 1 + i)[L] = static_cast<float>(2 * x[static_cast<std::ptrdiff_t>(n - 1) * Leads + L] -
-                                                          x[static_cast<std::ptrdiff_t>(n - 1 - i) * Leads + L]);
+      p.Frame(pad - i)[L] = static_cast<float>(2 * x[L] - x[static_cast<std::ptrdiff_t>(i) * Leads + L]);
+      p.Frame(pad + n - 1 + i)[L] = static_cast<float>(2 * x[static_cast<std::ptrdiff_t>(n - 1) * Leads + L] -
+                                                       x[static_cast<std::ptrdiff_t>(n - 1 - i) * Leads + L]);
     }
   }
-  for (const Biquad& s : sections) RunSection(s, buf, total, +1);
-  for (const Biquad& s : sections) RunSection(s, buf, total, -1);
-  std::copy(frame(buf, pad), frame(buf, pad + n), signals.values.begin());
+  // Two sections a group. The first group forward reads the record itself,
+  // the last backward writes the result: `in` is read in full before `out`
+  // is written, so the two may be one.
+  constexpr std::size_t Group = 2;
+  const std::size_t groups = std::max<std::size_t>(1, (sections.size() + Group - 1) / Group);
+  const auto group = [&](std::size_t g) {
+    const std::size_t from = std::min(g * Group, sections.size());
+    return sections.subspan(from, std::min(Group, sections.size() - from));
+  };
+  for (std::size_t g = 0; g < groups; ++g) ForwardGroup(group(g), p, g == 0 ? x : nullptr);
+  out.samples = n;
+  out.values.resize(static_cast<std::size_t>(n) * Leads);
+  for (std::size_t g = 0; g < groups; ++g) BackwardGroup(group(g), p, g + 1 == groups ? out.values.data() : nullptr);
+}
+
+void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, std::vector<float>& scratch) {
+  FilterZeroPhase(signals, signals, sections, scratch);
 }
 
 }  // namespace corvale::analysis

@@ -34,5 +34,9 @@ struct LeadSignals {
 /// place, with the ends extended by odd reflection so that the filters start
 /// settled. `scratch` is reused between calls.
 void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, std::vector<float>& scratch);
+/// The same from `in` to `out` (which may be `in`): saves a copy when both
+/// the input and its filtered version are needed.
+void FilterZeroPhase(const LeadSignals& in, LeadSignals& out, std::span<const Biquad> sections,
+                     std::vector<float>& scratch);
 
 }  // namespace corvale::analysis

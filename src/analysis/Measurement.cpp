@@ -208,9 +208,9 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& valid) {
   const std::array<analysis::Biquad, 2> baseline{analysis::ButterworthHighPass(HighPassHz, Rate),
                                                  analysis::Notch(MainsHz, Rate, MainsQ)};
   analysis::FilterZeroPhase(amp, baseline, filterScratch);
-  LeadSignals del = amp;
+  LeadSignals del;
   const std::array<analysis::Biquad, 1> smooth{analysis::ButterworthLowPass(LowPassHz, Rate)};
-  analysis::FilterZeroPhase(del, smooth, filterScratch);
+  analysis::FilterZeroPhase(amp, del, smooth, filterScratch);
   std::vector<double> scratch;
 
   std::vector<int> detected = analysis::DetectQrs(del, valid, Rate, scratch);
