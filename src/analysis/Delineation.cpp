@@ -262,14 +262,22 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   // mean) with the median QRS, in one pass over the frames.
   const double count = static_cast<double>(leads.size()) * width;
   const auto match = [&](int centre) {
+    // Six leads at a time: the three sums of all twelve do not fit in the
+    // vector registers.
+    constexpr std::size_t Part = Leads / 2;
     std::array<double, Leads> cross{}, sum{}, squares{};
-    for (int t = 0; t < width; ++t) {
-      const double* frame = del.Frame(centre - half + t);
-      const double* y = qrsMedian.data() + static_cast<std::size_t>(t) * Leads;
-      for (std::size_t L = 0; L < Leads; ++L) {
-        const double x = frame[L] * mask[L];
-        cross[L] += x * y[L], sum[L] += x, squares[L] += x * x;
+    for (std::size_t from = 0; from < Leads; from += Part) {
+      std::array<double, Part> c{}, s{}, q{}, w{};
+      std::copy_n(mask.begin() + static_cast<std::ptrdiff_t>(from), Part, w.begin());
+      for (int t = 0; t < width; ++t) {
+        const double* frame = del.Frame(centre - half + t) + from;
+        const double* y = qrsMedian.data() + static_cast<std::size_t>(t) * Leads + from;
+        for (std::size_t L = 0; L < Part; ++L) {
+          const double x = frame[L] * w[L];
+          c[L] += x * y[L], s[L] += x, q[L] += x * x;
+        }
       }
+      for (std::size_t L = 0; L < Part; ++L) cross[from + L] = c[L], sum[from + L] = s[L], squares[from + L] = q[L];
     }
     double ab = 0, aa = 0;
     for (std::size_t L = 0; L < Leads; ++L) {
