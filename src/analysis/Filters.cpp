@@ -166,7 +166,7 @@ Biquad Notch(double centreHz, double rateHz, double q) {
 }
 
 void FilterZeroPhase(const LeadSignals& in, LeadSignals& out, std::span<const Biquad> sections,
-                     std::vector<float>& scratch) {
+                     FilterScratch& scratch) {
   const int n = in.samples;
   if (n < 2) {
     if (&out != &in) out = in;
@@ -198,7 +198,7 @@ void FilterZeroPhase(const LeadSignals& in, LeadSignals& out, std::span<const Bi
   for (std::size_t g = 0; g < groups; ++g) BackwardGroup(group(g), p, g + 1 == groups ? out.values.data() : nullptr);
 }
 
-void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, std::vector<float>& scratch) {
+void FilterZeroPhase(LeadSignals& signals, std::span<const Biquad> sections, FilterScratch& scratch) {
   FilterZeroPhase(signals, signals, sections, scratch);
 }
 

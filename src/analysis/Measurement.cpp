@@ -218,7 +218,7 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& valid) {
 
   const std::vector<int> spikes = RemovePacingSpikes(amp, valid);
 
-  std::vector<float> filterScratch;
+  analysis::FilterScratch filterScratch;
   const std::array<analysis::Biquad, 2> baseline{analysis::ButterworthHighPass(HighPassHz, Rate),
                                                  analysis::Notch(MainsHz, Rate, MainsQ)};
   analysis::FilterZeroPhase(amp, baseline, filterScratch);
@@ -370,7 +370,7 @@ Measurements MeasureRecord(const RecordImage& image) {
   static_assert(LeadCount == Leads);
   // A block of frames at a time, lead by lead: each lead's units are read in
   // order and the block's frames stay in cache while all twelve fill them.
-  constexpr int Block = 64;
+  constexpr int Block = 256;
   std::array<int, Leads> railed{}, lo{}, hi{};
   lo.fill(32767), hi.fill(-32768);
   for (int from = 0; from < SamplesPerLead; from += Block) {
