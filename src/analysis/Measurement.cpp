@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <numbers>
@@ -60,16 +61,26 @@ std::vector<int> RemovePacingSpikes(LeadSignals& leads, const std::array<bool, L
   std::vector<int> spikes;
   const int n = leads.samples;
   constexpr int Reach = 2, Blank = 3;
-  std::array<double, Leads> weight{};  // 1 for the usable leads, 0 for the others
-  for (std::size_t L = 0; L < Leads; ++L) weight[L] = valid[L] ? 1.0 : 0.0;
   // Two leads per step (the compiler's generic vectors: SIMD where there is
-  // some), all twelve without an early exit. A lane keeps its value unless
-  // the next is larger, as std::max does, so a NaN never enters it.
+  // some), all twelve without an early exit. One mask per lane takes the
+  // magnitude of a usable lead's value and zeroes the others'. A lane keeps
+  // its value unless the next is larger, as std::max does, so a NaN never
+  // enters it.
   using Two = double __attribute__((vector_size(16)));
-  static_assert(Leads % 2 == 0);
+  using Bits = std::uint64_t __attribute__((vector_size(16)));
+  static_assert(Leads % 2 == 0 && sizeof(Two) == sizeof(Bits));
+  std::array<std::uint64_t, Leads> keep{};
+  for (std::size_t L = 0; L < Leads; ++L) keep[L] = valid[L] ? ~(std::uint64_t{1} << 63) : 0;
   const auto load = [](const double* p) {
     Two v;
     std::memcpy(&v, p, sizeof v);
+    return v;
+  };
+  const auto masked = [](Two v, const std::uint64_t* mask) {
+    Bits bits, m;
+    std::memcpy(&bits, &v, sizeof bits), std::memcpy(&m, mask, sizeof m);
+    bits &= m;
+    std::memcpy(&v, &bits, sizeof v);
     return v;
   };
   for (int i = 0; i < n; ++i) {
@@ -81,8 +92,7 @@ std::vector<int> RemovePacingSpikes(LeadSignals& leads, const std::array<bool, L
     const double* after = leads.Frame(right);
     Two lanes{};
     for (std::size_t L = 0; L < Leads; L += 2) {
-      const Two d = load(here + L) - 0.5 * (load(before + L) + load(after + L));
-      const Two v = load(weight.data() + L) * (d < 0 ? -d : d);
+      const Two v = masked(load(here + L) - 0.5 * (load(before + L) + load(after + L)), keep.data() + L);
       lanes = lanes < v ? v : lanes;
     }
     const double steepest = std::max(lanes[0], lanes[1]);
