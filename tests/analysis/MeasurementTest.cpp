@@ -8,9 +8,11 @@
 #include <memory>
 #include <numbers>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "analysis/Delineation.h"
+#include "analysis/Filters.h"
 #include "analysis/Measurement.h"
 
 namespace corvale {
@@ -268,6 +270,67 @@ TEST(Measurement, MedianBeatIsTheMedianOfItsBeats) {
         ++compared;
       }
     EXPECT_GT(compared, 500);
+  }
+}
+
+// The zero-phase filter, whatever the number of sections and whether it writes
+// in place or to other signals, gives exactly what running one section at a
+// time over the padded record gives: the slow, plain form of the same filter.
+std::vector<double> OneSectionAtATime(const analysis::LeadSignals& in, std::span<const analysis::Biquad> sections) {
+  constexpr int Leads = analysis::Leads;
+  const int n = in.samples, pad = std::min(250, n - 1), total = n + 2 * pad;
+  std::vector<float> buf(static_cast<std::size_t>(total) * Leads);
+  const auto x = [&](int i, int L) { return in.At(L, i); };
+  const auto at = [&](int i, int L) -> float& { return buf[static_cast<std::size_t>(i) * Leads + L]; };
+  for (int i = 0; i < n; ++i)
+    for (int L = 0; L < Leads; ++L) at(pad + i, L) = static_cast<float>(x(i, L));
+  for (int i = 1; i <= pad; ++i)
+    for (int L = 0; L < Leads; ++L) {
+      at(pad - i, L) = static_cast<float>(2 * x(0, L) - x(i, L));
+      at(pad + n - 1 + i, L) = static_cast<float>(2 * x(n - 1, L) - x(n - 1 - i, L));
+    }
+  for (int direction : {+1, -1})
+    for (const analysis::Biquad& s : sections)
+      for (int L = 0; L < Leads; ++L) {
+        const int first = direction > 0 ? 0 : total - 1;
+        const double x0 = at(first, L), y0 = s.DcGain() * x0;
+        auto z1 = static_cast<float>(y0 - s.b0 * x0), z2 = static_cast<float>(s.b2 * x0 - s.a2 * y0);
+        for (int k = 0, i = first; k < total; ++k, i += direction) {
+          const float v = at(i, L), y = static_cast<float>(s.b0) * v + z1;
+          z1 = static_cast<float>(s.b1) * v - static_cast<float>(s.a1) * y + z2;
+          z2 = static_cast<float>(s.b2) * v - static_cast<float>(s.a2) * y;
+          at(i, L) = y;
+        }
+      }
+  std::vector<double> out;
+  for (int i = 0; i < n; ++i)
+    for (int L = 0; L < Leads; ++L) out.push_back(at(pad + i, L));
+  return out;
+}
+
+TEST(Measurement, ZeroPhaseFilterIsExactlyItsSectionsOneAtATime) {
+  analysis::LeadSignals in;
+  in.samples = 1500;
+  in.values.resize(static_cast<std::size_t>(in.samples) * analysis::Leads);
+  std::mt19937 random(7);
+  std::normal_distribution<double> noise(0, 200);
+  for (std::size_t k = 0; k < in.values.size(); ++k)
+    in.values[k] = 800 * std::sin(static_cast<double>(k / analysis::Leads) * 0.01 * (1 + k % analysis::Leads)) +
+                   noise(random) + 3000.0 * static_cast<double>(k % 5);
+  const std::vector<analysis::Biquad> all{analysis::ButterworthHighPass(0.67, 500), analysis::Notch(50, 500, 8),
+                                          analysis::ButterworthLowPass(40, 500), analysis::Notch(60, 500, 4),
+                                          analysis::ButterworthHighPass(0.05, 500)};
+  for (std::size_t count = 0; count <= all.size(); ++count) {
+    SCOPED_TRACE(count);
+    const std::span<const analysis::Biquad> sections(all.data(), count);
+    const std::vector<double> expected = OneSectionAtATime(in, sections);
+    analysis::FilterScratch scratch;
+    analysis::LeadSignals inPlace = in, other;
+    analysis::FilterZeroPhase(inPlace, sections, scratch);
+    analysis::FilterZeroPhase(in, other, sections, scratch);
+    ASSERT_EQ(other.samples, in.samples);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), inPlace.values.begin(), inPlace.values.end()));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), other.values.begin(), other.values.end()));
   }
 }
 
