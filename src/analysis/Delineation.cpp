@@ -21,6 +21,12 @@ constexpr double SameMorphology = 0.9, MorphologyMargin = 0.15, MinMorphology = 
 // slope over its quietest 10 ms before the QRS); only leads whose steepest
 // slope reaches MinLeadShare of the steepest lead's take part.
 constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1, QuietSlopes = 3.0;
+// From there each bound steps out to the foot of the lead's deflection, at
+// most QrsFootMs: the slope rule finds where the deflection is steep, a reader
+// marks where it leaves the line. QrsFootMs is the noise measure's window, the
+// scale on which a lead is called quiet; further out a lead's slow drift
+// belongs to the PR or ST segment.
+constexpr int QrsFootMs = 10;
 // T and P ends by the area method in the leads whose wave reaches this share
 // of the tallest lead's; the area window is about half the wave's width
 // (Zhang's 128 ms for T, 60 ms for P).
@@ -452,14 +458,31 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
       const double onThr = QrsSlopeShare * slopes[l] + QuietSlopes * quietest, offThr = QrsSlopeShare * slopes[l];
       const auto quiet = [&](int t) { return slope(L, t) < onThr; };
       const auto quietAfter = [&](int t) { return slope(L, t) < offThr; };
+      // The foot: stepping outward (`out` = -1 before the QRS, +1 after it)
+      // while the lead keeps going back towards where its deflection started,
+      // the furthest point back, until the lead turns by more than three times
+      // its noise, or its slope falls to its noise for two samples.
+      const double noiseSlope = QuietSlopes * quietest, turn = 3 * set.noise[l];
+      const auto foot = [&](int from, int out) {
+        const double sign = set.Median(L, from + out) < set.Median(L, from) ? -1.0 : 1.0;
+        int best = from;
+        double extreme = set.Median(L, from);
+        for (int t = from + out, k = 0; k < ms(QrsFootMs) && t - 2 >= 0 && t + 2 < len; t += out, ++k) {
+          if (slope(L, t) < noiseSlope && slope(L, t + out) < noiseSlope) break;
+          const double v = set.Median(L, t);
+          if (sign * (v - extreme) > 0) extreme = v, best = t;
+          else if (sign * (extreme - v) > turn) break;
+        }
+        return best;
+      };
       for (int t = at[l]; t - 2 >= t0 - ms(160); --t)
         if (quiet(t) && quiet(t - 1) && quiet(t - 2)) {
-          ons.push_back(t + 1);
+          ons.push_back(foot(t + 1, -1));
           break;
         }
       for (int t = at[l]; t + 3 < len && t + 2 <= t0 + ms(200); ++t)
         if (quietAfter(t) && quietAfter(t + 1) && quietAfter(t + 2)) {
-          offs.push_back(t - 1);
+          offs.push_back(foot(t - 1, 1));
           break;
         }
     }
