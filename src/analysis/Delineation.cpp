@@ -37,6 +37,10 @@ constexpr int TAreaWindowMs = 128, PAreaWindowMs = 60;
 constexpr double MinWaveUv = 30.0;
 // The outermost lead's point counts when a second lead's lies within this.
 constexpr int AgreeMs = 10;
+// A P wave's peak stands out from the levels on both of its sides by at least
+// this share of its height (a P wave on a sloping baseline by half or more, a
+// slope's curve by a tenth).
+constexpr double MinStandOut = 0.3;
 
 double Median(double* first, double* last) {
   const auto n = last - first;
@@ -603,7 +607,16 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   // (away from the window's ends, which the detrending pins to zero).
   for (int t = pFrom + edge; t < pPeak; ++t) fallsBefore |= pMagnitude[static_cast<std::size_t>(t)] < 0.5 * pHeight;
   for (int t = pPeak + 1; t <= pTo - edge; ++t) fallsAfter |= pMagnitude[static_cast<std::size_t>(t)] < 0.5 * pHeight;
-  if (!fallsBefore || !fallsAfter) {
+  // And a wave that stands out from both of its sides, not the chord across a
+  // slope's curve (the tail of the previous T wave, detrended, is a bump too):
+  // in each lead the peak lies beyond both ends' levels, by the nearer one.
+  double standsOut = 0;
+  for (int L : leads) {
+    const auto l = static_cast<std::size_t>(L);
+    const double v = set.Median(L, pPeak), fromStart = v - startLevel[l], fromEnd = v - endLevel[l];
+    if (fromStart * fromEnd > 0) standsOut += std::min(fromStart * fromStart, fromEnd * fromEnd);
+  }
+  if (!fallsBefore || !fallsAfter || !(std::sqrt(standsOut) >= MinStandOut * pHeight)) {
     return d;
   }
   d.pPeak = pPeak;
@@ -635,8 +648,20 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
       if (heights[l] < MinWaveLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
       const double sign = detrended(L, peaks[l]) >= 0 ? 1.0 : -1.0;
       for (int t = pFrom; t <= pTo; ++t) curve[static_cast<std::size_t>(t)] = sign * detrended(L, t);
-      if (auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, pWindow, false)) ons.push_back(*o);
-      if (auto o = AreaBoundary(curve, peaks[l] + edge, pTo, pWindow, true)) offs.push_back(*o);
+      // The area window spans the lead's own rise and fall, twice from half
+      // height to the peak, so that a slowly starting wave is not cut at its
+      // knee; never shorter than half a P wave's width, nor longer than one.
+      int halfBefore = peaks[l], halfAfter = peaks[l];
+      const double half = 0.5 * curve[static_cast<std::size_t>(peaks[l])];
+      while (halfBefore > pFrom + edge && curve[static_cast<std::size_t>(halfBefore)] > half) --halfBefore;
+      while (halfAfter < pTo - edge && curve[static_cast<std::size_t>(halfAfter)] > half) ++halfAfter;
+      const int onWindow = std::clamp(2 * (peaks[l] - halfBefore), pWindow, 2 * pWindow);
+      const int offWindow = std::clamp(2 * (halfAfter - peaks[l]), pWindow, 2 * pWindow);
+      // An onset a whole P wave's width before the spatial one is a small
+      // lead's drift from the previous T wave, not its P wave.
+      const auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, onWindow, false);
+      if (o && (!d.pOnset || *o >= *d.pOnset - 2 * pWindow)) ons.push_back(*o);
+      if (auto e = AreaBoundary(curve, peaks[l] + edge, pTo, offWindow, true)) offs.push_back(*e);
     }
     const int agree = ms(AgreeMs);
     if (auto o = Outermost(ons, false, agree)) d.pOnset = o;
