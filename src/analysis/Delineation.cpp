@@ -21,6 +21,12 @@ constexpr double SameMorphology = 0.9, MorphologyMargin = 0.15, MinMorphology = 
 // slope over its quietest 10 ms before the QRS); only leads whose steepest
 // slope reaches MinLeadShare of the steepest lead's take part.
 constexpr double QrsSlopeShare = 0.05, MinLeadShare = 0.1, QuietSlopes = 3.0;
+// From there each bound steps out to the foot of the lead's deflection, at
+// most QrsFootMs: the slope rule finds where the deflection is steep, a reader
+// marks where it leaves the line. QrsFootMs is the noise measure's window, the
+// scale on which a lead is called quiet; further out a lead's slow drift
+// belongs to the PR or ST segment.
+constexpr int QrsFootMs = 10;
 // T and P ends by the area method in the leads whose wave reaches this share
 // of the tallest lead's; the area window is about half the wave's width
 // (Zhang's 128 ms for T, 60 ms for P).
@@ -31,6 +37,10 @@ constexpr int TAreaWindowMs = 128, PAreaWindowMs = 60;
 constexpr double MinWaveUv = 30.0;
 // The outermost lead's point counts when a second lead's lies within this.
 constexpr int AgreeMs = 10;
+// A P wave's peak stands out from the levels on both of its sides by at least
+// this share of its height (a P wave on a sloping baseline by half or more, a
+// slope's curve by a tenth).
+constexpr double MinStandOut = 0.3;
 
 double Median(double* first, double* last) {
   const auto n = last - first;
@@ -460,14 +470,31 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
       const double onThr = QrsSlopeShare * slopes[l] + QuietSlopes * quietest, offThr = QrsSlopeShare * slopes[l];
       const auto quiet = [&](int t) { return slope(L, t) < onThr; };
       const auto quietAfter = [&](int t) { return slope(L, t) < offThr; };
+      // The foot: stepping outward (`out` = -1 before the QRS, +1 after it)
+      // while the lead keeps going back towards where its deflection started,
+      // the furthest point back, until the lead turns by more than three times
+      // its noise, or its slope falls to its noise for two samples.
+      const double noiseSlope = QuietSlopes * quietest, turn = 3 * set.noise[l];
+      const auto foot = [&](int from, int out) {
+        const double sign = set.Median(L, from + out) < set.Median(L, from) ? -1.0 : 1.0;
+        int best = from;
+        double extreme = set.Median(L, from);
+        for (int t = from + out, k = 0; k < ms(QrsFootMs) && t - 2 >= 0 && t + 2 < len; t += out, ++k) {
+          if (slope(L, t) < noiseSlope && slope(L, t + out) < noiseSlope) break;
+          const double v = set.Median(L, t);
+          if (sign * (v - extreme) > 0) extreme = v, best = t;
+          else if (sign * (extreme - v) > turn) break;
+        }
+        return best;
+      };
       for (int t = at[l]; t - 2 >= t0 - ms(160); --t)
         if (quiet(t) && quiet(t - 1) && quiet(t - 2)) {
-          ons.push_back(t + 1);
+          ons.push_back(foot(t + 1, -1));
           break;
         }
       for (int t = at[l]; t + 3 < len && t + 2 <= t0 + ms(200); ++t)
         if (quietAfter(t) && quietAfter(t + 1) && quietAfter(t + 2)) {
-          offs.push_back(t - 1);
+          offs.push_back(foot(t - 1, 1));
           break;
         }
     }
@@ -588,7 +615,16 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   // (away from the window's ends, which the detrending pins to zero).
   for (int t = pFrom + edge; t < pPeak; ++t) fallsBefore |= pMagnitude[static_cast<std::size_t>(t)] < 0.5 * pHeight;
   for (int t = pPeak + 1; t <= pTo - edge; ++t) fallsAfter |= pMagnitude[static_cast<std::size_t>(t)] < 0.5 * pHeight;
-  if (!fallsBefore || !fallsAfter) {
+  // And a wave that stands out from both of its sides, not the chord across a
+  // slope's curve (the tail of the previous T wave, detrended, is a bump too):
+  // in each lead the peak lies beyond both ends' levels, by the nearer one.
+  double standsOut = 0;
+  for (int L : leads) {
+    const auto l = static_cast<std::size_t>(L);
+    const double v = set.Median(L, pPeak), fromStart = v - startLevel[l], fromEnd = v - endLevel[l];
+    if (fromStart * fromEnd > 0) standsOut += std::min(fromStart * fromStart, fromEnd * fromEnd);
+  }
+  if (!fallsBefore || !fallsAfter || !(std::sqrt(standsOut) >= MinStandOut * pHeight)) {
     return d;
   }
   d.pPeak = pPeak;
@@ -620,8 +656,20 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
       if (heights[l] < MinWaveLeadShare * tallest || heights[l] < 3 * set.noise[l]) continue;
       const double sign = detrended(L, peaks[l]) >= 0 ? 1.0 : -1.0;
       for (int t = pFrom; t <= pTo; ++t) curve[static_cast<std::size_t>(t)] = sign * detrended(L, t);
-      if (auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, pWindow, false)) ons.push_back(*o);
-      if (auto o = AreaBoundary(curve, peaks[l] + edge, pTo, pWindow, true)) offs.push_back(*o);
+      // The area window spans the lead's own rise and fall, twice from half
+      // height to the peak, so that a slowly starting wave is not cut at its
+      // knee; never shorter than half a P wave's width, nor longer than one.
+      int halfBefore = peaks[l], halfAfter = peaks[l];
+      const double half = 0.5 * curve[static_cast<std::size_t>(peaks[l])];
+      while (halfBefore > pFrom + edge && curve[static_cast<std::size_t>(halfBefore)] > half) --halfBefore;
+      while (halfAfter < pTo - edge && curve[static_cast<std::size_t>(halfAfter)] > half) ++halfAfter;
+      const int onWindow = std::clamp(2 * (peaks[l] - halfBefore), pWindow, 2 * pWindow);
+      const int offWindow = std::clamp(2 * (halfAfter - peaks[l]), pWindow, 2 * pWindow);
+      // An onset a whole P wave's width before the spatial one is a small
+      // lead's drift from the previous T wave, not its P wave.
+      const auto o = AreaBoundary(curve, pFrom, peaks[l] - edge, onWindow, false);
+      if (o && (!d.pOnset || *o >= *d.pOnset - 2 * pWindow)) ons.push_back(*o);
+      if (auto e = AreaBoundary(curve, peaks[l] + edge, pTo, offWindow, true)) offs.push_back(*e);
     }
     const int agree = ms(AgreeMs);
     if (auto o = Outermost(ons, false, agree)) d.pOnset = o;

@@ -138,48 +138,63 @@ std::optional<Reference> ReadReference(const QString& headerPath) {
     clusters.back().push_back(peak);
   }
   Reference ref;
-  std::vector<double> pDur, pr, qrsDur, qt;
+  // [0]: from the outermost lead marks; [1]: from the next ones, as if the
+  // outermost lead had not been marked (how much one lead's mark decides).
+  std::vector<double> pDur[2], pr[2], qrsDur[2], qt[2];
   std::vector<int> centres;
   for (const auto& c : clusters) {
     std::vector<double> peaks(c.begin(), c.end());
     centres.push_back(static_cast<int>(std::lround(MedianOf(peaks))));
   }
   ref.qrsPeaks = centres;
+  // The k-th earliest (or latest) of a beat's marks, -1 when there are too few.
+  const auto nth = [](std::vector<int> marks, std::size_t k, bool latest) {
+    if (marks.size() <= k) return -1;
+    std::sort(marks.begin(), marks.end());
+    return latest ? marks[marks.size() - 1 - k] : marks[k];
+  };
   for (std::size_t b = 0; b < centres.size(); ++b) {
     const int centre = centres[b];
     const int prev = b > 0 ? centres[b - 1] : centre - 1000;
     const int next = b + 1 < centres.size() ? centres[b + 1] : centre + 1000;
-    int qOn = 1 << 30, qOff = -1, pOn = 1 << 30, pOff = -1, tOff = -1;
+    std::vector<int> qOns, qOffs, pOns, pOffs, tOffs;
     for (const auto& lead : leads) {
       for (const Wave& w : lead) {
         if (w.kind == 'N' && std::abs(w.peak - centre) <= 75) {
-          if (w.onset >= 0) qOn = std::min(qOn, w.onset);
-          if (w.offset >= 0) qOff = std::max(qOff, w.offset);
+          if (w.onset >= 0) qOns.push_back(w.onset);
+          if (w.offset >= 0) qOffs.push_back(w.offset);
         } else if (w.kind == 'p' && w.peak < centre && w.peak > prev + 50) {
-          if (w.onset >= 0) pOn = std::min(pOn, w.onset);
-          if (w.offset >= 0) pOff = std::max(pOff, w.offset);
+          if (w.onset >= 0) pOns.push_back(w.onset);
+          if (w.offset >= 0) pOffs.push_back(w.offset);
         } else if (w.kind == 't' && w.peak > centre && w.peak < next) {
-          if (w.offset >= 0) tOff = std::max(tOff, w.offset);
+          if (w.offset >= 0) tOffs.push_back(w.offset);
         }
       }
     }
-    ref.pOnsets.push_back(pOn < (1 << 30) ? pOn : -1);
-    ref.pOffsets.push_back(pOff);
-    ref.qrsOnsets.push_back(qOn < (1 << 30) ? qOn : -1);
-    ref.qrsOffsets.push_back(qOff);
-    ref.tEnds.push_back(tOff);
-    if (qOff < 0 || qOn == (1 << 30)) continue;
-    qrsDur.push_back((qOff - qOn) * MsPerSample);
-    if (tOff > 0) qt.push_back((tOff - qOn) * MsPerSample);
-    if (pOff > 0 && pOn < qOn) {
-      pDur.push_back((pOff - pOn) * MsPerSample);
-      pr.push_back((qOn - pOn) * MsPerSample);
+    for (std::size_t k = 0; k < 2; ++k) {
+      const int qOn = nth(qOns, k, false), qOff = nth(qOffs, k, true), pOn = nth(pOns, k, false);
+      const int pOff = nth(pOffs, k, true), tOff = nth(tOffs, k, true);
+      if (k == 0) {
+        ref.pOnsets.push_back(pOn);
+        ref.pOffsets.push_back(pOff);
+        ref.qrsOnsets.push_back(qOn);
+        ref.qrsOffsets.push_back(qOff);
+        ref.tEnds.push_back(tOff);
+      }
+      if (qOff < 0 || qOn < 0) continue;
+      qrsDur[k].push_back((qOff - qOn) * MsPerSample);
+      if (tOff > 0) qt[k].push_back((tOff - qOn) * MsPerSample);
+      if (pOff > 0 && pOn >= 0 && pOn < qOn) {
+        pDur[k].push_back((pOff - pOn) * MsPerSample);
+        pr[k].push_back((qOn - pOn) * MsPerSample);
+      }
     }
   }
-  ref.pMs = MedianIfAny(pDur);
-  ref.prMs = MedianIfAny(pr);
-  ref.qrsMs = MedianIfAny(qrsDur);
-  ref.qtMs = MedianIfAny(qt);
+  ref.pMs = MedianIfAny(pDur[0]);
+  ref.prMs = MedianIfAny(pr[0]);
+  ref.qrsMs = MedianIfAny(qrsDur[0]);
+  ref.qtMs = MedianIfAny(qt[0]);
+  ref.inner = {MedianIfAny(pDur[1]), MedianIfAny(pr[1]), MedianIfAny(qrsDur[1]), MedianIfAny(qt[1])};
   if (centres.size() >= 2) {
     const double rr = (centres.back() - centres.front()) * MsPerSample / static_cast<double>(centres.size() - 1);
     ref.hrBpm = 60000.0 / rr;
@@ -294,7 +309,7 @@ std::string AxisClass(double a) {
 Summary Summarise(const std::vector<RecordResult>& results) {
   Summary s;
   s.records = static_cast<int>(results.size());
-  std::vector<double> p, pr, qrs, qt, nPr, nQrs, nQt;
+  std::vector<double> p, pr, qrs, qt, nPr, nQrs, nQt, inner[4];
   for (const RecordResult& r : results) {
     const Reference& ref = r.reference;
     const Measurements& m = r.clean;
@@ -306,6 +321,10 @@ Summary Summarise(const std::vector<RecordResult>& results) {
       if (ref.prMs && m.prMs) pr.push_back(*m.prMs - *ref.prMs);
     }
     if (ref.qrsMs && m.qrsMs) qrs.push_back(*m.qrsMs - *ref.qrsMs);
+    const std::optional<double> outer[4] = {ref.pMs, ref.prMs, ref.qrsMs, ref.qtMs};
+    for (std::size_t i = 0; i < 4; ++i)
+      if (outer[i] && ref.inner[i] && (i >= 2 || (!fibrillation && !flutterOrPaced)))
+        inner[i].push_back(*ref.inner[i] - *outer[i]);
     if (ref.qtMs && m.qtMs) qt.push_back(*m.qtMs - *ref.qtMs);
     if (ref.hrBpm) {
       ++s.hrCompared;
@@ -334,6 +353,7 @@ Summary Summarise(const std::vector<RecordResult>& results) {
   s.withNoise =
       std::any_of(results.begin(), results.end(), [](const RecordResult& r) { return !r.noisy.beats.empty(); });
   s.p = Stats(p), s.pr = Stats(pr), s.qrs = Stats(qrs), s.qt = Stats(qt);
+  for (std::size_t i = 0; i < 4; ++i) s.referenceSpread[i] = Stats(inner[i]);
   // Points: each measured beat against the annotated beat within 75 ms.
   std::vector<double> points[5];
   for (const RecordResult& r : results) {
@@ -365,6 +385,16 @@ std::string Table(const Summary& s) {
   row("(QRS onset)", s.qrsOnset, "");
   row("(QRS offset)", s.qrsOffset, "");
   row("(T end)", s.tEnd, "");
+  // Not a target: how far the reference itself moves when its outermost
+  // lead's mark gives way to the next lead's (the cardiologists' scatter).
+  o << "\n| the reference without its outermost lead mark, minus the reference | records | mean (ms) | SD (ms) |\n"
+       "|---|---|---|---|\n";
+  const char* spreadNames[4] = {"P duration", "PR", "QRS duration", "QT"};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const Difference& d = s.referenceSpread[i];
+    std::snprintf(line, sizeof line, "| %s | %d | %+.1f | %.1f |\n", spreadNames[i], d.n, d.mean, d.sd);
+    o << line;
+  }
   o << "\n| check | result | target |\n|---|---|---|\n";
   std::snprintf(line, sizeof line, "| HR within 2 bpm | %d of %d (%.1f %%) | >= 95 %% |\n", s.hrWithin2, s.hrCompared,
                 s.hrCompared ? 100.0 * s.hrWithin2 / s.hrCompared : 0.0);

@@ -17,6 +17,9 @@ namespace corvale::accuracy {
 /// latest offset over the leads, then the median over the annotated beats.
 struct Reference {
   std::optional<double> pMs, prMs, qrsMs, qtMs, hrBpm;
+  /// P, PR, QRS and QT again from each beat's second-earliest onset and
+  /// second-latest offset: the reference had its outermost lead not been marked.
+  std::array<std::optional<double>, 4> inner;
   std::vector<int> qrsPeaks;  ///< one per annotated beat (median over the leads)
   /// Per annotated beat, the global points (-1 where not marked).
   std::vector<int> pOnsets, pOffsets, qrsOnsets, qrsOffsets, tEnds;
@@ -64,6 +67,9 @@ struct Summary {
   int flutterOrPaced = 0, flutterOrPacedWithPr = 0;
   int axisCompared = 0, axisAgrees = 0, axisNear = 0;  ///< near: within 10 degrees of the class
   Difference noisePr, noiseQrs, noiseQt;               ///< |noisy - clean|, ms
+  /// Reference::inner minus the reference for P, PR, QRS and QT (the scatter
+  /// of the cardiologists' marks, not ours).
+  std::array<Difference, 4> referenceSpread;
   bool withNoise = false;
 
   double Sensitivity() const;
