@@ -1,10 +1,13 @@
 #include "analysis/Delineation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 namespace corvale::analysis {
 namespace {
@@ -65,14 +68,57 @@ double SmallMedian(double* v, std::size_t n) {
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
+// Batcher's odd-even merge sorting network for `count` frames, pruned to the
+// comparators that feed the middle frame (or frames). Built for the next power
+// of two, the network sorts fewer frames too when the missing ones count as
+// larger than any, which leaves every comparator that touches them idle: those
+// are dropped, and so is every comparator that cannot reach the middle frames.
+constexpr std::vector<std::pair<std::size_t, std::size_t>> MedianNetwork(std::size_t count) {
+  std::vector<std::pair<std::size_t, std::size_t>> pairs;
+  if (count < 2) return pairs;
+  std::size_t n = 1;
+  while (n < count) n *= 2;
+  std::vector<std::pair<std::size_t, std::size_t>> all;
+  for (std::size_t p = 1; p < n; p *= 2)
+    for (std::size_t k = p; k >= 1; k /= 2) {
+      for (std::size_t j = k % p; j + k < n; j += 2 * k)
+        for (std::size_t i = 0; i < std::min(k, n - j - k); ++i)
+          if ((i + j) / (2 * p) == (i + j + k) / (2 * p) && i + j + k < count) all.emplace_back(i + j, i + j + k);
+      if (k == 1) break;
+    }
+  // Backwards from the middle frames: a comparator counts when it feeds one.
+  std::vector<std::uint8_t> needed(count, 0);
+  needed[count / 2] = 1;
+  if (count % 2 == 0) needed[count / 2 - 1] = 1;
+  for (auto it = all.rbegin(); it != all.rend(); ++it)
+    if (needed[it->first] || needed[it->second]) {
+      needed[it->first] = needed[it->second] = 1;
+      pairs.push_back(*it);
+    }
+  std::reverse(pairs.begin(), pairs.end());
+  return pairs;
+}
+
+// The network's size as a constant: the vector is made and freed within the call.
+constexpr std::size_t MedianNetworkSize(std::size_t count) {
+  const auto pairs = MedianNetwork(count);
+  return pairs.size();
+}
+
+template <std::size_t Count>
+constexpr auto FixedMedianNetwork() {
+  std::array<std::pair<std::size_t, std::size_t>, MedianNetworkSize(Count)> fixed{};
+  const auto pairs = MedianNetwork(Count);
+  std::copy(pairs.begin(), pairs.end(), fixed.begin());
+  return fixed;
+}
+
 // Medians across beats of all twelve leads at once: the beats' frames go
-// through Batcher's odd-even merge sorting network lane by lane. Built for the
-// next power of two, the network sorts fewer frames too when the missing ones
-// count as larger than any, which leaves every comparator that touches them
-// idle: those are dropped, and so is every comparator that cannot reach the
-// middle frames. A compare-exchange takes four leads per step (the compiler's
-// generic vectors: SIMD where there is some). The frames hold filter output,
-// which is single precision already.
+// through the median network lane by lane, a compare-exchange taking four
+// leads per step (the compiler's generic vectors: SIMD where there is some).
+// Up to MaxFixed frames the network is laid out at compile time and four
+// leads of every frame stay in registers through it; more frames go through
+// memory. The frames hold filter output, which is single precision already.
 class FrameMedian {
  public:
   explicit FrameMedian(std::size_t maxFrames) : rows_(maxFrames * Leads), networks_(maxFrames + 1) {}
@@ -80,49 +126,60 @@ class FrameMedian {
   /// Writes the per-lead median of rows 0..count-1 to `out` (twelve values).
   void Median(std::size_t count, double* out) {
     if (count == 0) return;
-    for (const auto& [i, j] : Network(count)) CompareExchange(Row(i), Row(j));
+    if (count <= MaxFixed) {
+      FixedSorts()[count](rows_.data());
+    } else {
+      if (networks_[count].empty()) networks_[count] = MedianNetwork(count);
+      for (const auto& [i, j] : networks_[count]) CompareExchange(Row(i), Row(j));
+    }
     const std::size_t mid = count / 2;
     for (std::size_t L = 0; L < Leads; ++L)
       out[L] = count % 2 ? Row(mid)[L] : 0.5 * (static_cast<double>(Row(mid - 1)[L]) + Row(mid)[L]);
   }
 
  private:
+  static constexpr std::size_t MaxFixed = 24;
   using Four = float __attribute__((vector_size(16)));
+  static void CompareExchange(Four& x, Four& y) {
+    const Four lo = y < x ? y : x, hi = x < y ? y : x;
+    x = lo, y = hi;
+  }
   static void CompareExchange(float* a, float* b) {
     static_assert(Leads % 4 == 0);
     for (std::size_t L = 0; L < Leads; L += 4) {
       Four x, y;
       std::memcpy(&x, a + L, sizeof x);
       std::memcpy(&y, b + L, sizeof y);
-      const Four lo = y < x ? y : x, hi = x < y ? y : x;
-      std::memcpy(a + L, &lo, sizeof lo);
-      std::memcpy(b + L, &hi, sizeof hi);
+      CompareExchange(x, y);
+      std::memcpy(a + L, &x, sizeof x);
+      std::memcpy(b + L, &y, sizeof y);
     }
   }
-  const std::vector<std::pair<std::size_t, std::size_t>>& Network(std::size_t count) {
-    auto& pairs = networks_[count];
-    if (!pairs.empty() || count < 2) return pairs;
-    std::size_t n = 1;
-    while (n < count) n *= 2;
-    std::vector<std::pair<std::size_t, std::size_t>> all;
-    for (std::size_t p = 1; p < n; p *= 2)
-      for (std::size_t k = p; k >= 1; k /= 2) {
-        for (std::size_t j = k % p; j + k < n; j += 2 * k)
-          for (std::size_t i = 0; i < std::min(k, n - j - k); ++i)
-            if ((i + j) / (2 * p) == (i + j + k) / (2 * p) && i + j + k < count) all.emplace_back(i + j, i + j + k);
-        if (k == 1) break;
+  // The network of `Count` frames unrolled over locals; only the middle
+  // frames are written back.
+  template <std::size_t Count>
+  static void FixedSort(float* rows) {
+    static constexpr auto Network = FixedMedianNetwork<Count>();
+    for (std::size_t L = 0; L < Leads; L += 4) {
+      std::array<Four, Count> r;
+      [&]<std::size_t... K>(std::index_sequence<K...>) {
+        (std::memcpy(&r[K], rows + K * Leads + L, sizeof(Four)), ...);
       }
-    // Backwards from the middle frames: a comparator counts when it feeds one.
-    std::vector<std::uint8_t> needed(count, 0);
-    needed[count / 2] = 1;
-    if (count % 2 == 0) needed[count / 2 - 1] = 1;
-    for (auto it = all.rbegin(); it != all.rend(); ++it)
-      if (needed[it->first] || needed[it->second]) {
-        needed[it->first] = needed[it->second] = 1;
-        pairs.push_back(*it);
+      (std::make_index_sequence<Count>{});
+      [&]<std::size_t... P>(std::index_sequence<P...>) {
+        (CompareExchange(r[Network[P].first], r[Network[P].second]), ...);
       }
-    std::reverse(pairs.begin(), pairs.end());
-    return pairs;
+      (std::make_index_sequence<Network.size()>{});
+      std::memcpy(rows + Count / 2 * Leads + L, &r[Count / 2], sizeof(Four));
+      if constexpr (Count % 2 == 0) std::memcpy(rows + (Count / 2 - 1) * Leads + L, &r[Count / 2 - 1], sizeof(Four));
+    }
+  }
+  static const std::array<void (*)(float*), MaxFixed + 1>& FixedSorts() {
+    static constexpr auto Sorts = []<std::size_t... C>(std::index_sequence<C...>) {
+      return std::array<void (*)(float*), MaxFixed + 1>{nullptr, &FixedSort<C + 1>...};
+    }
+    (std::make_index_sequence<MaxFixed>{});
+    return Sorts;
   }
   std::vector<float> rows_;
   std::vector<std::vector<std::pair<std::size_t, std::size_t>>> networks_;
