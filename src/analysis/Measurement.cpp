@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -388,8 +389,16 @@ Measurements MeasureRecord(const RecordImage& image) {
     for (std::size_t L = 0; L < Leads; ++L) {
       int r = railed[L], l = lo[L], h = hi[L];
       double* out = amp.values.data() + L;
+      const std::uint8_t* units = image.bytes.data() + SampleOffset(static_cast<int>(L), 0);
       for (int i = from; i < to; ++i) {
-        const int raw = image.Sample(static_cast<int>(L), i);
+        // The file's little-endian units as the processor's own where they are the same.
+        std::int16_t unit;
+        if constexpr (std::endian::native == std::endian::little) {
+          std::memcpy(&unit, units + 2 * static_cast<std::size_t>(i), sizeof unit);
+        } else {
+          unit = image.Sample(static_cast<int>(L), i);
+        }
+        const int raw = unit;
         r += raw >= 32767 || raw <= -32767 ? 1 : 0;
         l = std::min(l, raw), h = std::max(h, raw);
         out[static_cast<std::size_t>(i) * Leads] = raw * MeasurementUnitMicrovolts;
