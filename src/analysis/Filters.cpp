@@ -112,13 +112,19 @@ template <std::size_t Count>
 // Two sections' state for twelve leads overflows the sixteen SSE registers;
 // where the processor has AVX2, eight leads share a register and it fits. The
 // same operations in the same order either way: the results are the same.
-__attribute__((target_clones("avx2", "default"))) void ForwardTwo(std::span<const Biquad> group, const Padded& p,
-                                                                  const double* centre) {
+// Run-time selection needs an x86 compiler with ifunc support (ELF); elsewhere
+// the one default build serves.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__ELF__) && \
+    (defined(__clang__) ? __clang_major__ >= 14 : defined(__GNUC__))
+#define CORVALE_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define CORVALE_AVX2_CLONES
+#endif
+CORVALE_AVX2_CLONES void ForwardTwo(std::span<const Biquad> group, const Padded& p, const double* centre) {
   Forward<2>(group, p, centre);
 }
 
-__attribute__((target_clones("avx2", "default"))) void BackwardTwo(std::span<const Biquad> group, const Padded& p,
-                                                                   double* centre) {
+CORVALE_AVX2_CLONES void BackwardTwo(std::span<const Biquad> group, const Padded& p, double* centre) {
   Backward<2>(group, p, centre);
 }
 
