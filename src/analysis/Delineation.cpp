@@ -192,6 +192,47 @@ std::vector<int> ValidLeads(std::span<const bool> valid) {
   return leads;
 }
 
+// A reference window of frames for correlation: `width` frames `step`
+// samples apart, twelve leads each (leads left out are 0), with each lead's sum
+// over the window and the sum of squares about the mean the caller chose.
+struct FrameWindow {
+  int width = 0, step = 1;
+  std::vector<double> frames;
+  std::array<double, Leads> leadSum{};
+  double centredSquares = 0;
+  const double* Frame(int k) const { return frames.data() + static_cast<std::size_t>(k) * Leads; }
+};
+
+// Correlation of the window of `s` from `start` with `ref`, each lead of `s`
+// relative to its own mean over the window (baseline offsets are no wave) and
+// the leads `mask` zeroes left out, in one pass over the frames. Six leads at a
+// time: the three sums of all twelve do not fit in the vector registers.
+double WindowCorrelation(const LeadSignals& s, int start, const FrameWindow& ref,
+                         const std::array<double, Leads>& mask) {
+  constexpr std::size_t Part = Leads / 2;
+  std::array<double, Leads> cross{}, sum{}, squares{};
+  for (std::size_t from = 0; from < Leads; from += Part) {
+    std::array<double, Part> c{}, m{}, q{}, w{};
+    std::copy_n(mask.begin() + static_cast<std::ptrdiff_t>(from), Part, w.begin());
+    for (int k = 0; k < ref.width; ++k) {
+      const double* frame = s.Frame(start + k * ref.step) + from;
+      const double* y = ref.Frame(k) + from;
+      for (std::size_t L = 0; L < Part; ++L) {
+        const double x = frame[L] * w[L];
+        c[L] += x * y[L], m[L] += x, q[L] += x * x;
+      }
+    }
+    for (std::size_t L = 0; L < Part; ++L) cross[from + L] = c[L], sum[from + L] = m[L], squares[from + L] = q[L];
+  }
+  double ab = 0, aa = 0;
+  for (std::size_t L = 0; L < Leads; ++L) {
+    ab += cross[L] - sum[L] / ref.width * ref.leadSum[L];
+    aa += squares[L] - sum[L] * sum[L] / ref.width;
+  }
+  if (!(aa > 0 && ref.centredSquares > 0)) return 0.0;
+  return ab / std::sqrt(aa * ref.centredSquares);
+}
+
 // Zhang's area indicator: the t in [from, to] that maximises the area between
 // the curve and its value at t over `window` samples on the wave's side
 // (before t when `waveBefore`), i.e. where the wave has ended (or not yet begun).
@@ -293,16 +334,15 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     return sum;
   };
   // The median QRS, frame by frame (leads left out are 0), with its sums.
-  std::vector<double> qrsMedian(static_cast<std::size_t>(width) * Leads);
-  std::array<double, Leads> medianLeadSum{};
-  double medianSum = 0, medianSquares = 0;
+  FrameWindow qrsMedian{width, 1, std::vector<double>(static_cast<std::size_t>(width) * Leads)};
   FrameMedian qrsFrames(static_cast<std::size_t>(beats));
   std::vector<std::array<double, Leads>> means(static_cast<std::size_t>(beats));
+  const double count = static_cast<double>(leads.size()) * width;
   const auto formQrsMedian = [&] {
     for (int b = 0; b < beats; ++b)
       if (usable(set.positions[static_cast<std::size_t>(b)]))
         means[static_cast<std::size_t>(b)] = leadMeans(set.positions[static_cast<std::size_t>(b)]);
-    std::fill(qrsMedian.begin(), qrsMedian.end(), 0.0);
+    std::fill(qrsMedian.frames.begin(), qrsMedian.frames.end(), 0.0);
     for (int t = 0; t < width; ++t) {
       std::size_t c = 0;
       for (int b = 0; b < beats; ++b) {
@@ -313,48 +353,21 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
         for (std::size_t L = 0; L < Leads; ++L)
           row[L] = static_cast<float>(frame[L] - means[static_cast<std::size_t>(b)][L]);
       }
-      double* out = qrsMedian.data() + static_cast<std::size_t>(t) * Leads;
+      double* out = qrsMedian.frames.data() + static_cast<std::size_t>(t) * Leads;
       qrsFrames.Median(c, out);
       for (std::size_t L = 0; L < Leads; ++L) out[L] *= mask[L];
     }
-    medianLeadSum.fill(0.0), medianSum = 0, medianSquares = 0;
+    qrsMedian.leadSum.fill(0.0);
+    double squares = 0, total = 0;
     for (int t = 0; t < width; ++t)
       for (std::size_t L = 0; L < Leads; ++L) {
-        const double y = qrsMedian[static_cast<std::size_t>(t) * Leads + L];
-        medianLeadSum[L] += y, medianSquares += y * y;
+        const double y = qrsMedian.frames[static_cast<std::size_t>(t) * Leads + L];
+        qrsMedian.leadSum[L] += y, squares += y * y;
       }
-    for (double v : medianLeadSum) medianSum += v;
+    for (double v : qrsMedian.leadSum) total += v;
+    qrsMedian.centredSquares = squares - total * total / count;
   };
-  // Correlation of the QRS window at `centre` (each lead relative to its own
-  // mean) with the median QRS, in one pass over the frames.
-  const double count = static_cast<double>(leads.size()) * width;
-  const auto match = [&](int centre) {
-    // Six leads at a time: the three sums of all twelve do not fit in the
-    // vector registers.
-    constexpr std::size_t Part = Leads / 2;
-    std::array<double, Leads> cross{}, sum{}, squares{};
-    for (std::size_t from = 0; from < Leads; from += Part) {
-      std::array<double, Part> c{}, s{}, q{}, w{};
-      std::copy_n(mask.begin() + static_cast<std::ptrdiff_t>(from), Part, w.begin());
-      for (int t = 0; t < width; ++t) {
-        const double* frame = del.Frame(centre - half + t) + from;
-        const double* y = qrsMedian.data() + static_cast<std::size_t>(t) * Leads + from;
-        for (std::size_t L = 0; L < Part; ++L) {
-          const double x = frame[L] * w[L];
-          c[L] += x * y[L], s[L] += x, q[L] += x * x;
-        }
-      }
-      for (std::size_t L = 0; L < Part; ++L) cross[from + L] = c[L], sum[from + L] = s[L], squares[from + L] = q[L];
-    }
-    double ab = 0, aa = 0;
-    for (std::size_t L = 0; L < Leads; ++L) {
-      ab += cross[L] - sum[L] / width * medianLeadSum[L];
-      aa += squares[L] - sum[L] * sum[L] / width;
-    }
-    const double bb = medianSquares - medianSum * medianSum / count;
-    if (!(aa > 0 && bb > 0)) return 0.0;
-    return ab / std::sqrt(aa * bb);
-  };
+  const auto match = [&](int centre) { return WindowCorrelation(del, centre - half, qrsMedian, mask); };
   formQrsMedian();
   for (int b = 0; b < beats; ++b) {
     const int at = set.positions[static_cast<std::size_t>(b)];
@@ -785,36 +798,19 @@ bool ConsistentPWave(const BeatSet& set, const Delineation& d, const LeadSignals
   // the window (leads left out are 0).
   std::array<double, Leads> mask{};
   for (int L : leads) mask[static_cast<std::size_t>(L)] = 1.0;
-  std::vector<double> reference(static_cast<std::size_t>(width) * Leads, 0.0);
-  double referenceSquares = 0;
+  FrameWindow reference{width, Step, std::vector<double>(static_cast<std::size_t>(width) * Leads, 0.0)};
   for (int L : leads) {
     double mean = 0;
     for (int t = from; t <= to; t += Step) mean += set.Median(L, t);
     mean /= width;
     for (int t = from, k = 0; t <= to; t += Step, ++k) {
       const double y = set.Median(L, t) - mean;
-      reference[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] = y;
-      referenceSquares += y * y;
+      reference.frames[static_cast<std::size_t>(k) * Leads + static_cast<std::size_t>(L)] = y;
+      reference.centredSquares += y * y;
     }
   }
-  // The correlation of a beat's window with the reference, each lead of the
-  // beat relative to its own mean (baseline offsets are no P wave), in one
-  // pass over the frames; the reference's leads have mean 0 already.
-  const auto match = [&](int start) {
-    std::array<double, Leads> cross{}, sum{}, squares{};
-    for (int k = 0; k < width; ++k) {
-      const double* frame = del.Frame(start + k * Step);
-      const double* y = reference.data() + static_cast<std::size_t>(k) * Leads;
-      for (std::size_t L = 0; L < Leads; ++L) {
-        const double x = frame[L] * mask[L];
-        cross[L] += x * y[L], sum[L] += x, squares[L] += x * x;
-      }
-    }
-    double ab = 0, aa = 0;
-    for (std::size_t L = 0; L < Leads; ++L) ab += cross[L], aa += squares[L] - sum[L] * sum[L] / width;
-    if (!(aa > 0 && referenceSquares > 0)) return 0.0;
-    return ab / std::sqrt(aa * referenceSquares);
-  };
+  // The reference's leads have mean 0 already: its lead sums stay 0.
+  const auto match = [&](int start) { return WindowCorrelation(del, start, reference, mask); };
   int evaluated = 0, present = 0;
   std::vector<int> lags;
   for (std::size_t b = 0; b < set.positions.size(); ++b) {

@@ -191,6 +191,11 @@ std::optional<double> InRange(double v, double lo, double hi) {
   return v;
 }
 
+// A lead neither held at the converter's limits nor flat.
+bool CarriesSignal(int railed, double rangeUv, int samples) {
+  return railed <= SaturatedShare * samples && rangeUv >= FlatRangeUv;
+}
+
 // Usable leads of microvolts that may hold anything: finite, off the
 // converter's limits, and not flat. Non-finite values become 0 so that
 // nothing downstream sees them.
@@ -214,8 +219,7 @@ std::array<bool, Leads> UsableLeads(LeadSignals& amp, const std::array<bool, Lea
   }
   std::array<bool, Leads> valid{};
   for (std::size_t L = 0; L < Leads; ++L)
-    valid[L] =
-        nonFinite[L] == 0 && !flagged[L] && railed[L] <= SaturatedShare * samples && hi[L] - lo[L] >= FlatRangeUv;
+    valid[L] = nonFinite[L] == 0 && !flagged[L] && CarriesSignal(railed[L], hi[L] - lo[L], samples);
   return valid;
 }
 
@@ -408,8 +412,7 @@ Measurements MeasureRecord(const RecordImage& image) {
   }
   std::array<bool, Leads> valid{};
   for (std::size_t L = 0; L < Leads; ++L)
-    valid[L] =
-        railed[L] <= SaturatedShare * SamplesPerLead && (hi[L] - lo[L]) * MeasurementUnitMicrovolts >= FlatRangeUv;
+    valid[L] = CarriesSignal(railed[L], (hi[L] - lo[L]) * MeasurementUnitMicrovolts, SamplesPerLead);
   return Measure(amp, valid);
 }
 
