@@ -423,13 +423,26 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     if (t >= ampFrom && t <= ampTo) medianAt(amp, t, set.amplitude);
   }
 
-  // Noise: each dominant beat's distance from the median beat, per lead; the
-  // median of those over the beats, shrunk by the number of beats.
+  std::vector<double> rrs;
+  for (int b = 1; b < beats; ++b)
+    if (set.inDominant[static_cast<std::size_t>(b)])
+      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
+  if (rrs.empty())
+    for (int b = 1; b < beats; ++b)
+      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
+  set.rr = rrs.empty() ? rate : static_cast<int>(std::lround(Median(rrs.data(), rrs.data() + rrs.size())));
+
+  // Noise: each dominant beat's distance from the median beat, per lead, over
+  // its own cycle (half an RR each side of its QRS: further out lie its
+  // neighbours' QRS complexes, which never line up, and above about 85 per
+  // minute they would count as noise and hide the P wave); the median of those
+  // over the beats, shrunk by the number of beats.
   std::vector<std::array<double, Leads>> residuals;
+  const int nFrom = std::max(0, set.pre - set.rr / 2), nTo = std::min(set.length, set.pre + set.rr / 2);
   for (int start : starts) {
-    if (start < 0 || start + set.length > n) continue;
+    if (start + nFrom < 0 || start + nTo > n) continue;
     std::array<double, Leads> sum{};
-    for (int t = 0; t < set.length; ++t) {
+    for (int t = nFrom; t < nTo; ++t) {
       const double* frame = del.Frame(start + t);
       const double* typicalFrame = set.median.data() + static_cast<std::size_t>(t) * Leads;
       for (std::size_t L = 0; L < Leads; ++L) sum[L] += (frame[L] - typicalFrame[L]) * (frame[L] - typicalFrame[L]);
@@ -439,20 +452,12 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   std::vector<double> column2(residuals.size());
   for (int L : leads) {
     for (std::size_t k = 0; k < residuals.size(); ++k)
-      column2[k] = std::sqrt(residuals[k][static_cast<std::size_t>(L)] / set.length);
+      column2[k] = std::sqrt(residuals[k][static_cast<std::size_t>(L)] / std::max(1, nTo - nFrom));
     set.noise[static_cast<std::size_t>(L)] =
         residuals.empty() ? 0.0
                           : SmallMedian(column2.data(), column2.size()) / std::sqrt(static_cast<double>(set.dominant));
   }
 
-  std::vector<double> rrs;
-  for (int b = 1; b < beats; ++b)
-    if (set.inDominant[static_cast<std::size_t>(b)])
-      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
-  if (rrs.empty())
-    for (int b = 1; b < beats; ++b)
-      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
-  set.rr = rrs.empty() ? rate : static_cast<int>(std::lround(Median(rrs.data(), rrs.data() + rrs.size())));
   return set;
 }
 

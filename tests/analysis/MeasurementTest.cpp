@@ -153,18 +153,23 @@ TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
     Synthetic s;
     bool expectPr;
   };
-  Synthetic sinus, none, fibrillation, arrhythmic, flutter;
+  Synthetic sinus, none, fibrillation, arrhythmic, fastArrhythmic, flutter, flutter21;
   none.pWave = false;
   flutter.pWave = false, flutter.flutterUv = 150;
+  flutter21 = flutter, flutter21.rrMs = 400;  // every second flutter wave conducted: 150 per minute
   fibrillation.pWave = false, fibrillation.rrJitter = 0.25, fibrillation.fibrillationUv = 40;
   arrhythmic.rrJitter = 0.1;  // sinus arrhythmia: irregular, but a P wave before every beat
+  // Fast and irregular: the neighbours' QRS complexes fall within the median
+  // beat's span, each beat's elsewhere, and must not count as its noise.
+  fastArrhythmic.rrJitter = 0.1, fastArrhythmic.rrMs = 600;
   for (const Case& c :
        {Case{"sinus", sinus, true}, Case{"no P wave", none, false}, Case{"fibrillation", fibrillation, false},
-        Case{"sinus arrhythmia", arrhythmic, true}, Case{"flutter, 4:1", flutter, false}}) {
+        Case{"sinus arrhythmia", arrhythmic, true}, Case{"sinus arrhythmia at 100 per minute", fastArrhythmic, true},
+        Case{"flutter, 4:1", flutter, false}, Case{"flutter, 2:1", flutter21, false}}) {
     SCOPED_TRACE(c.name);
     const Measurements m = MeasureLeads(Make(c.s), 5000);
     ASSERT_TRUE(m.qrsMs) << "the beats themselves are measured";
-    EXPECT_EQ(m.prMs.has_value(), c.expectPr);
+    EXPECT_EQ(m.prMs.has_value(), c.expectPr) << "PR " << m.prMs.value_or(-1) << " ms at " << m.hrBpm.value_or(-1) << " bpm";
     EXPECT_EQ(m.pMs.has_value(), c.expectPr);
     if (!c.expectPr) {
       EXPECT_FALSE(m.pAxisDeg);
