@@ -52,13 +52,6 @@ constexpr double MinDominantShare = 0.4;
 // A complex closer to either end of the record than this is incomplete: it
 // cannot be told from an artefact of the record's cut.
 constexpr int EdgeMs = 100;
-// In 2:1 flutter one flutter wave sits before each QRS at a stable interval,
-// like a P wave, and the next hides in the ST segment. A sinus P wave returns
-// to the baseline before the QRS (the PR segment, while the AV node conducts);
-// a flutter wave runs on into it. So at a tachycardia's rate a wave that ends
-// within PrSegmentMs of the QRS onset is not called a P wave.
-constexpr double TachycardiaBpm = 100.0;
-constexpr int PrSegmentMs = 4;
 
 bool Finite(double v) { return std::isfinite(v); }
 
@@ -288,8 +281,7 @@ Measurements Measure(LeadSignals& amp, const std::array<bool, Leads>& valid) {
   if (pWave) {
     m.pMs = InRange(ms(*d.pOffset - *d.pOnset), 20, 250);
     m.prMs = InRange(ms(*d.qrsOnset - *d.pOnset), 50, 600);
-    const bool runsIntoQrs = *d.qrsOnset - *d.pOffset <= Ms(PrSegmentMs);
-    if (!m.pMs || !m.prMs || (*m.hrBpm >= TachycardiaBpm && runsIntoQrs)) m.pMs.reset(), m.prMs.reset();
+    if (!m.pMs || !m.prMs) m.pMs.reset(), m.prMs.reset();
   }
 
   // Frontal axes from the net deflection (largest positive plus largest

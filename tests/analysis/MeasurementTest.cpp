@@ -169,7 +169,8 @@ TEST(Measurement, PrOnlyWhereEveryBeatHasAPWave) {
     SCOPED_TRACE(c.name);
     const Measurements m = MeasureLeads(Make(c.s), 5000);
     ASSERT_TRUE(m.qrsMs) << "the beats themselves are measured";
-    EXPECT_EQ(m.prMs.has_value(), c.expectPr) << "PR " << m.prMs.value_or(-1) << " ms at " << m.hrBpm.value_or(-1) << " bpm";
+    EXPECT_EQ(m.prMs.has_value(), c.expectPr)
+        << "PR " << m.prMs.value_or(-1) << " ms at " << m.hrBpm.value_or(-1) << " bpm";
     EXPECT_EQ(m.pMs.has_value(), c.expectPr);
     if (!c.expectPr) {
       EXPECT_FALSE(m.pAxisDeg);
