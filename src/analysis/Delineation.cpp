@@ -754,7 +754,7 @@ Delineation Delineate(const BeatSet& set, std::span<const bool> valid, int rate)
   // lies there runs on from the previous T wave into the QRS, with no flat
   // line on either side (the tail of a T wave, or in 2:1 flutter the flutter
   // wave before the QRS, whose neighbour hides in the ST segment).
-  if (!d.pOnset || !d.pOffset || (*d.pOnset <= pFrom && *d.pOffset >= pTo - 1)) d.pOnset.reset(), d.pOffset.reset();
+  if (!d.pOnset || !d.pOffset || (*d.pOnset <= pFrom && *d.pOffset >= pTo)) d.pOnset.reset(), d.pOffset.reset();
   return d;
 }
 
