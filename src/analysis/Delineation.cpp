@@ -423,13 +423,14 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     if (t >= ampFrom && t <= ampTo) medianAt(amp, t, set.amplitude);
   }
 
+  // The median RR ending on a dominant beat; on any beat when none does.
   std::vector<double> rrs;
-  for (int b = 1; b < beats; ++b)
-    if (set.inDominant[static_cast<std::size_t>(b)])
-      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
-  if (rrs.empty())
+  for (const bool dominantOnly : {true, false}) {
     for (int b = 1; b < beats; ++b)
-      rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
+      if (!dominantOnly || set.inDominant[static_cast<std::size_t>(b)])
+        rrs.push_back(set.positions[static_cast<std::size_t>(b)] - set.positions[static_cast<std::size_t>(b) - 1]);
+    if (!rrs.empty()) break;
+  }
   set.rr = rrs.empty() ? rate : static_cast<int>(std::lround(Median(rrs.data(), rrs.data() + rrs.size())));
 
   // Noise: each dominant beat's distance from the median beat, per lead, over
