@@ -368,30 +368,90 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     qrsMedian.centredSquares = squares - total * total / count;
   };
   const auto match = [&](int centre) { return WindowCorrelation(del, centre - half, qrsMedian, mask); };
-  formQrsMedian();
-  for (int b = 0; b < beats; ++b) {
-    const int at = set.positions[static_cast<std::size_t>(b)];
-    if (!usable(at)) continue;
-    int bestShift = 0;
-    double best = -2;
-    for (int s = -shift; s <= shift; ++s) {
-      const double r = match(at + s);
-      if (r > best) best = r, bestShift = s;
+  const auto alignNear = [&] {
+    for (int b = 0; b < beats; ++b) {
+      const int at = set.positions[static_cast<std::size_t>(b)];
+      if (!usable(at)) continue;
+      int bestShift = 0;
+      double best = -2;
+      for (int s = -shift; s <= shift; ++s) {
+        const double r = match(at + s);
+        if (r > best) best = r, bestShift = s;
+      }
+      set.positions[static_cast<std::size_t>(b)] = at + bestShift;
     }
-    set.positions[static_cast<std::size_t>(b)] = at + bestShift;
-  }
+    formQrsMedian();
+  };
+  // How well each beat matches the median QRS, and the typical beat's match.
+  std::vector<double> matches(static_cast<std::size_t>(beats), -1.0), sorted;
+  const auto typicalMatch = [&] {
+    std::fill(matches.begin(), matches.end(), -1.0);
+    sorted.clear();
+    for (int b = 0; b < beats; ++b) {
+      if (!usable(set.positions[static_cast<std::size_t>(b)])) continue;
+      matches[static_cast<std::size_t>(b)] = match(set.positions[static_cast<std::size_t>(b)]);
+      sorted.push_back(matches[static_cast<std::size_t>(b)]);
+    }
+    return sorted.empty() ? -2.0 : Median(sorted.data(), sorted.data() + sorted.size());
+  };
+  // The detector's position can sit anywhere on the flat top that its
+  // envelope has over a narrow QRS, so beats may lie tens of ms apart on their
+  // complexes, beyond the near alignment. Where many do, the median QRS blends
+  // their positions and the typical beat matches it worse than beats of one
+  // morphology match. Then each beat that does not match the best-matching
+  // beat where it is, but does as a beat of one morphology within half a QRS
+  // window, moves there. (A few such beats leave the median QRS as it is, and
+  // the morphology test below leaves them out.)
+  const auto moveToBestMatch = [&] {
+    const auto best = std::max_element(matches.begin(), matches.end()) - matches.begin();
+    const int at = set.positions[static_cast<std::size_t>(best)];
+    if (!usable(at)) return false;
+    FrameWindow one{width, 1, std::vector<double>(static_cast<std::size_t>(width) * Leads)};
+    double squares = 0, total = 0;
+    for (int t = 0; t < width; ++t) {
+      const double* frame = del.Frame(at - half + t);
+      double* out = one.frames.data() + static_cast<std::size_t>(t) * Leads;
+      for (std::size_t L = 0; L < Leads; ++L) {
+        out[L] = (frame[L] - means[static_cast<std::size_t>(best)][L]) * mask[L];
+        one.leadSum[L] += out[L], squares += out[L] * out[L];
+      }
+    }
+    for (double v : one.leadSum) total += v;
+    one.centredSquares = squares - total * total / count;
+    const auto matchOne = [&](int centre) { return WindowCorrelation(del, centre - half, one, mask); };
+    bool moved = false;
+    for (int b = 0; b < beats; ++b) {
+      int& position = set.positions[static_cast<std::size_t>(b)];
+      if (b == best || position - 2 * half < 0 || position + 2 * half >= n) continue;
+      if (matchOne(position) >= SameMorphology - MorphologyMargin) continue;
+      // Every other lag, then the two beside the best (the low-passed QRS
+      // is smooth over a sample).
+      int bestShift = 0;
+      double far = -2;
+      const auto tryShift = [&](int s) {
+        if (std::abs(s) <= shift || std::abs(s) > half) return;
+        const double r = matchOne(position + s);
+        if (r > far) far = r, bestShift = s;
+      };
+      for (int s = -half; s <= half; s += 2) tryShift(s);
+      const int coarse = bestShift;
+      tryShift(coarse - 1), tryShift(coarse + 1);
+      if (far >= SameMorphology) position += bestShift, moved = true;
+    }
+    return moved;
+  };
   formQrsMedian();
+  alignNear();
+  double typical = typicalMatch();
+  if (sorted.empty()) return set;
+  if (typical < SameMorphology && moveToBestMatch()) {
+    formQrsMedian();
+    alignNear();
+    typical = typicalMatch();
+  }
   // The dominant morphology: beats that match the median QRS as well as
   // beats of one morphology do in this record. Noise lowers every beat's
   // match alike; a beat of another morphology matches far worse than the rest.
-  std::vector<double> matches(static_cast<std::size_t>(beats), -1.0), sorted;
-  for (int b = 0; b < beats; ++b) {
-    if (!usable(set.positions[static_cast<std::size_t>(b)])) continue;
-    matches[static_cast<std::size_t>(b)] = match(set.positions[static_cast<std::size_t>(b)]);
-    sorted.push_back(matches[static_cast<std::size_t>(b)]);
-  }
-  if (sorted.empty()) return set;
-  const double typical = Median(sorted.data(), sorted.data() + sorted.size());
   const double needed = std::min(SameMorphology, std::max(MinMorphology, typical - MorphologyMargin));
   for (int b = 0; b < beats; ++b)
     if (matches[static_cast<std::size_t>(b)] >= needed) set.inDominant[static_cast<std::size_t>(b)] = 1, ++set.dominant;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <span>
 #include <vector>
@@ -276,6 +277,46 @@ TEST(Measurement, MedianBeatIsTheMedianOfItsBeats) {
         ++compared;
       }
     EXPECT_GT(compared, 500);
+  }
+}
+
+// The detector may put a beat anywhere on the flat top of its envelope, tens
+// of ms from where it put the others. However many beats it puts so, every
+// beat of the median beat sits at the same place on its complex (beats it
+// cannot place are left out), so the median beat holds one QRS complex.
+TEST(Measurement, BeatsFoundOffTheirComplexAreAlignedOnIt) {
+  struct Case {
+    const char* name;
+    int every;       ///< every n-th beat is found off its complex
+    int offSamples;  ///< by this much
+  };
+  Synthetic plain;
+  std::vector<double> times;
+  const std::vector<double> leads = Make(plain, &times);
+  analysis::LeadSignals signals;
+  signals.samples = 5000;
+  signals.values.resize(5000 * analysis::Leads);
+  for (int n = 0; n < 5000; ++n)
+    for (int L = 0; L < analysis::Leads; ++L)
+      signals.values[static_cast<std::size_t>(n) * analysis::Leads + static_cast<std::size_t>(L)] =
+          leads[static_cast<std::size_t>(L) * 5000 + static_cast<std::size_t>(n)];
+  const std::array<bool, analysis::Leads> valid{true, true, true, true, true, true, true, true, true, true, true, true};
+  for (const Case& c : {Case{"every other beat 40 ms late", 2, 20}, Case{"every other beat 30 ms early", 2, -15},
+                        Case{"every third beat 40 ms late", 3, 20}, Case{"every other beat 10 ms late", 2, 5}}) {
+    SCOPED_TRACE(c.name);
+    std::vector<int> truth, found;
+    for (std::size_t b = 0; b < times.size(); ++b) {
+      truth.push_back(static_cast<int>(std::lround(times[b] / 2)));
+      found.push_back(truth.back() + (b % static_cast<std::size_t>(c.every) == 1 ? c.offSamples : 0));
+    }
+    const analysis::BeatSet set = analysis::FormMedianBeat(signals, signals, valid, found, 500);
+    EXPECT_GE(2 * set.dominant, static_cast<int>(found.size()));
+    std::optional<int> where;  // a dominant beat's position on its complex
+    for (std::size_t b = 0; b < found.size(); ++b) {
+      if (!set.inDominant[b]) continue;
+      if (!where) where = set.positions[b] - truth[b];
+      EXPECT_NEAR(set.positions[b] - truth[b], *where, 1) << "beat " << b;
+    }
   }
 }
 
