@@ -406,36 +406,46 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     const auto best = std::max_element(matches.begin(), matches.end()) - matches.begin();
     const int at = set.positions[static_cast<std::size_t>(best)];
     if (!usable(at)) return false;
-    FrameWindow one{width, 1, std::vector<double>(static_cast<std::size_t>(width) * Leads)};
-    double squares = 0, total = 0;
-    for (int t = 0; t < width; ++t) {
-      const double* frame = del.Frame(at - half + t);
-      double* out = one.frames.data() + static_cast<std::size_t>(t) * Leads;
-      for (std::size_t L = 0; L < Leads; ++L) {
-        out[L] = (frame[L] - means[static_cast<std::size_t>(best)][L]) * mask[L];
-        one.leadSum[L] += out[L], squares += out[L] * out[L];
+    // The best-matching beat's QRS, every frame and every other frame.
+    const auto window = [&](int step) {
+      const int frames = (width - 1) / step + 1;
+      FrameWindow w{frames, step, std::vector<double>(static_cast<std::size_t>(frames) * Leads)};
+      double squares = 0, total = 0;
+      for (int k = 0; k < frames; ++k) {
+        const double* frame = del.Frame(at - half + k * step);
+        double* out = w.frames.data() + static_cast<std::size_t>(k) * Leads;
+        for (std::size_t L = 0; L < Leads; ++L) {
+          out[L] = (frame[L] - means[static_cast<std::size_t>(best)][L]) * mask[L];
+          w.leadSum[L] += out[L], squares += out[L] * out[L];
+        }
       }
-    }
-    for (double v : one.leadSum) total += v;
-    one.centredSquares = squares - total * total / count;
+      for (double v : w.leadSum) total += v;
+      w.centredSquares = squares - total * total / (static_cast<double>(leads.size()) * frames);
+      return w;
+    };
+    const FrameWindow one = window(1), sparse = window(2);
     const auto matchOne = [&](int centre) { return WindowCorrelation(del, centre - half, one, mask); };
     bool moved = false;
     for (int b = 0; b < beats; ++b) {
       int& position = set.positions[static_cast<std::size_t>(b)];
       if (b == best || position - 2 * half < 0 || position + 2 * half >= n) continue;
       if (matchOne(position) >= SameMorphology - MorphologyMargin) continue;
-      // Every other lag, then the two beside the best (the low-passed QRS
-      // is smooth over a sample).
+      // Every other lag on every other frame (the low-passed QRS is smooth
+      // over a sample), then every frame at that lag and the two beside it.
+      int coarse = 0;
+      double rough = -2;
+      for (int s = -half; s <= half; s += 2) {
+        if (std::abs(s) <= shift) continue;
+        const double r = WindowCorrelation(del, position + s - half, sparse, mask);
+        if (r > rough) rough = r, coarse = s;
+      }
       int bestShift = 0;
       double far = -2;
-      const auto tryShift = [&](int s) {
-        if (std::abs(s) <= shift || std::abs(s) > half) return;
+      for (int s = coarse - 1; s <= coarse + 1; ++s) {
+        if (std::abs(s) <= shift || std::abs(s) > half) continue;
         const double r = matchOne(position + s);
         if (r > far) far = r, bestShift = s;
-      };
-      for (int s = -half; s <= half; s += 2) tryShift(s);
-      const int coarse = bestShift;
-      tryShift(coarse - 1), tryShift(coarse + 1);
+      }
       if (far >= SameMorphology) position += bestShift, moved = true;
     }
     return moved;
