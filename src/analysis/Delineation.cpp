@@ -201,6 +201,18 @@ struct FrameWindow {
   std::array<double, Leads> leadSum{};
   double centredSquares = 0;
   const double* Frame(int k) const { return frames.data() + static_cast<std::size_t>(k) * Leads; }
+  // The sums from the frames, about the mean over all `leadsUsed` leads' samples.
+  void Sum(std::size_t leadsUsed) {
+    leadSum.fill(0.0);
+    double squares = 0, total = 0;
+    for (int k = 0; k < width; ++k)
+      for (std::size_t L = 0; L < Leads; ++L) {
+        const double y = frames[static_cast<std::size_t>(k) * Leads + L];
+        leadSum[L] += y, squares += y * y;
+      }
+    for (double v : leadSum) total += v;
+    centredSquares = squares - total * total / (static_cast<double>(leadsUsed) * width);
+  }
 };
 
 // Correlation of the window of `s` from `start` with `ref`, each lead of `s`
@@ -337,7 +349,6 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
   FrameWindow qrsMedian{width, 1, std::vector<double>(static_cast<std::size_t>(width) * Leads)};
   FrameMedian qrsFrames(static_cast<std::size_t>(beats));
   std::vector<std::array<double, Leads>> means(static_cast<std::size_t>(beats));
-  const double count = static_cast<double>(leads.size()) * width;
   const auto formQrsMedian = [&] {
     for (int b = 0; b < beats; ++b)
       if (usable(set.positions[static_cast<std::size_t>(b)]))
@@ -357,15 +368,7 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
       qrsFrames.Median(c, out);
       for (std::size_t L = 0; L < Leads; ++L) out[L] *= mask[L];
     }
-    qrsMedian.leadSum.fill(0.0);
-    double squares = 0, total = 0;
-    for (int t = 0; t < width; ++t)
-      for (std::size_t L = 0; L < Leads; ++L) {
-        const double y = qrsMedian.frames[static_cast<std::size_t>(t) * Leads + L];
-        qrsMedian.leadSum[L] += y, squares += y * y;
-      }
-    for (double v : qrsMedian.leadSum) total += v;
-    qrsMedian.centredSquares = squares - total * total / count;
+    qrsMedian.Sum(leads.size());
   };
   const auto match = [&](int centre) { return WindowCorrelation(del, centre - half, qrsMedian, mask); };
   const auto alignNear = [&] {
@@ -410,17 +413,13 @@ BeatSet FormMedianBeat(const LeadSignals& del, const LeadSignals& amp, std::span
     const auto window = [&](int step) {
       const int frames = (width - 1) / step + 1;
       FrameWindow w{frames, step, std::vector<double>(static_cast<std::size_t>(frames) * Leads)};
-      double squares = 0, total = 0;
       for (int k = 0; k < frames; ++k) {
         const double* frame = del.Frame(at - half + k * step);
         double* out = w.frames.data() + static_cast<std::size_t>(k) * Leads;
-        for (std::size_t L = 0; L < Leads; ++L) {
+        for (std::size_t L = 0; L < Leads; ++L)
           out[L] = (frame[L] - means[static_cast<std::size_t>(best)][L]) * mask[L];
-          w.leadSum[L] += out[L], squares += out[L] * out[L];
-        }
       }
-      for (double v : w.leadSum) total += v;
-      w.centredSquares = squares - total * total / (static_cast<double>(leads.size()) * frames);
+      w.Sum(leads.size());
       return w;
     };
     const FrameWindow one = window(1), sparse = window(2);
